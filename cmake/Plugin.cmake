@@ -1,0 +1,45 @@
+# The plug-in: its code built once as a static library (tests and tools link
+# it to reach inside), wrapped whole into the loadable module that hosts load.
+
+add_library(veltrima_core STATIC
+  host/EntryPoint.cpp
+  host/GLLoader.cpp
+  host/Plugin.cpp
+  host/PluginManager.cpp
+  host/PluginRegistration.cpp
+  source/OVNVeltrimaFree.cpp
+  source/ParameterConversion.cpp
+  source/Parameters.cpp
+  source/Presets.cpp
+  source/Registration.cpp
+)
+target_include_directories(veltrima_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(veltrima_core PUBLIC GLEW::GLEW OpenGL::GL)
+veltrima_warnings(veltrima_core)
+
+# Hosts find the plug-in by file name: no "lib" prefix on any platform.
+add_library(OVNVeltrimaFree MODULE host/Module.cpp)
+set_target_properties(OVNVeltrimaFree PROPERTIES PREFIX "" OUTPUT_NAME "OVNVeltrimaFree")
+# Whole archive: nothing in the module refers to the registration object, yet
+# it must be linked in for its static initialisation to run.
+target_link_libraries(OVNVeltrimaFree PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,veltrima_core>")
+veltrima_warnings(OVNVeltrimaFree)
+
+if(WIN32)
+  set_target_properties(OVNVeltrimaFree PROPERTIES SUFFIX ".dll")
+  # Static runtimes: the DLL must load on a machine without MinGW's.
+  target_link_options(OVNVeltrimaFree PRIVATE -static-libgcc -static-libstdc++)
+elseif(APPLE)
+  set_target_properties(OVNVeltrimaFree PROPERTIES BUNDLE TRUE BUNDLE_EXTENSION "bundle")
+  target_link_options(OVNVeltrimaFree PRIVATE
+    "LINKER:-exported_symbol,_plugMain" "LINKER:-exported_symbol,_SetLogCallback")
+else()
+  set_target_properties(OVNVeltrimaFree PROPERTIES SUFFIX ".so")
+  # Exactly two exports; template instantiations from the standard headers
+  # would otherwise leak out as weak default-visibility symbols.
+  target_link_options(OVNVeltrimaFree PRIVATE
+    "LINKER:--version-script=${PROJECT_SOURCE_DIR}/cmake/exports.map"
+    "LINKER:--no-undefined")
+  set_property(TARGET OVNVeltrimaFree APPEND PROPERTY LINK_DEPENDS
+    ${PROJECT_SOURCE_DIR}/cmake/exports.map)
+endif()

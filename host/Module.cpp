@@ -1,0 +1,1 @@
+// The module is the core library linked whole; it has no code of its own.

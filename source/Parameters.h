@@ -1,0 +1,54 @@
+// The sixteen parameters the host sees: index, name, type, default, range and
+// option elements, as constant data that the constructor registers and that
+// tools can list.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+#include "host/FFGL.h"
+
+enum ParamIndex : FFUInt32 {
+  kParamPreset = 0,
+  kParamPattern = 1,
+  kParamPanelWidth = 2,
+  kParamPanelHeight = 3,
+  kParamOffsetX = 4,
+  kParamOffsetY = 5,
+  kParamPanelLabel = 6,
+  kParamMovingElement = 7,
+  kParamShowResolution = 8,
+  kParamBrightness = 9,
+  kParamLineWidth = 10,
+  kParamNumberSize = 11,
+  kParamSolidColour = 12,
+  kParamSpeed = 13,
+  kParamBackground = 14,
+  kParamCredit = 15,
+};
+
+constexpr std::size_t kParamCount = 16;
+
+struct ParamDefinition {
+  const char* name;
+  FFUInt32 type;
+  float defaultValue;
+  float minimum;  // declared range; integers only, others keep 0 to 1
+  float maximum;
+  const char* const* elements;  // option elements in value order, or null
+  unsigned elementCount;
+};
+
+// The definitions in index order.
+const std::array<ParamDefinition, kParamCount>& ParameterDefinitions();
+
+// Pattern numbers as the "Pattern" option's element values.
+enum PatternNumber : int {
+  kPatternPanelGrid = 0,
+  kPatternFullRaster = 1,
+  kPatternColourBars = 2,
+  kPatternGradients = 3,
+  kPatternSolidColour = 4,
+  kPatternLineSweep = 5,
+  kPatternPixelChecker = 6,
+};

@@ -1,0 +1,42 @@
+// The plug-in's registration, built while the library loads.
+#include <new>
+
+#include "host/PluginRegistration.h"
+#include "source/OVNVeltrimaFree.h"
+
+namespace {
+
+FFUInt32 MakeOVNVeltrimaFree(CFFGLPlugin** object) {
+  if (!object) return FF_FAIL;
+  try {
+    *object = new OVNVeltrimaFree();
+    return FF_SUCCESS;
+  } catch (...) {
+    *object = nullptr;
+    return FF_FAIL;
+  }
+}
+
+PluginRegistrationValues Values() {
+  PluginRegistrationValues v;
+  v.factory = &MakeOVNVeltrimaFree;
+  v.uniqueID = "KZRB";
+  v.name = "OVNVeltrima FREE";
+  v.apiMajor = 2;
+  v.apiMinor = 1;
+  v.pluginMajor = 1;
+  v.pluginMinor = 0;
+  v.pluginType = FF_SOURCE;
+  v.description =
+      "Free LED wall / pixel-map test patterns: numbered panel grid, raster, colour bars, "
+      "RGBW ramps, solid colours, line sweep, pixel checker. More effects: "
+      "https://ovnveltrima.io";
+  v.about =
+      "OVNVeltrima FREE 1.0 - free LED wall and pixel-map test patterns. "
+      "Download: https://ovnveltrima.io";
+  return v;
+}
+
+const PluginRegistration registration(Values());
+
+}  // namespace
