@@ -1,0 +1,285 @@
+// The kit's GL side: contexts without a display, and render targets whose readback
+// follows the output-pixel convention (top-left origin, y down) the checks rely on.
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <optional>
+#include <regex>
+#include <string>
+
+#include "hostkit/GLContext.h"
+#include "hostkit/RenderTarget.h"
+#include "hostkit/Xvfb.h"
+
+namespace {
+
+using hostkit::GLBackend;
+using hostkit::GLContext;
+using hostkit::GLContextError;
+using hostkit::PixelFormat;
+using hostkit::RenderTarget;
+using hostkit::Viewport;
+using Pixel = std::array<float, 4>;
+
+// Sets (or unsets, for nullptr) an environment variable for one scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+void ExpectCoreAtLeast41(const GLContext& context) {
+  GLint major = 0, minor = 0, profile = 0;
+  glGetIntegerv(GL_MAJOR_VERSION, &major);
+  glGetIntegerv(GL_MINOR_VERSION, &minor);
+  glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+  EXPECT_TRUE(major > 4 || (major == 4 && minor >= 1)) << context.VersionString();
+  EXPECT_NE(profile & GL_CONTEXT_CORE_PROFILE_BIT, 0);
+  EXPECT_NE(context.VersionString().find("Core Profile"), std::string::npos) << context.VersionString();
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(GLContextTest, EglGivesCurrentCoreContext) {
+  GLContext context({GLBackend::Egl, 4, 1});
+  EXPECT_EQ(context.Backend(), GLBackend::Egl);
+  EXPECT_TRUE(context.GlewInitResult() == GLEW_OK || context.GlewInitResult() == GLEW_ERROR_NO_GLX_DISPLAY);
+  ExpectCoreAtLeast41(context);
+  // GLEW loaded the entry points the kit needs even when it answered "no GLX display".
+  EXPECT_NE(reinterpret_cast<void*>(glGenFramebuffers), nullptr);
+}
+
+TEST(GLContextTest, GlxRunsOnItsOwnXServerWithoutDisplayVariable) {
+  ScopedEnv noDisplay("DISPLAY", nullptr);
+  GLContext context({GLBackend::Glx, 4, 1});
+  EXPECT_EQ(context.Backend(), GLBackend::Glx);
+  EXPECT_EQ(context.GlewInitResult(), GLEW_OK);
+  ExpectCoreAtLeast41(context);
+}
+
+TEST(GLContextTest, SuccessiveContextsEachBecomeUsable) {
+  for (GLBackend backend : {GLBackend::Egl, GLBackend::Glx, GLBackend::Egl}) {
+    GLContext context({backend, 4, 1});
+    context.MakeCurrent();
+    RenderTarget target(2, 2, PixelFormat::RGBA8);
+    target.Clear(1, 0, 0, 1);
+    EXPECT_EQ(target.OutputPixel(1, 1), (Pixel{1, 0, 0, 1}));
+  }
+}
+
+TEST(GLContextTest, UnavailableVersionsFailWithOneLineReason) {
+  for (GLBackend backend : {GLBackend::Egl, GLBackend::Glx}) {
+    for (auto [major, minor] : {std::pair{9, 9}, std::pair{3, 1}}) {
+      try {
+        GLContext context({backend, major, minor});
+        ADD_FAILURE() << "made a context for " << major << "." << minor;
+      } catch (const GLContextError& e) {
+        const std::string message = e.what();
+        EXPECT_EQ(message.rfind("no OpenGL " + std::to_string(major) + "." + std::to_string(minor) +
+                                    " core context: ", 0), 0u) << message;
+        EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+      }
+    }
+  }
+}
+
+TEST(GLContextTest, EnvironmentPicksBackend) {
+  {
+    ScopedEnv env("VELTRIMA_GL", nullptr);
+    EXPECT_EQ(hostkit::OptionsFromEnvironment().backend, GLBackend::Egl);
+  }
+  {
+    ScopedEnv env("VELTRIMA_GL", "GLX");
+    EXPECT_EQ(hostkit::OptionsFromEnvironment().backend, GLBackend::Glx);
+  }
+  {
+    ScopedEnv env("VELTRIMA_GL", "wayland");
+    EXPECT_THROW(hostkit::OptionsFromEnvironment(), GLContextError);
+  }
+}
+
+TEST(XvfbServerTest, ServersGetDistinctDisplaysAndAreReaped) {
+  pid_t firstPid = 0;
+  {
+    hostkit::XvfbServer first, second;
+    EXPECT_TRUE(std::regex_match(first.DisplayName(), std::regex(":[0-9]+"))) << first.DisplayName();
+    EXPECT_NE(first.DisplayName(), second.DisplayName());
+    firstPid = first.ProcessId();
+    EXPECT_EQ(::kill(firstPid, 0), 0);
+  }
+  // Reaped, not merely killed: a zombie would still answer kill(pid, 0).
+  errno = 0;
+  EXPECT_EQ(::kill(firstPid, 0), -1);
+  EXPECT_EQ(errno, ESRCH);
+}
+
+TEST(XvfbServerTest, MissingExecutableIsNamed) {
+  try {
+    hostkit::XvfbServer server("/nonexistent/Xvfb");
+    FAIL() << "started a server from a missing executable";
+  } catch (const hostkit::XvfbError& e) {
+    EXPECT_NE(std::string(e.what()).find("/nonexistent/Xvfb"), std::string::npos) << e.what();
+  }
+  try {
+    ScopedEnv path("PATH", "/nonexistent");
+    hostkit::XvfbServer server;
+    FAIL() << "found Xvfb on an empty PATH";
+  } catch (const hostkit::XvfbError& e) {
+    EXPECT_NE(std::string(e.what()).find("not found on PATH"), std::string::npos) << e.what();
+  }
+}
+
+// Render targets run under whichever backend VELTRIMA_GL picks.
+class RenderTargetTest : public ::testing::Test {
+ protected:
+  GLContext context_{hostkit::OptionsFromEnvironment()};
+};
+
+// Paints one GL window pixel of the bound draw framebuffer.
+void PaintGLPixel(int x, int y, float r, float g, float b, float a) {
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(x, y, 1, 1);
+  glClearColor(r, g, b, a);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+}
+
+TEST_F(RenderTargetTest, FloatTargetKeepsExactValuesOutsideUnitRange) {
+  RenderTarget target(5, 3, PixelFormat::RGBA32F);
+  const Pixel colour = {0.1f, -1.5f, 3.25f, 1e-7f};
+  target.Clear(colour[0], colour[1], colour[2], colour[3]);
+  const std::vector<float> output = target.ReadOutput();
+  const std::vector<float> whole = target.ReadWholeTarget();
+  ASSERT_EQ(output.size(), 5u * 3u * 4u);
+  ASSERT_EQ(whole.size(), output.size());
+  for (std::size_t i = 0; i < output.size(); ++i) {
+    EXPECT_EQ(output[i], colour[i % 4]) << "component " << i;
+    EXPECT_EQ(whole[i], colour[i % 4]) << "component " << i;
+  }
+}
+
+TEST_F(RenderTargetTest, OffsetViewportReadsTopDownFromItsOwnCorner) {
+  RenderTarget target(16, 12, PixelFormat::RGBA32F);
+  const Viewport vp{3, 2, 8, 5};
+  target.SetViewport(vp);
+  target.Clear(0, 0, 0, 0);
+  target.Bind();
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ((std::array<GLint, 4>{viewport[0], viewport[1], viewport[2], viewport[3]}),
+            (std::array<GLint, 4>{3, 2, 8, 5}));
+
+  PaintGLPixel(vp.x, vp.y, 1, 0, 0, 1);                                 // viewport bottom-left
+  PaintGLPixel(vp.x, vp.y + vp.height - 1, 0, 1, 0, 1);                 // viewport top-left
+  PaintGLPixel(vp.x + vp.width - 1, vp.y + vp.height - 1, 0, 0, 1, 1);  // viewport top-right
+  PaintGLPixel(0, 0, 1, 1, 1, 1);                                       // outside the viewport
+
+  EXPECT_EQ(target.OutputPixel(0, vp.height - 1), (Pixel{1, 0, 0, 1}));
+  EXPECT_EQ(target.OutputPixel(0, 0), (Pixel{0, 1, 0, 1}));
+  EXPECT_EQ(target.OutputPixel(vp.width - 1, 0), (Pixel{0, 0, 1, 1}));
+
+  const std::vector<float> output = target.ReadOutput();
+  ASSERT_EQ(output.size(), static_cast<std::size_t>(vp.width * vp.height * 4));
+  auto at = [&](int px, int py) {
+    const std::size_t i = static_cast<std::size_t>((py * vp.width + px) * 4);
+    return Pixel{output[i], output[i + 1], output[i + 2], output[i + 3]};
+  };
+  EXPECT_EQ(at(0, vp.height - 1), (Pixel{1, 0, 0, 1}));
+  EXPECT_EQ(at(0, 0), (Pixel{0, 1, 0, 1}));
+  EXPECT_EQ(at(vp.width - 1, 0), (Pixel{0, 0, 1, 1}));
+  float sum = 0;
+  for (float v : output) sum += v;
+  EXPECT_EQ(sum, 6.0f) << "a pixel from outside the viewport leaked into the output";
+
+  const std::vector<float> whole = target.ReadWholeTarget();
+  EXPECT_EQ((Pixel{whole[0], whole[1], whole[2], whole[3]}), (Pixel{1, 1, 1, 1}));
+  EXPECT_THROW(target.OutputPixel(vp.width, 0), std::out_of_range);
+  EXPECT_THROW(target.OutputPixel(0, -1), std::out_of_range);
+}
+
+TEST_F(RenderTargetTest, ByteTargetReadsAsBytesAndUnitFloats) {
+  RenderTarget target(4, 3, PixelFormat::RGBA8);
+  target.Clear(0.2f, 1.0f, 0.0f, 0.6f);  // 51, 255, 0, 153 exactly
+  target.Bind();
+  PaintGLPixel(0, 0, 0, 0, 0, 1);
+  const std::vector<std::uint8_t> bytes = target.ReadOutputRGBA8();
+  ASSERT_EQ(bytes.size(), 4u * 3u * 4u);
+  const std::size_t bottomLeft = 2 * 4 * 4;
+  EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4)),
+            (std::vector<std::uint8_t>{51, 255, 0, 153}));
+  EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin() + bottomLeft, bytes.begin() + bottomLeft + 4)),
+            (std::vector<std::uint8_t>{0, 0, 0, 255}));
+  EXPECT_EQ(target.OutputPixel(1, 1), (Pixel{51 / 255.0f, 1.0f, 0.0f, 153 / 255.0f}));
+}
+
+TEST_F(RenderTargetTest, FloatTargetConvertsToBytesWithClamping) {
+  RenderTarget target(2, 2, PixelFormat::RGBA32F);
+  target.Clear(2.0f, -1.0f, 0.2f, 1.0f);
+  const std::vector<std::uint8_t> bytes = target.ReadOutputRGBA8();
+  EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4)),
+            (std::vector<std::uint8_t>{255, 0, 51, 255}));
+}
+
+// A plug-in may leave any of this state behind; the host's own work must neither be
+// disturbed by it nor change it.
+TEST_F(RenderTargetTest, ClearAndReadIgnoreAndPreserveLeftoverState) {
+  RenderTarget target(8, 8, PixelFormat::RGBA32F);
+  RenderTarget other(4, 4, PixelFormat::RGBA8);
+  other.Bind();
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, 1, 1);
+  glColorMask(GL_FALSE, GL_TRUE, GL_FALSE, GL_TRUE);
+  glPixelStorei(GL_PACK_ALIGNMENT, 8);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 3);
+  glClampColor(GL_CLAMP_READ_COLOR, GL_TRUE);
+
+  target.Clear(0.5f, 2.0f, 0.25f, 1.0f);
+  const std::vector<float> whole = target.ReadWholeTarget();
+  for (std::size_t i = 0; i < whole.size(); i += 4)
+    ASSERT_EQ((Pixel{whole[i], whole[i + 1], whole[i + 2], whole[i + 3]}), (Pixel{0.5f, 2.0f, 0.25f, 1.0f}))
+        << "pixel " << i / 4;
+
+  EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), GL_TRUE);
+  GLboolean mask[4] = {};
+  glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+  EXPECT_EQ(mask[0], GL_FALSE);
+  EXPECT_EQ(mask[1], GL_TRUE);
+  GLint draw = 0, read = 0, alignment = 0, rowLength = 0, clamp = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+  glGetIntegerv(GL_PACK_ROW_LENGTH, &rowLength);
+  glGetIntegerv(GL_CLAMP_READ_COLOR, &clamp);
+  EXPECT_EQ(static_cast<unsigned>(draw), other.FramebufferName());
+  EXPECT_EQ(static_cast<unsigned>(read), other.FramebufferName());
+  EXPECT_EQ(alignment, 8);
+  EXPECT_EQ(rowLength, 3);
+  EXPECT_EQ(clamp, GL_TRUE);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(RenderTargetTest, RejectsSizesAndViewportsThatDoNotFit) {
+  EXPECT_THROW(RenderTarget(0, 4, PixelFormat::RGBA8), std::invalid_argument);
+  EXPECT_THROW(RenderTarget(4, -1, PixelFormat::RGBA8), std::invalid_argument);
+  EXPECT_THROW(RenderTarget(1 << 24, 4, PixelFormat::RGBA32F), std::invalid_argument);
+
+  RenderTarget target(10, 6, PixelFormat::RGBA8);
+  EXPECT_THROW(target.SetViewport({0, 0, 0, 6}), std::invalid_argument);
+  EXPECT_THROW(target.SetViewport({-1, 0, 4, 4}), std::invalid_argument);
+  EXPECT_THROW(target.SetViewport({7, 0, 4, 4}), std::invalid_argument);
+  EXPECT_THROW(target.SetViewport({0, 3, 4, 4}), std::invalid_argument);
+  target.SetViewport({6, 2, 4, 4});  // flush with the top-right corner
+  EXPECT_EQ(target.GetViewport().x, 6);
+}
+
+}  // namespace

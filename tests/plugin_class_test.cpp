@@ -1,0 +1,77 @@
+// The plug-in class constructed directly, without the host's defaults pass,
+// and the instance base's own behaviour.
+#include <gtest/gtest.h>
+
+#include "source/OVNVeltrimaFree.h"
+
+namespace {
+
+TEST(PluginClass, FirstPresetIsOnlyRecordedThenLaterOnesApply) {
+  OVNVeltrimaFree plugin;
+  plugin.SetFloatParameter(kParamPanelWidth, 300.0f);
+  EXPECT_EQ(plugin.SetFloatParameter(kParamPreset, 5.0f), FF_SUCCESS);
+  EXPECT_EQ(plugin.GetFloatParameter(kParamPreset), 5.0f);
+  EXPECT_EQ(plugin.GetFloatParameter(kParamPattern), 0.0f);
+  EXPECT_EQ(plugin.GetFloatParameter(kParamPanelWidth), 300.0f);
+  for (const ParamInfo& p : plugin.Params()) EXPECT_EQ(p.pendingEvents, 0u);
+
+  plugin.SetFloatParameter(kParamPreset, 6.0f);
+  EXPECT_EQ(plugin.GetFloatParameter(kParamPattern), 5.0f);
+  EXPECT_EQ(plugin.GetFloatParameter(kParamPanelWidth), 128.0f);
+  EXPECT_EQ(plugin.GetFloatParameter(kParamMovingElement), 0.0f);
+  EXPECT_EQ(plugin.GetFloatParameter(kParamShowResolution), 0.0f);
+  EXPECT_EQ(plugin.GetFloatParameter(kParamSpeed), 0.3f);
+  EXPECT_EQ(plugin.FindParam(kParamPreset)->pendingEvents, 0u);
+  EXPECT_EQ(plugin.FindParam(kParamCredit)->pendingEvents, 0u);
+  EXPECT_EQ(plugin.FindParam(kParamBackground)->pendingEvents, FF_EVENT_FLAG_VALUE);
+}
+
+TEST(PluginClass, FreshObjectHoldsDefaultsAndBaseState) {
+  OVNVeltrimaFree plugin;
+  EXPECT_EQ(plugin.GetFloatParameter(kParamMovingElement), 1.0f);
+  EXPECT_EQ(plugin.GetFloatParameter(kParamCredit), 0.0f);
+  EXPECT_EQ(plugin.GetFloatParameter(16), 0.0f);
+  EXPECT_EQ(plugin.SetFloatParameter(16, 1.0f), FF_FAIL);
+  EXPECT_EQ(plugin.Tempo(), 120.0f);
+  EXPECT_EQ(plugin.BarPhase(), 0.0f);
+  EXPECT_EQ(plugin.Viewport().width, 0u);
+  EXPECT_EQ(plugin.Self(), nullptr);
+  EXPECT_FALSE(plugin.IsConnected());
+  EXPECT_EQ(plugin.GetMinInputs(), 0);
+  EXPECT_EQ(plugin.GetMaxInputs(), 0);
+  EXPECT_EQ(plugin.GetInputStatus(0), FF_FAIL);
+  EXPECT_EQ(plugin.QueryPluginValue(), 0u);
+  EXPECT_EQ(plugin.SetTextParameter(0, "x"), FF_FAIL);
+}
+
+TEST(PluginClass, BaseStoresWhatTheHostTells) {
+  OVNVeltrimaFree plugin;
+  plugin.SetHostInfo("Host", "2.0");
+  EXPECT_EQ(plugin.HostName(), "Host");
+  EXPECT_EQ(plugin.HostVersion(), "2.0");
+  plugin.SetHostInfo(nullptr, nullptr);
+  EXPECT_EQ(plugin.HostName(), "");
+  EXPECT_EQ(plugin.HostVersion(), "");
+  plugin.SetBeatInfo(90.0f, 0.75f);
+  EXPECT_EQ(plugin.Tempo(), 90.0f);
+  EXPECT_EQ(plugin.BarPhase(), 0.75f);
+  EXPECT_EQ(plugin.SetTime(3.5), FF_SUCCESS);
+  EXPECT_EQ(plugin.HostTime(), 3.5);
+  plugin.SetSampleRate(44100);
+  EXPECT_EQ(plugin.SampleRate(), 44100u);
+  const FFGLViewportStruct viewport{10, 20, 1920, 1080};
+  EXPECT_EQ(plugin.Resize(&viewport), FF_SUCCESS);
+  EXPECT_EQ(plugin.Viewport().width, 1920u);
+  EXPECT_EQ(plugin.Viewport().y, 20u);
+}
+
+TEST(PluginClass, BaseGetInputStatusComparesUnsigned) {
+  OVNVeltrimaFree plugin;
+  plugin.SetMaxInputs(2);
+  EXPECT_EQ(plugin.GetInputStatus(1), FF_TRUE);
+  EXPECT_EQ(plugin.GetInputStatus(2), FF_FAIL);
+  plugin.SetMaxInputs(-1);  // compared unsigned: every index is below it
+  EXPECT_EQ(plugin.GetInputStatus(4000000000u), FF_TRUE);
+}
+
+}  // namespace
