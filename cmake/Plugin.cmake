@@ -1,17 +1,34 @@
 # The plug-in: its code built once as a static library (tests and tools link
 # it to reach inside), wrapped whole into the loadable module that hosts load.
 
+set(VELTRIMA_SHADER_SOURCES ${PROJECT_SOURCE_DIR}/shaders/vertex.glsl
+                            ${PROJECT_SOURCE_DIR}/shaders/fragment.glsl)
+set(VELTRIMA_EMBEDDED_SHADERS ${PROJECT_BINARY_DIR}/generated/ShaderSources.cpp)
+add_custom_command(
+  OUTPUT ${VELTRIMA_EMBEDDED_SHADERS}
+  COMMAND ${CMAKE_COMMAND} -DVERTEX=${PROJECT_SOURCE_DIR}/shaders/vertex.glsl
+          -DFRAGMENT=${PROJECT_SOURCE_DIR}/shaders/fragment.glsl
+          -DOUTPUT=${VELTRIMA_EMBEDDED_SHADERS} -P ${PROJECT_SOURCE_DIR}/cmake/EmbedShaders.cmake
+  DEPENDS ${VELTRIMA_SHADER_SOURCES} ${PROJECT_SOURCE_DIR}/cmake/EmbedShaders.cmake
+  COMMENT "Embedding the pattern shaders")
+
 add_library(veltrima_core STATIC
+  ${VELTRIMA_EMBEDDED_SHADERS}
+  gl/ScreenQuad.cpp
+  gl/ShaderProgram.cpp
   host/EntryPoint.cpp
   host/GLLoader.cpp
   host/Plugin.cpp
   host/PluginManager.cpp
   host/PluginRegistration.cpp
+  source/FrameClock.cpp
+  source/GlyphFont.cpp
   source/OVNVeltrimaFree.cpp
   source/ParameterConversion.cpp
   source/Parameters.cpp
   source/Presets.cpp
   source/Registration.cpp
+  source/SteadyClock.cpp
 )
 target_include_directories(veltrima_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(veltrima_core PUBLIC GLEW::GLEW OpenGL::GL)
@@ -43,3 +60,8 @@ else()
   set_property(TARGET OVNVeltrimaFree APPEND PROPERTY LINK_DEPENDS
     ${PROJECT_SOURCE_DIR}/cmake/exports.map)
 endif()
+
+# For programs that link the plug-in's code directly and call its plugMain:
+# whole, so that the registration comes along.
+add_library(veltrima_linked INTERFACE)
+target_link_libraries(veltrima_linked INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,veltrima_core>")

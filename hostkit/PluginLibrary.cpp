@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <utility>
 
 namespace hostkit {
 
@@ -47,6 +48,12 @@ PluginLibrary::PluginLibrary(const std::string& path, bool keepLoaded) : path_(p
     dlclose(handle_);
     throw PluginLoadError("not an FFGL plug-in (no plugMain export): " + path);
   }
+}
+
+PluginLibrary::PluginLibrary(PlugMainFunction plugMain, SetLogCallbackFunction setLogCallback,
+                             std::string name)
+    : path_(std::move(name)), plugMain_(plugMain), setLogCallback_(setLogCallback) {
+  if (!plugMain_) throw PluginLoadError("no plugMain given for " + path_);
 }
 
 PluginLibrary::~PluginLibrary() {

@@ -30,6 +30,11 @@ class PluginLibrary {
   // (keeps the plug-in's frames symbolised in sanitizer reports). Throws
   // PluginLoadError naming the file and the loader's reason.
   explicit PluginLibrary(const std::string& path, bool keepLoaded = true);
+  // Wraps entry points linked into this program instead of loading a file:
+  // tools that must reach inside the plug-in (to step its clock) call it the
+  // same way a host does. `name` is what Path() reports.
+  PluginLibrary(PlugMainFunction plugMain, SetLogCallbackFunction setLogCallback,
+                std::string name);
   ~PluginLibrary();
 
   PluginLibrary(const PluginLibrary&) = delete;

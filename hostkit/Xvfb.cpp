@@ -77,6 +77,23 @@ std::string StderrTail(int fd) {
   return text.empty() ? text : " [Xvfb said: ..." + text + "]";
 }
 
+// The display pipe reached end of file: the server is exiting or has exited.
+struct PipeClosed : XvfbError {
+  using XvfbError::XvfbError;
+};
+
+// Reaps the child if it ends within `grace`; returns whether it is gone. A child
+// that cannot be waited for (SIGCHLD ignored reaps it automatically) counts as gone.
+bool Reap(pid_t pid, std::chrono::milliseconds grace, int& status) {
+  const auto deadline = std::chrono::steady_clock::now() + grace;
+  for (;;) {
+    pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r == pid || (r < 0 && errno == ECHILD)) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 std::string DescribeExit(int status) {
   if (WIFEXITED(status)) return "exited with status " + std::to_string(WEXITSTATUS(status));
   if (WIFSIGNALED(status)) return "was killed by signal " + std::to_string(WTERMSIG(status));
@@ -101,7 +118,7 @@ std::string ReadDisplayNumber(int fd, pid_t pid, std::chrono::milliseconds timeo
     char buf[32];
     ssize_t n = ::read(fd, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw XvfbError("Xvfb closed its display pipe without reporting a display");
+    if (n <= 0) throw PipeClosed("Xvfb closed its display pipe without reporting a display");
     text.append(buf, static_cast<std::size_t>(n));
     std::size_t newline = text.find('\n');
     if (newline != std::string::npos) {
@@ -161,7 +178,8 @@ XvfbServer::XvfbServer(const std::string& executable, std::chrono::milliseconds 
   } catch (const std::exception& e) {
     std::string reason = e.what();
     int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+    const bool closed = dynamic_cast<const PipeClosed*>(&e) != nullptr;
+    if (Reap(pid_, std::chrono::milliseconds(closed ? 2000 : 0), status)) {
       reason += "; Xvfb " + DescribeExit(status);
       pid_ = -1;
     }
@@ -177,14 +195,8 @@ void XvfbServer::Stop() noexcept {
   if (pid_ > 0) {
     ::kill(pid_, SIGTERM);
     // Give the server a moment to remove its lock file and socket, then insist.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    bool reaped = false;
-    while (!reaped && std::chrono::steady_clock::now() < deadline) {
-      pid_t r = ::waitpid(pid_, nullptr, WNOHANG);
-      if (r == pid_ || (r < 0 && errno != EINTR)) reaped = true;
-      else std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (!reaped) {
+    int status = 0;
+    if (!Reap(pid_, std::chrono::seconds(3), status)) {
       ::kill(pid_, SIGKILL);
       while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
       }

@@ -1,14 +1,37 @@
 #include "source/OVNVeltrimaFree.h"
 
+#include <algorithm>
+#include <limits>
+
+#include "gl/ScopedBindings.h"
+#include "shaders/ShaderSources.h"
 #include "source/ParameterConversion.h"
 #include "source/Presets.h"
+
+namespace {
+
+// The output size in pixels: 0 is drawn as 1 (the shader divides by it), and
+// a size beyond int is kept at int's maximum rather than wrapping negative.
+int OutputDimension(FFUInt32 size) {
+  if (size == 0) return 1;
+  return static_cast<int>(std::min<FFUInt32>(size, std::numeric_limits<int>::max()));
+}
+
+GLint AsGLint(FFUInt32 value) {
+  return static_cast<GLint>(std::min<FFUInt32>(value, std::numeric_limits<GLint>::max()));
+}
+
+}  // namespace
 
 OVNVeltrimaFree::OVNVeltrimaFree() : CFFGLPlugin(false) {
   SetMinInputs(0);
   SetMaxInputs(0);
   DefineParameters();
+  font_ = PackFont();
 }
 
+// GL objects are released by DeInitGL, which the host calls first; the
+// destructor may run with no context current.
 OVNVeltrimaFree::~OVNVeltrimaFree() = default;
 
 void OVNVeltrimaFree::DefineParameters() {
@@ -58,4 +81,70 @@ FFUInt32 OVNVeltrimaFree::SetFloatParameter(FFUInt32 index, float value) {
 
 float OVNVeltrimaFree::GetFloatParameter(FFUInt32 index) {
   return index < kParamCount ? values_[index] : 0.0f;
+}
+
+FFUInt32 OVNVeltrimaFree::InitGL(const FFGLViewportStruct* viewport) {
+  if (viewport && program_.Compile(kVertexShaderSource, kFragmentShaderSource) &&
+      quad_.Create(false)) {
+    StoreViewport(*viewport);
+    return FF_SUCCESS;
+  }
+  DeInitGL();
+  return FF_FAIL;
+}
+
+FFUInt32 OVNVeltrimaFree::DeInitGL() {
+  program_.Release();
+  quad_.Release();
+  return FF_SUCCESS;
+}
+
+FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
+  const int width = OutputDimension(Viewport().width);
+  const int height = OutputDimension(Viewport().height);
+  const FrameParameters p = ConvertParameters(values_);
+  clock_.Advance(p.speed);
+  const AnimationValues motion = clock_.Values(width, height);
+  const int solidIndex = p.solidIndex >= 0 ? p.solidIndex : motion.cycleSolidIndex;
+
+  ffglex::ScopedProgramUse programScope(program_.ProgramId());
+  SetUniforms(width, height, p, motion, solidIndex);
+  quad_.Draw();
+  programScope.End();
+  return FF_SUCCESS;
+}
+
+void OVNVeltrimaFree::SetUniforms(int width, int height, const FrameParameters& p,
+                                  const AnimationValues& motion, int solidIndex) {
+  const EncodedTexts texts = EncodeFrameTexts(p, solidIndex, width, height);
+  auto location = [this](const char* name) { return program_.UniformLocation(name); };
+
+  glUniform1iv(location("Font"), kFontWords, font_.data());
+  glUniform2i(location("Res"), width, height);
+  glUniform2i(location("Org"), AsGLint(Viewport().x), AsGLint(Viewport().y));
+  glUniform1i(location("Pattern"), p.pattern);
+  glUniform1i(location("PW"), p.panelWidth);
+  glUniform1i(location("PH"), p.panelHeight);
+  glUniform1i(location("OX"), p.offsetX);
+  glUniform1i(location("OY"), p.offsetY);
+  glUniform1i(location("LabelMode"), p.labelMode);
+  glUniform1i(location("ShowRes"), p.showResolution ? 1 : 0);
+  glUniform1i(location("LW"), p.lineWidth);
+  glUniform1i(location("Moving"), p.moving ? 1 : 0);
+  glUniform1i(location("SolidIdx"), solidIndex);
+  glUniform1i(location("Transparent"), p.transparent ? 1 : 0);
+  program_.SetFloat("NumSize", p.numberSize);
+  program_.SetFloat("Bright", p.brightness);
+  glUniform2i(location("Sweep"), motion.sweepX, motion.sweepY);
+  glUniform2i(location("SweepPass"), motion.sweepPassX, motion.sweepPassY);
+  glUniform2f(location("Ball"), motion.ballX, motion.ballY);
+  program_.SetFloat("BallR", motion.ballRadius);
+  glUniform1i(location("BarX"), motion.barX);
+  glUniform1i(location("BarW"), motion.barWidth);
+  glUniform1iv(location("L1"), kMaxTextGlyphs, texts.line1.data());
+  glUniform1iv(location("L2"), kMaxTextGlyphs, texts.line2.data());
+  glUniform1i(location("L1n"), texts.line1Count);
+  glUniform1i(location("L2n"), texts.line2Count);
+  glUniform1iv(location("CR"), kCreditGlyphs, texts.credit.data());
+  glUniform1i(location("Credit"), p.credit ? 1 : 0);
 }

@@ -10,6 +10,16 @@ hostkit::GLContext& SharedContext() {
   return context;
 }
 
+void EnsurePluginLoaderRan() {
+  SharedContext().MakeCurrent();
+  static const bool ran = [] {
+    FFInstanceID instance = Plugin().Instantiate({0, 0, 1, 1});
+    if (instance) Plugin().Deinstantiate(instance);
+    return instance != nullptr;
+  }();
+  ASSERT_TRUE(ran);
+}
+
 void InstanceTest::SetUp() {
   SharedContext().MakeCurrent();
   instance_ = Plugin().Instantiate(kViewport);

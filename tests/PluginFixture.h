@@ -14,6 +14,11 @@ hostkit::PluginLibrary& Plugin();
 // A current GL context for the whole test process (instantiation needs one).
 hostkit::GLContext& SharedContext();
 
+// Runs the plug-in's one-time GL loader initialisation (its first
+// instantiation) so that GL calls can be counted through the loader's
+// pointers afterwards without being reset by it.
+void EnsurePluginLoaderRan();
+
 // A live instance made through code 18 for each test and destroyed after it.
 class InstanceTest : public ::testing::Test {
  protected:

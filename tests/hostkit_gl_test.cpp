@@ -4,9 +4,14 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <regex>
 #include <string>
@@ -77,6 +82,20 @@ TEST(GLContextTest, SuccessiveContextsEachBecomeUsable) {
   }
 }
 
+TEST(GLContextTest, MakeCurrentSwitchesAndDestroyingAnotherKeepsCurrent) {
+  GLContext first({GLBackend::Egl, 4, 1});
+  RenderTarget target(2, 2, PixelFormat::RGBA32F);
+  target.Clear(0.5f, 0, 0, 1);
+  {
+    GLContext second({GLBackend::Egl, 4, 1});  // now current; objects are not shared
+    EXPECT_EQ(glIsFramebuffer(target.FramebufferName()), GL_FALSE);
+    first.MakeCurrent();
+  }
+  // Destroying a context that is not current must leave the current one alone.
+  EXPECT_EQ(glIsFramebuffer(target.FramebufferName()), GL_TRUE);
+  EXPECT_EQ(target.OutputPixel(0, 0), (Pixel{0.5f, 0, 0, 1}));
+}
+
 TEST(GLContextTest, UnavailableVersionsFailWithOneLineReason) {
   for (GLBackend backend : {GLBackend::Egl, GLBackend::Glx}) {
     for (auto [major, minor] : {std::pair{9, 9}, std::pair{3, 1}}) {
@@ -137,6 +156,39 @@ TEST(XvfbServerTest, MissingExecutableIsNamed) {
   } catch (const hostkit::XvfbError& e) {
     EXPECT_NE(std::string(e.what()).find("not found on PATH"), std::string::npos) << e.what();
   }
+}
+
+// No child may be left behind unreaped, whichever way startup failed.
+void ExpectNoChildren() {
+  errno = 0;
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(XvfbServerTest, ServerThatDiesOrStallsIsReportedAndReaped) {
+  try {
+    hostkit::XvfbServer server("/bin/false");
+    FAIL() << "a server that exits at once was taken as started";
+  } catch (const hostkit::XvfbError& e) {
+    EXPECT_NE(std::string(e.what()).find("exited with status 1"), std::string::npos) << e.what();
+  }
+  ExpectNoChildren();
+
+  const std::string script = ::testing::TempDir() + "silent-xvfb.sh";
+  std::ofstream(script) << "#!/bin/sh\necho starting >&2\nexec sleep 30\n";
+  ASSERT_EQ(::chmod(script.c_str(), 0700), 0);
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    hostkit::XvfbServer server(script, std::chrono::milliseconds(200));
+    FAIL() << "a server that never reports a display was taken as started";
+  } catch (const hostkit::XvfbError& e) {
+    const std::string message = e.what();
+    EXPECT_NE(message.find("no display within 200 ms"), std::string::npos) << message;
+    EXPECT_NE(message.find("starting"), std::string::npos) << "stderr not quoted: " << message;
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  ExpectNoChildren();
+  ::unlink(script.c_str());
 }
 
 // Render targets run under whichever backend VELTRIMA_GL picks.
@@ -266,6 +318,27 @@ TEST_F(RenderTargetTest, ClearAndReadIgnoreAndPreserveLeftoverState) {
   EXPECT_EQ(rowLength, 3);
   EXPECT_EQ(clamp, GL_TRUE);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(RenderTargetTest, MovesHandOverTheGLObjects) {
+  RenderTarget source(3, 3, PixelFormat::RGBA8);
+  source.SetViewport({1, 1, 2, 2});
+  source.Clear(0, 1, 0, 1);
+  const unsigned framebuffer = source.FramebufferName();
+
+  RenderTarget moved(std::move(source));
+  EXPECT_EQ(source.FramebufferName(), 0u);
+  EXPECT_EQ(moved.FramebufferName(), framebuffer);
+  EXPECT_EQ(moved.GetViewport().width, 2);
+  EXPECT_EQ(moved.OutputPixel(1, 1), (Pixel{0, 1, 0, 1}));
+
+  RenderTarget replaced(2, 2, PixelFormat::RGBA32F);
+  const unsigned dropped = replaced.FramebufferName();
+  replaced = std::move(moved);
+  EXPECT_EQ(glIsFramebuffer(dropped), GL_FALSE) << "the overwritten target's framebuffer leaked";
+  EXPECT_EQ(glIsFramebuffer(framebuffer), GL_TRUE);
+  EXPECT_EQ(replaced.Format(), PixelFormat::RGBA8);
+  EXPECT_EQ(replaced.OutputPixel(0, 0), (Pixel{0, 1, 0, 1}));
 }
 
 TEST_F(RenderTargetTest, RejectsSizesAndViewportsThatDoNotFit) {

@@ -1,0 +1,228 @@
+// Frames through plugMain, read back from RGBA32F targets and compared
+// exactly: solid colours, the line sweep, the pixel checker, brightness,
+// transparent output, viewports and resizes, and the frame's GL calls.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "GLCallCounter.h"
+#include "PixelProbe.h"
+#include "PluginFixture.h"
+#include "hostkit/HostInstance.h"
+
+namespace {
+
+using hostkit::HostInstance;
+using hostkit::Viewport;
+
+constexpr Rgba kBlack{0, 0, 0, 1};
+constexpr Rgba kWhite{1, 1, 1, 1};
+constexpr Rgba kRed{1, 0, 0, 1};
+constexpr Rgba kGreen{0, 1, 0, 1};
+constexpr Rgba kBlue{0, 0, 1, 1};
+constexpr Rgba kClear{0, 0, 0, 0};
+
+// A frame with only the pattern: no moving element, no info box.
+class RenderPass : public ::testing::Test {
+ protected:
+  void SetUp() override { EnsurePluginLoaderRan(); }
+
+  static void PatternOnly(HostInstance& host, float pattern) {
+    host.Set(1, pattern);
+    host.Set(7, 0.0f);
+    host.Set(8, 0.0f);
+  }
+};
+
+TEST_F(RenderPass, FixedSolidColoursFillEveryPixel) {
+  const struct {
+    float option;
+    Rgba colour;
+  } cases[] = {{1, kRed}, {2, kGreen}, {3, kBlue}, {4, kWhite}, {5, kBlack}, {9, kBlack}};
+  for (auto [width, height] : {std::pair{1, 1}, std::pair{7, 5}, std::pair{64, 48}}) {
+    HostInstance host(Plugin(), width, height);
+    PatternOnly(host, 4);
+    host.Set(14, 1.0f);  // transparent: a solid colour still covers everything
+    for (const auto& c : cases) {
+      host.Set(12, c.option);
+      ASSERT_EQ(host.RunFrames(), FF_SUCCESS);
+      ExpectEveryPixel(host.Target(), [&](int, int) { return c.colour; });
+    }
+  }
+}
+
+TEST_F(RenderPass, PixelCheckerCellsAreLineWidthSquare) {
+  for (int lineWidth : {1, 2, 3, 16}) {
+    HostInstance host(Plugin(), 37, 21);
+    PatternOnly(host, 6);
+    host.Set(10, static_cast<float>(lineWidth));
+    host.RunFrames();
+    ExpectEveryPixel(host.Target(), [&](int x, int y) {
+      return ((x / lineWidth + y / lineWidth) & 1) ? kWhite : kBlack;
+    });
+  }
+  HostInstance host(Plugin(), 4, 4);
+  PatternOnly(host, 9);  // beyond the list: still the checker
+  host.RunFrames();
+  ExpectPixel(host.Target(), 0, 0, kBlack);
+  ExpectPixel(host.Target(), 1, 0, kWhite);
+  ExpectPixel(host.Target(), 0, 1, kWhite);
+  ExpectPixel(host.Target(), 1, 1, kBlack);
+}
+
+TEST_F(RenderPass, LineSweepFirstFrameStartsAtTopLeftInWhite) {
+  for (int lineWidth : {1, 2, 5}) {
+    HostInstance host(Plugin(), 40, 30);
+    PatternOnly(host, 5);
+    host.Set(10, static_cast<float>(lineWidth));
+    host.Set(14, 1.0f);
+    host.RunFrames();
+    ExpectEveryPixel(host.Target(), [&](int x, int y) {
+      return (x < lineWidth || y < lineWidth) ? kWhite : kClear;
+    });
+  }
+}
+
+TEST_F(RenderPass, BrightnessScalesColourNotAlpha) {
+  HostInstance host(Plugin(), 16, 8);
+  PatternOnly(host, 5);
+  host.Set(9, 0.5f);
+  host.Set(14, 1.0f);
+  host.RunFrames();
+  ExpectPixel(host.Target(), 0, 0, {0.5f, 0.5f, 0.5f, 1});
+  ExpectPixel(host.Target(), 3, 3, kClear);
+  PatternOnly(host, 6);
+  host.Set(9, 0.25f);
+  host.Set(14, 0.0f);
+  host.RunFrames();
+  ExpectPixel(host.Target(), 1, 0, {0.25f, 0.25f, 0.25f, 1});
+  ExpectPixel(host.Target(), 0, 0, kBlack);
+  host.Set(9, -3.0f);  // clamped to 0: everything black, still opaque
+  host.RunFrames();
+  ExpectEveryPixel(host.Target(), [](int, int) { return kBlack; });
+}
+
+TEST_F(RenderPass, ViewportWithAnOriginDrawsOnlyInsideIt) {
+  const Viewport viewport{10, 20, 50, 30};
+  HostInstance host(Plugin(), 100, 80, viewport);
+  host.Target().Clear(0.25f, 0.5f, 0.75f, 1.0f);
+  PatternOnly(host, 6);
+  host.RunFrames();
+  // Aligned to the viewport's own top-left corner.
+  ExpectEveryPixel(host.Target(), [](int x, int y) { return ((x + y) & 1) ? kWhite : kBlack; });
+  const std::vector<float> whole = host.Target().ReadWholeTarget();
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 100; ++x) {
+      const bool inside = x >= viewport.x && x < viewport.x + viewport.width &&
+                          y >= viewport.y && y < viewport.y + viewport.height;
+      if (inside) continue;
+      const float* px = &whole[static_cast<std::size_t>((y * 100 + x) * 4)];
+      ASSERT_EQ(Rgba(px[0], px[1], px[2], px[3]), Rgba(0.25f, 0.5f, 0.75f, 1.0f))
+          << "window pixel " << x << "," << y << " outside the viewport was written";
+    }
+}
+
+TEST_F(RenderPass, ResizeTakesEffectOnTheNextFrame) {
+  HostInstance host(Plugin(), 64, 64, Viewport{0, 0, 32, 32});
+  PatternOnly(host, 6);
+  host.RunFrames();
+  // An odd height flips which window row is output row 0.
+  ASSERT_EQ(host.Resize(Viewport{0, 0, 48, 33}), FF_SUCCESS);
+  host.RunFrames();
+  ExpectEveryPixel(host.Target(), [](int x, int y) { return ((x + y) & 1) ? kWhite : kBlack; });
+}
+
+TEST_F(RenderPass, ZeroSizedViewportIsDrawnAsOnePixel) {
+  hostkit::RenderTarget target(1, 1, hostkit::PixelFormat::RGBA32F);
+  target.Clear(0.5f, 0.5f, 0.5f, 0.5f);
+  FFInstanceID instance = Plugin().Instantiate({0, 0, 0, 0});
+  ASSERT_NE(instance, nullptr);
+  Plugin().SetParameter(instance, 1, 4);
+  Plugin().SetParameter(instance, 12, 2);
+  Plugin().SetParameter(instance, 7, 0);
+  Plugin().SetParameter(instance, 8, 0);
+  target.Bind();
+  ProcessOpenGLStruct frame{0, nullptr, target.FramebufferName()};
+  EXPECT_EQ(Plugin().ProcessOpenGL(instance, frame), FF_SUCCESS);
+  ExpectPixel(target, 0, 0, kGreen);
+  Plugin().Deinstantiate(instance);
+}
+
+// Names of the uniforms in the order every frame sets them.
+const std::vector<std::string> kUniformOrder = {
+    "Font", "Res",  "Org",  "Pattern", "PW",    "PH",   "OX",  "OY",  "LabelMode", "ShowRes",
+    "LW",   "Moving", "SolidIdx", "Transparent", "NumSize", "Bright", "Sweep", "SweepPass",
+    "Ball", "BallR", "BarX", "BarW", "L1", "L2", "L1n", "L2n", "CR", "Credit"};
+
+TEST_F(RenderPass, EveryFrameSetsAllUniformsInOrderAndDrawsOnce) {
+  glcount::GLCallCounter counter;
+  HostInstance host(Plugin(), 32, 16);
+  GLint program = 0;
+  for (const auto& call : counter.Sequence())
+    if (call.function == "glCreateProgram") program = static_cast<GLint>(call.result);
+  ASSERT_NE(program, 0);
+
+  for (int frame = 0; frame < 3; ++frame) {
+    counter.Reset();
+    ASSERT_EQ(host.RunFrames(), FF_SUCCESS);
+    // Copied before this test makes GL calls of its own.
+    const std::vector<glcount::GLCall> calls = counter.Sequence();
+    const auto count = [&](const std::string& function) {
+      return std::count_if(calls.begin(), calls.end(),
+                           [&](const glcount::GLCall& c) { return c.function == function; });
+    };
+    // The first frame looks every location up once; later frames use the cache.
+    EXPECT_EQ(count("glGetUniformLocation"), frame == 0 ? 28 : 0);
+    EXPECT_EQ(count("glUseProgram"), 2);
+    EXPECT_EQ(count("glBindVertexArray"), 2);
+    ASSERT_EQ(calls.size(), (frame == 0 ? 28u : 0u) + 28u + 4u);
+    EXPECT_EQ(calls.front().function, "glUseProgram");
+    EXPECT_EQ(calls.front().firstArgument, program);
+    EXPECT_EQ(calls.back().function, "glUseProgram");
+    EXPECT_EQ(calls.back().firstArgument, 0);
+
+    std::vector<std::string> uniforms;
+    for (const auto& call : calls) {
+      if (call.function.rfind("glUniform", 0) != 0) continue;
+      std::string name = "?";
+      for (const auto& candidate : kUniformOrder)
+        if (glGetUniformLocation(static_cast<GLuint>(program), candidate.c_str()) ==
+            call.firstArgument)
+          name = candidate;
+      uniforms.push_back(name);
+    }
+    EXPECT_EQ(uniforms, kUniformOrder) << "frame " << frame;
+  }
+  GLint current = -1;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+  EXPECT_EQ(current, 0);
+}
+
+TEST_F(RenderPass, ThousandFramesLeaveNoGLObjectBehind) {
+  glcount::GLCallCounter counter;
+  std::set<GLuint> programs, shaders;
+  {
+    HostInstance host(Plugin(), 8, 8);
+    for (const auto& call : counter.Sequence()) {
+      if (call.function == "glCreateProgram") programs.insert(static_cast<GLuint>(call.result));
+      if (call.function == "glCreateShader") shaders.insert(static_cast<GLuint>(call.result));
+    }
+    host.RunFrames(1000);
+  }
+  ASSERT_EQ(programs.size(), 1u);
+  ASSERT_EQ(shaders.size(), 2u);
+  for (GLuint name : programs) EXPECT_EQ(glIsProgram(name), GL_FALSE);
+  for (GLuint name : shaders) EXPECT_EQ(glIsShader(name), GL_FALSE);
+  EXPECT_EQ(counter.Count("glGenBuffers"), counter.Count("glDeleteBuffers"));
+  EXPECT_EQ(counter.Count("glGenVertexArrays"), counter.Count("glDeleteVertexArrays"));
+  for (GLuint name = 1; name < 64; ++name) {
+    EXPECT_EQ(glIsBuffer(name), GL_FALSE) << "buffer " << name;
+    EXPECT_EQ(glIsVertexArray(name), GL_FALSE) << "vertex array " << name;
+  }
+}
+
+}  // namespace
