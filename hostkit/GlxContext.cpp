@@ -96,7 +96,6 @@ class GlxContext final : public NativeContext {
     int glxMajor = 0, glxMinor = 0;
     if (!glXQueryVersion(display_, &glxMajor, &glxMinor) || glxMajor < 1 || (glxMajor == 1 && glxMinor < 3))
       throw std::runtime_error("GLX 1.3 unavailable on the private X display");
-    PinLoadedDriModules();  // GLX loaded the driver while answering the query above
     if (!HasExtension(glXQueryExtensionsString(display_, screen), "GLX_ARB_create_context_profile"))
       throw std::runtime_error("GLX lacks GLX_ARB_create_context_profile");
     auto createContext = reinterpret_cast<PFNGLXCREATECONTEXTATTRIBSARBPROC>(
@@ -163,6 +162,7 @@ class GlxContext final : public NativeContext {
       if (context_) glXDestroyContext(display_, context_);
       if (window_) XDestroyWindow(display_, window_);
       if (colormap_) XFreeColormap(display_, colormap_);
+      PinLoadedDriModules();  // whatever driver this display loaded must outlive it
       XCloseDisplay(display_);
     }
     context_ = nullptr;

@@ -33,6 +33,7 @@ class HostInstance {
   FFInstanceID Id() const { return instance_; }
   const PluginLibrary& Plugin() const { return plugin_; }
   RenderTarget& Target() { return target_; }
+  const RenderTarget& Target() const { return target_; }
 
   // Code 8; answers the plug-in's result code.
   FFUInt32 Set(FFUInt32 id, float value) const;

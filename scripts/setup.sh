@@ -10,7 +10,9 @@ packages=(
   libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0  # headless GL (EGL + llvmpipe)
   xvfb libglx-mesa0                   # GLX context on a virtual X server
   libgtest-dev googletest             # test framework
+  libbenchmark-dev                    # benchmarks
   libpng-dev                          # PNG read/write for images
+  libcli11-dev                        # command-line parsing for the tools
   glslang-tools                       # independent GLSL front end for shader checks
   binutils                            # nm, for the export-list test
 )

@@ -1,0 +1,146 @@
+// Shared tools of the pattern tests: one rendered first frame held in memory,
+// probes that compare it exactly, and an independent copy of the 5x7 font so
+// that expected text can be laid out glyph by glyph.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PixelProbe.h"
+
+namespace patterns {
+
+// Parameter indices, as the host addresses them.
+enum Param : int {
+  kPreset = 0,
+  kPattern = 1,
+  kPanelWidth = 2,
+  kPanelHeight = 3,
+  kOffsetX = 4,
+  kOffsetY = 5,
+  kPanelLabel = 6,
+  kMoving = 7,
+  kShowRes = 8,
+  kBrightness = 9,
+  kLineWidth = 10,
+  kNumberSize = 11,
+  kSolidColour = 12,
+  kSpeed = 13,
+  kBackground = 14,
+  kCredit = 15,
+};
+
+enum Pattern : int {
+  kPanelGrid = 0,
+  kFullRaster = 1,
+  kColourBars = 2,
+  kGradients = 3,
+  kSolid = 4,
+  kLineSweep = 5,
+  kPixelChecker = 6,
+};
+
+constexpr Rgba kOpaqueBlack{0, 0, 0, 1};
+constexpr Rgba kClear{0, 0, 0, 0};
+constexpr Rgba kWhite{1, 1, 1, 1};
+
+// An opaque colour.
+constexpr Rgba Opaque(float r, float g, float b) { return {r, g, b, 1}; }
+
+// The first frame of a fresh instance at width x height, read back once.
+class Frame {
+ public:
+  Frame(int width, int height, std::vector<float> pixels)
+      : width_(width), height_(height), pixels_(std::move(pixels)) {}
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  Rgba At(int x, int y) const {
+    const float* p = &pixels_[static_cast<std::size_t>((y * width_ + x) * 4)];
+    return {p[0], p[1], p[2], p[3]};
+  }
+
+ private:
+  int width_, height_;
+  std::vector<float> pixels_;
+};
+
+using Settings = std::map<int, float>;
+
+// Renders the first frame of a fresh instance made through plugMain. Every
+// frame starts from the defaults with the moving element and the info box
+// off, then applies `settings` in index order.
+Frame RenderFirstFrame(int width, int height, const Settings& settings);
+
+// --- Probes. Each names the pixel, the expectation and what was seen.
+
+std::string Where(int x, int y);
+
+inline void ExpectAt(const Frame& f, int x, int y, Rgba expected, const std::string& what = "") {
+  const Rgba seen = f.At(x, y);
+  EXPECT_EQ(seen, expected) << what << " at " << Where(x, y) << "\n  expected " << expected
+                            << "\n  observed " << seen;
+}
+
+// For anti-aliased edges only: every channel within `tolerance`.
+void ExpectNear(const Frame& f, int x, int y, Rgba expected, float tolerance,
+                const std::string& what = "");
+
+inline void ExpectNot(const Frame& f, int x, int y, Rgba unexpected, const std::string& what = "") {
+  const Rgba seen = f.At(x, y);
+  EXPECT_NE(seen, unexpected) << what << " at " << Where(x, y) << " must not be " << unexpected;
+}
+
+// Every pixel of the rectangle [x0, x1] x [y0, y1] (inclusive) equals
+// `expected(x, y)`; reports the number that differ and the first one.
+void ExpectRegion(const Frame& f, int x0, int y0, int x1, int y1,
+                  const std::function<Rgba(int, int)>& expected, const std::string& what);
+inline void ExpectRegion(const Frame& f, int x0, int y0, int x1, int y1, Rgba expected,
+                         const std::string& what) {
+  ExpectRegion(f, x0, y0, x1, y1, [&](int, int) { return expected; }, what);
+}
+
+// --- The font: 42 glyphs of 5 x 7 pixels, 0-9, A-Z, small x, colon, hyphen,
+// blank, full stop, comma.
+
+constexpr int kGlyphSmallX = 36;
+constexpr int kGlyphBlank = 39;
+constexpr int kGlyphFullStop = 40;
+constexpr int kGlyphComma = 41;
+constexpr int kGlyphCount = 42;
+
+bool GlyphInk(int glyph, int gx, int gy);
+
+// The glyph indices of a text: digits, letters (either case; a small x is
+// glyph 36), ':' '-' '.' ','; anything else is the blank glyph.
+std::vector<int> Glyphs(const std::string& text);
+
+// Width at scale 1: six pixels a glyph, no blank column after the last.
+inline int TextWidth(std::size_t glyphs) {
+  return glyphs == 0 ? 0 : static_cast<int>(glyphs) * 6 - 1;
+}
+
+// Spreadsheet column letters of a zero-based column, up to two letters.
+std::string ColumnLetters(int column);
+
+// Checks text drawn with its top-left corner at (ox, oy), every glyph pixel
+// an sc x sc block: glyph pixels are `ink`; every other pixel of the text
+// rectangle, and of a plate margin `pad` wide around it, is `paper`, or, when
+// no paper is given, anything but `ink`. Pixels outside the frame are skipped
+// (text may be clipped).
+void ExpectText(const Frame& f, int ox, int oy, int sc, const std::vector<int>& glyphs, Rgba ink,
+                std::optional<Rgba> paper, int pad, const std::string& what);
+
+// Reads text back: for each of `count` glyph cells at (ox, oy) with scale sc,
+// the glyph whose bitmap matches the pixels equal to `ink` exactly, or -1.
+std::vector<int> ReadText(const Frame& f, int ox, int oy, int sc, int count, Rgba ink);
+
+}  // namespace patterns

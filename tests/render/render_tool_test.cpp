@@ -1,0 +1,219 @@
+// veltrima-render run as a user runs it: the files it writes, the frames of
+// a sequence, the raw stream, and a clear error with no file left behind
+// for every kind of bad input.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "imaging/PngFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int exitCode = -1;
+  std::string output;  // standard output and standard error together
+};
+
+class RenderTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("veltrima-render-test-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // Runs the tool in the test's folder; `environment` is prefixed as shell
+  // assignments.
+  RunResult Run(const std::string& arguments, const std::string& environment = "") const {
+    const std::string command = "cd '" + folder_.string() + "' && " + environment + " '" +
+                                VELTRIMA_RENDER_PATH + "' " + arguments + " 2>&1";
+    RunResult result;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::array<char, 4096> buffer{};
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
+      result.output.append(buffer.data(), n);
+    const int status = pclose(pipe.release());
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+  }
+
+  // Bytes of standard output alone.
+  std::string RunCapturingStdout(const std::string& arguments) const {
+    const std::string command =
+        "cd '" + folder_.string() + "' && '" + VELTRIMA_RENDER_PATH + "' " + arguments;
+    std::string bytes;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::array<char, 65536> buffer{};
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
+      bytes.append(buffer.data(), n);
+    return bytes;
+  }
+
+  std::size_t FilesLeft() const {
+    std::size_t count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder_))
+      count += entry.is_regular_file() ? 1 : 0;
+    return count;
+  }
+
+  fs::path folder_;
+};
+
+// 16-bit channels of the 8-bit file, back to bytes.
+std::array<int, 4> Pixel(const Image& image, int x, int y) {
+  const std::size_t at = (static_cast<std::size_t>(y) * image.width + x) * 4;
+  std::array<int, 4> p{};
+  for (int c = 0; c < 4; ++c) p[c] = image.rgba[at + c] / 257;
+  return p;
+}
+
+using Bytes = std::array<int, 4>;
+
+TEST_F(RenderTool, SinglePngHasTheSizeAndTheFirstFramePixels) {
+  const RunResult run = Run("--size 40x30 --set 'Pattern=Pixel Checker' --set 'line width px=3'"
+                            " --set 'Moving Element=off' --set 'Show Resolution=off' -o c.png");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const Image image = ReadPng((folder_ / "c.png").string());
+  ASSERT_EQ(image.width, 40);
+  ASSERT_EQ(image.height, 30);
+  EXPECT_EQ(Pixel(image, 0, 0), (Bytes{0, 0, 0, 255}));
+  EXPECT_EQ(Pixel(image, 2, 2), (Bytes{0, 0, 0, 255}));
+  EXPECT_EQ(Pixel(image, 3, 0), (Bytes{255, 255, 255, 255}));
+  EXPECT_EQ(Pixel(image, 3, 3), (Bytes{0, 0, 0, 255}));
+  EXPECT_EQ(Pixel(image, 39, 29), (Bytes{0, 0, 0, 255}));        // cell (13, 9)
+  EXPECT_EQ(Pixel(image, 38, 27), (Bytes{255, 255, 255, 255}));  // cell (12, 9)
+}
+
+TEST_F(RenderTool, PresetByNameAndOptionByNumber) {
+  const RunResult run = Run("--size 16x8 --preset 'rgbw solid cycle' --set 'Solid Colour=3'"
+                            " --set 'Show Resolution=0' -o s.png");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const Image image = ReadPng((folder_ / "s.png").string());
+  for (auto [x, y] : {std::pair{0, 0}, std::pair{15, 7}, std::pair{8, 4}})
+    EXPECT_EQ(Pixel(image, x, y), (Bytes{0, 0, 255, 255}));
+}
+
+TEST_F(RenderTool, TransparentPngHasStraightAlpha) {
+  // The line sweep paints nothing but its lines; the ball's soft rim lies
+  // over nothing, so its straight colour stays bright where alpha is low.
+  const RunResult run = Run("--size 96x64 --set Pattern=5 --set Background=Transparent"
+                            " --set 'Show Resolution=off' -o t.png");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const Image image = ReadPng((folder_ / "t.png").string());
+  EXPECT_EQ(Pixel(image, 40, 40)[3], 0) << "nothing painted there";
+  EXPECT_EQ(Pixel(image, 40, 40), (Bytes{0, 0, 0, 0}));
+  int softEdges = 0;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      const Bytes p = Pixel(image, x, y);
+      if (p[3] == 0 || p[3] == 255) continue;
+      ++softEdges;
+      EXPECT_GE(std::max({p[0], p[1], p[2]}), 250)
+          << "premultiplied colour left in (" << x << "," << y << ")";
+    }
+  EXPECT_GT(softEdges, 0);
+}
+
+TEST_F(RenderTool, SequenceFramesShowTheSweepAtExactTimes) {
+  // 10 fps is slower than the plug-in's 0.05 s clock step: the tool runs
+  // hidden frames so that frame n still shows n / 10 s. At speed 0.5 the
+  // sweep moves 270 px/s, so frame n shows column 27n.
+  const RunResult run = Run("--size 64x48 --set Pattern=5 --set 'Moving Element=off'"
+                            " --set 'Show Resolution=off' --frames 3 --fps 10 -o f-%03d.png");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  for (int n = 0; n < 3; ++n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f-%03d.png", n);
+    const Image image = ReadPng((folder_ / name).string());
+    const int column = 27 * n;
+    EXPECT_EQ(Pixel(image, column, 20), (Bytes{255, 255, 255, 255})) << "frame " << n;
+    EXPECT_EQ(Pixel(image, column + 1, 20), (Bytes{0, 0, 0, 255})) << "frame " << n;
+  }
+  EXPECT_EQ(FilesLeft(), 3u);
+}
+
+TEST_F(RenderTool, RawStreamHasExactlyTheFrameBytes) {
+  const std::string bytes =
+      RunCapturingStdout("--size 20x10 --set Pattern=4 --set 'Solid Colour=Green' --set 'Moving Element=off'"
+      " --set 'Show Resolution=off' --frames 4 -q -o -");
+  ASSERT_EQ(bytes.size(), 4u * 20u * 10u * 4u);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 255);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[3]), 255);
+  EXPECT_EQ(FilesLeft(), 0u);
+}
+
+TEST_F(RenderTool, ListNamesEveryParameterAndPreset) {
+  const RunResult run = Run("--list");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  for (const char* text : {"\"Panel Width px\" (integer, default 128, 16 to 512)",
+                           "\"Background\"", "\"Transparent\"", "9  1px Pixel Checker"})
+    EXPECT_NE(run.output.find(text), std::string::npos) << text << "\n" << run.output;
+}
+
+TEST_F(RenderTool, ContactSheetAndPresetFiles) {
+  fs::create_directories(folder_ / "out");
+  const RunResult run = Run("--size 64x36 -q --sheet out/sheet.png --save-presets out");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(fs::exists(folder_ / "out" / "00-128x128-grid.png"));
+  EXPECT_TRUE(fs::exists(folder_ / "out" / "09-1px-pixel-checker.png"));
+  const Image sheet = ReadPng((folder_ / "out" / "sheet.png").string());
+  EXPECT_GT(sheet.width, 5 * 64);
+  EXPECT_EQ(FilesLeft(), 11u);
+}
+
+TEST_F(RenderTool, OutOfRangeValuesArePassedOnWithAWarning) {
+  const RunResult run = Run("--size 8x8 --set 'Panel Width px=600' -o w.png");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("warning: Panel Width px=600 is outside 16 to 512"), std::string::npos)
+      << run.output;
+}
+
+TEST_F(RenderTool, BadInputFailsClearlyAndLeavesNoFile) {
+  const struct {
+    const char* arguments;
+    const char* environment;
+    const char* message;
+  } cases[] = {
+      {"--set 'Panel Wdth px=3' -o x.png", "", "unknown parameter \"Panel Wdth px\"; valid: \"Preset\""},
+      {"--set 'Pattern=Stripes' -o x.png", "", "unknown Pattern \"Stripes\"; valid: \"Panel Grid\""},
+      {"--preset 'Nope' -o x.png", "", "unknown Preset \"Nope\""},
+      {"--set 'Brightness=bright' -o x.png", "", "Brightness takes a number"},
+      {"--set Pattern -o x.png", "", "expected NAME=VALUE"},
+      {"--size 1920 -o x.png", "", "--size takes WIDTHxHEIGHT"},
+      {"--size 0x100 -o x.png", "", "--size takes WIDTHxHEIGHT"},
+      {"--size 12x-4 -o x.png", "", "--size takes WIDTHxHEIGHT"},
+      {"--size 99999x99999 -o x.png", "", "is larger than this GL implementation renders"},
+      {"-o missing/x.png", "", "output folder \"missing\" does not exist"},
+      {"--frames 3 -o x.png", "", "needs a numbered pattern"},
+      {"--frames 2 -o 'x-%s.png'", "", "exactly one %d"},
+      {"--fps 0 -o x.png", "", "--fps must be a positive number"},
+      {"", "", "nothing to write"},
+      {"--bogus", "", "error:"},
+      {"--size 8x8 -o x.png", "MESA_GL_VERSION_OVERRIDE=3.3", "OpenGL 4.1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const RunResult run = Run(c.arguments, c.environment);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+    EXPECT_EQ(FilesLeft(), 0u);
+  }
+}
+
+}  // namespace

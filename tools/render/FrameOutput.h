@@ -1,0 +1,44 @@
+// Where rendered frames go: one PNG, a numbered PNG sequence, or raw RGBA on
+// standard output. Nothing is left behind when a run fails part-way: files
+// written so far are removed unless the run commits them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class OutputKind { SingleImage, ImageSequence, RawStream };
+
+struct OutputTarget {
+  OutputKind kind = OutputKind::SingleImage;
+  std::string path;  // a file, a printf-style pattern with one %d, or "-"
+};
+
+// Reads the -o argument; throws UsageError for a malformed pattern, a
+// sequence without a pattern, or a folder that does not exist.
+OutputTarget ParseOutput(const std::string& argument, long frames);
+
+// The file name of frame `index` of a validated sequence pattern.
+std::string SequenceFileName(const std::string& pattern, long index);
+
+// Throws UsageError when the folder a file would go into does not exist.
+void RequireFolderOf(const std::string& path);
+
+class FrameWriter {
+ public:
+  FrameWriter(OutputTarget target, int width, int height);
+  // Removes every file written unless Commit() was called.
+  ~FrameWriter();
+  FrameWriter(const FrameWriter&) = delete;
+  FrameWriter& operator=(const FrameWriter&) = delete;
+
+  // Straight-alpha RGBA, rows top-down; throws std::runtime_error on failure.
+  void Write(long index, const std::vector<std::uint8_t>& rgba);
+  void Commit() { committed_ = true; }
+
+ private:
+  OutputTarget target_;
+  int width_, height_;
+  std::vector<std::string> written_;
+  bool committed_ = false;
+};

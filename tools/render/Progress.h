@@ -1,0 +1,14 @@
+// A one-line progress bar on standard error, shown only when that is a
+// terminal and the user did not ask for quiet.
+#pragma once
+
+class Progress {
+ public:
+  Progress(long total, bool quiet);
+  ~Progress();
+  void Update(long done);
+
+ private:
+  long total_;
+  bool shown_;
+};
