@@ -21,6 +21,7 @@ const int COMMA = 41; // separates the two numbers of a coordinate text
 const int FONT_GLYPHS = 42; // glyph indices 0..41 exist in Font
 const int CREDIT_LEN  = 14; // CR always holds exactly this many glyphs
 const int CREDIT_W    = 83; // sW of a 14-glyph text: 14 * 6 - 1
+const int POW10[9] = int[9](1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000);
 
 uniform int   Font[84];    // glyph c: bits 0..29 in [2c], bits 30..34 in [2c+1]
 uniform ivec2 Res;         // output width, height
@@ -173,6 +174,14 @@ float ring(vec2 at, vec2 c, float r, float lw)
 // ===== TEXT PRIMITIVES =======================================================
 // A Str is a fixed-capacity run of glyph indices. Glyphs are 5x7, advance 6
 // pixels at scale 1 (one blank column between glyphs, none after the last).
+//
+// Slots are written and read through selects over all MAXS slots rather than
+// by indexing with a per-pixel value, and numbers are taken apart with
+// constant divisors. The result is the same; the cost is not: a software
+// rasteriser runs every branch of this shader for every pixel, and there a
+// per-pixel index becomes a scatter or gather through memory and a variable
+// divisor a scalar division per lane, while selects and constant divisions
+// stay in vector registers.
 
 struct Str {
     int c[MAXS]; // glyph indices in reading order
@@ -204,10 +213,17 @@ Str sNew()
 // Append one glyph; a full Str stays unchanged.
 void sCh(inout Str s, int g)
 {
-    if (s.n < MAXS) {
-        s.c[s.n] = g;
-        s.n += 1;
-    }
+    for (int i = 0; i < MAXS; ++i)
+        s.c[i] = (i == s.n) ? g : s.c[i];
+    s.n = min(s.n + 1, MAXS);
+}
+
+int sAt(Str s, int ci)
+{
+    int g = SPACE;
+    for (int i = 0; i < MAXS; ++i)
+        g = (i == ci) ? s.c[i] : g;
+    return g;
 }
 
 // Append v in decimal: no sign (negatives draw as 0), no leading zeros, at
@@ -215,18 +231,32 @@ void sCh(inout Str s, int g)
 void sNum(inout Str s, int v)
 {
     v = max(v, 0);
-    int place = 1;
-    for (int i = 0; i < 8; ++i) {
-        if (place > v / 10 || place >= 100000000)
-            break;
-        place *= 10;
+    // The leading digit's place value stops at 100000000: at most nine digits.
+    int nd = 1;
+    for (int k = 0; k < 8; ++k)
+        nd += (v >= POW10[k + 1]) ? 1 : 0;
+    // Digits from the least significant up, each written straight into its
+    // slot; slots at or beyond the capacity are dropped, as sCh drops them.
+    int last = s.n + nd - 1;
+    for (int j = 0; j < 9; ++j) {
+        int digit = v % 10;
+        v /= 10;
+        int slot = (j < nd) ? last - j : -1;
+        for (int i = 0; i < MAXS; ++i)
+            s.c[i] = (i == slot) ? digit : s.c[i];
     }
-    for (int i = 0; i < 9; ++i) {
-        if (place <= 0)
-            break;
-        sCh(s, (v / place) % 10);
-        place /= 10;
-    }
+    s.n = min(s.n + nd, MAXS);
+}
+
+// A new Str holding the first n glyphs of g (none for n <= 0, at most MAXS):
+// what appending them one by one gives, written slot by slot.
+Str sFrom(int g[MAXS], int n)
+{
+    Str s;
+    s.n = clamp(n, 0, MAXS);
+    for (int i = 0; i < MAXS; ++i)
+        s.c[i] = (i < s.n) ? g[i] : SPACE;
+    return s;
 }
 
 // Append spreadsheet-style column letters for zero-based column k:
@@ -261,7 +291,7 @@ int sPix(ivec2 pix, ivec2 o, int sc, Str s, int pad)
     int gx = (d.x - ci * cw) / sc;
     if (gx >= 5)
         return 1; // blank column between glyphs
-    return (glyphBit(s.c[ci], gx, d.y / sc) == 1) ? 2 : 1;
+    return (glyphBit(sAt(s, ci), gx, d.y / sc) == 1) ? 2 : 1;
 }
 
 // Text without plate: paint c opaque where pix lies on ink.
@@ -525,18 +555,8 @@ void movingElement()
 // plate in the middle of the output.
 void infoBox()
 {
-    Str a = sNew();
-    for (int i = 0; i < MAXS; ++i) {
-        if (i >= L1n)
-            break;
-        sCh(a, L1[i]);
-    }
-    Str b = sNew();
-    for (int i = 0; i < MAXS; ++i) {
-        if (i >= L2n)
-            break;
-        sCh(b, L2[i]);
-    }
+    Str a = sFrom(L1, L1n);
+    Str b = sFrom(L2, L2n);
 
     // Scale follows the largest 16:9 area that fits the output.
     precise float size = float(min(W, (H * 16) / 9)) * 9.0 / 16.0 * (0.02 + 0.06 * NumSize) / 7.0;
@@ -576,7 +596,8 @@ void creditTag()
 {
     Str c = sNew();
     for (int i = 0; i < CREDIT_LEN; ++i)
-        sCh(c, CR[i]);
+        c.c[i] = CR[i];
+    c.n = CREDIT_LEN;
 
     int sc  = max(1, min(W, (H * 16) / 9) / 640);
     int pad = max(2, 2 * sc);
