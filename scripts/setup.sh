@@ -14,6 +14,7 @@ packages=(
   libpng-dev                          # PNG read/write for images
   libcli11-dev                        # command-line parsing for the tools
   glslang-tools                       # independent GLSL front end for shader checks
+  clang libclang-rt-14-dev            # libFuzzer and the sanitizer runtimes for the fuzz build
   binutils                            # nm, for the export-list test
 )
 

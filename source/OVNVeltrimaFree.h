@@ -33,6 +33,10 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // framebuffer; touches no other GL state and leaves program 0 current.
   FFUInt32 ProcessOpenGL(ProcessOpenGLStruct* frame) override;
 
+  // The animation clock, for programs that link the plug-in and must resume
+  // a given moment (a soak run that crosses the accumulators' wrap).
+  FrameClock& AnimationClock() { return clock_; }
+
   // The value store, as the frame reads it.
   const std::array<float, kParamCount>& Values() const { return values_; }
 

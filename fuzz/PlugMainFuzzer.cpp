@@ -1,0 +1,191 @@
+// Fuzzes plugMain the way a careless host could call it: mostly known
+// function codes, some raw ones; instance identifiers drawn from the live
+// instances, null, or one already destroyed; every record freshly allocated
+// at its exact size from the fuzz bytes (so an overread is caught), null now
+// and then. Fuzz bytes never become addresses: every pointer inside a record
+// is null or points at memory this harness owns. One GL context is made
+// once; every instance is destroyed at the end of each input.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fuzz/FuzzInput.h"
+#include "host/EntryPoint.h"
+#include "hostkit/GLContext.h"
+#include "hostkit/RenderTarget.h"
+
+namespace {
+
+constexpr FFUInt32 kKnownCodes[] = {0,  2,  4,  5,  6,  7,  8,  9,  10, 13, 15, 16, 17, 18,
+                                    18, 18, 19, 20, 21, 22, 23, 31, 32, 33, 34, 35, 36, 37,
+                                    38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51};
+constexpr std::size_t kMaxCallsPerInput = 96;
+constexpr std::size_t kMaxLiveInstances = 4;
+
+// The GL side a host provides: a context and a small framebuffer, bound.
+struct Host {
+  Host() : context(), target(16, 16, hostkit::PixelFormat::RGBA32F) { target.Bind(); }
+  hostkit::GLContext context;
+  hostkit::RenderTarget target;
+};
+
+// A record of exactly `size` bytes, filled from the input.
+std::unique_ptr<std::uint8_t[]> Record(FuzzInput& in, std::size_t size) {
+  auto record = std::make_unique<std::uint8_t[]>(size);
+  in.Bytes(record.get(), size);
+  return record;
+}
+
+template <typename Field>
+void Put(std::uint8_t* record, std::size_t offset, Field value) {
+  std::memcpy(record + offset, &value, sizeof value);
+}
+
+class Session {
+ public:
+  explicit Session(FuzzInput& in) : in_(in) {}
+  ~Session() {
+    for (FFInstanceID id : live_) plugMain(FF_DEINSTANTIATE_GL, FFNumber(0), id);
+  }
+
+  void Run() {
+    for (std::size_t call = 0; call < kMaxCallsPerInput && !in_.Empty(); ++call) OneCall();
+  }
+
+ private:
+  // A harness-owned text of fuzz content, or null.
+  const char* Text() {
+    if (in_.Below(4) == 0) return nullptr;
+    std::string& text = texts_.emplace_back();
+    for (std::uint32_t n = in_.Below(24); n > 0; --n) text += static_cast<char>(in_.Byte() | 1);
+    return text.c_str();
+  }
+
+  FFInstanceID Instance() {
+    switch (in_.Below(8)) {
+      case 0: return nullptr;
+      case 1: return destroyed_;
+      default: return live_.empty() ? nullptr : live_[in_.Below(static_cast<std::uint32_t>(live_.size()))];
+    }
+  }
+
+  void OneCall() {
+    const std::uint8_t choice = in_.Byte();
+    const FFUInt32 code = choice < 240 ? kKnownCodes[choice % std::size(kKnownCodes)] : in_.Word();
+    const FFInstanceID instance = Instance();
+    const bool nullRecord = in_.Below(16) == 0;
+    std::unique_ptr<std::uint8_t[]> record;
+    std::vector<std::uint8_t> buffer;   // memory a record points into
+    std::vector<ParamEventStruct> events;
+    ProcessOpenGLStruct frame{0, nullptr, 0};
+    FFMixed input = FFNumber(in_.Word());
+
+    switch (code) {
+      case FF_SET_PARAMETER: {
+        record = Record(in_, sizeof(SetParameterStruct));
+        FFUInt32 id;
+        std::memcpy(&id, record.get(), sizeof id);
+        const FFUInt32 type = plugMain(FF_GET_PARAMETER_TYPE, FFNumber(id), nullptr).UIntValue;
+        if (type == FF_TYPE_TEXT || type == FF_TYPE_FILE)
+          Put(record.get(), 8, static_cast<const void*>(Text()));
+        else
+          Put(record.get(), 12, std::uint32_t{0});  // a float: the high half is unused
+        break;
+      }
+      case FF_INSTANTIATE_GL:
+      case FF_RESIZE:
+        record = Record(in_, sizeof(FFGLViewportStruct));
+        break;
+      case FF_SET_TIME: record = Record(in_, sizeof(double)); break;
+      case FF_GET_PARAM_ELEMENT_NAME:
+      case FF_GET_PARAM_ELEMENT_DEFAULT:
+      case FF_GET_FILE_PARAMETER_EXTENSION:
+      case FF_GET_SEPARATOR_ELEMENT_INDEX:
+        record = Record(in_, sizeof(GetParameterElementStruct));
+        break;
+      case FF_SET_PARAM_ELEMENT_VALUE:
+        record = Record(in_, sizeof(SetParameterElementValueStruct));
+        break;
+      case FF_SET_BEAT_INFO: record = Record(in_, sizeof(SetBeatinfoStruct)); break;
+      case FF_GET_RANGE: record = Record(in_, sizeof(GetRangeStruct)); break;
+      case FF_SET_HOSTINFO:
+        record = Record(in_, sizeof(SetHostinfoStruct));
+        Put(record.get(), 0, static_cast<const void*>(Text()));
+        Put(record.get(), 8, static_cast<const void*>(Text()));
+        break;
+      case FF_GET_THUMBNAIL: {
+        record = Record(in_, sizeof(GetThumbnailStruct));
+        buffer.resize(in_.Below(64));
+        Put(record.get(), 8, static_cast<void*>(buffer.empty() ? nullptr : buffer.data()));
+        break;
+      }
+      case FF_GET_PARAMETER_EVENTS: {
+        record = Record(in_, sizeof(GetParamEventsStruct));
+        const std::uint32_t capacity = in_.Below(24);
+        Put(record.get(), 0, capacity);
+        if (in_.Below(4) != 0) {
+          events.resize(capacity);
+          Put(record.get(), 8, static_cast<void*>(events.empty() ? nullptr : events.data()));
+        } else {
+          Put(record.get(), 8, static_cast<void*>(nullptr));
+        }
+        break;
+      }
+      case FF_GET_PARAMETER_GROUP:
+      case FF_GET_PARAMETER_DISPLAY_NAME: {
+        record = Record(in_, sizeof(GetStringStruct));
+        const std::uint32_t size = in_.Below(40);
+        buffer.resize(size);
+        Put(record.get(), 8, static_cast<void*>(in_.Below(5) == 0 || buffer.empty() ? nullptr : buffer.data()));
+        Put(record.get(), 16, size);
+        break;
+      }
+      case FF_PROCESS_OPENGL:
+        input = FFPointer(&frame);
+        break;
+      default:
+        break;
+    }
+    if (record) input = FFPointer(record.get());
+    if (nullRecord && (record || code == FF_PROCESS_OPENGL)) input = FFPointer(nullptr);
+
+    if (code == FF_INSTANTIATE_GL && live_.size() >= kMaxLiveInstances) return;
+    const FFMixed answer = plugMain(code, input, instance);
+    Track(code, instance, answer);
+  }
+
+  void Track(FFUInt32 code, FFInstanceID instance, FFMixed answer) {
+    if (code == FF_INSTANTIATE_GL) {
+      const auto value = reinterpret_cast<std::uintptr_t>(answer.PointerValue);
+      if (value != 0 && value != FF_FAIL) live_.push_back(answer.PointerValue);
+    } else if (code == FF_DEINSTANTIATE_GL && answer.UIntValue == FF_SUCCESS) {
+      for (auto it = live_.begin(); it != live_.end(); ++it)
+        if (*it == instance) {
+          destroyed_ = instance;  // kept only as a value; never dereferenced here
+          live_.erase(it);
+          break;
+        }
+    }
+  }
+
+  FuzzInput& in_;
+  std::vector<FFInstanceID> live_;
+  FFInstanceID destroyed_ = nullptr;
+  std::deque<std::string> texts_;  // stable addresses as texts are added
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static Host host;
+  host.context.MakeCurrent();
+  host.target.Bind();
+  FuzzInput in(data, size);
+  Session(in).Run();
+  return 0;
+}
