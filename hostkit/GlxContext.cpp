@@ -52,16 +52,24 @@ class XErrorTrap {
   int (*previous_)(Display*, XErrorEvent*) = nullptr;
 };
 
-// Closing the last X connection of a driver makes Mesa unload its *_dri.so, and
-// LeakSanitizer then reports the driver's own allocations as leaks from an unknown
-// module. Taking one more reference on every loaded DRI driver keeps it resident for
-// the life of the process, as the never-terminated EGL display does for EGL.
+// Closing the last X connection of a driver makes the GL dispatcher unload
+// Mesa's GLX vendor library and its *_dri.so, and LeakSanitizer then reports
+// their own allocations as leaks from an unknown module. Taking one more
+// reference on each keeps them resident for the life of the process, as the
+// never-terminated EGL display does for EGL.
+bool IsMesaGlxModule(const std::string& name) {
+  const auto endsWith = [&](const std::string& suffix) {
+    return name.size() > suffix.size() &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+  };
+  return endsWith("_dri.so") || name.find("/libGLX_mesa.so") != std::string::npos;
+}
+
 void PinLoadedDriModules() {
   dl_iterate_phdr(
       [](dl_phdr_info* info, std::size_t, void*) {
         const std::string name = info->dlpi_name ? info->dlpi_name : "";
-        const std::string suffix = "_dri.so";
-        if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        if (IsMesaGlxModule(name))
           dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD);  // deliberately never closed
         return 0;
       },
