@@ -15,12 +15,9 @@
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
 #include "source/OVNVeltrimaFree.h"
-#include "source/SteadyClock.h"
+#include "source/SteppedClock.h"
 
 namespace {
-
-std::int64_t now = 0;
-std::int64_t SteppedNow() { return now; }
 
 long ResidentKiB() {
   std::ifstream status("/proc/self/status");
@@ -47,7 +44,7 @@ int main(int argc, char** argv) {
   }
   hostkit::GLContext context(hostkit::OptionsFromEnvironment());
   const hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "OVNVeltrimaFree");
-  SetSteadyClockReader(&SteppedNow);
+  SteppedClock clock;
   hostkit::HostInstance host(plugin, 32, 18);
   host.Set(13, 0.5f);
 
@@ -65,7 +62,7 @@ int main(int argc, char** argv) {
   double firstMs = 0;
   long firstKiB = 0;
   for (long n = 0; n < frames; ++n) {
-    now = n * 1'000'000'000LL / 60;
+    clock.Set(n * 1'000'000'000LL / 60);
     host.RunFrames(1);
     glFlush();  // a host presents every frame; without it the driver queues them all
     if ((n + 1) % window == 0) {
@@ -88,6 +85,5 @@ int main(int argc, char** argv) {
   const bool wrapped = instance->AnimationClock().Sweep() < startSweep;
   std::printf("%ld frames; accumulators %s the 1e9 wrap\n", frames,
               wrapped ? "crossed" : "did NOT cross");
-  SetSteadyClockReader(nullptr);
   return wrapped ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 
 #include "source/FrameClock.h"
 #include "source/SteadyClock.h"
+#include "source/SteppedClock.h"
 
 namespace {
 
@@ -17,20 +18,13 @@ constexpr std::int64_t kSecond = 1000000000;
 // with whole-number rates is exact in double precision.
 constexpr std::int64_t kStep64th = kSecond / 64;
 
-std::int64_t g_now = 0;
-std::int64_t TestClock() { return g_now; }
-
 class FrameClockTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    g_now = 0;
-    SetSteadyClockReader(&TestClock);
-  }
-  void TearDown() override { SetSteadyClockReader(nullptr); }
+  SteppedClock clock_;
 };
 
 TEST_F(FrameClockTest, ReaderSeamAndRestore) {
-  g_now = 42;
+  clock_.Set(42);
   EXPECT_EQ(ReadSteadyClock(), 42);
   SetSteadyClockReader(nullptr);
   const std::int64_t a = ReadSteadyClock();
@@ -50,12 +44,12 @@ TEST_F(FrameClockTest, OneSecondOfFramesAtEachSpeed) {
       {3.0f, 990, 1700, 0.9}, {-1.0f, 30, 100, 0.1}, {kNaN, 30, 100, 0.1},
   };
   for (const auto& c : cases) {
-    g_now = 123 * kSecond;  // the first reading is arbitrary: it only starts the clock
+    clock_.Set(123 * kSecond);  // the first reading is arbitrary: it only starts the clock
     FrameClock clock;
     clock.Advance(c.speed);
     EXPECT_EQ(clock.Sweep(), 0.0);
     for (int i = 0; i < 64; ++i) {
-      g_now += kStep64th;
+      clock_.Advance(kStep64th);
       clock.Advance(c.speed);
     }
     EXPECT_DOUBLE_EQ(clock.Sweep(), c.a) << "speed " << c.speed;
@@ -82,18 +76,18 @@ TEST_F(FrameClockTest, StepIsCappedAndNeverNegative) {
   };
   for (const auto& c : cases) {
     FrameClock clock;
-    g_now = c.first;
+    clock_.Set(c.first);
     clock.Advance(0.5f);
-    g_now = c.second;
+    clock_.Set(c.second);
     clock.Advance(0.5f);
     EXPECT_DOUBLE_EQ(clock.Sweep(), c.sweep) << c.first << " -> " << c.second;
   }
   // After a long gap the animation resumes from where it stopped.
   FrameClock clock;
   clock.Advance(0.5f);
-  g_now += 3600 * kSecond;
+  clock_.Advance(3600 * kSecond);
   clock.Advance(0.5f);
-  g_now += kSecond / 20;
+  clock_.Advance(kSecond / 20);
   clock.Advance(0.5f);
   EXPECT_DOUBLE_EQ(clock.Motion(), 50.0);
 }
@@ -113,7 +107,7 @@ TEST_F(FrameClockTest, AccumulatorsAbove1e9RestartAtZero) {
   for (const auto& c : cases) {
     FrameClock clock(c.a, c.b, c.c);
     clock.Advance(1.0f);
-    g_now += kSecond;
+    clock_.Advance(kSecond);
     clock.Advance(1.0f);
     EXPECT_DOUBLE_EQ(clock.Sweep(), c.ea);
     EXPECT_DOUBLE_EQ(clock.Motion(), c.eb);
@@ -123,7 +117,7 @@ TEST_F(FrameClockTest, AccumulatorsAbove1e9RestartAtZero) {
   FrameClock clock(0, 1e9 - 1, 0);
   clock.Advance(1.0f);
   EXPECT_NE(clock.Values(1920, 1080).ballX, 108.0f);
-  g_now += kSecond;
+  clock_.Advance(kSecond);
   clock.Advance(1.0f);
   EXPECT_EQ(clock.Values(1920, 1080).ballX, 108.0f);
   EXPECT_EQ(clock.Values(1920, 1080).ballY, 108.0f);
@@ -140,7 +134,7 @@ TEST_F(FrameClockTest, CyclingColourPeriodFollowsSpeed) {
     EXPECT_EQ(clock.Values(64, 64).cycleSolidIndex, 0);
     const int steps = static_cast<int>(6 * c.period * 64);  // past one full round of 5
     for (int i = 1; i <= steps; ++i) {
-      g_now += kStep64th;
+      clock_.Advance(kStep64th);
       clock.Advance(c.speed);
       const double t = i / 64.0;
       const double phase = t / c.period;

@@ -10,12 +10,9 @@
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
-#include "source/SteadyClock.h"
+#include "source/SteppedClock.h"
 
 namespace {
-
-std::int64_t now = 0;
-std::int64_t SteppedClock() { return now; }
 
 class SteppedTime : public ::testing::Test {
  protected:
@@ -26,17 +23,15 @@ class SteppedTime : public ::testing::Test {
   }
   void SetUp() override {
     context_->MakeCurrent();
-    now = 1'000'000'000;
-    SetSteadyClockReader(&SteppedClock);
   }
-  void TearDown() override { SetSteadyClockReader(nullptr); }
 
   // One frame after `nanoseconds` more have passed.
-  static void FrameAfter(hostkit::HostInstance& host, std::int64_t nanoseconds) {
-    now += nanoseconds;
+  void FrameAfter(hostkit::HostInstance& host, std::int64_t nanoseconds) {
+    clock_.Advance(nanoseconds);
     host.RunFrames();
   }
 
+  SteppedClock clock_{1'000'000'000};
   hostkit::PluginLibrary plugin_{&plugMain, &SetLogCallback, "linked plug-in"};
   static hostkit::GLContext* context_;
 };

@@ -9,7 +9,7 @@
 
 #include "hostkit/HostInstance.h"
 #include "tools/render/ParameterTable.h"
-#include "tools/render/SteppedClock.h"
+#include "source/SteppedClock.h"
 
 class FrameSource {
  public:
