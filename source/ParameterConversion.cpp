@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "source/Presets.h"
 
 int RoundClamped(float value, int lo, int hi) {
   if (std::isnan(value) || value <= static_cast<float>(lo)) return lo;
@@ -29,23 +28,36 @@ float Fraction(float value) {
   return value >= 1.0f ? 1.0f : value;
 }
 
-int PresetNumber(float value) { return RoundClamped(value, 0, static_cast<int>(kPresetCount) - 1); }
+namespace {
+
+// The value rounded and clamped to the whole numbers its definition allows.
+int WholeNumber(const std::array<float, kParamCount>& values, ParamIndex index) {
+  const WholeRange range = WholeNumberRange(index);
+  return RoundClamped(values[index], range.lo, range.hi);
+}
+
+}  // namespace
+
+int PresetNumber(float value) {
+  const WholeRange range = WholeNumberRange(kParamPreset);
+  return RoundClamped(value, range.lo, range.hi);
+}
 
 FrameParameters ConvertParameters(const std::array<float, kParamCount>& v) {
   FrameParameters p;
-  p.pattern = RoundClamped(v[kParamPattern], kPatternPanelGrid, kPatternPixelChecker);
-  p.panelWidth = RoundClamped(v[kParamPanelWidth], 16, 512);
-  p.panelHeight = RoundClamped(v[kParamPanelHeight], 16, 512);
-  p.offsetX = RoundClamped(v[kParamOffsetX], 0, 2048);
-  p.offsetY = RoundClamped(v[kParamOffsetY], 0, 2048);
+  p.pattern = WholeNumber(v, kParamPattern);
+  p.panelWidth = WholeNumber(v, kParamPanelWidth);
+  p.panelHeight = WholeNumber(v, kParamPanelHeight);
+  p.offsetX = WholeNumber(v, kParamOffsetX);
+  p.offsetY = WholeNumber(v, kParamOffsetY);
   p.labelMode = RoundSaturated(v[kParamPanelLabel]);
   p.moving = Flag(v[kParamMovingElement]);
   p.showResolution = Flag(v[kParamShowResolution]);
   p.brightness = Fraction(v[kParamBrightness]);
-  p.lineWidth = RoundClamped(v[kParamLineWidth], 1, 16);
+  p.lineWidth = WholeNumber(v, kParamLineWidth);
   p.numberSize = Fraction(v[kParamNumberSize]);
   // 1 to 5 name red, green, blue, white, black (index 0 to 4); 0 or less cycles.
-  const int solid = RoundClamped(v[kParamSolidColour], 0, 5);
+  const int solid = WholeNumber(v, kParamSolidColour);
   p.solidIndex = solid >= 1 ? solid - 1 : -1;
   p.speed = Fraction(v[kParamSpeed]);
   p.transparent = Flag(v[kParamBackground]);

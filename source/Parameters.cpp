@@ -1,5 +1,9 @@
 #include "source/Parameters.h"
 
+#include <iterator>
+
+#include "source/Presets.h"
+
 namespace {
 
 const char* const kPresetNames[] = {
@@ -14,6 +18,10 @@ const char* const kPatternNames[] = {
 const char* const kLabelNames[] = {"Column-Row A1", "Index 1,2,3"};
 const char* const kSolidNames[] = {"Cycle", "Red", "Green", "Blue", "White", "Black"};
 const char* const kBackgroundNames[] = {"Opaque", "Transparent"};
+
+// The option lists and the numbers the code uses for them must agree.
+static_assert(std::size(kPresetNames) == kPresetCount, "one preset row per preset name");
+static_assert(std::size(kPatternNames) == kPatternPixelChecker + 1, "one name per pattern");
 
 template <std::size_t N>
 constexpr ParamDefinition Option(const char* name, const char* const (&elements)[N]) {
@@ -52,3 +60,14 @@ const std::array<ParamDefinition, kParamCount> kDefinitions = {{
 }  // namespace
 
 const std::array<ParamDefinition, kParamCount>& ParameterDefinitions() { return kDefinitions; }
+
+WholeRange WholeNumberRange(ParamIndex index) {
+  const ParamDefinition& definition = kDefinitions[index];
+  switch (definition.type) {
+    case FF_TYPE_INTEGER:
+      // Declared ranges are whole numbers well inside the int range.
+      return {static_cast<int>(definition.minimum), static_cast<int>(definition.maximum)};
+    case FF_TYPE_OPTION: return {0, static_cast<int>(definition.elementCount) - 1};
+    default: return {0, 1};
+  }
+}

@@ -42,6 +42,14 @@ struct ParamDefinition {
 // The definitions in index order.
 const std::array<ParamDefinition, kParamCount>& ParameterDefinitions();
 
+// The whole numbers a frame clamps a parameter's value to, read from its
+// definition: an integer's declared range, an option's element numbers
+// (0 to count - 1). Fractions and flags have none: {0, 1}.
+struct WholeRange {
+  int lo, hi;
+};
+WholeRange WholeNumberRange(ParamIndex index);
+
 // Pattern numbers as the "Pattern" option's element values.
 enum PatternNumber : int {
   kPatternPanelGrid = 0,
