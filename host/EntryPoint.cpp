@@ -1,10 +1,12 @@
-// plugMain: the function-code table. Each case is a short trampoline onto a
-// named operation; every host-supplied pointer and instance identifier is
-// checked here, once, with a defined answer for bad ones.
+// plugMain: the function-code table. Each entry is a short trampoline onto a
+// named operation and says whether its code needs a live instance; every
+// host-supplied pointer and instance identifier is checked here, once, with a
+// defined answer for bad ones.
 #include "host/EntryPoint.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -361,113 +363,151 @@ FFMixed EnableCapability(CFFGLPlugin* instance, FFUInt32 capability) {
   return Fail();
 }
 
-// Codes that need a live instance; null when the identifier names none.
-FFMixed InstanceCode(FFUInt32 code, FFMixed input, CFFGLPlugin* instance) {
-  const FFUInt32 number = input.UIntValue;
-  switch (code) {
-    case FF_GET_PARAMETER_DISPLAY: return FFPointer(instance->GetParameterDisplay(number));
-    case FF_SET_PARAMETER: return SetParameter(instance, input);
-    case FF_GET_PARAMETER: return GetParameter(instance, number);
-    case FF_GET_INPUT_STATUS: return FFNumber(instance->GetInputStatus(number));
-    case FF_PROCESS_OPENGL: return ProcessFrame(instance, input);
-    case FF_DEINSTANTIATE_GL: return Deinstantiate(instance);
-    case FF_SET_TIME: {
-      const auto* seconds = RecordIn<double>(input);
-      return seconds ? FFNumber(instance->SetTime(*seconds)) : Fail();
-    }
-    case FF_CONNECT: {
-      const FFUInt32 answer = instance->Connect();
-      if (answer == FF_SUCCESS) instance->SetConnected(true);
-      return FFNumber(answer);
-    }
-    case FF_DISCONNECT: {
-      const FFUInt32 answer = instance->Disconnect();
-      if (answer == FF_SUCCESS) instance->SetConnected(false);
-      return FFNumber(answer);
-    }
-    case FF_RESIZE: {
-      const auto* viewport = RecordIn<FFGLViewportStruct>(input);
-      return viewport ? FFNumber(instance->Resize(viewport)) : Fail();
-    }
-    case FF_SET_PARAM_ELEMENT_VALUE: return SetElementValue(instance, input);
-    case FF_SET_BEAT_INFO: {
-      const auto* beat = RecordIn<SetBeatinfoStruct>(input);
-      if (!beat) return Fail();
-      instance->SetBeatInfo(beat->bpm, beat->barPhase);
-      return FFNumber(FF_SUCCESS);
-    }
-    case FF_SET_HOSTINFO: {
-      const auto* host = RecordIn<SetHostinfoStruct>(input);
-      if (!host) return Fail();
-      instance->SetHostInfo(host->name, host->version);
-      return FFNumber(FF_SUCCESS);
-    }
-    case FF_SET_SAMPLERATE:
-      instance->SetSampleRate(number);
-      return FFNumber(FF_SUCCESS);
-    case FF_GET_PARAMETER_EVENTS: return ParameterEvents(instance, input);
-    case FF_GET_PARAMETER_DISPLAY_NAME: return DisplayName(instance, input);
-    default: return Fail();
-  }
-}
+// One function code's call: the host's input, its instance identifier and,
+// for codes that need one, the live instance it names.
+struct Call {
+  FFMixed input;
+  FFInstanceID id;
+  CFFGLPlugin* instance;  // never null for codes that need a live instance
+  FFUInt32 Number() const { return input.UIntValue; }
+};
 
-bool IsInstanceCode(FFUInt32 code) {
-  switch (code) {
-    case FF_GET_PARAMETER_DISPLAY: case FF_SET_PARAMETER: case FF_GET_PARAMETER:
-    case FF_GET_INPUT_STATUS: case FF_PROCESS_OPENGL: case FF_DEINSTANTIATE_GL:
-    case FF_SET_TIME: case FF_CONNECT: case FF_DISCONNECT: case FF_RESIZE:
-    case FF_SET_PARAM_ELEMENT_VALUE: case FF_SET_BEAT_INFO: case FF_SET_HOSTINFO:
-    case FF_SET_SAMPLERATE: case FF_GET_PARAMETER_EVENTS: case FF_GET_PARAMETER_DISPLAY_NAME:
-      return true;
-    default:
-      return false;
-  }
+struct CodeEntry {
+  FFUInt32 code;
+  bool needsLiveInstance;  // failure when the identifier names no live instance
+  FFMixed (*handle)(const Call& call);
+};
+
+// Every function code this entry point answers; any other code fails.
+constexpr CodeEntry kCodes[] = {
+    // Registration-wide codes.
+    {FF_GET_INFO, false,
+     [](const Call&) {
+       const PluginRegistration* registration = RegisteredPlugin();
+       return registration ? FFPointer(registration->Info()) : Null();
+     }},
+    {FF_DEINITIALISE, false, [](const Call&) { return Deinitialise(); }},
+    {FF_GET_NUM_PARAMETERS, false, [](const Call&) { return ParameterCount(); }},
+    {FF_GET_PARAMETER_NAME, false, [](const Call& c) { return ParameterName(c.Number()); }},
+    {FF_GET_PARAMETER_DEFAULT, false, [](const Call& c) { return ParameterDefault(c.Number()); }},
+    {FF_GET_PLUGIN_CAPS, false, [](const Call& c) { return Capability(c.Number()); }},
+    {FF_GET_EXTENDED_INFO, false,
+     [](const Call&) {
+       const PluginRegistration* registration = RegisteredPlugin();
+       return registration ? FFPointer(registration->ExtendedInfo()) : Null();
+     }},
+    {FF_GET_PARAMETER_TYPE, false,
+     [](const Call& c) {
+       return PrototypeField(c.Number(), [](const ParamInfo& p) { return p.type; });
+     }},
+    {FF_INSTANTIATE_GL, false, [](const Call& c) { return Instantiate(c.input); }},
+    {FF_GET_NUM_PARAMETER_ELEMENTS, false,
+     [](const Call& c) { return ElementCount(c.id, c.Number()); }},
+    {FF_GET_PARAMETER_USAGE, false,
+     [](const Call& c) {
+       return PrototypeField(c.Number(), [](const ParamInfo& p) { return p.usage; });
+     }},
+    {FF_GET_PLUGIN_SHORT_NAME, false,
+     [](const Call&) {
+       CFFGLPlugin* proto = RegisteredPlugin() ? EnsurePrototype() : nullptr;
+       return proto ? FFPointer(reinterpret_cast<void*>(proto->QueryPluginValue())) : Null();
+     }},
+    {FF_INITIALISE_V2, false, [](const Call&) { return Initialise(); }},
+    {FF_GET_PARAM_ELEMENT_NAME, false, [](const Call& c) { return ElementName(c.id, c.input); }},
+    {FF_GET_PARAM_ELEMENT_DEFAULT, false,
+     [](const Call& c) { return ElementValue(c.id, c.input); }},
+    {FF_GET_RANGE, false, [](const Call& c) { return Range(c.input); }},
+    {FF_GET_THUMBNAIL, false, [](const Call& c) { return Thumbnail(c.input); }},
+    {FF_GET_NUM_FILE_PARAMETER_EXTENSIONS, false,
+     [](const Call& c) { return FileExtensionCount(c.Number()); }},
+    {FF_GET_FILE_PARAMETER_EXTENSION, false, [](const Call& c) { return FileExtension(c.input); }},
+    {FF_GET_PRAMETER_VISIBILITY, false,
+     [](const Call& c) { return Visibility(c.id, c.Number()); }},
+    {FF_GET_NUM_ELEMENT_SEPARATORS, false,
+     [](const Call& c) { return ElementMarkCount(c.Number()); }},
+    {FF_GET_SEPARATOR_ELEMENT_INDEX, false, [](const Call& c) { return ElementMark(c.input); }},
+    // An identifier that names no live instance only skips the enabling.
+    {FF_ENABLE_PLUGIN_CAP, false,
+     [](const Call& c) { return EnableCapability(LiveInstance(c.id), c.Number()); }},
+    {FF_GET_PARAMETER_GROUP, false, [](const Call& c) { return Group(c.input); }},
+
+    // Codes that need a live instance.
+    {FF_GET_PARAMETER_DISPLAY, true,
+     [](const Call& c) { return FFPointer(c.instance->GetParameterDisplay(c.Number())); }},
+    {FF_SET_PARAMETER, true, [](const Call& c) { return SetParameter(c.instance, c.input); }},
+    {FF_GET_PARAMETER, true, [](const Call& c) { return GetParameter(c.instance, c.Number()); }},
+    {FF_GET_INPUT_STATUS, true,
+     [](const Call& c) { return FFNumber(c.instance->GetInputStatus(c.Number())); }},
+    {FF_PROCESS_OPENGL, true, [](const Call& c) { return ProcessFrame(c.instance, c.input); }},
+    {FF_DEINSTANTIATE_GL, true, [](const Call& c) { return Deinstantiate(c.instance); }},
+    {FF_SET_TIME, true,
+     [](const Call& c) {
+       const auto* seconds = RecordIn<double>(c.input);
+       return seconds ? FFNumber(c.instance->SetTime(*seconds)) : Fail();
+     }},
+    {FF_CONNECT, true,
+     [](const Call& c) {
+       const FFUInt32 answer = c.instance->Connect();
+       if (answer == FF_SUCCESS) c.instance->SetConnected(true);
+       return FFNumber(answer);
+     }},
+    {FF_DISCONNECT, true,
+     [](const Call& c) {
+       const FFUInt32 answer = c.instance->Disconnect();
+       if (answer == FF_SUCCESS) c.instance->SetConnected(false);
+       return FFNumber(answer);
+     }},
+    {FF_RESIZE, true,
+     [](const Call& c) {
+       const auto* viewport = RecordIn<FFGLViewportStruct>(c.input);
+       return viewport ? FFNumber(c.instance->Resize(viewport)) : Fail();
+     }},
+    {FF_SET_PARAM_ELEMENT_VALUE, true,
+     [](const Call& c) { return SetElementValue(c.instance, c.input); }},
+    {FF_SET_BEAT_INFO, true,
+     [](const Call& c) {
+       const auto* beat = RecordIn<SetBeatinfoStruct>(c.input);
+       if (!beat) return Fail();
+       c.instance->SetBeatInfo(beat->bpm, beat->barPhase);
+       return FFNumber(FF_SUCCESS);
+     }},
+    {FF_SET_HOSTINFO, true,
+     [](const Call& c) {
+       const auto* host = RecordIn<SetHostinfoStruct>(c.input);
+       if (!host) return Fail();
+       c.instance->SetHostInfo(host->name, host->version);
+       return FFNumber(FF_SUCCESS);
+     }},
+    {FF_SET_SAMPLERATE, true,
+     [](const Call& c) {
+       c.instance->SetSampleRate(c.Number());
+       return FFNumber(FF_SUCCESS);
+     }},
+    {FF_GET_PARAMETER_EVENTS, true,
+     [](const Call& c) { return ParameterEvents(c.instance, c.input); }},
+    {FF_GET_PARAMETER_DISPLAY_NAME, true,
+     [](const Call& c) { return DisplayName(c.instance, c.input); }},
+};
+
+constexpr bool EachCodeOnce() {
+  const std::size_t count = std::size(kCodes);
+  for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t j = i + 1; j < count; ++j)
+      if (kCodes[i].code == kCodes[j].code) return false;
+  return true;
 }
+static_assert(EachCodeOnce(), "a function code with two entries would answer only the first");
 
 FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID instanceID) {
-  if (IsInstanceCode(code)) {
-    CFFGLPlugin* instance = LiveInstance(instanceID);
-    return instance ? InstanceCode(code, input, instance) : Fail();
+  const auto entry = std::find_if(std::begin(kCodes), std::end(kCodes),
+                                  [code](const CodeEntry& e) { return e.code == code; });
+  if (entry == std::end(kCodes)) return Fail();
+  CFFGLPlugin* instance = nullptr;
+  if (entry->needsLiveInstance) {
+    instance = LiveInstance(instanceID);
+    if (!instance) return Fail();
   }
-  const FFUInt32 number = input.UIntValue;
-  switch (code) {
-    case FF_GET_INFO: {
-      const PluginRegistration* registration = RegisteredPlugin();
-      return registration ? FFPointer(registration->Info()) : Null();
-    }
-    case FF_DEINITIALISE: return Deinitialise();
-    case FF_GET_NUM_PARAMETERS: return ParameterCount();
-    case FF_GET_PARAMETER_NAME: return ParameterName(number);
-    case FF_GET_PARAMETER_DEFAULT: return ParameterDefault(number);
-    case FF_GET_PLUGIN_CAPS: return Capability(number);
-    case FF_GET_EXTENDED_INFO: {
-      const PluginRegistration* registration = RegisteredPlugin();
-      return registration ? FFPointer(registration->ExtendedInfo()) : Null();
-    }
-    case FF_GET_PARAMETER_TYPE:
-      return PrototypeField(number, [](const ParamInfo& p) { return p.type; });
-    case FF_INSTANTIATE_GL: return Instantiate(input);
-    case FF_GET_NUM_PARAMETER_ELEMENTS: return ElementCount(instanceID, number);
-    case FF_GET_PARAMETER_USAGE:
-      return PrototypeField(number, [](const ParamInfo& p) { return p.usage; });
-    case FF_GET_PLUGIN_SHORT_NAME: {
-      CFFGLPlugin* proto = RegisteredPlugin() ? EnsurePrototype() : nullptr;
-      return proto ? FFPointer(reinterpret_cast<void*>(proto->QueryPluginValue())) : Null();
-    }
-    case FF_INITIALISE_V2: return Initialise();
-    case FF_GET_PARAM_ELEMENT_NAME: return ElementName(instanceID, input);
-    case FF_GET_PARAM_ELEMENT_DEFAULT: return ElementValue(instanceID, input);
-    case FF_GET_RANGE: return Range(input);
-    case FF_GET_THUMBNAIL: return Thumbnail(input);
-    case FF_GET_NUM_FILE_PARAMETER_EXTENSIONS: return FileExtensionCount(number);
-    case FF_GET_FILE_PARAMETER_EXTENSION: return FileExtension(input);
-    case FF_GET_PRAMETER_VISIBILITY: return Visibility(instanceID, number);
-    case FF_GET_NUM_ELEMENT_SEPARATORS: return ElementMarkCount(number);
-    case FF_GET_SEPARATOR_ELEMENT_INDEX: return ElementMark(input);
-    case FF_ENABLE_PLUGIN_CAP: return EnableCapability(LiveInstance(instanceID), number);
-    case FF_GET_PARAMETER_GROUP: return Group(input);
-    default: return Fail();
-  }
+  return entry->handle(Call{input, instanceID, instance});
 }
 
 }  // namespace
