@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,10 +15,16 @@
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
+#include "source/FrameClock.h"
 #include "source/OVNVeltrimaFree.h"
 #include "source/SteppedClock.h"
 
 namespace {
+
+// The expected growth below assumes that no 60 fps frame is cut short by the
+// clock's step limit.
+static_assert(1'000'000'000LL / 60 + 1 <= FrameClock::kMaxStepNanoseconds,
+              "a frame longer than the clock's step limit would advance it less");
 
 long ResidentKiB() {
   std::ifstream status("/proc/self/status");

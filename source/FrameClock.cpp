@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr double kMaxStepSeconds = 0.05;
 constexpr double kWrapLimit = 1e9;
 
 // Truncates toward zero like a cast, but saturates at the int range and maps
@@ -87,7 +86,7 @@ void FrameClock::Advance(float speed) {
   double dt = 0.0;
   if (now > last_) {
     const std::uint64_t ns = static_cast<std::uint64_t>(now) - static_cast<std::uint64_t>(last_);
-    dt = std::min(static_cast<double>(ns) / 1e9, kMaxStepSeconds);
+    dt = std::min(static_cast<double>(ns) / 1e9, FrameClock::kMaxStepSeconds);
   }
   last_ = now;
 

@@ -23,16 +23,22 @@ AnimationValues ComputeAnimation(double sweep, double motion, double colourCycle
 
 class FrameClock {
  public:
+  // The longest step one Advance takes, however long the gap since the last
+  // call: a host that stalls resumes the animation where it stopped instead
+  // of jumping. Programs that step the clock themselves split longer gaps.
+  static constexpr std::int64_t kMaxStepNanoseconds = 50'000'000;
+  static constexpr double kMaxStepSeconds = kMaxStepNanoseconds / 1e9;
+
   FrameClock() = default;
   // Starts from given accumulator values, with the clock not yet started.
   // Lets a tool resume a saved moment, and lets tests reach the 1e9 wrap:
   // running time gets there only after days (A, B) or decades (C), and even
-  // capped 0.05 s steps would need billions of calls for C.
+  // steps of the longest length would need billions of calls for C.
   FrameClock(double sweep, double motion, double colourCycle)
       : sweep_(sweep), motion_(motion), cycle_(colourCycle) {}
 
   // Reads the steady clock once and advances the accumulators by the time
-  // since the previous call (0 on the first call, at most 0.05 s) at the
+  // since the previous call (0 on the first call, at most kMaxStepSeconds) at the
   // rates for speed 0..1 (NaN counts as 0, other values are clamped). An
   // accumulator above 1e9 then restarts at 0.
   void Advance(float speed);

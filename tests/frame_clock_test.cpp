@@ -67,8 +67,8 @@ TEST_F(FrameClockTest, StepIsCappedAndNeverNegative) {
     double sweep;  // at speed 0.5: 270 px/s, at most 0.05 s
   } cases[] = {
       {0, kSecond / 100, 2.7},
-      {0, kSecond / 20, 13.5},
-      {0, kSecond / 20 + 1, 13.5},
+      {0, FrameClock::kMaxStepNanoseconds, 13.5},
+      {0, FrameClock::kMaxStepNanoseconds + 1, 13.5},
       {0, 2 * kSecond, 13.5},
       {kMin, kMax, 13.5},  // the difference overflows int64
       {5 * kSecond, 4 * kSecond, 0.0},
@@ -87,7 +87,7 @@ TEST_F(FrameClockTest, StepIsCappedAndNeverNegative) {
   clock.Advance(0.5f);
   clock_.Advance(3600 * kSecond);
   clock.Advance(0.5f);
-  clock_.Advance(kSecond / 20);
+  clock_.Advance(FrameClock::kMaxStepNanoseconds);
   clock.Advance(0.5f);
   EXPECT_DOUBLE_EQ(clock.Motion(), 50.0);
 }

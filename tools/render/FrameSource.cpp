@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "source/FrameClock.h"
+
 namespace {
 
 // The plug-in advances its clock by at most this much per frame.
-constexpr std::int64_t kLongestStep = 50'000'000;
+constexpr std::int64_t kLongestStep = FrameClock::kMaxStepNanoseconds;
 
 std::uint8_t ToByte(float value) {
   const float clamped = std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);

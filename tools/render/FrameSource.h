@@ -1,6 +1,6 @@
 // One plug-in instance rendering the frames of a sequence at exact moments:
 // frame n shows the state n / fps seconds after the first. Steps longer
-// than the plug-in's 0.05 s clock cap are split into hidden frames, drawn at
+// than the plug-in's clock cap (FrameClock::kMaxStepSeconds) are split into hidden frames, drawn at
 // 1x1 so that they cost nothing, so time still advances exactly.
 #pragma once
 
