@@ -2,6 +2,11 @@
 # Installs the Debian packages that the build, the tools and the tests need.
 # Idempotent: installs only what is missing, and refreshes the package lists
 # only when there is something to install.
+#
+# VELTRIMA_SKIP_SETUP=1 skips it all, for machines whose packages are managed
+# otherwise. Where it cannot install (no apt-get, not root and no sudo), it
+# names the missing packages and the command that would install them, and
+# fails.
 set -euo pipefail
 
 packages=(
@@ -18,18 +23,45 @@ packages=(
   binutils                            # nm, for the export-list test
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-
-if ((${#missing[@]})); then
-  echo "setup: installing ${missing[*]}" >&2
-  sudo_cmd=()
-  [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [[ ${VELTRIMA_SKIP_SETUP:-0} == 1 ]]; then
+  echo "setup: skipped (VELTRIMA_SKIP_SETUP=1); the build expects: ${packages[*]}" >&2
+  exit 0
 fi
+
+missing=()
+if command -v dpkg-query >/dev/null; then
+  for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+else
+  missing=("${packages[@]}")
+fi
+((${#missing[@]})) || exit 0
+
+# Says what is missing and how to install it, then fails.
+cannot_install() {
+  {
+    echo "setup: cannot install packages here ($1)."
+    echo "setup: missing: ${missing[*]}"
+    echo "setup: as root: apt-get install --no-install-recommends ${missing[*]}"
+    echo "setup: or install them another way and run with VELTRIMA_SKIP_SETUP=1"
+  } >&2
+  exit 1
+}
+
+command -v apt-get >/dev/null || cannot_install "no apt-get: not a Debian system"
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || cannot_install "not root, and no sudo"
+  # A password prompt needs a terminal; without one sudo would only fail.
+  sudo -n true 2>/dev/null || [[ -t 0 ]] ||
+    cannot_install "not root, and sudo needs a password but there is no terminal"
+  sudo_cmd=(sudo)
+fi
+
+echo "setup: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,17 +1,21 @@
 // Golden first frames: each preset, chosen on a fresh 1920 x 1080 instance,
 // must match its stored 16-bit PNG in every channel of every pixel. The
 // presets are taken from the plug-in's own element list of "Preset". The
-// images are made by scripts/update-goldens.sh, never by this test.
+// images are made by scripts/update-goldens.sh, never by this test. A
+// mismatch names the renderer the images were made with (renderer.txt beside
+// them) and the one in use, since a different renderer is a likely cause.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "PluginFixture.h"
 #include "hostkit/HostInstance.h"
+#include "hostkit/SoftwareRasteriser.h"
 #include "imaging/PngFile.h"
 
 namespace {
@@ -42,6 +46,16 @@ std::vector<Preset> PresetsOfThePlugin() {
 
 std::string GoldenPath(int number) {
   return std::string(VELTRIMA_GOLDEN_DIR) + "/preset-" + std::to_string(number) + ".png";
+}
+
+// The renderer the images were made with, as make-goldens recorded it.
+std::string RecordedRenderer() {
+  const std::string path = std::string(VELTRIMA_GOLDEN_DIR) + "/renderer.txt";
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "(no " + path + ")\n";
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 class GoldenFrame : public ::testing::TestWithParam<Preset> {};
@@ -82,7 +96,10 @@ TEST_P(GoldenFrame, MatchesTheStoredImageExactly) {
   EXPECT_EQ(differing, 0) << "preset " << preset.number << " \"" << preset.name << "\": "
                           << differing << " of " << kWidth * kHeight
                           << " pixels differ from " << path << first.str()
-                          << "\n(if the change is intended, run scripts/update-goldens.sh)";
+                          << "\nimages made with:\n" << RecordedRenderer()
+                          << "rendered now with:\n"
+                          << hostkit::DescribeRenderer(hostkit::CurrentRenderer())
+                          << "(if the change is intended, run scripts/update-goldens.sh)";
 }
 
 INSTANTIATE_TEST_SUITE_P(Presets, GoldenFrame, ::testing::ValuesIn(PresetsOfThePlugin()),
