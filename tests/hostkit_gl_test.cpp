@@ -16,6 +16,7 @@
 #include <regex>
 #include <string>
 
+#include "PixelProbe.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/RenderTarget.h"
 #include "hostkit/Xvfb.h"
@@ -78,7 +79,7 @@ TEST(GLContextTest, SuccessiveContextsEachBecomeUsable) {
     context.MakeCurrent();
     RenderTarget target(2, 2, PixelFormat::RGBA8);
     target.Clear(1, 0, 0, 1);
-    EXPECT_EQ(target.OutputPixel(1, 1), (Pixel{1, 0, 0, 1}));
+    ExpectAt(target, 1, 1, Rgba{1, 0, 0, 1});
   }
 }
 
@@ -93,7 +94,7 @@ TEST(GLContextTest, MakeCurrentSwitchesAndDestroyingAnotherKeepsCurrent) {
   }
   // Destroying a context that is not current must leave the current one alone.
   EXPECT_EQ(glIsFramebuffer(target.FramebufferName()), GL_TRUE);
-  EXPECT_EQ(target.OutputPixel(0, 0), (Pixel{0.5f, 0, 0, 1}));
+  ExpectAt(target, 0, 0, Rgba{0.5f, 0, 0, 1});
 }
 
 TEST(GLContextTest, UnavailableVersionsFailWithOneLineReason) {
@@ -236,19 +237,16 @@ TEST_F(RenderTargetTest, OffsetViewportReadsTopDownFromItsOwnCorner) {
   PaintGLPixel(vp.x + vp.width - 1, vp.y + vp.height - 1, 0, 0, 1, 1);  // viewport top-right
   PaintGLPixel(0, 0, 1, 1, 1, 1);                                       // outside the viewport
 
-  EXPECT_EQ(target.OutputPixel(0, vp.height - 1), (Pixel{1, 0, 0, 1}));
-  EXPECT_EQ(target.OutputPixel(0, 0), (Pixel{0, 1, 0, 1}));
-  EXPECT_EQ(target.OutputPixel(vp.width - 1, 0), (Pixel{0, 0, 1, 1}));
+  ExpectAt(target, 0, vp.height - 1, Rgba{1, 0, 0, 1});
+  ExpectAt(target, 0, 0, Rgba{0, 1, 0, 1});
+  ExpectAt(target, vp.width - 1, 0, Rgba{0, 0, 1, 1});
 
   const std::vector<float> output = target.ReadOutput();
   ASSERT_EQ(output.size(), static_cast<std::size_t>(vp.width * vp.height * 4));
-  auto at = [&](int px, int py) {
-    const std::size_t i = static_cast<std::size_t>((py * vp.width + px) * 4);
-    return Pixel{output[i], output[i + 1], output[i + 2], output[i + 3]};
-  };
-  EXPECT_EQ(at(0, vp.height - 1), (Pixel{1, 0, 0, 1}));
-  EXPECT_EQ(at(0, 0), (Pixel{0, 1, 0, 1}));
-  EXPECT_EQ(at(vp.width - 1, 0), (Pixel{0, 0, 1, 1}));
+  const Pixels read(vp.width, vp.height, output);
+  ExpectAt(read, 0, vp.height - 1, Rgba{1, 0, 0, 1});
+  ExpectAt(read, 0, 0, Rgba{0, 1, 0, 1});
+  ExpectAt(read, vp.width - 1, 0, Rgba{0, 0, 1, 1});
   float sum = 0;
   for (float v : output) sum += v;
   EXPECT_EQ(sum, 6.0f) << "a pixel from outside the viewport leaked into the output";
@@ -271,7 +269,7 @@ TEST_F(RenderTargetTest, ByteTargetReadsAsBytesAndUnitFloats) {
             (std::vector<std::uint8_t>{51, 255, 0, 153}));
   EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin() + bottomLeft, bytes.begin() + bottomLeft + 4)),
             (std::vector<std::uint8_t>{0, 0, 0, 255}));
-  EXPECT_EQ(target.OutputPixel(1, 1), (Pixel{51 / 255.0f, 1.0f, 0.0f, 153 / 255.0f}));
+  ExpectAt(target, 1, 1, Rgba{51 / 255.0f, 1.0f, 0.0f, 153 / 255.0f});
 }
 
 TEST_F(RenderTargetTest, FloatTargetConvertsToBytesWithClamping) {
@@ -330,7 +328,7 @@ TEST_F(RenderTargetTest, MovesHandOverTheGLObjects) {
   EXPECT_EQ(source.FramebufferName(), 0u);
   EXPECT_EQ(moved.FramebufferName(), framebuffer);
   EXPECT_EQ(moved.GetViewport().width, 2);
-  EXPECT_EQ(moved.OutputPixel(1, 1), (Pixel{0, 1, 0, 1}));
+  ExpectAt(moved, 1, 1, Rgba{0, 1, 0, 1});
 
   RenderTarget replaced(2, 2, PixelFormat::RGBA32F);
   const unsigned dropped = replaced.FramebufferName();
@@ -338,7 +336,7 @@ TEST_F(RenderTargetTest, MovesHandOverTheGLObjects) {
   EXPECT_EQ(glIsFramebuffer(dropped), GL_FALSE) << "the overwritten target's framebuffer leaked";
   EXPECT_EQ(glIsFramebuffer(framebuffer), GL_TRUE);
   EXPECT_EQ(replaced.Format(), PixelFormat::RGBA8);
-  EXPECT_EQ(replaced.OutputPixel(0, 0), (Pixel{0, 1, 0, 1}));
+  ExpectAt(replaced, 0, 0, Rgba{0, 1, 0, 1});
 }
 
 TEST_F(RenderTargetTest, RejectsSizesAndViewportsThatDoNotFit) {

@@ -50,7 +50,7 @@ TEST_F(RenderPass, FixedSolidColoursFillEveryPixel) {
     for (const auto& c : cases) {
       host.Set(12, c.option);
       ASSERT_EQ(host.RunFrames(), FF_SUCCESS);
-      ExpectEveryPixel(host.Target(), [&](int, int) { return c.colour; });
+      ExpectEvery(host.Target(), [&](int, int) { return c.colour; });
     }
   }
 }
@@ -61,17 +61,17 @@ TEST_F(RenderPass, PixelCheckerCellsAreLineWidthSquare) {
     PatternOnly(host, 6);
     host.Set(10, static_cast<float>(lineWidth));
     host.RunFrames();
-    ExpectEveryPixel(host.Target(), [&](int x, int y) {
+    ExpectEvery(host.Target(), [&](int x, int y) {
       return ((x / lineWidth + y / lineWidth) & 1) ? kWhite : kBlack;
     });
   }
   HostInstance host(Plugin(), 4, 4);
   PatternOnly(host, 9);  // beyond the list: still the checker
   host.RunFrames();
-  ExpectPixel(host.Target(), 0, 0, kBlack);
-  ExpectPixel(host.Target(), 1, 0, kWhite);
-  ExpectPixel(host.Target(), 0, 1, kWhite);
-  ExpectPixel(host.Target(), 1, 1, kBlack);
+  ExpectAt(host.Target(), 0, 0, kBlack);
+  ExpectAt(host.Target(), 1, 0, kWhite);
+  ExpectAt(host.Target(), 0, 1, kWhite);
+  ExpectAt(host.Target(), 1, 1, kBlack);
 }
 
 TEST_F(RenderPass, LineSweepFirstFrameStartsAtTopLeftInWhite) {
@@ -81,7 +81,7 @@ TEST_F(RenderPass, LineSweepFirstFrameStartsAtTopLeftInWhite) {
     host.Set(10, static_cast<float>(lineWidth));
     host.Set(14, 1.0f);
     host.RunFrames();
-    ExpectEveryPixel(host.Target(), [&](int x, int y) {
+    ExpectEvery(host.Target(), [&](int x, int y) {
       return (x < lineWidth || y < lineWidth) ? kWhite : kClear;
     });
   }
@@ -93,17 +93,50 @@ TEST_F(RenderPass, BrightnessScalesColourNotAlpha) {
   host.Set(9, 0.5f);
   host.Set(14, 1.0f);
   host.RunFrames();
-  ExpectPixel(host.Target(), 0, 0, {0.5f, 0.5f, 0.5f, 1});
-  ExpectPixel(host.Target(), 3, 3, kClear);
+  ExpectAt(host.Target(), 0, 0, {0.5f, 0.5f, 0.5f, 1});
+  ExpectAt(host.Target(), 3, 3, kClear);
   PatternOnly(host, 6);
   host.Set(9, 0.25f);
   host.Set(14, 0.0f);
   host.RunFrames();
-  ExpectPixel(host.Target(), 1, 0, {0.25f, 0.25f, 0.25f, 1});
-  ExpectPixel(host.Target(), 0, 0, kBlack);
+  ExpectAt(host.Target(), 1, 0, {0.25f, 0.25f, 0.25f, 1});
+  ExpectAt(host.Target(), 0, 0, kBlack);
   host.Set(9, -3.0f);  // clamped to 0: everything black, still opaque
   host.RunFrames();
-  ExpectEveryPixel(host.Target(), [](int, int) { return kBlack; });
+  ExpectEvery(host.Target(), [](int, int) { return kBlack; });
+}
+
+TEST_F(RenderPass, HostInformationChangesNoPixelAndAResizeRecentresTheInfoBox) {
+  // Solid red with the info box: at 640 x 360 (NumSize 0.5: line scale 2,
+  // pad 3) the box is 88 x 29 at (276, 165); at 320 x 180 it is 47 x 22 at
+  // (136, 79). Its outermost pixels are grey.
+  constexpr Rgba kFrameGrey{0.6f, 0.6f, 0.6f, 1};
+  HostInstance host(Plugin(), 640, 360);
+  PatternOnly(host, 4);
+  host.Set(12, 1.0f);
+  host.Set(8, 1.0f);
+  ASSERT_EQ(host.RunFrames(), FF_SUCCESS);
+  const Pixels before = ReadPixels(host.Target());
+  ExpectAt(before, 276, 165, kFrameGrey, "top-left corner of the box at 640 x 360");
+  ExpectAt(before, 363, 193, kFrameGrey, "bottom-right corner of the box at 640 x 360");
+  ExpectAt(before, 275, 165, kRed, "left of the box at 640 x 360");
+
+  // Time, tempo, host texts and sample rate: a host sends them every frame;
+  // this plug-in shows none of them.
+  const FFInstanceID id = host.Id();
+  EXPECT_EQ(Plugin().SetTime(id, 3600.5), FF_SUCCESS);
+  EXPECT_EQ(Plugin().SetBeatInfo(id, 90.0f, 0.75f), FF_SUCCESS);
+  EXPECT_EQ(Plugin().SetHostInfo(id, "Host", "2.0"), FF_SUCCESS);
+  EXPECT_EQ(Plugin().SetSampleRate(id, 44100), FF_SUCCESS);
+  ASSERT_EQ(host.RunFrames(), FF_SUCCESS);
+  ExpectEvery(host.Target(), [&](int x, int y) { return before.At(x, y); },
+              "the frame after host information");
+
+  ASSERT_EQ(host.Resize({0, 0, 320, 180}), FF_SUCCESS);
+  ASSERT_EQ(host.RunFrames(), FF_SUCCESS);
+  ExpectAt(host.Target(), 136, 79, kFrameGrey, "top-left corner of the box at 320 x 180");
+  ExpectAt(host.Target(), 182, 100, kFrameGrey, "bottom-right corner of the box at 320 x 180");
+  ExpectAt(host.Target(), 135, 79, kRed, "left of the box at 320 x 180");
 }
 
 TEST_F(RenderPass, ViewportWithAnOriginDrawsOnlyInsideIt) {
@@ -113,7 +146,7 @@ TEST_F(RenderPass, ViewportWithAnOriginDrawsOnlyInsideIt) {
   PatternOnly(host, 6);
   host.RunFrames();
   // Aligned to the viewport's own top-left corner.
-  ExpectEveryPixel(host.Target(), [](int x, int y) { return ((x + y) & 1) ? kWhite : kBlack; });
+  ExpectEvery(host.Target(), [](int x, int y) { return ((x + y) & 1) ? kWhite : kBlack; });
   const std::vector<float> whole = host.Target().ReadWholeTarget();
   for (int y = 0; y < 80; ++y)
     for (int x = 0; x < 100; ++x) {
@@ -133,7 +166,7 @@ TEST_F(RenderPass, ResizeTakesEffectOnTheNextFrame) {
   // An odd height flips which window row is output row 0.
   ASSERT_EQ(host.Resize(Viewport{0, 0, 48, 33}), FF_SUCCESS);
   host.RunFrames();
-  ExpectEveryPixel(host.Target(), [](int x, int y) { return ((x + y) & 1) ? kWhite : kBlack; });
+  ExpectEvery(host.Target(), [](int x, int y) { return ((x + y) & 1) ? kWhite : kBlack; });
 }
 
 TEST_F(RenderPass, ZeroSizedViewportIsDrawnAsOnePixel) {
@@ -148,7 +181,7 @@ TEST_F(RenderPass, ZeroSizedViewportIsDrawnAsOnePixel) {
   target.Bind();
   ProcessOpenGLStruct frame{0, nullptr, target.FramebufferName()};
   EXPECT_EQ(Plugin().ProcessOpenGL(instance, frame), FF_SUCCESS);
-  ExpectPixel(target, 0, 0, kGreen);
+  ExpectAt(target, 0, 0, kGreen);
   Plugin().Deinstantiate(instance);
 }
 

@@ -47,13 +47,13 @@ TEST_F(SteppedTime, CyclingSolidColourStepsEveryTwoSecondsAtDefaultSpeed) {
   const Rgba sequence[] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}, {1, 1, 1, 1},
                            {0, 0, 0, 1}, {1, 0, 0, 1}};
   host.RunFrames();  // the first frame starts the clock at 0
-  ExpectPixel(host.Target(), 0, 0, sequence[0]);
+  ExpectAt(host.Target(), 0, 0, sequence[0]);
   // 0.5 colour steps per second; frames 40 ms apart (below the 50 ms cap).
   // Probe 1 s into each 2 s colour so no probe sits on a boundary.
   for (int colour = 0; colour < 6; ++colour) {
     for (int frame = 0; frame < 25; ++frame) FrameAfter(host, 40 * kMs);
     SCOPED_TRACE("colour " + std::to_string(colour));
-    ExpectPixel(host.Target(), 5, 3, sequence[colour]);
+    ExpectAt(host.Target(), 5, 3, sequence[colour]);
     for (int frame = 0; frame < 25; ++frame) FrameAfter(host, 40 * kMs);
   }
 }
@@ -67,9 +67,9 @@ TEST_F(SteppedTime, LongGapsAdvanceByAtMostTheCap) {
   host.RunFrames();
   // Twenty frames each 10 s late move the cycle by 20 x 0.05 x 0.9 = 0.9.
   for (int frame = 0; frame < 20; ++frame) FrameAfter(host, 10'000 * kMs);
-  ExpectPixel(host.Target(), 0, 0, {1, 0, 0, 1});
+  ExpectAt(host.Target(), 0, 0, {1, 0, 0, 1});
   for (int frame = 0; frame < 4; ++frame) FrameAfter(host, 10'000 * kMs);
-  ExpectPixel(host.Target(), 0, 0, {0, 1, 0, 1});
+  ExpectAt(host.Target(), 0, 0, {0, 1, 0, 1});
 }
 
 TEST_F(SteppedTime, SweepLinesMoveAndChangeColourPerPass) {
@@ -85,7 +85,7 @@ TEST_F(SteppedTime, SweepLinesMoveAndChangeColourPerPass) {
   // Column 140.4 mod 64 = 12 after two passes (green); row 140.4 mod 48 = 44
   // after two passes (green).
   const Rgba green{0, 1, 0, 1};
-  ExpectEveryPixel(host.Target(), [&](int x, int y) {
+  ExpectEvery(host.Target(), [&](int x, int y) {
     return (x == 12 || y == 44) ? green : Rgba{0, 0, 0, 0};
   });
 }

@@ -66,36 +66,7 @@ Frame RenderFirstFrame(int width, int height, const Settings& settings) {
   for (const auto& [index, value] : all)
     EXPECT_EQ(host.Set(static_cast<FFUInt32>(index), value), FF_SUCCESS) << "parameter " << index;
   EXPECT_EQ(host.RunFrames(1), FF_SUCCESS);
-  return Frame(width, height, host.Target().ReadOutput());
-}
-
-std::string Where(int x, int y) {
-  return "(" + std::to_string(x) + "," + std::to_string(y) + ")";
-}
-
-void ExpectNear(const Frame& f, int x, int y, Rgba expected, float tolerance,
-                const std::string& what) {
-  const Rgba o = f.At(x, y);
-  const bool near = std::abs(o.r - expected.r) <= tolerance &&
-                    std::abs(o.g - expected.g) <= tolerance &&
-                    std::abs(o.b - expected.b) <= tolerance && std::abs(o.a - expected.a) <= tolerance;
-  EXPECT_TRUE(near) << what << " at " << Where(x, y) << " within " << tolerance << "\n  expected "
-                    << expected << "\n  observed " << o;
-}
-
-void ExpectRegion(const Frame& f, int x0, int y0, int x1, int y1,
-                  const std::function<Rgba(int, int)>& expected, const std::string& what) {
-  int differing = 0;
-  std::ostringstream first;
-  for (int y = std::max(y0, 0); y <= std::min(y1, f.Height() - 1); ++y)
-    for (int x = std::max(x0, 0); x <= std::min(x1, f.Width() - 1); ++x) {
-      const Rgba want = expected(x, y);
-      const Rgba seen = f.At(x, y);
-      if (seen != want && differing++ == 0)
-        first << " first at " << Where(x, y) << ": expected " << want << ", observed " << seen;
-    }
-  EXPECT_EQ(differing, 0) << what << " in " << Where(x0, y0) << " to " << Where(x1, y1) << ": "
-                          << differing << " pixels differ;" << first.str();
+  return ReadPixels(host.Target());
 }
 
 bool GlyphInk(int glyph, int gx, int gy) {
@@ -121,13 +92,6 @@ std::vector<int> Glyphs(const std::string& text) {
   return out;
 }
 
-std::string ColumnLetters(int column) {
-  std::string s;
-  if (column >= 26) s += static_cast<char>('A' + (column / 26 - 1) % 26);
-  s += static_cast<char>('A' + column % 26);
-  return s;
-}
-
 void ExpectText(const Frame& f, int ox, int oy, int sc, const std::vector<int>& glyphs, Rgba ink,
                 std::optional<Rgba> paper, int pad, const std::string& what) {
   const int tw = TextWidth(glyphs.size()) * sc, th = 7 * sc;
@@ -144,12 +108,17 @@ void ExpectText(const Frame& f, int ox, int oy, int sc, const std::vector<int>& 
       }
       const Rgba seen = f.At(x, y);
       const bool ok = onInk ? seen == ink : paper ? seen == *paper : seen != ink;
-      if (!ok && differing++ == 0)
-        first << " first at " << Where(x, y) << " (text pixel " << dx << "," << dy << ", "
-              << (onInk ? "ink" : "not ink") << "): observed " << seen;
+      if (!ok && differing++ == 0) {
+        first << "\n  first at " << Where(x, y) << " (text pixel " << dx << "," << dy
+              << "): expected ";
+        if (onInk) first << "ink " << ink;
+        else if (paper) first << "plate " << *paper;
+        else first << "anything but ink " << ink;
+        first << ", observed " << seen;
+      }
     }
   EXPECT_EQ(differing, 0) << what << " drawn at " << Where(ox, oy) << " scale " << sc << ": "
-                          << differing << " pixels wrong;" << first.str();
+                          << differing << " pixels wrong" << first.str();
 }
 
 std::vector<int> ReadText(const Frame& f, int ox, int oy, int sc, int count, Rgba ink) {

@@ -1,6 +1,6 @@
-// Shared tools of the pattern tests: one rendered first frame held in memory,
-// probes that compare it exactly, and an independent copy of the 5x7 font so
-// that expected text can be laid out glyph by glyph.
+// Shared tools of the pattern tests: one rendered first frame held in memory
+// (probed with the suite's pixel probes), text probes, and an independent
+// copy of the 5x7 font so that expected text can be laid out glyph by glyph.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -57,21 +57,7 @@ constexpr Rgba kWhite{1, 1, 1, 1};
 constexpr Rgba Opaque(float r, float g, float b) { return {r, g, b, 1}; }
 
 // The first frame of a fresh instance at width x height, read back once.
-class Frame {
- public:
-  Frame(int width, int height, std::vector<float> pixels)
-      : width_(width), height_(height), pixels_(std::move(pixels)) {}
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  Rgba At(int x, int y) const {
-    const float* p = &pixels_[static_cast<std::size_t>((y * width_ + x) * 4)];
-    return {p[0], p[1], p[2], p[3]};
-  }
-
- private:
-  int width_, height_;
-  std::vector<float> pixels_;
-};
+using Frame = Pixels;
 
 using Settings = std::map<int, float>;
 
@@ -79,34 +65,6 @@ using Settings = std::map<int, float>;
 // frame starts from the defaults with the moving element and the info box
 // off, then applies `settings` in index order.
 Frame RenderFirstFrame(int width, int height, const Settings& settings);
-
-// --- Probes. Each names the pixel, the expectation and what was seen.
-
-std::string Where(int x, int y);
-
-inline void ExpectAt(const Frame& f, int x, int y, Rgba expected, const std::string& what = "") {
-  const Rgba seen = f.At(x, y);
-  EXPECT_EQ(seen, expected) << what << " at " << Where(x, y) << "\n  expected " << expected
-                            << "\n  observed " << seen;
-}
-
-// For anti-aliased edges only: every channel within `tolerance`.
-void ExpectNear(const Frame& f, int x, int y, Rgba expected, float tolerance,
-                const std::string& what = "");
-
-inline void ExpectNot(const Frame& f, int x, int y, Rgba unexpected, const std::string& what = "") {
-  const Rgba seen = f.At(x, y);
-  EXPECT_NE(seen, unexpected) << what << " at " << Where(x, y) << " must not be " << unexpected;
-}
-
-// Every pixel of the rectangle [x0, x1] x [y0, y1] (inclusive) equals
-// `expected(x, y)`; reports the number that differ and the first one.
-void ExpectRegion(const Frame& f, int x0, int y0, int x1, int y1,
-                  const std::function<Rgba(int, int)>& expected, const std::string& what);
-inline void ExpectRegion(const Frame& f, int x0, int y0, int x1, int y1, Rgba expected,
-                         const std::string& what) {
-  ExpectRegion(f, x0, y0, x1, y1, [&](int, int) { return expected; }, what);
-}
 
 // --- The font: 42 glyphs of 5 x 7 pixels, 0-9, A-Z, small x, colon, hyphen,
 // blank, full stop, comma.
@@ -127,9 +85,6 @@ std::vector<int> Glyphs(const std::string& text);
 inline int TextWidth(std::size_t glyphs) {
   return glyphs == 0 ? 0 : static_cast<int>(glyphs) * 6 - 1;
 }
-
-// Spreadsheet column letters of a zero-based column, up to two letters.
-std::string ColumnLetters(int column);
 
 // Checks text drawn with its top-left corner at (ox, oy), every glyph pixel
 // an sc x sc block: glyph pixels are `ink`; every other pixel of the text

@@ -64,7 +64,6 @@ TEST_P(ColourBars, EveryCellEdgeInAllThreeRows) {
   const int c5 = FirstColumn(5, 28, W), c10 = FirstColumn(10, 28, W), c15 = FirstColumn(15, 28, W),
             c20 = FirstColumn(20, 28, W);
   const int p16 = FirstColumn(16, 21, W), p17 = FirstColumn(17, 21, W), p18 = FirstColumn(18, 21, W);
-  ASSERT_EQ(c20, FirstColumn(15, 21, W)) << "the pluge starts where the black cell ends";
   const std::vector<Segment> bottom = {
       {0, c5 - 1, Opaque(0.0f, 0.13f, 0.30f)},    // -I
       {c5, c10 - 1, kWhite},                      // white
@@ -77,18 +76,31 @@ TEST_P(ColourBars, EveryCellEdgeInAllThreeRows) {
   };
   ExpectSegmentEdges(f, bottom, {bottomRow, H - 1}, "bottom");
 
-  if (W == 1920 && H == 1080) {  // the documented layout
-    EXPECT_EQ(middleRow, 720);
-    EXPECT_EQ(bottomRow, 810);
-    EXPECT_EQ(c5, 343);
-    EXPECT_EQ(c10 - 1, 685);
-  }
   // Full coverage everywhere: opaque in transparent mode.
-  ExpectRegion(f, 0, 0, W - 1, H - 1, [&](int x, int y) {
-    Rgba c = f.At(x, y);
-    c.a = 1;
-    return c;
-  }, "alpha");
+  ExpectAlphaEverywhere(f, 1.0f, "colour bars in transparent mode");
+}
+
+TEST(ColourBars, At1920x1080RowsAndTheWhiteCellWhereDocumented) {
+  // Rows 0 to 719 top colours, 720 to 809 middle colours, 810 to 1079 the
+  // bottom row, whose white cell spans x = 343 to 685. Probed in bar 0
+  // (grey 75 %, then blue 75 %, then -I) and around the white cell.
+  const Frame f = RenderFirstFrame(1920, 1080, {{kPattern, kColourBars}});
+  const Rgba grey = Opaque(0.75f, 0.75f, 0.75f), blue = Opaque(0, 0, 0.75f);
+  const Rgba minusI = Opaque(0.0f, 0.13f, 0.30f), plusQ = Opaque(0.20f, 0.0f, 0.42f);
+  ExpectAt(f, 100, 719, grey, "last top row");
+  ExpectAt(f, 100, 720, blue, "first middle row");
+  ExpectAt(f, 100, 809, blue, "last middle row");
+  ExpectAt(f, 100, 810, minusI, "first bottom row");
+  for (int y : {810, 1079}) {
+    ExpectAt(f, 342, y, minusI, "last column of -I");
+    ExpectAt(f, 343, y, kWhite, "first column of the white cell");
+    ExpectAt(f, 685, y, kWhite, "last column of the white cell");
+    ExpectAt(f, 686, y, plusQ, "first column of +Q");
+  }
+  // Bar 6 (from x = 1646) is black in the bottom row, the pluge's 4 % strip
+  // just left of it.
+  ExpectAt(f, 1645, 1000, Opaque(0.04f, 0.04f, 0.04f), "last column of the 4 % strip");
+  ExpectAt(f, 1646, 1000, kOpaqueBlack, "first column of bar 6, bottom row");
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ColourBars,
@@ -140,14 +152,25 @@ TEST_P(Gradients, BandsSeparatorsAndSteps) {
       }
     }
   }
-  if (W == 1920) {
-    EXPECT_EQ(FirstColumn(1, 32, W), 60) << "steps 60 columns wide";
+  ExpectAlphaEverywhere(f, 1.0f, "gradients in transparent mode");
+}
+
+TEST(Gradients, At1920x1080StepsAre60ColumnsWide) {
+  // Red band: row 180 is the black separator, rows 181 to 269 the steps;
+  // step k covers x = 60k to 60k + 59 at level k / 31.
+  const Frame f = RenderFirstFrame(1920, 1080, {{kPattern, kGradients}});
+  const Rgba step1 = Opaque(1.0f / 31.0f, 0, 0), step2 = Opaque(2.0f / 31.0f, 0, 0);
+  for (int y : {181, 269}) {
+    ExpectAt(f, 59, y, kOpaqueBlack, "last column of step 0");
+    ExpectAt(f, 60, y, step1, "first column of step 1");
+    ExpectAt(f, 119, y, step1, "last column of step 1");
+    ExpectAt(f, 120, y, step2, "first column of step 2");
+    ExpectAt(f, 1859, y, Opaque(30.0f / 31.0f, 0, 0), "last column of step 30");
+    ExpectAt(f, 1860, y, Opaque(1, 0, 0), "first column of step 31");
   }
-  ExpectRegion(f, 0, 0, W - 1, c.h - 1, [&](int x, int y) {
-    Rgba p = f.At(x, y);
-    p.a = 1;
-    return p;
-  }, "alpha");
+  ExpectAt(f, 1919, 179, Opaque(1, 0, 0), "last smooth row, last column");
+  ExpectAt(f, 1919, 180, kOpaqueBlack, "separator row");
+  ExpectAt(f, 1919, 270, Opaque(0, 1, 0), "first row of the green band, last column");
 }
 
 // band = min(3, y * 4 / H); y0 = band H / 4, y1 = (band + 1) H / 4; the

@@ -152,12 +152,14 @@ TEST(PanelGrid, TwoLetterColumnsAndRunningIndexOverACutColumn) {
   // at x 6, all at y (40 - 7) / 2 = 16.
   const Settings grid{{kPattern, kPanelGrid}, {kPanelWidth, 24}, {kPanelHeight, 40}};
   const Frame columnRow = RenderFirstFrame(680, 80, grid);
-  EXPECT_EQ(ColumnLetters(26), "AA");
   ExpectLabels(columnRow, 24, 40,
                {{25, 0, "Z1", 1, 6, 16},
-                {26, 0, ColumnLetters(26) + "1", 1, 3, 16},
+                {26, 0, "AA1", 1, 3, 16},
                 {27, 1, "AB2", 1, 3, 16},
                 {28, 1, "AC2", 1, 3, 16}});  // clipped by the output's right edge
+  // What a viewer reads on the 27th column: the letters wrap to two.
+  EXPECT_EQ(ReadText(columnRow, 26 * 24 + 3, 16, 1, 3, kWhite), Glyphs("AA1"))
+      << "label of panel (26,0) at " << Where(26 * 24 + 3, 16);
   Settings index = grid;
   index[kPanelLabel] = 1;
   const Frame running = RenderFirstFrame(680, 80, index);

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "PatternKit.h"
@@ -20,6 +20,8 @@ constexpr Rgba kBoxFrame = Opaque(0.6f, 0.6f, 0.6f);
 constexpr Rgba kLine2 = Opaque(1.0f, 0.85f, 0.1f);
 constexpr Rgba kCreditInk = Opaque(0.75f, 0.75f, 0.75f);
 constexpr Rgba kRed = Opaque(1, 0, 0);
+
+using Points = std::vector<std::pair<int, int>>;
 
 Rgba Scaled(Rgba c, float gain) { return {c.r * gain, c.g * gain, c.b * gain, c.a}; }
 
@@ -144,16 +146,14 @@ TEST(Overlays, At1920x1080FirstFrameBallBarInfoBoxAndCredit) {
     ExpectNot(f, 722, y, kWhite, "right of the bar");
   }
 
-  // Info box: 385 x 90 at (767, 495), lines at (774, 502) and (790, 557).
-  const InfoBox box = LayOutInfoBox(W, H, 0.5f, "1920x1080", "PANELS 15x9 128x128");
-  EXPECT_EQ(box.sc1, 7);
-  EXPECT_EQ(box.sc2, 3);
-  EXPECT_EQ(box.pad, 7);
-  EXPECT_EQ(box.gap, 6);
-  EXPECT_EQ(std::vector<int>({box.x, box.y, box.w, box.h}), std::vector<int>({767, 495, 385, 90}));
-  EXPECT_EQ(std::vector<int>({box.line1X, box.line1Y, box.line2X, box.line2Y}),
-            std::vector<int>({774, 502, 790, 557}));
-  ExpectInfoBox(f, box, 1.0f);
+  // Info box: 385 x 90 at (767, 495), line 1 at (774, 502) scale 7, line 2
+  // at (790, 557) scale 3. Its corners and both texts where they belong:
+  for (const auto& [x, y] : Points{{767, 495}, {1151, 495}, {767, 584}, {1151, 584}})
+    ExpectAt(f, x, y, kBoxFrame, "corner of the info box");
+  EXPECT_EQ(ReadText(f, 774, 502, 7, 9, kWhite), Glyphs("1920x1080")) << "line 1 at (774, 502)";
+  EXPECT_EQ(ReadText(f, 790, 557, 3, 19, kLine2), Glyphs("PANELS 15x9 128x128"))
+      << "line 2 at (790, 557)";
+  ExpectInfoBox(f, LayOutInfoBox(W, H, 0.5f, "1920x1080", "PANELS 15x9 128x128"), 1.0f);
   // Around it the grid shows: fills and a border of the panels there.
   ExpectAt(f, 766, 540, Opaque(0.06f, 0.07f, 0.10f), "left of the box: panel F5's fill");
   ExpectAt(f, 1152, 540, Opaque(0.1f, 0.8f, 1.0f), "right of the box: panel J5's border");
@@ -162,12 +162,12 @@ TEST(Overlays, At1920x1080FirstFrameBallBarInfoBoxAndCredit) {
 
   // Credit: scale 3, pad 6, text 249 x 21 at (1659, 1047), plate columns
   // 1653 to 1913 and rows 1041 to 1073.
-  const CreditTag credit = LayOutCredit(W, H);
-  EXPECT_EQ(std::vector<int>({credit.sc, credit.pad, credit.x, credit.y}),
-            std::vector<int>({3, 6, 1659, 1047}));
+  const CreditTag credit{3, 6, 1659, 1047};
   const std::vector<int> text = ReadCredit(f, credit, kCreditInk);
   ExpectText(f, credit.x, credit.y, credit.sc, text, kCreditInk, kOpaqueBlack, credit.pad,
              "credit tag");
+  for (const auto& [x, y] : Points{{1653, 1041}, {1913, 1041}, {1653, 1073}, {1913, 1073}})
+    ExpectAt(f, x, y, kOpaqueBlack, "corner of the credit plate");
   for (int y : {1041, 1073}) {
     ExpectNot(f, 1652, y, kOpaqueBlack, "left of the credit plate");
     ExpectNot(f, 1914, y, kOpaqueBlack, "right of the credit plate");
@@ -269,33 +269,52 @@ TEST(Overlays, RingEdgesArePremultipliedInTransparentModeAndBrightnessKeepsAlpha
   }
 }
 
-TEST(Overlays, InfoBoxOverSolidColourAtSmallSizesAndNumberSizes) {
+// The info box over solid red at small sizes: where its corners and its two
+// lines are, as documented, and every pixel of it against the layout model.
+struct SmallBoxCase {
+  int w, h;
+  float numSize;
+  const char* text1;
+  int x, y, width, height;  // box
+  int line1X, line1Y, sc1, line2X, line2Y, sc2;
+};
+void PrintTo(const SmallBoxCase& c, std::ostream* out) { *out << c.text1; }
+
+class SmallInfoBox : public ::testing::TestWithParam<SmallBoxCase> {};
+
+TEST_P(SmallInfoBox, SitsWhereItsGeometrySaysOverSolidColour) {
   // Solid Colour cycles from red on the first frame, so line 2 reads RED.
-  for (const auto& [W, H, numSize, text1] :
-       {std::tuple{320, 180, 0.5f, "320x180"}, std::tuple{640, 360, 1.0f, "640x360"},
-        std::tuple{321, 181, 0.0f, "321x181"}}) {
-    SCOPED_TRACE(text1);
-    const Frame f = RenderFirstFrame(
-        W, H, {{kPattern, kSolid}, {kShowRes, 1}, {kNumberSize, numSize}});
-    const InfoBox box = LayOutInfoBox(W, H, numSize, text1, "RED");
-    ExpectInfoBox(f, box, 1.0f);
-    // The pattern shows right up to the box on every side.
-    const int midY = box.y + box.h / 2, midX = box.x + box.w / 2;
-    ExpectAt(f, box.x - 1, midY, kRed, "left of the box");
-    ExpectAt(f, box.x + box.w, midY, kRed, "right of the box");
-    ExpectAt(f, midX, box.y - 1, kRed, "above the box");
-    ExpectAt(f, midX, box.y + box.h, kRed, "below the box");
-  }
-  // 320 x 180 at NumSize 0.5: sc1 = int(180 x 0.05 / 7) = 1, pad 3, gap 2;
-  // 47 x 22 at (136, 79), an odd remainder leaving the extra pixel right.
-  const InfoBox small = LayOutInfoBox(320, 180, 0.5f, "320x180", "RED");
-  EXPECT_EQ(std::vector<int>({small.x, small.y, small.w, small.h}),
-            std::vector<int>({136, 79, 47, 22}));
-  // 640 x 360 at NumSize 1: sc1 = int(360 x 0.08 / 7) = 4, sc2 2, pad 4.
-  const InfoBox large = LayOutInfoBox(640, 360, 1.0f, "640x360", "RED");
-  EXPECT_EQ(std::vector<int>({large.sc1, large.sc2, large.pad, large.x, large.y}),
-            std::vector<int>({4, 2, 4, 234, 153}));
+  const SmallBoxCase& c = GetParam();
+  const Frame f = RenderFirstFrame(
+      c.w, c.h, {{kPattern, kSolid}, {kShowRes, 1}, {kNumberSize, c.numSize}});
+  const int right = c.x + c.width - 1, bottom = c.y + c.height - 1;
+  for (const auto& [x, y] : Points{{c.x, c.y}, {right, c.y}, {c.x, bottom}, {right, bottom}})
+    ExpectAt(f, x, y, kBoxFrame, "corner of the box");
+  // The pattern shows right up to the box on every side.
+  ExpectAt(f, c.x - 1, c.y, kRed, "left of the box");
+  ExpectAt(f, right + 1, bottom, kRed, "right of the box");
+  ExpectAt(f, c.x, c.y - 1, kRed, "above the box");
+  ExpectAt(f, right, bottom + 1, kRed, "below the box");
+  const std::string text1 = c.text1;
+  EXPECT_EQ(ReadText(f, c.line1X, c.line1Y, c.sc1, static_cast<int>(text1.size()), kWhite),
+            Glyphs(text1))
+      << "line 1 at " << Where(c.line1X, c.line1Y) << " scale " << c.sc1;
+  EXPECT_EQ(ReadText(f, c.line2X, c.line2Y, c.sc2, 3, kLine2), Glyphs("RED"))
+      << "line 2 at " << Where(c.line2X, c.line2Y) << " scale " << c.sc2;
+  ExpectInfoBox(f, LayOutInfoBox(c.w, c.h, c.numSize, text1, "RED"), 1.0f);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, SmallInfoBox,
+    ::testing::Values(
+        // sc1 = int(180 x 0.05 / 7) = 1, pad 3, gap 2: 47 x 22 at (136, 79),
+        // an odd remainder leaving the extra pixel right.
+        SmallBoxCase{320, 180, 0.5f, "320x180", 136, 79, 47, 22, 139, 82, 1, 151, 91, 1},
+        // sc1 = int(360 x 0.08 / 7) = 4, sc2 2, pad 4, gap 4: 172 x 54.
+        SmallBoxCase{640, 360, 1.0f, "640x360", 234, 153, 172, 54, 238, 157, 4, 303, 189, 2},
+        // NumSize 0: int(180.56 x 0.02 / 7) = 0 is raised to 1.
+        SmallBoxCase{321, 181, 0.0f, "321x181", 137, 79, 47, 22, 140, 82, 1, 152, 91, 1}),
+    [](const auto& test) { return std::string(test.param.text1); });
 
 TEST(Overlays, BrightnessScalesEveryOverlay) {
   // 320 x 180 over solid red with the ball (R = 18 at (18, 18)), bar (4 wide
@@ -333,26 +352,25 @@ class Credit : public ::testing::TestWithParam<CreditCase> {};
 
 TEST_P(Credit, ScaleAndPlacementFollowTheLargest16By9Area) {
   const CreditCase& c = GetParam();
-  const CreditTag tag = LayOutCredit(c.w, c.h);
-  EXPECT_EQ(std::vector<int>({tag.sc, tag.pad, tag.x, tag.y}),
-            std::vector<int>({c.expected.sc, c.expected.pad, c.expected.x, c.expected.y}));
+  const CreditTag& tag = c.expected;
   const Frame f = RenderFirstFrame(c.w, c.h,
                                    {{kPattern, kSolid}, {kSolidColour, 4}, {kCredit, 1}});
   const std::vector<int> text = ReadCredit(f, tag, kCreditInk);
   ExpectText(f, tag.x, tag.y, tag.sc, text, kCreditInk, kOpaqueBlack, tag.pad, "credit tag");
-  // The plate ends pad pixels inside the right and bottom edges; white
-  // (the pattern) between it and the edges and just left of and above it.
+  // The plate's bottom-right corner lies pad pixels inside the output's
+  // bottom-right corner, with white (the pattern) between them.
+  const int cornerX = c.w - 1 - tag.pad, cornerY = c.h - 1 - tag.pad;
+  ExpectAt(f, cornerX, cornerY, kOpaqueBlack, "bottom-right corner of the plate");
+  ExpectAt(f, cornerX + 1, cornerY, kWhite, "right of the plate's corner");
+  ExpectAt(f, cornerX, cornerY + 1, kWhite, "below the plate's corner");
+  ExpectRegion(f, cornerX + 1, 0, c.w - 1, c.h - 1, kWhite, "right of the plate");
+  ExpectRegion(f, 0, cornerY + 1, c.w - 1, c.h - 1, kWhite, "below the plate");
+  // Its top-left corner lies pad pixels above and left of the text.
   const int plateLeft = tag.x - tag.pad, plateTop = tag.y - tag.pad;
-  const int plateRight = tag.x + 83 * tag.sc + tag.pad - 1;
-  const int plateBottom = tag.y + 7 * tag.sc + tag.pad - 1;
-  EXPECT_EQ(plateRight, c.w - 1 - tag.pad);
-  EXPECT_EQ(plateBottom, c.h - 1 - tag.pad);
-  ExpectRegion(f, plateRight + 1, plateTop - 1, c.w - 1, c.h - 1, kWhite, "right of the plate");
-  ExpectRegion(f, plateLeft - 1, plateBottom + 1, c.w - 1, c.h - 1, kWhite, "below the plate");
-  ExpectRegion(f, plateLeft - 1, plateTop - 1, plateLeft - 1, plateBottom, kWhite,
+  ExpectAt(f, plateLeft, plateTop, kOpaqueBlack, "top-left corner of the plate");
+  ExpectRegion(f, plateLeft - 1, plateTop - 1, plateLeft - 1, cornerY, kWhite,
                "left of the plate");
-  ExpectRegion(f, plateLeft - 1, plateTop - 1, plateRight, plateTop - 1, kWhite,
-               "above the plate");
+  ExpectRegion(f, plateLeft - 1, plateTop - 1, cornerX, plateTop - 1, kWhite, "above the plate");
 }
 
 INSTANTIATE_TEST_SUITE_P(
