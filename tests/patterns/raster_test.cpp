@@ -143,10 +143,15 @@ TEST(FullRaster, At1920x1080LinesDiagonalsCirclesCrossFrameBracketsAndCorners) {
     const int oy = c.bottom ? H - in0 - 7 * sc : in0;
     ExpectText(f, ox, oy, sc, Glyphs(c.text), kYellow, kOpaqueBlack, sc, "corner text " + c.text);
   }
-  // The documented top-left text: 68 x 28 at (12, 12).
-  EXPECT_EQ(TextWidth(3) * sc, 68);
+  // The documented top-left text: 68 x 28 at (12, 12). Its last "0" has ink
+  // in its right column on glyph row 1 (x 76 to 79, y 16 to 19) and in its
+  // middle on glyph row 6 (y 36 to 39): the text's last column and row.
   ExpectAt(f, 12 + 1 * sc, 12, kYellow, "first ink pixel of the 0 of 0,0");
   ExpectAt(f, 12 + 1 * sc - 1, 12, kOpaqueBlack, "plate left of it");
+  ExpectAt(f, 79, 16, kYellow, "last column of the text 0,0");
+  ExpectAt(f, 80, 16, kOpaqueBlack, "plate right of the text");
+  ExpectAt(f, 64, 39, kYellow, "last row of the text 0,0");
+  ExpectAt(f, 64, 40, kOpaqueBlack, "plate below the text");
 }
 
 TEST(FullRaster, OffsetShiftsThePhaseOfPanelAndHalfPanelLines) {
