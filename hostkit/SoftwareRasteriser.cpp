@@ -1,5 +1,8 @@
 #include "hostkit/SoftwareRasteriser.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <GL/gl.h>
 #include <stdlib.h>
 
@@ -9,6 +12,9 @@
 namespace hostkit {
 
 std::string MesaEglVendorFile() {
+#ifdef _WIN32
+  return "";
+#else
   // glvnd's own search folders, in its order, then a local installation.
   for (const char* folder : {"/etc/glvnd/egl_vendor.d", "/usr/share/glvnd/egl_vendor.d",
                              "/usr/local/share/glvnd/egl_vendor.d"}) {
@@ -17,9 +23,13 @@ std::string MesaEglVendorFile() {
     if (std::filesystem::is_regular_file(file, error)) return file.string();
   }
   return "";
+#endif
 }
 
 void SelectSoftwareRasteriser() {
+#ifdef _WIN32
+  // No glvnd and no Mesa to select: contexts come from the system's driver.
+#else
   const std::string vendorFile = MesaEglVendorFile();
   if (vendorFile.empty())
     throw std::runtime_error(
@@ -31,6 +41,7 @@ void SelectSoftwareRasteriser() {
   ::setenv("__GLX_VENDOR_LIBRARY_NAME", "mesa", 1);
   ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
   ::setenv("GALLIUM_DRIVER", "llvmpipe", 1);
+#endif
 }
 
 RendererInfo CurrentRenderer() {

@@ -16,7 +16,8 @@ namespace hostkit {
 //   GALLIUM_DRIVER=llvmpipe         and of those, llvmpipe
 // glvnd and Mesa read them once, at the first EGL or GLX call: call this
 // before that. Throws std::runtime_error when Mesa's EGL vendor file is not
-// installed (nothing is set then).
+// installed (nothing is set then). On Windows, where neither exists, it does
+// nothing.
 void SelectSoftwareRasteriser();
 
 // The glvnd vendor file of Mesa's EGL library, or "" when none is installed.

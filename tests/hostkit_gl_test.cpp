@@ -19,6 +19,7 @@
 #include "PixelProbe.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/RenderTarget.h"
+#include "hostkit/SoftwareRasteriser.h"
 #include "hostkit/Xvfb.h"
 
 namespace {
@@ -71,6 +72,20 @@ TEST(GLContextTest, GlxRunsOnItsOwnXServerWithoutDisplayVariable) {
   EXPECT_EQ(context.Backend(), GLBackend::Glx);
   EXPECT_EQ(context.GlewInitResult(), GLEW_OK);
   ExpectCoreAtLeast41(context);
+}
+
+// Every test program selects the software rasteriser before main: both
+// backends render with llvmpipe, whatever else the machine offers.
+TEST(GLContextTest, TheSuitesContextsAreLlvmpipeOnBothBackends) {
+  const char* vendorFiles = std::getenv("__EGL_VENDOR_LIBRARY_FILENAMES");
+  ASSERT_NE(vendorFiles, nullptr) << "the suite's start-up selection did not run";
+  EXPECT_EQ(std::string(vendorFiles), hostkit::MesaEglVendorFile());
+  for (GLBackend backend : {GLBackend::Egl, GLBackend::Glx}) {
+    GLContext context({backend, 4, 1});
+    const hostkit::RendererInfo info = hostkit::CurrentRenderer();
+    EXPECT_NE(info.renderer.find("llvmpipe"), std::string::npos)
+        << (backend == GLBackend::Egl ? "EGL\n" : "GLX\n") << hostkit::DescribeRenderer(info);
+  }
 }
 
 TEST(GLContextTest, SuccessiveContextsEachBecomeUsable) {
