@@ -18,6 +18,18 @@ packages=(
   binutils                            # nm, for the export-list test
 )
 
+# Optional groups, named as arguments: `bash scripts/setup.sh windows` adds
+# the MinGW-w64 cross compilers, Wine to run their programs, and the static
+# zlib that the Windows tests' PNG reading needs.
+for group in "$@"; do
+  case $group in
+    windows)
+      packages+=(gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+                 libz-mingw-w64-dev wine wine64 xvfb xz-utils zip unzip) ;;
+    *) echo "setup: unknown package group '$group'" >&2; exit 2 ;;
+  esac
+done
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
