@@ -15,8 +15,19 @@ bash scripts/build-windows.sh
 build_dir=${WINDOWS_BUILD_DIR:-build-windows}
 
 scratch=$(mktemp -d "$(cd "$build_dir" && pwd)/wine.XXXXXX")
-xvfb_pid=
+xvfb_pid= child=
+# Runs a command in the background and waits for it, so that an interrupt
+# reaches the trap at once instead of after the command.
+run() {
+  "$@" &
+  child=$!
+  wait "$child"
+}
 cleanup() {
+  if [[ -n $child ]]; then
+    kill "$child" 2>/dev/null || true
+    wait "$child" 2>/dev/null || true
+  fi
   if [[ -d ${WINEPREFIX:-} ]]; then
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
@@ -46,7 +57,7 @@ export WINEPREFIX=$scratch/prefix WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko installers: nothing here needs .NET or a browser engine.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 echo "== making a Wine prefix"
-"${VELTRIMA_WINE64:-/usr/lib/wine/wine64}" wineboot --init >"$scratch/wineboot.log" 2>&1 || {
+run "${VELTRIMA_WINE64:-/usr/lib/wine/wine64}" wineboot --init >"$scratch/wineboot.log" 2>&1 || {
   echo "test-windows: wineboot failed:" >&2
   cat "$scratch/wineboot.log" >&2
   exit 1
@@ -54,7 +65,7 @@ echo "== making a Wine prefix"
 wineserver -w
 
 echo "== Windows tests under Wine"
-ctest --test-dir "$build_dir" -j "$(nproc)" --output-on-failure
+run ctest --test-dir "$build_dir" -j "$(nproc)" --output-on-failure
 
 echo "== golden frames of the DLL under Wine"
 grep -h '^preset [0-9]*:' "$build_dir/Testing/Temporary/LastTest.log" | sort -u || true
