@@ -44,10 +44,23 @@ veltrima_warnings(OVNVeltrimaFree)
 
 if(WIN32)
   set_target_properties(OVNVeltrimaFree PROPERTIES SUFFIX ".dll")
-  # Static runtimes: the DLL must load on a machine without MinGW's.
-  target_link_options(OVNVeltrimaFree PRIVATE -static-libgcc -static-libstdc++)
+  if(MINGW)
+    # Static runtimes (libgcc, libstdc++, winpthread): a host loads the DLL
+    # alone, on machines that have none of MinGW's DLLs. Only the DLLs that
+    # Windows ships stay imports; tests/windows checks the tables.
+    target_link_options(OVNVeltrimaFree PRIVATE -static -static-libgcc -static-libstdc++)
+  endif()
 elseif(APPLE)
-  set_target_properties(OVNVeltrimaFree PROPERTIES BUNDLE TRUE BUNDLE_EXTENSION "bundle")
+  # Hosts load OVNVeltrimaFree.bundle/Contents/MacOS/OVNVeltrimaFree, found
+  # through the bundle's Info.plist. Written for macOS but never built or
+  # tested here (no macOS machine).
+  set_target_properties(OVNVeltrimaFree PROPERTIES
+    BUNDLE TRUE BUNDLE_EXTENSION "bundle"
+    MACOSX_BUNDLE_INFO_PLIST ${PROJECT_SOURCE_DIR}/cmake/MacOSBundleInfo.plist.in
+    MACOSX_BUNDLE_BUNDLE_NAME "OVNVeltrima FREE"
+    MACOSX_BUNDLE_GUI_IDENTIFIER "org.ovnveltrima.free"
+    MACOSX_BUNDLE_SHORT_VERSION_STRING ${PROJECT_VERSION}
+    MACOSX_BUNDLE_BUNDLE_VERSION ${PROJECT_VERSION})
   target_link_options(OVNVeltrimaFree PRIVATE
     "LINKER:-exported_symbol,_plugMain" "LINKER:-exported_symbol,_SetLogCallback")
 else()

@@ -31,13 +31,19 @@ std::string CheckGivenContext(int major, int minor) {
 GLContext::GLContext(const GLContextOptions& options) : backend_(options.backend) {
   const bool egl = options.backend == GLBackend::Egl;
   const std::string prefix = "no OpenGL " + VersionName(options.major, options.minor) + " core context: ";
-  const std::string api = egl ? "EGL " : "GLX ";
+  const std::string api = egl ? "EGL " : options.backend == GLBackend::Glx ? "GLX " : "WGL ";
   // Core profiles begin at 3.2; asking for less would silently mean something else.
   if (options.major < 3 || (options.major == 3 && options.minor < 2) || options.minor < 0)
     throw GLContextError(prefix + "core profiles start at OpenGL 3.2");
   try {
+#if defined(_WIN32)
+    if (options.backend != GLBackend::Wgl) throw std::runtime_error("only WGL exists on Windows");
+    native_ = detail::CreateWglContext(options.major, options.minor);
+#else
+    if (options.backend == GLBackend::Wgl) throw std::runtime_error("WGL exists only on Windows");
     native_ = egl ? detail::CreateEglContext(options.major, options.minor)
                   : detail::CreateGlxContext(options.major, options.minor);
+#endif
   } catch (const std::exception& e) {
     throw GLContextError(prefix + e.what());
   }
@@ -68,6 +74,7 @@ void GLContext::MakeCurrent() {
 
 GLContextOptions OptionsFromEnvironment() {
   GLContextOptions options;
+#if !defined(_WIN32)  // on Windows, WGL is the only backend
   const char* raw = std::getenv("VELTRIMA_GL");
   std::string value = raw ? raw : "";
   for (char& c : value) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -77,6 +84,7 @@ GLContextOptions OptionsFromEnvironment() {
     options.backend = GLBackend::Glx;
   else
     throw GLContextError("VELTRIMA_GL must be \"egl\" or \"glx\", not \"" + std::string(raw) + "\"");
+#endif
   return options;
 }
 

@@ -6,10 +6,15 @@
 
 namespace hostkit {
 
-enum class GLBackend { Egl, Glx };
+// Wgl is the only backend on Windows, Egl and Glx the ones on Linux.
+enum class GLBackend { Egl, Glx, Wgl };
 
 struct GLContextOptions {
+#if defined(_WIN32)
+  GLBackend backend = GLBackend::Wgl;
+#else
   GLBackend backend = GLBackend::Egl;
+#endif
   int major = 4;
   int minor = 1;
 };
@@ -25,7 +30,8 @@ class NativeContext;
 }
 
 // An OpenGL core-profile context, current on the constructing thread, that needs no
-// display: EGL uses Mesa's surfaceless platform, GLX runs against a private Xvfb.
+// display: EGL uses Mesa's surfaceless platform, GLX runs against a private Xvfb, WGL
+// (Windows) makes it on a hidden window.
 //
 // The driver decides the version actually given. Mesa 22.3 (llvmpipe) answers every
 // core request from 3.2 up to 4.5 with a 4.5 core context, under EGL and GLX alike,
@@ -61,7 +67,8 @@ class GLContext {
 };
 
 // The options a whole test run uses: VELTRIMA_GL="egl" (also the default when unset
-// or empty) or "glx", any case. Throws GLContextError on any other value.
+// or empty) or "glx", any case. Throws GLContextError on any other value. On Windows
+// always WGL.
 GLContextOptions OptionsFromEnvironment();
 
 }  // namespace hostkit

@@ -1,6 +1,7 @@
 #pragma once
 
-// Internal to the kit: one window-system binding (EGL or GLX) behind GLContext.
+// Internal to the kit: one window-system binding (EGL or GLX; WGL on Windows)
+// behind GLContext.
 
 #include <cstring>
 #include <memory>
@@ -28,7 +29,11 @@ inline bool HasExtension(const char* list, const char* name) {
   return false;
 }
 
+#if defined(_WIN32)
+std::unique_ptr<NativeContext> CreateWglContext(int major, int minor);
+#else
 std::unique_ptr<NativeContext> CreateEglContext(int major, int minor);
 std::unique_ptr<NativeContext> CreateGlxContext(int major, int minor);
+#endif
 
 }  // namespace hostkit::detail

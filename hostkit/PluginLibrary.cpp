@@ -1,9 +1,9 @@
 #include "hostkit/PluginLibrary.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <utility>
+
+#include "hostkit/SharedLibrary.h"
 
 namespace hostkit {
 
@@ -23,7 +23,7 @@ namespace {
 
 template <typename Function>
 Function Resolve(void* handle, const char* name) {
-  void* symbol = dlsym(handle, name);
+  void* symbol = detail::FindSymbol(handle, name);
   Function function;
   static_assert(sizeof function == sizeof symbol, "function and object pointers differ");
   std::memcpy(&function, &symbol, sizeof function);
@@ -35,17 +35,13 @@ const char* TextAnswer(FFMixed answer) { return static_cast<const char*>(answer.
 }  // namespace
 
 PluginLibrary::PluginLibrary(const std::string& path, bool keepLoaded) : path_(path) {
-  int flags = RTLD_NOW | RTLD_LOCAL;
-  if (keepLoaded) flags |= RTLD_NODELETE;
-  handle_ = dlopen(path.c_str(), flags);
-  if (!handle_) {
-    const char* reason = dlerror();
-    throw PluginLoadError("cannot load plug-in " + path + ": " + (reason ? reason : "unknown"));
-  }
+  std::string reason;
+  handle_ = detail::OpenSharedLibrary(path, keepLoaded, reason);
+  if (!handle_) throw PluginLoadError("cannot load plug-in " + path + ": " + reason);
   plugMain_ = Resolve<PlugMainFunction>(handle_, "plugMain");
   setLogCallback_ = Resolve<SetLogCallbackFunction>(handle_, "SetLogCallback");
   if (!plugMain_) {
-    dlclose(handle_);
+    detail::CloseSharedLibrary(handle_);
     throw PluginLoadError("not an FFGL plug-in (no plugMain export): " + path);
   }
 }
@@ -57,7 +53,7 @@ PluginLibrary::PluginLibrary(PlugMainFunction plugMain, SetLogCallbackFunction s
 }
 
 PluginLibrary::~PluginLibrary() {
-  if (handle_) dlclose(handle_);
+  if (handle_) detail::CloseSharedLibrary(handle_);
 }
 
 FFMixed PluginLibrary::Call(FFUInt32 code, FFMixed input, FFInstanceID instance) const {

@@ -1,6 +1,6 @@
-// PluginLibrary: loads an FFGL plug-in file with dlopen and calls it the way a
-// host does, with one typed call per function code and the records laid out
-// exactly as hosts lay them out. Works on any FFGL 2.1 plug-in file.
+// PluginLibrary: loads an FFGL plug-in file (dlopen on Linux, LoadLibrary on
+// Windows) and calls it the way a host does, with one typed call per function
+// code and the records laid out exactly as hosts lay them out. Works on any FFGL 2.1 plug-in file.
 //
 // Calls that need a GL context (ProcessOpenGL, Instantiate, Deinstantiate)
 // must be made with one current (see GLContext). Pointers that the plug-in
@@ -27,7 +27,8 @@ FFUInt32 BitsOfFloat(float value);
 class PluginLibrary {
  public:
   // dlopen with RTLD_NOW | RTLD_LOCAL, plus RTLD_NODELETE when `keepLoaded`
-  // (keeps the plug-in's frames symbolised in sanitizer reports). Throws
+  // (keeps the plug-in's frames symbolised in sanitizer reports); on Windows
+  // LoadLibrary, pinned when `keepLoaded`. Throws
   // PluginLoadError naming the file and the loader's reason.
   explicit PluginLibrary(const std::string& path, bool keepLoaded = true);
   // Wraps entry points linked into this program instead of loading a file:

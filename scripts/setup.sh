@@ -23,6 +23,18 @@ packages=(
   binutils                            # nm, for the export-list test
 )
 
+# Optional groups, named as arguments: `bash scripts/setup.sh windows` adds
+# the MinGW-w64 cross compilers, Wine to run their programs, and the static
+# zlib that the Windows tests' PNG reading needs.
+for group in "$@"; do
+  case $group in
+    windows)
+      packages+=(gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+                 libz-mingw-w64-dev wine wine64 xvfb xz-utils zip unzip) ;;
+    *) echo "setup: unknown package group '$group'" >&2; exit 2 ;;
+  esac
+done
+
 if [[ ${VELTRIMA_SKIP_SETUP:-0} == 1 ]]; then
   echo "setup: skipped (VELTRIMA_SKIP_SETUP=1); the build expects: ${packages[*]}" >&2
   exit 0

@@ -3,7 +3,8 @@
 # crash), the same suite and the validator again under AddressSanitizer,
 # UndefinedBehaviorSanitizer and LeakSanitizer, a short fresh fuzz run, and
 # the validator once more on a GLX context, the way a Linux desktop host
-# makes its context. Any failure stops the run with a non-zero exit.
+# makes its context, and last the Windows DLL and its tests under Wine. Any
+# failure stops the run with a non-zero exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +21,6 @@ bash scripts/fuzz.sh
 echo "== validator on a GLX context"
 "${BUILD_DIR:-build}/tools/validate/ffgl-validate" --backend glx --seed 1 \
   "${BUILD_DIR:-build}/OVNVeltrimaFree.so"
+
+echo "== Windows DLL under Wine"
+bash scripts/test-windows.sh

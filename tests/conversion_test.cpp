@@ -65,6 +65,13 @@ TEST(Conversion, PatternAndPanelLabel) {
   EXPECT_EQ(With(kParamPanelLabel, kNaN).labelMode, 0);
   EXPECT_EQ(With(kParamPanelLabel, 1e30f).labelMode, std::numeric_limits<int>::max());
   EXPECT_EQ(With(kParamPanelLabel, -kInf).labelMode, std::numeric_limits<int>::min());
+  // The edges of the 32-bit range, where a 32-bit long (Windows) has no room
+  // to spare: the largest floats inside it round to themselves, 2^31 and
+  // beyond saturate.
+  EXPECT_EQ(With(kParamPanelLabel, 2147483520.0f).labelMode, 2147483520);
+  EXPECT_EQ(With(kParamPanelLabel, -2147483520.0f).labelMode, -2147483520);
+  EXPECT_EQ(With(kParamPanelLabel, 2147483648.0f).labelMode, std::numeric_limits<int>::max());
+  EXPECT_EQ(With(kParamPanelLabel, -2147483648.0f).labelMode, std::numeric_limits<int>::min());
 }
 
 TEST(Conversion, SolidColourChoosesFixedColourOrCycle) {

@@ -128,6 +128,15 @@ TEST(GLContextTest, UnavailableVersionsFailWithOneLineReason) {
   }
 }
 
+TEST(GLContextTest, WglIsRefusedOffWindows) {
+  try {
+    GLContext context({GLBackend::Wgl, 4, 1});
+    ADD_FAILURE() << "made a WGL context on Linux";
+  } catch (const GLContextError& e) {
+    EXPECT_STREQ(e.what(), "no OpenGL 4.1 core context: WGL exists only on Windows");
+  }
+}
+
 TEST(GLContextTest, EnvironmentPicksBackend) {
   {
     ScopedEnv env("VELTRIMA_GL", nullptr);

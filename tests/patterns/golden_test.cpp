@@ -6,7 +6,9 @@
 // them) and the one in use, since a different renderer is a likely cause.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -79,10 +81,15 @@ TEST_P(GoldenFrame, MatchesTheStoredImageExactly) {
   ASSERT_EQ(frame.size(), golden.rgba.size());
 
   int differing = 0;
+  int largest = 0;  // over every channel, in 16-bit steps
   std::ostringstream first;
   for (std::size_t pixel = 0; pixel < frame.size() / 4; ++pixel) {
     bool same = true;
-    for (std::size_t c = 0; c < 4; ++c) same = same && frame[pixel * 4 + c] == golden.rgba[pixel * 4 + c];
+    for (std::size_t c = 0; c < 4; ++c) {
+      const int a = frame[pixel * 4 + c], b = golden.rgba[pixel * 4 + c];
+      same = same && a == b;
+      largest = std::max(largest, a > b ? a - b : b - a);
+    }
     if (same || differing++ > 0) continue;
     auto rgba = [&](const std::vector<std::uint16_t>& v) {
       std::ostringstream s;
@@ -93,9 +100,13 @@ TEST_P(GoldenFrame, MatchesTheStoredImageExactly) {
     first << "; first at (" << pixel % kWidth << "," << pixel / kWidth << "): golden "
           << rgba(golden.rgba) << ", rendered " << rgba(frame);
   }
+  // One line per preset, passed or not, for whoever compares builds.
+  std::printf("preset %d: %d differing pixels, largest difference %d\n", preset.number, differing,
+              largest);
   EXPECT_EQ(differing, 0) << "preset " << preset.number << " \"" << preset.name << "\": "
                           << differing << " of " << kWidth * kHeight
-                          << " pixels differ from " << path << first.str()
+                          << " pixels differ from " << path << " (largest difference " << largest
+                          << " of 65535)" << first.str()
                           << "\nimages made with:\n" << RecordedRenderer()
                           << "rendered now with:\n"
                           << hostkit::DescribeRenderer(hostkit::CurrentRenderer())
