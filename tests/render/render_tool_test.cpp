@@ -219,6 +219,20 @@ TEST_F(RenderTool, WhatThePlugInPrintsGoesToStandardErrorNotIntoTheFrames) {
   EXPECT_EQ(list.out.find("chatter"), std::string::npos) << list.out;
 }
 
+TEST_F(RenderTool, ClosedStandardOutputMattersOnlyForRawFrames) {
+  // Closed, descriptor 1 must not go to the PNG file opened later either.
+  const SplitResult png = RunSplit("--size 16x8 -o c.png >&-", PreloadChatter());
+  ASSERT_EQ(png.exitCode, 0) << png.err;
+  const Image image = ReadPng((folder_ / "c.png").string());
+  EXPECT_EQ(image.width, 16);
+  const SplitResult raw = RunSplit("--size 16x8 -q -o - >&-");
+  EXPECT_NE(raw.exitCode, 0);
+  EXPECT_NE(raw.err.find("error: cannot write to standard output: Bad file descriptor"),
+            std::string::npos)
+      << raw.err;
+  EXPECT_EQ(std::count(raw.err.begin(), raw.err.end(), '\n'), 1) << raw.err;
+}
+
 TEST_F(RenderTool, AReaderThatGoesAwayIsAOneLineErrorAndAFailure) {
   // Frames larger than a pipe's buffer, to a reader that reads nothing.
   const std::string rcPath = folder_.string() + ".rc";

@@ -75,10 +75,7 @@ std::string SequenceFileName(const std::string& pattern, long index) {
 }
 
 FrameWriter::FrameWriter(OutputTarget target, int width, int height, int rawDescriptor)
-    : target_(std::move(target)), width_(width), height_(height), rawDescriptor_(rawDescriptor) {
-  if (target_.kind == OutputKind::RawStream && rawDescriptor_ < 0)
-    throw std::logic_error("raw frames need a descriptor to go to");
-}
+    : target_(std::move(target)), width_(width), height_(height), rawDescriptor_(rawDescriptor) {}
 
 FrameWriter::~FrameWriter() {
   if (committed_) return;

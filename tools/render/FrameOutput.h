@@ -26,7 +26,8 @@ void RequireFolderOf(const std::string& path);
 
 class FrameWriter {
  public:
-  // Raw frames go to `rawDescriptor` (the original standard output).
+  // Raw frames go to `rawDescriptor` (the original standard output; writing
+  // to -1 fails as a closed standard output does).
   FrameWriter(OutputTarget target, int width, int height, int rawDescriptor = -1);
   // Removes every file written unless Commit() was called.
   ~FrameWriter();

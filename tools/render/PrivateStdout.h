@@ -9,7 +9,8 @@
 class PrivateStdout {
  public:
   // Flushes stdout, duplicates descriptor 1 (close-on-exec) and points it at
-  // standard error. Throws std::runtime_error when a descriptor call fails.
+  // standard error (at /dev/null when that is closed too). Throws
+  // std::runtime_error when a descriptor call fails.
   PrivateStdout();
   // Flushes what was printed meanwhile (to standard error) and points
   // descriptor 1 back at the original standard output.
@@ -17,7 +18,7 @@ class PrivateStdout {
   PrivateStdout(const PrivateStdout&) = delete;
   PrivateStdout& operator=(const PrivateStdout&) = delete;
 
-  // The original standard output.
+  // The original standard output; -1 when it was closed.
   int Descriptor() const { return descriptor_; }
 
  private:
