@@ -110,7 +110,9 @@ void RenderSequence(const hostkit::PluginLibrary& plugin, const Size& size,
   FrameWriter writer(ParseOutput(options.output, options.frames), size.width, size.height,
                      rawDescriptor);
   FrameSource source(plugin, size.width, size.height, values);
-  hostkit::StraightRgba8Reader reader(size.width, size.height);
+  // Three pack buffers let two frames be in flight while a third is written;
+  // a single picture needs only two.
+  hostkit::StraightRgba8Reader reader(size.width, size.height, options.frames >= 3 ? 3 : 2);
   Progress progress(options.frames, options.quiet);
   long written = 0;
   const auto writeOldest = [&] {
