@@ -22,7 +22,7 @@ class FrameSource {
   void Render(long index, double fps);
 
   // The last frame as 8-bit RGBA with straight alpha, rows top-down, read
-  // back as floats and converted on the CPU (for single pictures).
+  // back as floats and converted on the CPU (for the contact sheet).
   std::vector<std::uint8_t> StraightRgba8() const;
   // The surface the frames are drawn into, for StraightRgba8Reader.
   const hostkit::RenderTarget& Target() const { return host_.Target(); }
