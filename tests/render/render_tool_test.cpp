@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -62,6 +65,33 @@ class RenderTool : public ::testing::Test {
     while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
       bytes.append(buffer.data(), n);
     return bytes;
+  }
+
+  // Standard output and standard error apart, and the exit code.
+  struct SplitResult {
+    int exitCode = -1;
+    std::string out, err;
+  };
+  SplitResult RunSplit(const std::string& arguments, const std::string& environment = "") const {
+    const std::string errPath = folder_.string() + ".err";
+    const std::string command = "cd '" + folder_.string() + "' && " + environment + " '" +
+                                VELTRIMA_RENDER_PATH + "' " + arguments + " 2>'" + errPath + "'";
+    SplitResult result;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::array<char, 65536> buffer{};
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
+      result.out.append(buffer.data(), n);
+    const int status = pclose(pipe.release());
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = ReadText(errPath);
+    fs::remove(errPath);
+    return result;
+  }
+
+  static std::string ReadText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   }
 
   std::size_t FilesLeft() const {
@@ -157,12 +187,68 @@ TEST_F(RenderTool, RawStreamHasExactlyTheFrameBytes) {
   EXPECT_EQ(FilesLeft(), 0u);
 }
 
-TEST_F(RenderTool, ListNamesEveryParameterAndPreset) {
-  const RunResult run = Run("--list");
-  ASSERT_EQ(run.exitCode, 0) << run.output;
+TEST_F(RenderTool, ListNamesEveryParameterAndPresetOnStandardOutput) {
+  const SplitResult run = RunSplit("--list");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
   for (const char* text : {"\"Panel Width px\" (integer, default 128, 16 to 512)",
                            "\"Background\"", "\"Transparent\"", "9  1px Pixel Checker"})
-    EXPECT_NE(run.output.find(text), std::string::npos) << text << "\n" << run.output;
+    EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+}
+
+// The sanitizer runtime insists on being first in the process; the stand-in
+// is not instrumented and must not stop the run there.
+std::string PreloadChatter() {
+  return std::string("LD_PRELOAD='") + STDOUT_CHATTER_PATH +
+         "' ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0\"";
+}
+
+TEST_F(RenderTool, WhatThePlugInPrintsGoesToStandardErrorNotIntoTheFrames) {
+  const std::string arguments =
+      "--size 24x10 --preset 'Dead Pixel Sweep' --set Background=Transparent --frames 3 -q -o -";
+  const SplitResult clean = RunSplit(arguments);
+  const SplitResult chatty = RunSplit(arguments, PreloadChatter());
+  ASSERT_EQ(clean.exitCode, 0) << clean.err;
+  ASSERT_EQ(chatty.exitCode, 0) << chatty.err;
+  ASSERT_EQ(clean.out.size(), 3u * 24u * 10u * 4u);
+  EXPECT_TRUE(chatty.out == clean.out) << "the raw stream changed";
+  // Proof that the stand-in really printed: both lines, the unflushed one too.
+  EXPECT_NE(chatty.err.find("stdout chatter: flushed"), std::string::npos) << chatty.err;
+  EXPECT_NE(chatty.err.find("stdout chatter: left in the buffer"), std::string::npos)
+      << chatty.err;
+  const SplitResult list = RunSplit("--list", PreloadChatter());
+  EXPECT_EQ(list.out.find("chatter"), std::string::npos) << list.out;
+}
+
+TEST_F(RenderTool, ClosedStandardOutputMattersOnlyForRawFrames) {
+  // Closed, descriptor 1 must not go to the PNG file opened later either.
+  const SplitResult png = RunSplit("--size 16x8 -o c.png >&-", PreloadChatter());
+  ASSERT_EQ(png.exitCode, 0) << png.err;
+  const Image image = ReadPng((folder_ / "c.png").string());
+  EXPECT_EQ(image.width, 16);
+  const SplitResult raw = RunSplit("--size 16x8 -q -o - >&-");
+  EXPECT_NE(raw.exitCode, 0);
+  EXPECT_NE(raw.err.find("error: cannot write to standard output: Bad file descriptor"),
+            std::string::npos)
+      << raw.err;
+  EXPECT_EQ(std::count(raw.err.begin(), raw.err.end(), '\n'), 1) << raw.err;
+}
+
+TEST_F(RenderTool, AReaderThatGoesAwayIsAOneLineErrorAndAFailure) {
+  // Frames larger than a pipe's buffer, to a reader that reads nothing.
+  const std::string rcPath = folder_.string() + ".rc";
+  const std::string errPath = folder_.string() + ".err";
+  const std::string command = "cd '" + folder_.string() + "' && ('" + VELTRIMA_RENDER_PATH +
+                              "' --size 256x256 --preset 'Colour Bars' --frames 4 -q -o - 2>'" +
+                              errPath + "'; echo $? >'" + rcPath + "') | true";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string rc = ReadText(rcPath), err = ReadText(errPath);
+  fs::remove(rcPath);
+  fs::remove(errPath);
+  EXPECT_EQ(rc, "1\n") << err;
+  EXPECT_NE(err.find("veltrima-render: error: cannot write to standard output: Broken pipe"),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }
 
 TEST_F(RenderTool, ContactSheetAndPresetFiles) {

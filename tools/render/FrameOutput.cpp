@@ -1,14 +1,13 @@
 #include "tools/render/FrameOutput.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
 #include "imaging/PngFile.h"
 #include "tools/render/ParameterTable.h"
+#include "tools/render/PrivateStdout.h"
 
 namespace {
 
@@ -75,24 +74,23 @@ std::string SequenceFileName(const std::string& pattern, long index) {
   return name.data();
 }
 
-FrameWriter::FrameWriter(OutputTarget target, int width, int height)
-    : target_(std::move(target)), width_(width), height_(height) {}
+FrameWriter::FrameWriter(OutputTarget target, int width, int height, int rawDescriptor)
+    : target_(std::move(target)), width_(width), height_(height), rawDescriptor_(rawDescriptor) {}
 
 FrameWriter::~FrameWriter() {
   if (committed_) return;
   for (const auto& path : written_) std::remove(path.c_str());
 }
 
-void FrameWriter::Write(long index, const std::vector<std::uint8_t>& rgba) {
+void FrameWriter::Write(long index, const std::uint8_t* rgba) {
   if (target_.kind == OutputKind::RawStream) {
-    if (std::fwrite(rgba.data(), 1, rgba.size(), stdout) != rgba.size() || std::fflush(stdout))
-      throw std::runtime_error(std::string("cannot write to standard output: ") +
-                               std::strerror(errno));
+    WriteAll(rawDescriptor_, rgba,
+             static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
     return;
   }
   const std::string path = target_.kind == OutputKind::SingleImage
                                ? target_.path
                                : SequenceFileName(target_.path, index);
-  WritePng(path, width_, height_, rgba.data());
+  WritePng(path, width_, height_, rgba);
   written_.push_back(path);
 }

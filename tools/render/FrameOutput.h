@@ -26,19 +26,24 @@ void RequireFolderOf(const std::string& path);
 
 class FrameWriter {
  public:
-  FrameWriter(OutputTarget target, int width, int height);
+  // Raw frames go to `rawDescriptor` (the original standard output; writing
+  // to -1 fails as a closed standard output does).
+  FrameWriter(OutputTarget target, int width, int height, int rawDescriptor = -1);
   // Removes every file written unless Commit() was called.
   ~FrameWriter();
   FrameWriter(const FrameWriter&) = delete;
   FrameWriter& operator=(const FrameWriter&) = delete;
 
-  // Straight-alpha RGBA, rows top-down; throws std::runtime_error on failure.
-  void Write(long index, const std::vector<std::uint8_t>& rgba);
+  // Straight-alpha RGBA, width x height x 4 bytes, rows top-down; a raw
+  // frame goes out in one write. Throws std::runtime_error on failure.
+  void Write(long index, const std::uint8_t* rgba);
+  void Write(long index, const std::vector<std::uint8_t>& rgba) { Write(index, rgba.data()); }
   void Commit() { committed_ = true; }
 
  private:
   OutputTarget target_;
   int width_, height_;
+  int rawDescriptor_;
   std::vector<std::string> written_;
   bool committed_ = false;
 };

@@ -1,19 +1,14 @@
 #include "tools/render/FrameSource.h"
 
-#include <algorithm>
 #include <cmath>
 
+#include "hostkit/StraightRgba8Reader.h"
 #include "source/FrameClock.h"
 
 namespace {
 
 // The plug-in advances its clock by at most this much per frame.
 constexpr std::int64_t kLongestStep = FrameClock::kMaxStepNanoseconds;
-
-std::uint8_t ToByte(float value) {
-  const float clamped = std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);
-  return static_cast<std::uint8_t>(std::lround(clamped * 255.0f));
-}
 
 }  // namespace
 
@@ -23,12 +18,7 @@ std::int64_t FrameTime(long index, double fps) {
 
 std::vector<std::uint8_t> ToStraightRgba8(const std::vector<float>& premultiplied) {
   std::vector<std::uint8_t> out(premultiplied.size());
-  for (std::size_t i = 0; i + 3 < premultiplied.size(); i += 4) {
-    const float alpha = premultiplied[i + 3];
-    for (std::size_t c = 0; c < 3; ++c)
-      out[i + c] = alpha > 0.0f ? ToByte(premultiplied[i + c] / alpha) : 0;
-    out[i + 3] = ToByte(alpha);
-  }
+  hostkit::StraightRgba8FromPremultiplied(premultiplied.data(), premultiplied.size(), out.data());
   return out;
 }
 

@@ -21,8 +21,11 @@ class FrameSource {
   // must be asked for in increasing order, starting at 0.
   void Render(long index, double fps);
 
-  // The last frame as 8-bit RGBA with straight alpha, rows top-down.
+  // The last frame as 8-bit RGBA with straight alpha, rows top-down, read
+  // back as floats and converted on the CPU (for the contact sheet).
   std::vector<std::uint8_t> StraightRgba8() const;
+  // The surface the frames are drawn into, for StraightRgba8Reader.
+  const hostkit::RenderTarget& Target() const { return host_.Target(); }
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -40,5 +43,6 @@ class FrameSource {
 std::int64_t FrameTime(long index, double fps);
 
 // Premultiplied RGBA floats (as the plug-in draws them) to straight-alpha
-// 8-bit RGBA, the form image files and encoders expect.
+// 8-bit RGBA, the form image files and encoders expect
+// (hostkit::StraightRgba8FromPremultiplied).
 std::vector<std::uint8_t> ToStraightRgba8(const std::vector<float>& premultiplied);

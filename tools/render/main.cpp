@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <list>
 #include <optional>
@@ -14,11 +15,13 @@
 
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
+#include "hostkit/StraightRgba8Reader.h"
 #include "imaging/PngFile.h"
 #include "tools/render/ContactSheet.h"
 #include "tools/render/FrameOutput.h"
 #include "tools/render/FrameSource.h"
 #include "tools/render/ParameterTable.h"
+#include "tools/render/PrivateStdout.h"
 #include "tools/render/Progress.h"
 #include "tools/render/RenderLimits.h"
 
@@ -75,12 +78,12 @@ std::vector<ParameterValue> ResolveValues(const ParameterTable& table, const Opt
   return values;
 }
 
-void PrintList(const ParameterTable& table) {
-  std::printf("Parameters:\n%s", table.Listing().c_str());
-  std::printf("\nPresets (--preset NAME or NUMBER):\n");
+void PrintList(const ParameterTable& table, int descriptor) {
+  std::string text = "Parameters:\n" + table.Listing() + "\nPresets (--preset NAME or NUMBER):\n";
   const auto& presets = table.Find("Preset").elements;
   for (std::size_t i = 0; i < presets.size(); ++i)
-    std::printf("  %zu  %s\n", i, presets[i].c_str());
+    text += "  " + std::to_string(i) + "  " + presets[i] + "\n";
+  WriteAll(descriptor, text.data(), text.size());
 }
 
 std::string PresetFileName(std::size_t index, const std::string& name) {
@@ -97,16 +100,32 @@ std::string PresetFileName(std::size_t index, const std::string& name) {
   return number + slug + ".png";
 }
 
+// Frame n is queued for read-back as soon as it is drawn and written out
+// only when the ring is full, so that the read-back of a frame and the
+// writing of an earlier one run while later frames are drawn. Nothing is
+// allocated per frame: the writer takes the mapped pack buffer as it is.
 void RenderSequence(const hostkit::PluginLibrary& plugin, const Size& size,
-                    const std::vector<ParameterValue>& values, const Options& options) {
-  FrameWriter writer(ParseOutput(options.output, options.frames), size.width, size.height);
+                    const std::vector<ParameterValue>& values, const Options& options,
+                    int rawDescriptor) {
+  FrameWriter writer(ParseOutput(options.output, options.frames), size.width, size.height,
+                     rawDescriptor);
   FrameSource source(plugin, size.width, size.height, values);
+  // Three pack buffers let two frames be in flight while a third is written;
+  // a single picture needs only two.
+  hostkit::StraightRgba8Reader reader(size.width, size.height, options.frames >= 3 ? 3 : 2);
   Progress progress(options.frames, options.quiet);
+  long written = 0;
+  const auto writeOldest = [&] {
+    writer.Write(written, reader.MapOldest());
+    reader.ReleaseOldest();
+    progress.Update(++written);
+  };
   for (long n = 0; n < options.frames; ++n) {
     source.Render(n, options.fps);
-    writer.Write(n, source.StraightRgba8());
-    progress.Update(n + 1);
+    if (reader.Pending() == reader.Depth()) writeOldest();
+    reader.Queue(source.Target());
   }
+  while (reader.Pending() > 0) writeOldest();
   writer.Commit();
 }
 
@@ -139,10 +158,13 @@ void RenderSheet(const hostkit::PluginLibrary& plugin, const ParameterTable& tab
 }
 
 int Run(const Options& options) {
+  // From here on the plug-in's code runs: whatever it prints goes to
+  // standard error, never into the frames.
+  const PrivateStdout stdoutForFrames;
   const hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "OVNVeltrimaFree");
   const ParameterTable table(plugin);
   if (options.list) {
-    PrintList(table);
+    PrintList(table, stdoutForFrames.Descriptor());
     return 0;
   }
   if (options.output.empty() && options.sheet.empty())
@@ -160,7 +182,8 @@ int Run(const Options& options) {
   hostkit::GLContext context(hostkit::OptionsFromEnvironment());
   RequireWithinGLLimits(size);
 
-  if (!options.output.empty()) RenderSequence(plugin, size, values, options);
+  if (!options.output.empty())
+    RenderSequence(plugin, size, values, options, stdoutForFrames.Descriptor());
   if (!options.sheet.empty()) RenderSheet(plugin, table, size, values, options);
   return 0;
 }
@@ -194,6 +217,9 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // A reader that goes away early (`| head -c ...`) is a write error with a
+  // message, not a silent death by signal.
+  std::signal(SIGPIPE, SIG_IGN);
   try {
     return Run(options);
   } catch (const UsageError& error) {
