@@ -20,7 +20,10 @@ std::string ParameterTypeName(FFUInt32 type) {
 std::vector<ParameterInfo> ReadParameterTable(const PluginLibrary& plugin, TableReading reading) {
   const bool defensive = reading == TableReading::Defensive;
   auto text = [defensive](const void* pointer) -> std::string {
-    if (defensive) return ReadText(pointer).text;
+    if (defensive) {
+      const SafeTextResult read = ReadText(pointer);
+      return read.ok ? read.text : std::string();
+    }
     return pointer ? static_cast<const char*>(pointer) : "";
   };
   std::vector<ParameterInfo> table;
