@@ -4,7 +4,11 @@
 // at its exact size from the fuzz bytes (so an overread is caught), null now
 // and then. Fuzz bytes never become addresses: every pointer inside a record
 // is null or points at memory this harness owns. One GL context is made
-// once; every instance is destroyed at the end of each input.
+// once; every instance is destroyed at the end of each input. The input is
+// decoded by LLVM's FuzzedDataProvider: past its end every value reads as
+// zero, so any input decodes to a finite sequence of calls.
+#include <fuzzer/FuzzedDataProvider.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -14,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/FuzzInput.h"
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/RenderTarget.h"
@@ -34,11 +37,16 @@ struct Host {
   hostkit::RenderTarget target;
 };
 
-// A record of exactly `size` bytes, filled from the input.
-std::unique_ptr<std::uint8_t[]> Record(FuzzInput& in, std::size_t size) {
+// A record of exactly `size` bytes, filled from the input (zero past its end).
+std::unique_ptr<std::uint8_t[]> Record(FuzzedDataProvider& in, std::size_t size) {
   auto record = std::make_unique<std::uint8_t[]>(size);
-  in.Bytes(record.get(), size);
+  in.ConsumeData(record.get(), size);
   return record;
+}
+
+// A number in [0, bound), bound > 0.
+std::uint32_t Below(FuzzedDataProvider& in, std::uint32_t bound) {
+  return in.ConsumeIntegralInRange<std::uint32_t>(0, bound - 1);
 }
 
 template <typename Field>
@@ -48,42 +56,41 @@ void Put(std::uint8_t* record, std::size_t offset, Field value) {
 
 class Session {
  public:
-  explicit Session(FuzzInput& in) : in_(in) {}
+  explicit Session(FuzzedDataProvider& in) : in_(in) {}
   ~Session() {
     for (FFInstanceID id : live_) plugMain(FF_DEINSTANTIATE_GL, FFNumber(0), id);
   }
 
   void Run() {
-    for (std::size_t call = 0; call < kMaxCallsPerInput && !in_.Empty(); ++call) OneCall();
+    for (std::size_t call = 0; call < kMaxCallsPerInput && in_.remaining_bytes() > 0; ++call) OneCall();
   }
 
  private:
   // A harness-owned text of fuzz content, or null.
   const char* Text() {
-    if (in_.Below(4) == 0) return nullptr;
-    std::string& text = texts_.emplace_back();
-    for (std::uint32_t n = in_.Below(24); n > 0; --n) text += static_cast<char>(in_.Byte() | 1);
-    return text.c_str();
+    if (Below(in_, 4) == 0) return nullptr;
+    return texts_.emplace_back(in_.ConsumeRandomLengthString(24)).c_str();
   }
 
   FFInstanceID Instance() {
-    switch (in_.Below(8)) {
+    switch (Below(in_, 8)) {
       case 0: return nullptr;
       case 1: return destroyed_;
-      default: return live_.empty() ? nullptr : live_[in_.Below(static_cast<std::uint32_t>(live_.size()))];
+      default: return live_.empty() ? nullptr : live_[Below(in_, static_cast<std::uint32_t>(live_.size()))];
     }
   }
 
   void OneCall() {
-    const std::uint8_t choice = in_.Byte();
-    const FFUInt32 code = choice < 240 ? kKnownCodes[choice % std::size(kKnownCodes)] : in_.Word();
+    // Mostly known codes; one call in sixteen a raw one.
+    const FFUInt32 code = Below(in_, 16) == 0 ? in_.ConsumeIntegral<FFUInt32>()
+                                               : in_.PickValueInArray(kKnownCodes);
     const FFInstanceID instance = Instance();
-    const bool nullRecord = in_.Below(16) == 0;
+    const bool nullRecord = Below(in_, 16) == 0;
     std::unique_ptr<std::uint8_t[]> record;
     std::vector<std::uint8_t> buffer;   // memory a record points into
     std::vector<ParamEventStruct> events;
     ProcessOpenGLStruct frame{0, nullptr, 0};
-    FFMixed input = FFNumber(in_.Word());
+    FFMixed input = FFNumber(in_.ConsumeIntegral<FFUInt32>());
 
     switch (code) {
       case FF_SET_PARAMETER: {
@@ -120,15 +127,15 @@ class Session {
         break;
       case FF_GET_THUMBNAIL: {
         record = Record(in_, sizeof(GetThumbnailStruct));
-        buffer.resize(in_.Below(64));
+        buffer.resize(Below(in_, 64));
         Put(record.get(), 8, static_cast<void*>(buffer.empty() ? nullptr : buffer.data()));
         break;
       }
       case FF_GET_PARAMETER_EVENTS: {
         record = Record(in_, sizeof(GetParamEventsStruct));
-        const std::uint32_t capacity = in_.Below(24);
+        const std::uint32_t capacity = Below(in_, 24);
         Put(record.get(), 0, capacity);
-        if (in_.Below(4) != 0) {
+        if (Below(in_, 4) != 0) {
           events.resize(capacity);
           Put(record.get(), 8, static_cast<void*>(events.empty() ? nullptr : events.data()));
         } else {
@@ -139,9 +146,9 @@ class Session {
       case FF_GET_PARAMETER_GROUP:
       case FF_GET_PARAMETER_DISPLAY_NAME: {
         record = Record(in_, sizeof(GetStringStruct));
-        const std::uint32_t size = in_.Below(40);
+        const std::uint32_t size = Below(in_, 40);
         buffer.resize(size);
-        Put(record.get(), 8, static_cast<void*>(in_.Below(5) == 0 || buffer.empty() ? nullptr : buffer.data()));
+        Put(record.get(), 8, static_cast<void*>(Below(in_, 5) == 0 || buffer.empty() ? nullptr : buffer.data()));
         Put(record.get(), 16, size);
         break;
       }
@@ -173,7 +180,7 @@ class Session {
     }
   }
 
-  FuzzInput& in_;
+  FuzzedDataProvider& in_;
   std::vector<FFInstanceID> live_;
   FFInstanceID destroyed_ = nullptr;
   std::deque<std::string> texts_;  // stable addresses as texts are added
@@ -185,7 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static Host host;
   host.context.MakeCurrent();
   host.target.Bind();
-  FuzzInput in(data, size);
+  FuzzedDataProvider in(data, size);
   Session(in).Run();
   return 0;
 }

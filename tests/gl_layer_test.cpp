@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "GLCallCounter.h"
 #include "gl/ScopedBindings.h"
 #include "gl/ScreenQuad.h"
 #include "gl/ShaderProgram.h"
 #include "hostkit/GLContext.h"
+#include "hostkit/GLInterceptor.h"
 #include "shaders/ShaderSources.h"
 
 namespace {
 
-using glcount::GLCallCounter;
+using hostkit::GLCallCounter;
 
 class GLLayer : public ::testing::Test {
  protected:

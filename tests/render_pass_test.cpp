@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "GLCallCounter.h"
+#include "hostkit/GLInterceptor.h"
 #include "PixelProbe.h"
 #include "PluginFixture.h"
 #include "hostkit/HostInstance.h"
@@ -192,7 +192,7 @@ const std::vector<std::string> kUniformOrder = {
     "Ball", "BallR", "BarX", "BarW", "L1", "L2", "L1n", "L2n", "CR", "Credit"};
 
 TEST_F(RenderPass, EveryFrameSetsAllUniformsInOrderAndDrawsOnce) {
-  glcount::GLCallCounter counter;
+  hostkit::GLCallCounter counter;
   HostInstance host(Plugin(), 32, 16);
   GLint program = 0;
   for (const auto& call : counter.Sequence())
@@ -203,10 +203,10 @@ TEST_F(RenderPass, EveryFrameSetsAllUniformsInOrderAndDrawsOnce) {
     counter.Reset();
     ASSERT_EQ(host.RunFrames(), FF_SUCCESS);
     // Copied before this test makes GL calls of its own.
-    const std::vector<glcount::GLCall> calls = counter.Sequence();
+    const std::vector<hostkit::GLCall> calls = counter.Sequence();
     const auto count = [&](const std::string& function) {
       return std::count_if(calls.begin(), calls.end(),
-                           [&](const glcount::GLCall& c) { return c.function == function; });
+                           [&](const hostkit::GLCall& c) { return c.function == function; });
     };
     // The first frame looks every location up once; later frames use the cache.
     EXPECT_EQ(count("glGetUniformLocation"), frame == 0 ? 28 : 0);
@@ -236,7 +236,7 @@ TEST_F(RenderPass, EveryFrameSetsAllUniformsInOrderAndDrawsOnce) {
 }
 
 TEST_F(RenderPass, ThousandFramesLeaveNoGLObjectBehind) {
-  glcount::GLCallCounter counter;
+  hostkit::GLCallCounter counter;
   std::set<GLuint> programs, shaders;
   {
     HostInstance host(Plugin(), 8, 8);

@@ -1,29 +1,18 @@
 // ffgl-inspect: loads an FFGL plug-in file the way a host does and prints its
 // information record and its parameter table. Works on any FFGL 2.1 plug-in;
 // needs no GL context (information and parameter queries need none).
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "hostkit/PluginLibrary.h"
+#include "hostkit/ParameterTable.h"
 
 namespace {
 
 std::string FixedText(const char* field, std::size_t capacity) {
   return std::string(field, strnlen(field, capacity));
-}
-
-const char* TypeName(FFUInt32 type) {
-  switch (type) {
-    case FF_TYPE_BOOLEAN: return "boolean";
-    case FF_TYPE_STANDARD: return "standard";
-    case FF_TYPE_OPTION: return "option";
-    case FF_TYPE_BUFFER: return "buffer";
-    case FF_TYPE_INTEGER: return "integer";
-    case FF_TYPE_FILE: return "file";
-    case FF_TYPE_TEXT: return "text";
-    default: return "unknown";
-  }
 }
 
 void PrintInformation(const hostkit::PluginLibrary& plugin) {
@@ -52,41 +41,31 @@ void PrintInformation(const hostkit::PluginLibrary& plugin) {
 }
 
 void PrintParameters(const hostkit::PluginLibrary& plugin) {
-  const FFUInt32 count = plugin.GetNumParameters();
-  if (count == FF_FAIL) {
+  if (plugin.GetNumParameters() == FF_FAIL) {
     std::printf("\nparameters: the plug-in answered failure\n");
     return;
   }
-  std::printf("\n%u parameters:\n", count);
+  // Any plug-in file may be inspected: its texts are read defensively.
+  const auto table = hostkit::ReadParameterTable(plugin, hostkit::TableReading::Defensive);
+  std::printf("\n%zu parameters:\n", table.size());
   std::printf("%5s  %-20s %-9s %12s  %s\n", "index", "name", "type", "default", "range / elements");
-  for (FFUInt32 id = 0; id < count; ++id) {
-    const char* name = plugin.GetParameterName(id);
-    const FFUInt32 type = plugin.GetParameterType(id);
-    const FFMixed def = plugin.GetParameterDefault(id);
+  for (const auto& p : table) {
     std::string defaultText;
-    if (type == FF_TYPE_TEXT || type == FF_TYPE_FILE) {
-      const char* text = static_cast<const char*>(def.PointerValue);
-      defaultText = std::string("\"") + (text ? text : "") + "\"";
+    if (p.isText) {
+      defaultText = "\"" + p.defaultText + "\"";
     } else {
       char number[32];
-      std::snprintf(number, sizeof number, "%g",
-                    static_cast<double>(hostkit::FloatFromBits(def.UIntValue)));
+      std::snprintf(number, sizeof number, "%g", static_cast<double>(p.DefaultValue()));
       defaultText = number;
     }
-    float minimum = 0.0f, maximum = 1.0f;
-    plugin.GetRange(id, minimum, maximum);
-    std::printf("%5u  %-20s %-9s %12s  %g to %g", id, name ? name : "(null)", TypeName(type),
-                defaultText.c_str(), static_cast<double>(minimum), static_cast<double>(maximum));
-    if (type == FF_TYPE_OPTION) {
-      const FFUInt32 elements = plugin.GetElementCount(nullptr, id);
+    std::printf("%5u  %-20s %-9s %12s  %g to %g", p.id, p.name.c_str(),
+                hostkit::ParameterTypeName(p.type).c_str(), defaultText.c_str(),
+                static_cast<double>(p.minimum), static_cast<double>(p.maximum));
+    if (p.type == FF_TYPE_OPTION) {
       std::printf(";");
-      for (FFUInt32 e = 0; e < elements && elements != FF_FAIL; ++e) {
-        const char* element = plugin.GetElementName(nullptr, id, e);
-        std::printf("%s %g \"%s\"", e ? "," : "",
-                    static_cast<double>(
-                        hostkit::FloatFromBits(plugin.GetElementValue(nullptr, id, e).UIntValue)),
-                    element ? element : "");
-      }
+      for (std::size_t e = 0; e < p.elements.size(); ++e)
+        std::printf("%s %g \"%s\"", e ? "," : "", static_cast<double>(p.elements[e].value),
+                    p.elements[e].name.c_str());
     }
     std::printf("\n");
   }
@@ -95,14 +74,14 @@ void PrintParameters(const hostkit::PluginLibrary& plugin) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    std::fprintf(argc == 2 ? stdout : stderr,
-                 "usage: ffgl-inspect PLUGIN\n"
-                 "Loads an FFGL plug-in file and prints its information and parameters.\n");
-    return argc == 2 ? 0 : 2;
-  }
+  CLI::App app{"Loads an FFGL plug-in file and prints its information and parameters."};
+  std::string path;
+  app.add_option("plugin", path, "the plug-in file (.so)")->required();
+  CLI11_PARSE(app, argc, argv);
+  // dlopen searches the library path for a bare file name; the user means the file.
+  if (path.find('/') == std::string::npos) path = "./" + path;
   try {
-    const hostkit::PluginLibrary plugin(argv[1]);
+    const hostkit::PluginLibrary plugin(path);
     std::printf("plug-in file: %s\n", plugin.Path().c_str());
     PrintInformation(plugin);
     PrintParameters(plugin);

@@ -1,19 +1,34 @@
-// A deliberately broken FFGL 2.1 source plug-in, built only for the
-// validator's tests. Everything is sound except three faults:
-//   1. de-instantiation never deletes the instance's program (a GL leak);
-//   2. a frame leaves its program bound;
-//   3. code 41 (parameter range) reads through a null record and crashes.
+// A deliberately breakable FFGL 2.1 source plug-in, built only for the
+// validator's tests. By default it is sound and passes every check. The
+// environment variable BROKEN_PLUGIN_FAULT names one fault to plant, one for
+// each check (the table in validate_tool_test.cpp says which check must find
+// which fault). Built with BROKEN_PLUGIN_WITHOUT_LOG_EXPORT it lacks its
+// SetLogCallback export, the one fault no setting at run time can make.
 #include <GL/glew.h>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
+#include <string>
 
 #include "host/EntryPoint.h"
 
 namespace {
+
+// The fault planted in this process, read once: "" for none.
+const std::string& Fault() {
+  static const std::string fault = [] {
+    const char* name = std::getenv("BROKEN_PLUGIN_FAULT");
+    return std::string(name ? name : "");
+  }();
+  return fault;
+}
+bool Planted(const char* name) { return Fault() == name; }
 
 PluginInfoStruct info = {2, 1, {'B', 'R', 'K', 'N'}, "Broken Sample", FF_SOURCE};
 PluginExtendedInfoStruct extendedInfo = {1, 0, "Deliberately broken plug-in for validator tests.",
@@ -22,17 +37,30 @@ PluginExtendedInfoStruct extendedInfo = {1, 0, "Deliberately broken plug-in for 
 constexpr FFUInt32 kParams = 2;
 const char* const kNames[kParams] = {"Level", "Tint"};
 const FFUInt32 kTypes[kParams] = {FF_TYPE_STANDARD, FF_TYPE_OPTION};
-const float kDefaults[kParams] = {1.0f, 0.0f};
 const char* const kTints[3] = {"Grey", "Red", "Green"};
+
+// The declared default of each parameter.
+float DeclaredDefault(FFUInt32 id) {
+  if (id == 0) return Planted("default-outside-range") ? 1.5f : 1.0f;
+  return 0.0f;
+}
 
 struct Instance {
   FFGLViewportStruct viewport{};
-  float values[kParams] = {kDefaults[0], kDefaults[1]};
+  float values[kParams] = {DeclaredDefault(0), DeclaredDefault(1)};
   GLuint program = 0, vertexArray = 0, buffer = 0;
+  int serial = 0;
 };
 std::set<Instance*> live;
+int instancesMade = 0;
+float sharedValues[kParams] = {1.0f, 0.0f};  // used only by the "shared-values" fault
 bool loaderReady = false;
 char display[32];
+FFLogCallback logCallback = nullptr;
+
+void Log(const char* message) {
+  if (logCallback) logCallback(message);
+}
 
 const char* const kVertex =
     "#version 410 core\n"
@@ -74,7 +102,9 @@ bool InitGL(Instance& instance) {
   if (vertex) glDeleteShader(vertex);
   if (fragment) glDeleteShader(fragment);
   if (!linked) {
-    if (instance.program) glDeleteProgram(instance.program);
+    // The "failed-program-kept" fault keeps a program that did not link (as
+    // on a context older than the shaders need).
+    if (instance.program && !Planted("failed-program-kept")) glDeleteProgram(instance.program);
     instance.program = 0;
     return false;
   }
@@ -91,25 +121,46 @@ bool InitGL(Instance& instance) {
   return true;
 }
 
-// Fault 1: the program is never deleted.
 void DeInitGL(Instance& instance) {
+  if (instance.program && !Planted("program-never-deleted")) glDeleteProgram(instance.program);
+  instance.program = 0;
   glDeleteVertexArrays(1, &instance.vertexArray);
   glDeleteBuffers(1, &instance.buffer);
   instance.vertexArray = instance.buffer = 0;
 }
 
-// Fault 2: the program stays bound.
+float* Values(Instance& instance) { return Planted("shared-values") ? sharedValues : instance.values; }
+
+// A colour that changes from run to run: this process's ID (two runs are
+// two processes, whose IDs differ in their low 16 bits).
+float RunNoise() { return static_cast<float>(::getpid() % 65536) / 65536.0f; }
+
 FFUInt32 Draw(Instance& instance) {
-  const float level = std::isfinite(instance.values[0]) ? std::clamp(instance.values[0], 0.0f, 1.0f) : 0.0f;
-  const float tintValue = instance.values[1];
+  const FFGLViewportStruct& v = instance.viewport;
+  if (Planted("tiny-frame-fails") && (v.width < 2 || v.height < 2)) return FF_FAIL;
+  const float* values = Values(instance);
+  const float level = std::isfinite(values[0]) ? std::clamp(values[0], 0.0f, 1.0f) : 0.0f;
+  const float tintValue = values[1];
   const int tint = std::isfinite(tintValue) && tintValue >= 0 && tintValue < 3 ? static_cast<int>(tintValue) : 0;
   const float rgb[3][3] = {{0.5f, 0.5f, 0.5f}, {1, 0, 0}, {0, 1, 0}};
+  float blue = 0.0f;
+  if (Planted("instance-serial-in-colour")) blue = static_cast<float>(instance.serial) / 64.0f;
+  if (Planted("run-noise-in-colour")) blue = RunNoise();
+  GLint hostViewport[4] = {0, 0, 0, 0};
+  if (Planted("draws-outside-viewport")) {
+    // Draws from the framebuffer's corner instead of the viewport's.
+    glGetIntegerv(GL_VIEWPORT, hostViewport);
+    glViewport(0, 0, static_cast<GLsizei>(v.x + v.width), static_cast<GLsizei>(v.y + v.height));
+  }
   glUseProgram(instance.program);
   glUniform4f(glGetUniformLocation(instance.program, "Colour"), rgb[tint][0] * level, rgb[tint][1] * level,
-              rgb[tint][2] * level, 1.0f);
+              rgb[tint][2] * level + blue, 1.0f);
   glBindVertexArray(instance.vertexArray);
   glDrawArrays(GL_TRIANGLES, 0, 3);
   glBindVertexArray(0);
+  if (!Planted("program-left-bound")) glUseProgram(0);
+  if (Planted("draws-outside-viewport"))
+    glViewport(hostViewport[0], hostViewport[1], hostViewport[2], hostViewport[3]);
   return FF_SUCCESS;
 }
 
@@ -134,13 +185,22 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
   const FFUInt32 number = input.UIntValue;
   const void* record = input.PointerValue;
   switch (code) {
-    case FF_GET_INFO: return Pointer(&info);
+    case FF_GET_INFO:
+      info.APIMajorVersion = Planted("api-version-1") ? 1 : 2;
+      return Pointer(&info);
     case FF_DEINITIALISE: return Number(FF_SUCCESS);
     case FF_INITIALISE_V2: return Number(FF_SUCCESS);
     case FF_GET_NUM_PARAMETERS: return Number(kParams);
     case FF_GET_PARAMETER_NAME: return number < kParams ? Pointer(kNames[number]) : Pointer(nullptr);
-    case FF_GET_PARAMETER_DEFAULT: return number < kParams ? Number(Bits(kDefaults[number])) : Fail();
-    case FF_GET_PARAMETER_TYPE: return number < kParams ? Number(kTypes[number]) : Fail();
+    case FF_GET_PARAMETER_DEFAULT: {
+      if (number >= kParams) return Fail();
+      static int asked = 0;  // the "default-drifts" fault answers differently each time
+      const float drift = Planted("default-drifts") ? static_cast<float>(++asked) * 0.125f : 0.0f;
+      return Number(Bits(DeclaredDefault(number) - drift));
+    }
+    case FF_GET_PARAMETER_TYPE:
+      if (number < kParams) return Number(kTypes[number]);
+      return Planted("type-of-any-id") ? Number(FF_TYPE_STANDARD) : Fail();
     case FF_GET_PLUGIN_CAPS: return Number(number == FF_CAP_SET_TIME ? 1 : 0);
     case FF_GET_EXTENDED_INFO: return Pointer(&extendedInfo);
     case FF_GET_PARAMETER_USAGE: return number < kParams ? Number(0) : Fail();
@@ -155,13 +215,17 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
       const bool valid = address && address->ParameterNumber < kParams &&
                          address->ElementNumber < ElementCount(address->ParameterNumber);
       if (code == FF_GET_PARAM_ELEMENT_NAME) return Pointer(valid ? kTints[address->ElementNumber] : nullptr);
+      // The "element-value-unchecked" fault answers a value for any element index.
+      if (address && Planted("element-value-unchecked") && address->ParameterNumber == 1)
+        return Number(Bits(static_cast<float>(address->ElementNumber)));
       return valid ? Number(Bits(static_cast<float>(address->ElementNumber))) : Fail();
     }
     case FF_GET_FILE_PARAMETER_EXTENSION: return Pointer(nullptr);
     case FF_GET_SEPARATOR_ELEMENT_INDEX: return Fail();
     case FF_GET_RANGE: {
-      // Fault 3: the record is used without a test for null.
       auto* range = static_cast<GetRangeStruct*>(input.PointerValue);
+      // The "range-null-record" fault uses the record without a test for null.
+      if (!range && !Planted("range-null-record")) return Fail();
       range->range = {0.0f, 1.0f};
       return Number(FF_SUCCESS);
     }
@@ -172,13 +236,23 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
     }
     case FF_GET_PARAMETER_GROUP: {
       const auto* text = static_cast<const GetStringStruct*>(record);
-      return text && text->maxToWrite > 0 ? Number(FF_SUCCESS) : Fail();
+      if (!text || text->maxToWrite == 0 || !text->stringBuffer) return Fail();
+      // An empty group name; the "group-overruns-buffer" fault writes twelve
+      // bytes whatever room the host gave.
+      if (Planted("group-overruns-buffer") && text->parameterNumber == 0)
+        std::memcpy(text->stringBuffer, "Long Group!", 12);
+      else
+        text->stringBuffer[0] = '\0';
+      return Number(FF_SUCCESS);
     }
     case FF_INSTANTIATE_GL: {
       const auto* viewport = static_cast<const FFGLViewportStruct*>(record);
       if (!viewport) return Fail();
+      if (Planted("large-instance-refused") && (viewport->width > 4096 || viewport->height > 4096)) return Fail();
       auto* made = new Instance;
       made->viewport = *viewport;
+      made->serial = ++instancesMade;
+      if (Planted("defaults-not-applied")) made->values[0] = 0.5f;
       if (!InitGL(*made)) {
         DeInitGL(*made);
         delete made;
@@ -189,6 +263,7 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
     }
     default: break;
   }
+  if (Planted("unknown-code-succeeds") && code == 1000) return Number(FF_SUCCESS);
   if (!instance) return Fail();
   switch (code) {
     case FF_DEINSTANTIATE_GL:
@@ -200,13 +275,16 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
     case FF_SET_PARAMETER: {
       const auto* set = static_cast<const SetParameterStruct*>(record);
       if (!set || set->ParameterNumber >= kParams) return Fail();
-      instance->values[set->ParameterNumber] = AsFloat(set->NewParameterValue.UIntValue);
+      float value = AsFloat(set->NewParameterValue.UIntValue);
+      // The "values-clamped" fault keeps the value in 0..1 instead of as sent.
+      if (Planted("values-clamped") && std::isfinite(value)) value = std::clamp(value, 0.0f, 1.0f);
+      Values(*instance)[set->ParameterNumber] = value;
       return Number(FF_SUCCESS);
     }
-    case FF_GET_PARAMETER: return number < kParams ? Number(Bits(instance->values[number])) : Fail();
+    case FF_GET_PARAMETER: return number < kParams ? Number(Bits(Values(*instance)[number])) : Fail();
     case FF_GET_PARAMETER_DISPLAY:
       if (number >= kParams) return Pointer(nullptr);
-      std::snprintf(display, sizeof display, "%g", static_cast<double>(instance->values[number]));
+      std::snprintf(display, sizeof display, "%g", static_cast<double>(Values(*instance)[number]));
       return Pointer(display);
     case FF_RESIZE: {
       const auto* viewport = static_cast<const FFGLViewportStruct*>(record);
@@ -229,18 +307,25 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
     case FF_GET_PARAMETER_EVENTS: {
       auto* events = static_cast<GetParamEventsStruct*>(input.PointerValue);
       if (!events) return Fail();
-      events->numEvents = 0;  // this plug-in never raises any
+      // This plug-in raises no events; the "event-for-no-parameter" fault
+      // reports one for a parameter that does not exist.
+      if (!Planted("event-for-no-parameter")) {
+        events->numEvents = 0;
+        return Number(FF_SUCCESS);
+      }
+      if (events->events && events->numEvents > 0) events->events[0] = {7, FF_EVENT_FLAG_VALUE};
+      events->numEvents = events->events && events->numEvents == 0 ? 0 : 1;
       return Number(FF_SUCCESS);
     }
     case FF_GET_PARAMETER_DISPLAY_NAME: {
       const auto* text = static_cast<const GetStringStruct*>(record);
       return text && text->maxToWrite > 0 ? Number(FF_SUCCESS) : Fail();
     }
-    default: return Fail();
+    default:
+      Log("broken plug-in: unknown function code");
+      return Fail();
   }
 }
-
-FFLogCallback logCallback = nullptr;
 
 }  // namespace
 
@@ -252,4 +337,10 @@ FFGL_EXPORT FFMixed plugMain(FFUInt32 functionCode, FFMixed inputValue, FFInstan
   }
 }
 
-FFGL_EXPORT void SetLogCallback(FFLogCallback callback) { logCallback = callback; }
+#ifndef BROKEN_PLUGIN_WITHOUT_LOG_EXPORT
+FFGL_EXPORT void SetLogCallback(FFLogCallback callback) {
+  // The "log-keeps-first" fault ignores every callback after the first.
+  if (Planted("log-keeps-first") && logCallback) return;
+  logCallback = callback;
+}
+#endif

@@ -1,6 +1,6 @@
 // The validator's own machinery without a plug-in: the child runner's
 // verdicts for crashes, hangs, throws and chatter; the guarded text reader;
-// the closing line and JSON escaping of the report.
+// the closing line and the JSON report.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -9,11 +9,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <thread>
 
 #include "CheckRunner.h"
 #include "Report.h"
-#include "SafeText.h"
+#include "hostkit/SafeText.h"
 
 namespace {
 
@@ -112,7 +114,7 @@ class GuardedPages : public ::testing::Test {
 
 TEST_F(GuardedPages, TextRunningIntoUnmappedMemoryIsReportedNotRead) {
   std::memset(base_, 'a', page_);
-  const validate::SafeTextResult result = validate::ReadText(base_ + page_ - 10, page_);
+  const hostkit::SafeTextResult result = hostkit::ReadText(base_ + page_ - 10, page_);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.text, std::string(10, 'a'));
   EXPECT_EQ(result.problem, "unreadable memory after 10 bytes");
@@ -121,18 +123,18 @@ TEST_F(GuardedPages, TextRunningIntoUnmappedMemoryIsReportedNotRead) {
 TEST_F(GuardedPages, TerminatorAtTheEdgeOfAPageIsFound) {
   std::memset(base_, 'b', page_);
   base_[page_ - 1] = '\0';
-  const validate::SafeTextResult result = validate::ReadText(base_ + page_ - 6);
+  const hostkit::SafeTextResult result = hostkit::ReadText(base_ + page_ - 6);
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.text, "bbbbb");
 }
 
 TEST(SafeText, BoundAndNullAreReported) {
   const std::string longText(100, 'c');
-  validate::SafeTextResult result = validate::ReadText(longText.c_str(), 99);
+  hostkit::SafeTextResult result = hostkit::ReadText(longText.c_str(), 99);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.problem, "no terminator within 99 bytes");
-  EXPECT_TRUE(validate::ReadText(longText.c_str(), 100).ok);
-  result = validate::ReadText(nullptr);
+  EXPECT_TRUE(hostkit::ReadText(longText.c_str(), 100).ok);
+  result = hostkit::ReadText(nullptr);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.problem, "null pointer");
 }
@@ -147,8 +149,35 @@ TEST(Report, ClosingLineCountsCrashesAndTimeoutsAsFailures) {
   EXPECT_EQ(validate::TotalsLine(validate::Count(results)), "2 passed, 3 failed");
 }
 
-TEST(Report, JsonEscapesQuotesControlsAndNonAscii) {
-  EXPECT_EQ(validate::JsonEscape("a\"b\\c\nd\x01\xC3\xA9"), "a\\\"b\\\\c\\nd\\u0001\\u00c3\\u00a9");
+// Non-ASCII text (a plug-in's name, a reason quoting it) comes back as the
+// same UTF-8 text; bytes that are no UTF-8 at all (a plug-in's stray output)
+// become U+FFFD instead of making the report unreadable.
+TEST(Report, JsonKeepsUtf8TextAndReplacesInvalidBytes) {
+  CheckResult result;
+  result.name = "info.strings";
+  result.verdict = Verdict::Fail;
+  result.reason = "parameter 0 name \"Caf\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x8E\x9B\" is \"quoted\"\n";
+  result.details = {"d\xC3\xA9tail\t1"};
+  result.output = "stray \xFF\xC3 bytes";
+  std::ostringstream out;
+  validate::WriteJson(out, "/tmp/Pl\xC3\xBCgin.so", 42, "egl", {result});
+  const nlohmann::json report = nlohmann::json::parse(out.str());
+  EXPECT_EQ(report.at("plugin"), "/tmp/Pl\xC3\xBCgin.so");
+  const auto& check = report.at("checks").at(0);
+  EXPECT_EQ(check.at("reason"), result.reason);
+  EXPECT_EQ(check.at("details").at(0), result.details[0]);
+  EXPECT_EQ(check.at("output"), "stray \xEF\xBF\xBD\xEF\xBF\xBD bytes");
+  EXPECT_EQ(check.at("verdict"), "FAIL");
+  EXPECT_EQ(report.at("totals").at("failed"), 1);
+}
+
+TEST(CheckRunner, SignalsAreNamedByTheCLibrary) {
+  const struct {
+    int signal;
+    const char* name;
+  } cases[] = {{SIGSEGV, "SIGSEGV"}, {SIGABRT, "SIGABRT"}, {SIGBUS, "SIGBUS"},
+               {SIGXCPU, "SIGXCPU"}, {SIGKILL, "SIGKILL"}, {200, "signal 200"}};
+  for (const auto& c : cases) EXPECT_EQ(validate::SignalName(c.signal), c.name) << c.signal;
 }
 
 }  // namespace

@@ -41,41 +41,29 @@ std::string FormatNumber(float value) {
   return out.str();
 }
 
+std::vector<std::string> ElementNames(const ParameterInfo& param) {
+  std::vector<std::string> names;
+  for (const auto& element : param.elements) names.push_back(element.name);
+  return names;
+}
+
+std::string ValueList(const ParameterInfo& param) {
+  std::string list;
+  for (const auto& element : param.elements) list += (list.empty() ? "" : ", ") + FormatNumber(element.value);
+  return list;
+}
+
+// The element a host chooses by sending `value`, or none.
+const hostkit::ParameterElement* ElementWithValue(const ParameterInfo& param, float value) {
+  for (const auto& element : param.elements)
+    if (element.value == value) return &element;
+  return nullptr;
+}
+
 }  // namespace
 
-std::string TypeName(FFUInt32 type) {
-  switch (type) {
-    case FF_TYPE_BOOLEAN: return "on/off";
-    case FF_TYPE_STANDARD: return "fraction";
-    case FF_TYPE_OPTION: return "option";
-    case FF_TYPE_INTEGER: return "integer";
-    case FF_TYPE_TEXT: return "text";
-    case FF_TYPE_FILE: return "file";
-    default: return "type " + std::to_string(type);
-  }
-}
-
-ParameterTable::ParameterTable(const hostkit::PluginLibrary& plugin) {
-  const FFUInt32 count = plugin.GetNumParameters();
-  if (count == FF_FAIL) throw std::runtime_error("the plug-in does not report its parameters");
-  for (FFUInt32 id = 0; id < count; ++id) {
-    ParameterInfo info;
-    info.id = id;
-    const char* name = plugin.GetParameterName(id);
-    info.name = name ? name : "";
-    info.type = plugin.GetParameterType(id);
-    info.defaultValue = hostkit::FloatFromBits(plugin.GetParameterDefault(id).UIntValue);
-    plugin.GetRange(id, info.minimum, info.maximum);
-    if (info.type == FF_TYPE_OPTION) {
-      const FFUInt32 elements = plugin.GetElementCount(nullptr, id);
-      for (FFUInt32 e = 0; elements != FF_FAIL && e < elements; ++e) {
-        const char* element = plugin.GetElementName(nullptr, id, e);
-        info.elements.push_back(element ? element : "");
-      }
-    }
-    params_.push_back(std::move(info));
-  }
-}
+ParameterTable::ParameterTable(const hostkit::PluginLibrary& plugin)
+    : params_(hostkit::ReadParameterTable(plugin, hostkit::TableReading::Trusting)) {}
 
 const ParameterInfo& ParameterTable::Find(const std::string& name) const {
   const std::string wanted = Lower(Trim(name));
@@ -100,17 +88,17 @@ ParameterValue ParameterTable::ResolveValue(const ParameterInfo& param,
   result.id = param.id;
 
   if (param.type == FF_TYPE_OPTION) {
-    for (std::size_t e = 0; e < param.elements.size(); ++e)
-      if (Lower(param.elements[e]) == Lower(value)) {
-        result.value = static_cast<float>(e);
+    for (const auto& element : param.elements)
+      if (Lower(element.name) == Lower(value)) {
+        result.value = element.value;
         return result;
       }
     if (!ParseNumber(value, result.value))
       throw UsageError("unknown " + param.name + " \"" + value + "\"; valid: " +
-                       Quoted(param.elements));
-    if (!(result.value >= 0 && result.value <= static_cast<float>(param.elements.size()) - 1))
-      result.warning = param.name + "=" + value + " names no element (0 to " +
-                       std::to_string(param.elements.size() - 1) + ")";
+                       Quoted(ElementNames(param)));
+    if (!ElementWithValue(param, result.value))
+      result.warning = param.name + "=" + value + " names no element (values " +
+                       ValueList(param) + ")";
     return result;
   }
 
@@ -139,16 +127,18 @@ ParameterValue ParameterTable::ResolveValue(const ParameterInfo& param,
 std::string ParameterTable::Listing() const {
   std::ostringstream out;
   for (const auto& param : params_) {
-    out << "  \"" << param.name << "\" (" << TypeName(param.type) << ", default ";
+    out << "  \"" << param.name << "\" (" << hostkit::ParameterTypeName(param.type) << ", default ";
+    const float def = param.DefaultValue();
     if (param.type == FF_TYPE_OPTION) {
-      const auto index = static_cast<std::size_t>(param.defaultValue);
-      out << (index < param.elements.size() ? "\"" + param.elements[index] + "\""
-                                            : FormatNumber(param.defaultValue));
-      out << "): " << Quoted(param.elements);
+      const hostkit::ParameterElement* element = ElementWithValue(param, def);
+      out << (element ? "\"" + element->name + "\"" : FormatNumber(def));
+      out << "): " << Quoted(ElementNames(param));
     } else if (param.type == FF_TYPE_BOOLEAN) {
-      out << (param.defaultValue > 0.5f ? "on" : "off") << ")";
+      out << (def > 0.5f ? "on" : "off") << ")";
+    } else if (param.isText) {
+      out << "\"" << param.defaultText << "\")";
     } else {
-      out << FormatNumber(param.defaultValue) << ", " << FormatNumber(param.minimum) << " to "
+      out << FormatNumber(def) << ", " << FormatNumber(param.minimum) << " to "
           << FormatNumber(param.maximum) << ")";
     }
     out << "\n";

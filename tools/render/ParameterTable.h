@@ -1,14 +1,14 @@
-// The plug-in's parameters as a host reads them (names, types, ranges,
-// option elements), and the resolution of "Name=Value" texts into the
-// values a host would send: names and option elements match without regard
-// to case, and options take an element name or a number.
+// The resolution of "Name=Value" texts into the values a host would send,
+// over the plug-in's parameter table as the host kit reads it: names and
+// option elements match without regard to case, and options take an element
+// name or a number (the value sent as it is).
 #pragma once
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "hostkit/PluginLibrary.h"
+#include "hostkit/ParameterTable.h"
 
 // A mistake in what the user asked for; the message is one line.
 class UsageError : public std::runtime_error {
@@ -16,15 +16,7 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct ParameterInfo {
-  FFUInt32 id = 0;
-  std::string name;
-  FFUInt32 type = 0;
-  float defaultValue = 0;
-  float minimum = 0;
-  float maximum = 1;
-  std::vector<std::string> elements;  // option elements in value order
-};
+using hostkit::ParameterInfo;
 
 struct ParameterValue {
   FFUInt32 id = 0;
@@ -49,5 +41,3 @@ class ParameterTable {
  private:
   std::vector<ParameterInfo> params_;
 };
-
-std::string TypeName(FFUInt32 type);

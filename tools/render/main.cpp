@@ -82,7 +82,7 @@ void PrintList(const ParameterTable& table, int descriptor) {
   std::string text = "Parameters:\n" + table.Listing() + "\nPresets (--preset NAME or NUMBER):\n";
   const auto& presets = table.Find("Preset").elements;
   for (std::size_t i = 0; i < presets.size(); ++i)
-    text += "  " + std::to_string(i) + "  " + presets[i] + "\n";
+    text += "  " + std::to_string(i) + "  " + presets[i].name + "\n";
   WriteAll(descriptor, text.data(), text.size());
 }
 
@@ -138,12 +138,13 @@ void RenderSheet(const hostkit::PluginLibrary& plugin, const ParameterTable& tab
   std::list<FrameWriter> files;  // removed again unless the sheet is written too
   Progress progress(count, options.quiet);
   for (int p = 0; p < count; ++p) {
-    std::vector<ParameterValue> tileValues{{preset.id, static_cast<float>(p), ""}};
+    const hostkit::ParameterElement& element = preset.elements[static_cast<std::size_t>(p)];
+    std::vector<ParameterValue> tileValues{{preset.id, element.value, ""}};
     tileValues.insert(tileValues.end(), values.begin(), values.end());
     FrameSource source(plugin, size.width, size.height, tileValues);
     source.Render(0, options.fps);
     const auto rgba = source.StraightRgba8();
-    const std::string& name = preset.elements[static_cast<std::size_t>(p)];
+    const std::string& name = element.name;
     sheet.Add(p, rgba, name);
     if (!options.presetFolder.empty()) {
       const std::string path =

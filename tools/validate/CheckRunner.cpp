@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <sstream>
 
@@ -97,19 +98,9 @@ const char* VerdictName(Verdict verdict) {
 }
 
 std::string SignalName(int signal) {
-  switch (signal) {
-    case SIGSEGV: return "SIGSEGV";
-    case SIGABRT: return "SIGABRT";
-    case SIGBUS: return "SIGBUS";
-    case SIGFPE: return "SIGFPE";
-    case SIGILL: return "SIGILL";
-    case SIGKILL: return "SIGKILL";
-    case SIGTERM: return "SIGTERM";
-    case SIGTRAP: return "SIGTRAP";
-    case SIGPIPE: return "SIGPIPE";
-    case SIGSYS: return "SIGSYS";
-    default: return "signal " + std::to_string(signal);
-  }
+  // glibc's abbreviation ("SEGV") for every signal it knows, real-time ones included.
+  const char* abbreviation = ::sigabbrev_np(signal);
+  return abbreviation ? std::string("SIG") + abbreviation : "signal " + std::to_string(signal);
 }
 
 CheckRunner::CheckRunner(RunOptions options) : options_(std::move(options)) {

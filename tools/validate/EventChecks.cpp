@@ -17,7 +17,7 @@ constexpr int kMaxSetsPerFrame = 10;
 
 class EventWatch {
  public:
-  EventWatch(const hostkit::PluginLibrary& plugin, FFInstanceID instance, const std::vector<ParamDesc>& table)
+  EventWatch(const hostkit::PluginLibrary& plugin, FFInstanceID instance, const std::vector<ParameterInfo>& table)
       : plugin_(plugin), instance_(instance), table_(table), known_(table.size()),
         owed_(table.size(), false) {
     for (std::size_t id = 0; id < table.size(); ++id) known_[id] = Read(id);
@@ -128,7 +128,7 @@ class EventWatch {
 
   const hostkit::PluginLibrary& plugin_;
   FFInstanceID instance_;
-  const std::vector<ParamDesc>& table_;
+  const std::vector<ParameterInfo>& table_;
   std::vector<FFUInt32> known_;
   std::vector<bool> owed_;
   int frame_ = 0, unprompted_ = 0, collected_ = 0;

@@ -251,7 +251,7 @@ Outcome MaximumSize(Session& session) {
 
 // A random value for every numeric parameter; the same for both instances
 // or runs that are compared.
-std::vector<std::optional<float>> RandomSettings(const std::vector<ParamDesc>& table, std::mt19937_64& random) {
+std::vector<std::optional<float>> RandomSettings(const std::vector<ParameterInfo>& table, std::mt19937_64& random) {
   std::vector<std::optional<float>> values;
   for (const auto& p : table) values.push_back(RandomValue(p, random));
   return values;

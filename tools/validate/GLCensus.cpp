@@ -1,106 +1,34 @@
 #include "GLCensus.h"
 
-#include <functional>
-#include <type_traits>
+#include <algorithm>
 #include <vector>
 
 namespace validate {
 namespace {
 
-struct KindTally {
-  int created = 0, deleted = 0;
-  std::set<GLuint> outstanding;
+// What a create or delete call does to which kind of object.
+struct Effect {
+  const char* function;
+  ObjectKind kind;
+  bool creates;
 };
-std::array<KindTally, kObjectKinds> tallies;
-GLuint highestName = 0;
-std::vector<std::function<void()>> restorers;
-std::vector<std::function<bool()>> installedTests;
-
-void Record(ObjectKind kind, GLuint name) {
-  if (name == 0) return;
-  auto& t = tallies[static_cast<int>(kind)];
-  ++t.created;
-  t.outstanding.insert(name);
-  if (name > highestName) highestName = name;
-}
-
-void Forget(ObjectKind kind, GLuint name) {
-  auto& t = tallies[static_cast<int>(kind)];
-  if (t.outstanding.erase(name) > 0) ++t.deleted;
-}
-
-template <auto& Slot>
-using SlotType = std::remove_reference_t<decltype(Slot)>;
-
-template <auto& Slot>
-void Install(SlotType<Slot> replacement, SlotType<Slot>& original) {
-  original = Slot;
-  Slot = replacement;
-  restorers.push_back([&original] { Slot = original; });
-  installedTests.push_back([replacement] { return Slot == replacement; });
-}
-
-// glGen*(n, names) and glCreate*(n, names) (DSA).
-template <auto& Slot, ObjectKind Kind>
-struct GenHook {
-  static inline SlotType<Slot> original = nullptr;
-  static void GLAPIENTRY Call(GLsizei n, GLuint* names) {
-    original(n, names);
-    for (GLsizei i = 0; names && i < n; ++i) Record(Kind, names[i]);
-  }
-  static void Hook() {
-    if (Slot) Install<Slot>(&Call, original);
-  }
-};
-
-// glDelete*(n, names).
-template <auto& Slot, ObjectKind Kind>
-struct DeleteHook {
-  static inline SlotType<Slot> original = nullptr;
-  static void GLAPIENTRY Call(GLsizei n, const GLuint* names) {
-    original(n, names);
-    for (GLsizei i = 0; names && i < n; ++i) Forget(Kind, names[i]);
-  }
-  static void Hook() {
-    if (Slot) Install<Slot>(&Call, original);
-  }
-};
-
-// glDeleteProgram(name), glDeleteShader(name).
-template <auto& Slot, ObjectKind Kind>
-struct DeleteOneHook {
-  static inline SlotType<Slot> original = nullptr;
-  static void GLAPIENTRY Call(GLuint name) {
-    original(name);
-    Forget(Kind, name);
-  }
-  static void Hook() {
-    if (Slot) Install<Slot>(&Call, original);
-  }
-};
-
-struct CreateProgramHook {
-  static inline PFNGLCREATEPROGRAMPROC original = nullptr;
-  static GLuint GLAPIENTRY Call() {
-    const GLuint name = original();
-    Record(ObjectKind::Program, name);
-    return name;
-  }
-  static void Hook() {
-    if (__glewCreateProgram) Install<__glewCreateProgram>(&Call, original);
-  }
-};
-
-struct CreateShaderHook {
-  static inline PFNGLCREATESHADERPROC original = nullptr;
-  static GLuint GLAPIENTRY Call(GLenum type) {
-    const GLuint name = original(type);
-    Record(ObjectKind::Shader, name);
-    return name;
-  }
-  static void Hook() {
-    if (__glewCreateShader) Install<__glewCreateShader>(&Call, original);
-  }
+constexpr Effect kEffects[] = {
+    {"glCreateProgram", ObjectKind::Program, true},
+    {"glDeleteProgram", ObjectKind::Program, false},
+    {"glCreateShader", ObjectKind::Shader, true},
+    {"glDeleteShader", ObjectKind::Shader, false},
+    {"glGenBuffers", ObjectKind::Buffer, true},
+    {"glCreateBuffers", ObjectKind::Buffer, true},
+    {"glDeleteBuffers", ObjectKind::Buffer, false},
+    {"glGenVertexArrays", ObjectKind::VertexArray, true},
+    {"glCreateVertexArrays", ObjectKind::VertexArray, true},
+    {"glDeleteVertexArrays", ObjectKind::VertexArray, false},
+    {"glGenFramebuffers", ObjectKind::Framebuffer, true},
+    {"glCreateFramebuffers", ObjectKind::Framebuffer, true},
+    {"glDeleteFramebuffers", ObjectKind::Framebuffer, false},
+    {"glGenRenderbuffers", ObjectKind::Renderbuffer, true},
+    {"glCreateRenderbuffers", ObjectKind::Renderbuffer, true},
+    {"glDeleteRenderbuffers", ObjectKind::Renderbuffer, false},
 };
 
 }  // namespace
@@ -162,53 +90,43 @@ std::string NewObjects(const Census& before, const Census& after) {
   return text;
 }
 
-CreateDeleteTally::CreateDeleteTally() {
-  for (auto& t : tallies) t = {};
-  highestName = 0;
-  CreateProgramHook::Hook();
-  CreateShaderHook::Hook();
-  DeleteOneHook<__glewDeleteProgram, ObjectKind::Program>::Hook();
-  DeleteOneHook<__glewDeleteShader, ObjectKind::Shader>::Hook();
-  GenHook<__glewGenBuffers, ObjectKind::Buffer>::Hook();
-  GenHook<__glewCreateBuffers, ObjectKind::Buffer>::Hook();
-  DeleteHook<__glewDeleteBuffers, ObjectKind::Buffer>::Hook();
-  GenHook<__glewGenVertexArrays, ObjectKind::VertexArray>::Hook();
-  GenHook<__glewCreateVertexArrays, ObjectKind::VertexArray>::Hook();
-  DeleteHook<__glewDeleteVertexArrays, ObjectKind::VertexArray>::Hook();
-  GenHook<__glewGenFramebuffers, ObjectKind::Framebuffer>::Hook();
-  GenHook<__glewCreateFramebuffers, ObjectKind::Framebuffer>::Hook();
-  DeleteHook<__glewDeleteFramebuffers, ObjectKind::Framebuffer>::Hook();
-  GenHook<__glewGenRenderbuffers, ObjectKind::Renderbuffer>::Hook();
-  GenHook<__glewCreateRenderbuffers, ObjectKind::Renderbuffer>::Hook();
-  DeleteHook<__glewDeleteRenderbuffers, ObjectKind::Renderbuffer>::Hook();
+CreateDeleteTally::CreateDeleteTally()
+    : interceptor_([this](const hostkit::GLCall& call) { Observe(call); }) {}
+
+void CreateDeleteTally::Observe(const hostkit::GLCall& call) {
+  for (const Effect& effect : kEffects) {
+    if (call.function != effect.function) continue;
+    // glCreateProgram and glCreateShader answer the name; glDeleteProgram and
+    // glDeleteShader take it; the others pass (count, names).
+    std::vector<GLuint> names = call.names;
+    if (names.empty()) names.push_back(static_cast<GLuint>(effect.creates ? call.result : call.firstArgument));
+    auto& t = tallies_[static_cast<int>(effect.kind)];
+    for (GLuint name : names) {
+      if (name == 0) continue;
+      if (effect.creates) {
+        ++t.created;
+        t.outstanding.insert(name);
+        highestName_ = std::max(highestName_, name);
+      } else if (t.outstanding.erase(name) > 0) {
+        ++t.deleted;
+      }
+    }
+    return;
+  }
 }
 
-CreateDeleteTally::~CreateDeleteTally() {
-  // Only restore what is still ours; a glewInit may have put the real
-  // pointers back already.
-  for (std::size_t i = restorers.size(); i-- > 0;)
-    if (installedTests[i]()) restorers[i]();
-  restorers.clear();
-  installedTests.clear();
-}
-
-int CreateDeleteTally::Created(ObjectKind kind) const { return tallies[static_cast<int>(kind)].created; }
-int CreateDeleteTally::Deleted(ObjectKind kind) const { return tallies[static_cast<int>(kind)].deleted; }
+int CreateDeleteTally::Created(ObjectKind kind) const { return tallies_[static_cast<int>(kind)].created; }
+int CreateDeleteTally::Deleted(ObjectKind kind) const { return tallies_[static_cast<int>(kind)].deleted; }
 const std::set<GLuint>& CreateDeleteTally::Outstanding(ObjectKind kind) const {
-  return tallies[static_cast<int>(kind)].outstanding;
+  return tallies_[static_cast<int>(kind)].outstanding;
 }
-GLuint CreateDeleteTally::HighestName() const { return highestName; }
-
-bool CreateDeleteTally::StillInstalled() const {
-  for (const auto& test : installedTests)
-    if (!test()) return false;
-  return !installedTests.empty();
-}
+GLuint CreateDeleteTally::HighestName() const { return highestName_; }
+bool CreateDeleteTally::StillInstalled() const { return interceptor_.StillInstalled(); }
 
 std::string CreateDeleteTally::Summary() const {
   std::string text;
   for (int k = 0; k < kObjectKinds; ++k) {
-    const auto& t = tallies[k];
+    const auto& t = tallies_[k];
     if (t.created == 0 && t.deleted == 0) continue;
     if (!text.empty()) text += ", ";
     text += std::string(ObjectKindName(static_cast<ObjectKind>(k), true)) + " " + std::to_string(t.created) +

@@ -1,6 +1,6 @@
 // Which GL objects are alive, found two ways: glIs* probes over a range of
 // names (works for any plug-in), and a tally of the create and delete calls
-// that go through GLEW's function pointers (works only for a plug-in that
+// seen by the host kit's GL interceptor (works only for a plug-in that
 // shares this process's GLEW; one with its own loader is not seen).
 #pragma once
 
@@ -9,6 +9,8 @@
 #include <array>
 #include <set>
 #include <string>
+
+#include "hostkit/GLInterceptor.h"
 
 namespace validate {
 
@@ -29,13 +31,12 @@ Census TakeCensus(GLuint highestName = 4096);
 std::string NewObjects(const Census& before, const Census& after);
 std::size_t CountNew(const Census& before, const Census& after);
 
-// Swaps GLEW's pointers of the create and delete calls for counting ones
-// while it lives. Make it after the plug-in's own loader ran (its first
-// instantiation): a later glewInit writes the real pointers back.
+// Counts the create and delete calls while it lives. Make it after the
+// plug-in's own loader ran (its first instantiation): a later glewInit
+// writes the real pointers back.
 class CreateDeleteTally {
  public:
   CreateDeleteTally();
-  ~CreateDeleteTally();
   CreateDeleteTally(const CreateDeleteTally&) = delete;
   CreateDeleteTally& operator=(const CreateDeleteTally&) = delete;
 
@@ -46,8 +47,19 @@ class CreateDeleteTally {
   GLuint HighestName() const;
   // False once something (a glewInit) wrote over the counting pointers.
   bool StillInstalled() const;
-  // "glCreateProgram 1000 / glDeleteProgram 0, ..." for the kinds with calls.
+  // "programs 1000 made / 0 deleted, ..." for the kinds with calls.
   std::string Summary() const;
+
+ private:
+  struct KindTally {
+    int created = 0, deleted = 0;
+    std::set<GLuint> outstanding;
+  };
+  void Observe(const hostkit::GLCall& call);
+
+  std::array<KindTally, kObjectKinds> tallies_;
+  GLuint highestName_ = 0;
+  hostkit::GLInterceptor interceptor_;  // last: made after the tallies it fills
 };
 
 }  // namespace validate

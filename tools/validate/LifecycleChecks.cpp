@@ -21,6 +21,21 @@ constexpr int kWarmUpCycles = 100;
 constexpr int kCycles = 1000;
 constexpr std::size_t kResidentBound = 16u << 20;  // bytes of growth allowed over kCycles
 
+// Under AddressSanitizer freed memory waits in its quarantine (up to 256 MiB)
+// before reuse, so resident memory grows with every allocation however
+// sound the plug-in: the bound is reported but not applied there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentMemoryMeaningful = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kResidentMemoryMeaningful = false;
+#else
+constexpr bool kResidentMemoryMeaningful = true;
+#endif
+#else
+constexpr bool kResidentMemoryMeaningful = true;
+#endif
+
 // One instantiation, one frame into `target`, one de-instantiation.
 void Cycle(const hostkit::PluginLibrary& plugin, hostkit::RenderTarget& target, int cycle) {
   const FFGLViewportStruct viewport{0, 0, static_cast<FFUInt32>(target.Width()),
@@ -84,11 +99,12 @@ Outcome Cycles(Session& session) {
     for (const auto& o : outstanding) list += (list.empty() ? "" : ", ") + o;
     throw CheckFailed("after " + cycles + ": " + list + " made and never deleted (counted: " + tallied + ")");
   }
-  Require(grown <= static_cast<double>(kResidentBound),
+  Require(!kResidentMemoryMeaningful || grown <= static_cast<double>(kResidentBound),
           "resident memory grew " + MiB(grown) + " over " + std::to_string(kCycles) + " cycles after a " +
               std::to_string(kWarmUpCycles) + "-cycle warm-up, bound " + MiB(kResidentBound));
   return Passed(cycles + ", no GL object left (glIs* probes of names 1.." + std::to_string(highest) +
-                "; " + tallied + "); resident memory +" + MiB(grown) + ", bound " + MiB(kResidentBound));
+                "; " + tallied + "); resident memory +" + MiB(grown) + ", bound " + MiB(kResidentBound) +
+                (kResidentMemoryMeaningful ? "" : " (not applied under AddressSanitizer)"));
 }
 
 constexpr int kInstances = 16;

@@ -7,7 +7,7 @@
 
 #include "Check.h"
 #include "ParamTable.h"
-#include "SafeText.h"
+#include "hostkit/SafeText.h"
 #include "Session.h"
 
 namespace validate {
@@ -20,7 +20,7 @@ std::string Hex(std::uint64_t value) {
 }
 
 std::string Quoted(const void* text) {
-  const SafeTextResult read = ReadText(text);
+  const hostkit::SafeTextResult read = hostkit::ReadText(text);
   if (!text) return "null";
   return read.ok ? "\"" + read.text + "\"" : "<" + read.problem + ">";
 }
@@ -48,7 +48,7 @@ Outcome InfoWithoutContext(Session& session) {
   const PluginInfoStruct* info = plugin.GetInfo();
   Require(info != nullptr, "code 0 answered a null information record");
   PluginInfoStruct copy{};
-  Require(ReadBytes(info, sizeof copy, &copy), "code 0 answered an unreadable pointer");
+  Require(hostkit::ReadBytes(info, sizeof copy, &copy), "code 0 answered an unreadable pointer");
   Require(copy.APIMajorVersion == 2, "API major version " + std::to_string(copy.APIMajorVersion) +
                                          ", not 2");
   Require(copy.PluginType <= 2, "plug-in type " + std::to_string(copy.PluginType) +
@@ -56,12 +56,12 @@ Outcome InfoWithoutContext(Session& session) {
   session.Step("code 13 (extended information)");
   const PluginExtendedInfoStruct* extended = plugin.GetExtendedInfo();
   PluginExtendedInfoStruct extendedCopy{};
-  Require(extended == nullptr || ReadBytes(extended, sizeof extendedCopy, &extendedCopy),
+  Require(extended == nullptr || hostkit::ReadBytes(extended, sizeof extendedCopy, &extendedCopy),
           "code 13 answered an unreadable pointer");
   session.Step("code 4 (parameter count)");
   const FFUInt32 count = plugin.GetNumParameters();
   Require(count != FF_FAIL, "code 4 (parameter count) answered failure");
-  Require(count < 4096, "code 4 answered an implausible count " + std::to_string(count));
+  Require(count < hostkit::kMaxParameterCount, "code 4 answered an implausible count " + std::to_string(count));
   session.Step("parameter queries");
   const auto table = ReadParamTable(plugin);
   for (FFUInt32 capability = 0; capability <= 20; ++capability) {
@@ -80,7 +80,7 @@ std::string QuerySnapshot(const hostkit::PluginLibrary& plugin) {
   std::ostringstream out;
   const PluginInfoStruct* info = plugin.GetInfo();
   PluginInfoStruct infoCopy{};
-  if (ReadBytes(info, sizeof infoCopy, &infoCopy)) {
+  if (hostkit::ReadBytes(info, sizeof infoCopy, &infoCopy)) {
     out << "info:";
     const auto* bytes = reinterpret_cast<const unsigned char*>(&infoCopy);
     for (std::size_t i = 0; i < sizeof infoCopy; ++i) out << ' ' << int(bytes[i]);
@@ -90,7 +90,7 @@ std::string QuerySnapshot(const hostkit::PluginLibrary& plugin) {
   }
   const PluginExtendedInfoStruct* extended = plugin.GetExtendedInfo();
   PluginExtendedInfoStruct ext{};
-  if (ReadBytes(extended, sizeof ext, &ext))
+  if (hostkit::ReadBytes(extended, sizeof ext, &ext))
     out << "extended: " << ext.PluginMajorVersion << "." << ext.PluginMinorVersion << " description "
         << Quoted(ext.Description) << " about " << Quoted(ext.About) << " data size "
         << ext.FreeFrameExtendedDataSize << '\n';
@@ -100,7 +100,7 @@ std::string QuerySnapshot(const hostkit::PluginLibrary& plugin) {
       << '\n';
   const FFUInt32 count = plugin.GetNumParameters();
   out << "parameters: " << count << '\n';
-  if (count == FF_FAIL || count > 4096) return out.str();
+  if (count == FF_FAIL || count >= hostkit::kMaxParameterCount) return out.str();
   for (FFUInt32 id = 0; id < count; ++id) {
     const FFUInt32 type = plugin.GetParameterType(id);
     out << "parameter " << id << ": name " << Quoted(plugin.GetParameterName(id)) << " type " << type;
@@ -119,16 +119,16 @@ std::string QuerySnapshot(const hostkit::PluginLibrary& plugin) {
     out << " group " << Hex(plugin.GetParameterGroup(groupQuery)) << " \"" << group << "\"";
     const FFUInt32 elements = plugin.GetElementCount(nullptr, id);
     out << " elements " << elements;
-    for (FFUInt32 e = 0; elements < 4096 && e < elements; ++e)
+    for (FFUInt32 e = 0; elements < hostkit::kMaxParameterCount && e < elements; ++e)
       out << " [" << Quoted(plugin.GetElementName(nullptr, id, e)) << " "
           << Hex(plugin.GetElementValue(nullptr, id, e).UIntValue) << "]";
     const FFUInt32 extensions = plugin.GetFileExtensionCount(id);
     out << " extensions " << extensions;
-    for (FFUInt32 e = 0; extensions < 4096 && e < extensions; ++e)
+    for (FFUInt32 e = 0; extensions < hostkit::kMaxParameterCount && e < extensions; ++e)
       out << " " << Quoted(plugin.GetFileExtension(id, e));
     const FFUInt32 marks = plugin.GetElementMarkCount(id);
     out << " marks " << marks;
-    for (FFUInt32 e = 0; marks < 4096 && e < marks; ++e) out << " " << plugin.GetElementMark(id, e);
+    for (FFUInt32 e = 0; marks < hostkit::kMaxParameterCount && e < marks; ++e) out << " " << plugin.GetElementMark(id, e);
     out << '\n';
   }
   return out.str();
@@ -168,7 +168,7 @@ Outcome InfoRepeatable(Session& session) {
 Outcome InfoTexts(Session& session) {
   const auto& plugin = session.Plugin();
   std::string problems;
-  auto note = [&](const std::string& what, const SafeTextResult& read) {
+  auto note = [&](const std::string& what, const hostkit::SafeTextResult& read) {
     if (read.ok) return;
     if (!problems.empty()) problems += "; ";
     problems += what + ": " + read.problem;
@@ -176,27 +176,27 @@ Outcome InfoTexts(Session& session) {
   session.Step("code 13 texts");
   const PluginExtendedInfoStruct* extended = plugin.GetExtendedInfo();
   PluginExtendedInfoStruct ext{};
-  if (ReadBytes(extended, sizeof ext, &ext)) {
-    if (ext.Description) note("description", ReadText(ext.Description));
-    if (ext.About) note("about text", ReadText(ext.About));
+  if (hostkit::ReadBytes(extended, sizeof ext, &ext)) {
+    if (ext.Description) note("description", hostkit::ReadText(ext.Description));
+    if (ext.About) note("about text", hostkit::ReadText(ext.About));
   }
   const FFUInt32 count = plugin.GetNumParameters();
-  for (FFUInt32 id = 0; count < 4096 && id < count; ++id) {
+  for (FFUInt32 id = 0; count < hostkit::kMaxParameterCount && id < count; ++id) {
     const std::string label = "parameter " + std::to_string(id);
     session.Step(label + " texts");
-    note(label + " name (code 5)", ReadText(plugin.GetParameterName(id)));
+    note(label + " name (code 5)", hostkit::ReadText(plugin.GetParameterName(id)));
     const FFUInt32 type = plugin.GetParameterType(id);
     if (type == FF_TYPE_TEXT || type == FF_TYPE_FILE)
-      note(label + " default text (code 6)", ReadText(plugin.GetParameterDefault(id).PointerValue));
+      note(label + " default text (code 6)", hostkit::ReadText(plugin.GetParameterDefault(id).PointerValue));
     const FFUInt32 elements = plugin.GetElementCount(nullptr, id);
     if (type == FF_TYPE_OPTION)
-      for (FFUInt32 e = 0; elements < 4096 && e < elements; ++e)
+      for (FFUInt32 e = 0; elements < hostkit::kMaxParameterCount && e < elements; ++e)
         note(label + " element " + std::to_string(e) + " name (code 35)",
-             ReadText(plugin.GetElementName(nullptr, id, e)));
+             hostkit::ReadText(plugin.GetElementName(nullptr, id, e)));
     const FFUInt32 extensions = plugin.GetFileExtensionCount(id);
-    for (FFUInt32 e = 0; extensions < 4096 && e < extensions; ++e)
+    for (FFUInt32 e = 0; extensions < hostkit::kMaxParameterCount && e < extensions; ++e)
       note(label + " file extension " + std::to_string(e) + " (code 44)",
-           ReadText(plugin.GetFileExtension(id, e)));
+           hostkit::ReadText(plugin.GetFileExtension(id, e)));
     // Code 50 copies into the host's buffer: nothing may land past its size.
     char buffer[64];
     std::memset(buffer, 0x5A, sizeof buffer);
@@ -211,7 +211,7 @@ Outcome InfoTexts(Session& session) {
   }
   Require(problems.empty(), problems);
   return Passed("name field read as 16 bytes; every other text terminated within " +
-                std::to_string(kTextBound) + " bytes");
+                std::to_string(hostkit::kTextBound) + " bytes");
 }
 
 }  // namespace

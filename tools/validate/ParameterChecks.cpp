@@ -10,7 +10,7 @@
 #include "Check.h"
 #include "Frames.h"
 #include "ParamTable.h"
-#include "SafeText.h"
+#include "hostkit/SafeText.h"
 #include "Session.h"
 
 namespace validate {
@@ -76,7 +76,7 @@ Outcome DefaultsReadBack(Session& session) {
     session.Step("code 9 for parameter " + std::to_string(p.id));
     const FFMixed answer = plugin.GetParameter(host->Id(), p.id);
     if (p.isText) {
-      const SafeTextResult text = ReadText(answer.PointerValue);
+      const hostkit::SafeTextResult text = hostkit::ReadText(answer.PointerValue);
       Require(text.ok && text.text == p.defaultText,
               ParamLabel(p) + " reads back " + (text.ok ? "\"" + text.text + "\"" : "<" + text.problem + ">") +
                   " after instantiation, not its default \"" + p.defaultText + "\"");
@@ -91,7 +91,7 @@ Outcome DefaultsReadBack(Session& session) {
 }
 
 // The values every numeric parameter is sent, in this order, between frames.
-std::vector<float> HostileValues(const ParamDesc& param, std::mt19937_64& random) {
+std::vector<float> HostileValues(const ParameterInfo& param, std::mt19937_64& random) {
   auto bits = [](FFUInt32 b) { return hostkit::FloatFromBits(b); };
   std::vector<float> values = {0.0f, 1.0f, -0.0f};
   for (int i = 0; i < 2; ++i)
@@ -126,7 +126,7 @@ Outcome ValuesRoundTrip(Session& session) {
       session.Step("text round trip on " + ParamLabel(p));
       Require(plugin.SetTextParameter(host->Id(), p.id, text) == FF_SUCCESS,
               "code 8 refused a text for " + ParamLabel(p));
-      const SafeTextResult back = ReadText(plugin.GetParameter(host->Id(), p.id).PointerValue);
+      const hostkit::SafeTextResult back = hostkit::ReadText(plugin.GetParameter(host->Id(), p.id).PointerValue);
       Require(back.ok && back.text == text, ParamLabel(p) + " did not read back the text it was sent");
       RenderFrame(*host, "a text for " + ParamLabel(p));
       continue;

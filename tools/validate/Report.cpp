@@ -1,6 +1,6 @@
 #include "Report.h"
 
-#include <cstdio>
+#include <cmath>
 
 namespace validate {
 
@@ -26,50 +26,36 @@ std::string TotalsLine(const Totals& totals) {
   return line;
 }
 
-std::string JsonEscape(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c >= 0x7F) {
-          // Bytes outside printable ASCII travel as \u00XX so that a plug-in's
-          // stray output never makes the report invalid UTF-8.
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
+nlohmann::json ReportJson(const std::string& pluginPath, std::uint64_t seed, const std::string& backend,
+                          const std::vector<CheckResult>& results) {
+  nlohmann::json checks = nlohmann::json::array();
+  for (const auto& r : results) {
+    // Durations to the millisecond, as the lines print them.
+    const double seconds = std::round(r.seconds * 1000.0) / 1000.0;
+    checks.push_back({{"name", r.name},
+                      {"verdict", VerdictName(r.verdict)},
+                      {"reason", r.reason},
+                      {"duration_s", seconds},
+                      {"details", r.details},
+                      {"output", r.output}});
   }
-  return out;
+  const Totals totals = Count(results);
+  return {{"plugin", pluginPath},
+          {"seed", seed},
+          {"backend", backend},
+          {"checks", std::move(checks)},
+          {"totals",
+           {{"passed", totals.passed},
+            {"failed", totals.failed},
+            {"skipped", totals.skipped},
+            {"checks", results.size()}}}};
 }
 
 void WriteJson(std::ostream& out, const std::string& pluginPath, std::uint64_t seed,
                const std::string& backend, const std::vector<CheckResult>& results) {
-  const Totals totals = Count(results);
-  out << "{\n  \"plugin\": \"" << JsonEscape(pluginPath) << "\",\n"
-      << "  \"seed\": " << seed << ",\n"
-      << "  \"backend\": \"" << backend << "\",\n"
-      << "  \"checks\": [";
-  for (std::size_t i = 0; i < results.size(); ++i) {
-    const auto& r = results[i];
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.3f", r.seconds);
-    out << (i ? ",\n" : "\n") << "    {\"name\": \"" << JsonEscape(r.name) << "\", \"verdict\": \""
-        << VerdictName(r.verdict) << "\", \"reason\": \"" << JsonEscape(r.reason)
-        << "\", \"duration_s\": " << seconds << ", \"details\": [";
-    for (std::size_t d = 0; d < r.details.size(); ++d)
-      out << (d ? ", " : "") << "\"" << JsonEscape(r.details[d]) << "\"";
-    out << "], \"output\": \"" << JsonEscape(r.output) << "\"}";
-  }
-  out << "\n  ],\n  \"totals\": {\"passed\": " << totals.passed << ", \"failed\": " << totals.failed
-      << ", \"skipped\": " << totals.skipped << ", \"checks\": " << results.size() << "}\n}\n";
+  out << ReportJson(pluginPath, seed, backend, results)
+             .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+      << "\n";
 }
 
 }  // namespace validate

@@ -1,4 +1,4 @@
-#include "SafeText.h"
+#include "hostkit/SafeText.h"
 
 #include <sys/uio.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace validate {
+namespace hostkit {
 namespace {
 
 // process_vm_readv on our own process answers EFAULT for unmapped memory
@@ -58,4 +58,4 @@ SafeTextResult ReadText(const void* pointer, std::size_t bound) {
   return result;
 }
 
-}  // namespace validate
+}  // namespace hostkit

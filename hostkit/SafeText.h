@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-namespace validate {
+namespace hostkit {
 
 constexpr std::size_t kTextBound = 4096;
 
@@ -22,4 +22,4 @@ SafeTextResult ReadText(const void* pointer, std::size_t bound = kTextBound);
 // Copies `size` bytes when all are readable.
 bool ReadBytes(const void* pointer, std::size_t size, void* into);
 
-}  // namespace validate
+}  // namespace hostkit
