@@ -1,17 +1,30 @@
-// Frames per second of each preset at 1920x1080 through plugMain, the way a
-// host runs the plug-in. Not a test: numbers depend on the machine.
+// Frame times through plugMain, the way a host runs the plug-in, beside the
+// machine's fill limit: a trivial program that writes one uniform colour over
+// the same target. Each sample draws one fill frame and then one measured
+// frame, both finished with glFinish, so that load from other processes
+// falls on both sides alike; the counters give the medians and their ratio.
+// Not a test: numbers depend on the machine and its load.
 #include <benchmark/benchmark.h>
 
 #include <GL/glew.h>
 
-#include <memory>
+#include <algorithm>
+#include <chrono>
 #include <string>
+#include <vector>
 
+#include "gl/ScopedBindings.h"
+#include "gl/ScreenQuad.h"
+#include "gl/ShaderProgram.h"
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kSamples = 3;  // few: the machine is shared, medians keep it honest
 
 hostkit::GLContext& Context() {
   static hostkit::GLContext context(hostkit::OptionsFromEnvironment());
@@ -23,32 +36,150 @@ const hostkit::PluginLibrary& Plugin() {
   return plugin;
 }
 
-void PresetFrames(benchmark::State& state) {
+// The fill limit: one uniform colour over a full-screen quad.
+class TrivialFill {
+ public:
+  TrivialFill() {
+    static const char kVertex[] =
+        "#version 410 core\nlayout(location = 0) in vec4 vPosition;\n"
+        "void main() { gl_Position = vPosition; }\n";
+    static const char kFragment[] =
+        "#version 410 core\nuniform vec4 Colour;\nout vec4 fragColor;\n"
+        "void main() { fragColor = Colour; }\n";
+    program_.Compile(kVertex, kFragment);
+    quad_.Create(false);
+  }
+  ~TrivialFill() {
+    program_.Release();
+    quad_.Release();
+  }
+  TrivialFill(const TrivialFill&) = delete;
+  TrivialFill& operator=(const TrivialFill&) = delete;
+
+  void Draw(hostkit::RenderTarget& target) {
+    target.Bind();
+    ffglex::ScopedProgramUse use(program_.ProgramId());
+    glUniform4f(program_.UniformLocation("Colour"), 0.25f, 0.5f, 0.75f, 1.0f);
+    quad_.Draw();
+  }
+
+ private:
+  ffglex::ShaderProgram program_;
+  ffglex::ScreenQuad quad_;
+};
+
+template <typename Draw>
+double FinishedMilliseconds(Draw draw) {
+  const auto start = Clock::now();
+  draw();
+  glFinish();  // the driver draws lazily; count the finished frame
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+std::string SizeText(int width, int height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// Samples `frame` interleaved with the fill and reports both medians.
+template <typename Frame>
+void Interleaved(benchmark::State& state, hostkit::RenderTarget& target, Frame frame) {
+  TrivialFill fill;
+  FinishedMilliseconds([&] { fill.Draw(target); });
+  std::vector<double> fills, frames;
+  for (auto _ : state) {
+    fills.push_back(FinishedMilliseconds([&] { fill.Draw(target); }));
+    const double ms = FinishedMilliseconds(frame);
+    frames.push_back(ms);
+    state.SetIterationTime(ms / 1000.0);
+  }
+  const double fillMs = Median(fills), frameMs = Median(frames);
+  state.counters["ms"] = frameMs;
+  state.counters["fill_ms"] = fillMs;
+  state.counters["x_fill"] = fillMs > 0 ? frameMs / fillMs : 0.0;
+}
+
+// Presets 0..9, then patterns 0..6 with the moving element, info box and
+// credit all on (cases 10..16).
+void SetUpCase(hostkit::HostInstance& host, int which) {
+  if (which < 10) {
+    host.Set(0, static_cast<float>(which));
+    return;
+  }
+  host.Set(1, static_cast<float>(which - 10));
+  host.Set(7, 1.0f);
+  host.Set(8, 1.0f);
+  host.Set(15, 1.0f);
+}
+
+std::string CaseName(int which) {
+  if (which >= 10) return "pattern " + std::to_string(which - 10) + " + all overlays";
+  const char* name = Plugin().GetElementName(nullptr, 0, static_cast<FFUInt32>(which));
+  return std::string("preset ") + (name ? name : "?");
+}
+
+void Frames(benchmark::State& state) {
   Context().MakeCurrent();
-  const auto preset = static_cast<float>(state.range(0));
+  const int which = static_cast<int>(state.range(0));
   const int width = static_cast<int>(state.range(1));
   const int height = static_cast<int>(state.range(2));
   hostkit::HostInstance host(Plugin(), width, height);
-  host.Set(0, preset);
-  host.RunFrames(1);
+  SetUpCase(host, which);
+  host.RunFrames(1);  // builds whatever the frame needs
   glFinish();
-  for (auto _ : state) {
+  Interleaved(state, host.Target(), [&] { host.RunFrames(1); });
+  state.SetLabel(CaseName(which) + " " + SizeText(width, height));
+}
+
+// The first frame of a new instance: instantiation, program builds, drawing.
+void FirstFrame(benchmark::State& state) {
+  Context().MakeCurrent();
+  const int which = static_cast<int>(state.range(0));
+  hostkit::RenderTarget target(1920, 1080, hostkit::PixelFormat::RGBA32F);
+  Interleaved(state, target, [&] {
+    hostkit::HostInstance host(Plugin(), 1920, 1080);
+    SetUpCase(host, which);
     host.RunFrames(1);
-    glFinish();  // the driver draws lazily; count the finished frame
-  }
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
-  const char* name = Plugin().GetElementName(nullptr, 0, static_cast<FFUInt32>(preset));
-  state.SetLabel(std::string(name ? name : "?") + " " + std::to_string(width) + "x" +
-                 std::to_string(height));
+  });
+  state.SetLabel("instantiate + first frame, " + CaseName(which) + " 1920x1080");
+}
+
+// The first frame after a switch of pattern or overlays on a running
+// instance: alternates between two settings so that each frame is a switch.
+void SwitchFrame(benchmark::State& state) {
+  Context().MakeCurrent();
+  const bool overlays = state.range(0) == 1;
+  hostkit::HostInstance host(Plugin(), 1920, 1080);
+  host.Set(0, 5);  // Colour Bars
+  host.RunFrames(1);
+  int step = 0;
+  Interleaved(state, host.Target(), [&] {
+    ++step;
+    if (overlays)
+      host.Set(7, static_cast<float>(step & 1));
+    else
+      host.Set(1, static_cast<float>(2 + (step & 1)));  // bars / gradients
+    host.RunFrames(1);
+  });
+  state.SetLabel(std::string("frame after a ") + (overlays ? "moving-element" : "pattern") +
+                 " switch 1920x1080");
 }
 
 void Sizes(benchmark::internal::Benchmark* benchmark) {
-  for (int preset = 0; preset < 10; ++preset) benchmark->Args({preset, 1920, 1080});
-  benchmark->Args({0, 3840, 2160});
+  for (auto [width, height] : {std::pair{1920, 1080}, std::pair{3840, 2160}})
+    for (int which = 0; which < 17; ++which) benchmark->Args({which, width, height});
 }
 
-BENCHMARK(PresetFrames)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(Frames)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
+    kSamples);
+BENCHMARK(FirstFrame)->Arg(0)->Arg(5)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
+    kSamples);
+BENCHMARK(SwitchFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
+    kSamples);
 
 }  // namespace
 

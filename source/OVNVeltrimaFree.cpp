@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
+#include <vector>
 
 #include "gl/ScopedBindings.h"
+#include "shaders/ShaderConstants.h"
 #include "shaders/ShaderSources.h"
+#include "source/FrameRegions.h"
 #include "source/ParameterConversion.h"
 #include "source/Presets.h"
+#include "source/ProgramVariant.h"
 
 namespace {
 
@@ -19,6 +24,17 @@ int OutputDimension(FFUInt32 size) {
 
 GLint AsGLint(FFUInt32 value) {
   return static_cast<GLint>(std::min<FFUInt32>(value, std::numeric_limits<GLint>::max()));
+}
+
+// Appends r in clip space (left, top, right, bottom) for an output of
+// width x height. Equal pixel edges give equal floats, so neighbours meet
+// exactly; the output's own edges land on -1 and 1.
+void AppendClipRect(const PixelRect& r, int width, int height, std::vector<GLfloat>& out) {
+  const double w = width, h = height;
+  out.push_back(static_cast<GLfloat>(2.0 * r.x0 / w - 1.0));
+  out.push_back(static_cast<GLfloat>(1.0 - 2.0 * r.y0 / h));
+  out.push_back(static_cast<GLfloat>(2.0 * r.x1 / w - 1.0));
+  out.push_back(static_cast<GLfloat>(1.0 - 2.0 * r.y1 / h));
 }
 
 }  // namespace
@@ -83,9 +99,15 @@ float OVNVeltrimaFree::GetFloatParameter(FFUInt32 index) {
   return index < kParamCount ? values_[index] : 0.0f;
 }
 
+// The general program is built here: it proves the shader sound before the
+// host is told the instance works, and it draws any frame whose specialised
+// programs cannot be built. Specialised programs are built on first use, not
+// here: each costs about as much to build as the general one (on llvmpipe
+// some tens of milliseconds, see docs/performance.md), and the settings
+// allow hundreds of them, of which a frame needs one to a handful.
 FFUInt32 OVNVeltrimaFree::InitGL(const FFGLViewportStruct* viewport) {
   if (viewport && program_.Compile(kVertexShaderSource, kFragmentShaderSource) &&
-      quad_.Create(false)) {
+      quad_.Create(false) && rects_.Create()) {
     StoreViewport(*viewport);
     return FF_SUCCESS;
   }
@@ -94,8 +116,10 @@ FFUInt32 OVNVeltrimaFree::InitGL(const FFGLViewportStruct* viewport) {
 }
 
 FFUInt32 OVNVeltrimaFree::DeInitGL() {
+  programs_.ReleaseAll();
   program_.Release();
   quad_.Release();
+  rects_.Release();
   return FF_SUCCESS;
 }
 
@@ -107,17 +131,60 @@ FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
   const AnimationValues motion = clock_.Values(width, height);
   const int solidIndex = p.solidIndex >= 0 ? p.solidIndex : motion.cycleSolidIndex;
 
+  const EncodedTexts texts = EncodeFrameTexts(p, solidIndex, width, height);
+
+  if (!generalOnly_ && DrawSpecialised(width, height, p, motion, solidIndex, texts))
+    return FF_SUCCESS;
   ffglex::ScopedProgramUse programScope(program_.ProgramId());
-  SetUniforms(width, height, p, motion, solidIndex);
+  SetUniforms(program_, width, height, p, motion, solidIndex, texts);
   quad_.Draw();
   programScope.End();
   return FF_SUCCESS;
 }
 
-void OVNVeltrimaFree::SetUniforms(int width, int height, const FrameParameters& p,
-                                  const AnimationValues& motion, int solidIndex) {
-  const EncodedTexts texts = EncodeFrameTexts(p, solidIndex, width, height);
-  auto location = [this](const char* name) { return program_.UniformLocation(name); };
+bool OVNVeltrimaFree::DrawSpecialised(int width, int height, const FrameParameters& p,
+                                      const AnimationValues& motion, int solidIndex,
+                                      const EncodedTexts& texts) {
+  RegionInputs in;
+  in.width = width;
+  in.height = height;
+  in.p = p;
+  in.motion = motion;
+  in.line1Count = texts.line1Count;
+  in.line2Count = texts.line2Count;
+  const std::vector<PixelRect> pieces = PartitionOutput(width, height, FeatureRects(in));
+
+  // Rectangles by the features they need, then one program per group; all
+  // programs are fetched before anything is drawn, so a failed build leaves
+  // the frame to the general program whole.
+  std::map<unsigned, std::vector<GLfloat>> groups;
+  for (const PixelRect& piece : pieces) AppendClipRect(piece, width, height, groups[piece.features]);
+  programs_.BeginFrame();
+  std::vector<std::pair<ffglex::ShaderProgram*, const std::vector<GLfloat>*>> draws;
+  for (const auto& [features, rects] : groups) {
+    const ProgramVariant variant = ProgramVariant::For(p, features);
+    ffglex::ShaderProgram* program = programs_.Get(variant.Key(), [&variant] {
+      return ffglex::ProgramCache::Sources{
+          kRegionVertexShaderSource, WithDefines(kFragmentShaderSource, variant.Defines())};
+    });
+    if (!program) return false;
+    draws.emplace_back(program, &rects);
+  }
+
+  for (const auto& [program, rects] : draws) {
+    ffglex::ScopedProgramUse programScope(program->ProgramId());
+    SetUniforms(*program, width, height, p, motion, solidIndex, texts);
+    rects_.Draw(*program, "Rects", glsl::RECTS_PER_DRAW, *rects);
+    programScope.End();
+  }
+  return true;
+}
+
+void OVNVeltrimaFree::SetUniforms(ffglex::ShaderProgram& program, int width, int height,
+                                  const FrameParameters& p, const AnimationValues& motion,
+                                  int solidIndex, const EncodedTexts& texts) {
+  // Specialised programs lack some of these (location -1): GL ignores those.
+  auto location = [&program](const char* name) { return program.UniformLocation(name); };
 
   glUniform1iv(location("Font"), kFontWords, font_.data());
   glUniform2i(location("Res"), width, height);
@@ -133,12 +200,12 @@ void OVNVeltrimaFree::SetUniforms(int width, int height, const FrameParameters& 
   glUniform1i(location("Moving"), p.moving ? 1 : 0);
   glUniform1i(location("SolidIdx"), solidIndex);
   glUniform1i(location("Transparent"), p.transparent ? 1 : 0);
-  program_.SetFloat("NumSize", p.numberSize);
-  program_.SetFloat("Bright", p.brightness);
+  program.SetFloat("NumSize", p.numberSize);
+  program.SetFloat("Bright", p.brightness);
   glUniform2i(location("Sweep"), motion.sweepX, motion.sweepY);
   glUniform2i(location("SweepPass"), motion.sweepPassX, motion.sweepPassY);
   glUniform2f(location("Ball"), motion.ballX, motion.ballY);
-  program_.SetFloat("BallR", motion.ballRadius);
+  program.SetFloat("BallR", motion.ballRadius);
   glUniform1i(location("BarX"), motion.barX);
   glUniform1i(location("BarW"), motion.barWidth);
   glUniform1iv(location("L1"), kMaxTextGlyphs, texts.line1.data());
