@@ -88,6 +88,7 @@ void InstallAll() {
   COUNT_GL(__glewUniform1iv, "glUniform1iv");
   COUNT_GL(__glewUniform2i, "glUniform2i");
   COUNT_GL(__glewUniform2f, "glUniform2f");
+  COUNT_GL(__glewUniform4fv, "glUniform4fv");
 }
 
 }  // namespace
