@@ -178,7 +178,9 @@ TEST_F(RenderPass, EveryProgramOfAFrameGetsAllUniformsInOrder) {
     const long long lookups =
         std::count_if(calls.begin(), calls.end(),
                       [](const glcount::GLCall& c) { return c.function == "glGetUniformLocation"; });
-    if (frame > 0) EXPECT_EQ(lookups, 0) << "locations are cached per program";
+    if (frame > 0) {
+      EXPECT_EQ(lookups, 0) << "locations are cached per program";
+    }
 
     // Split into one run of calls per program made current.
     std::vector<std::pair<GLuint, std::vector<glcount::GLCall>>> runs;
@@ -208,8 +210,9 @@ TEST_F(RenderPass, EveryProgramOfAFrameGetsAllUniformsInOrder) {
       EXPECT_GE(rectUploads, 1) << "a program made current draws rectangles";
       ASSERT_EQ(uniforms.size(), kUniformOrder.size()) << "frame " << frame;
       for (std::size_t i = 0; i < uniforms.size(); ++i)
-        if (uniforms[i] != "(inactive)")
+        if (uniforms[i] != "(inactive)") {
           EXPECT_EQ(uniforms[i], kUniformOrder[i]) << "frame " << frame << ", call " << i;
+        }
     }
   }
   GLint current = -1, vertexArray = -1;
