@@ -173,18 +173,23 @@ void CreditTag(const RegionInputs& in, Builder& out) {
 
 }  // namespace
 
+unsigned FrameFeatures(const RegionInputs& in) {
+  const FrameParameters& p = in.p;
+  unsigned all = 0;
+  if (p.pattern == glsl::PATTERN_GRID) all |= kRegionLabel | kRegionCoords;
+  if (p.pattern == glsl::PATTERN_RASTER && p.showResolution) all |= kRegionCoords;
+  if (p.moving) all |= kRegionMoving;
+  if (p.showResolution && in.line1Count > 0) all |= kRegionInfo;
+  if (p.credit) all |= kRegionCredit;
+  return all;
+}
+
 std::vector<PixelRect> FeatureRects(const RegionInputs& in) {
   Builder out{in.width, in.height, {}};
   const FrameParameters& p = in.p;
   const bool info = p.showResolution && in.line1Count > 0;
   if (in.width > kMaxDimension || in.height > kMaxDimension) {
-    unsigned all = 0;
-    if (p.pattern == glsl::PATTERN_GRID) all |= kRegionLabel | kRegionCoords;
-    if (p.pattern == glsl::PATTERN_RASTER && p.showResolution) all |= kRegionCoords;
-    if (p.moving) all |= kRegionMoving;
-    if (info) all |= kRegionInfo;
-    if (p.credit) all |= kRegionCredit;
-    out.Add(0, 0, in.width, in.height, all);
+    out.Add(0, 0, in.width, in.height, FrameFeatures(in));
     return out.rects;
   }
   if (p.pattern == glsl::PATTERN_GRID) PanelTexts(in, out);

@@ -36,6 +36,9 @@ struct RegionInputs {
   int line2Count = 0;
 };
 
+// The features a frame with these settings has, wherever they lie.
+unsigned FrameFeatures(const RegionInputs& in);
+
 // The rectangles that may hold each feature of the frame, clipped to the
 // output. Outputs too large or grids too fine to list panel by panel give one
 // rectangle over the whole output with every feature the frame has.

@@ -154,19 +154,34 @@ bool OVNVeltrimaFree::DrawSpecialised(int width, int height, const FrameParamete
   in.line2Count = texts.line2Count;
   const std::vector<PixelRect> pieces = PartitionOutput(width, height, FeatureRects(in));
 
-  // Rectangles by the features they need, then one program per group; all
-  // programs are fetched before anything is drawn, so a failed build leaves
-  // the frame to the general program whole.
+  // A piece with one feature gets the program with that feature alone; the
+  // few where features overlap (the ball over a label) get the program with
+  // every feature of the frame. So a setting needs a fixed set of programs,
+  // all built on its first frame: none appear later as the ball moves on.
+  const unsigned frameFeatures = FrameFeatures(in);
+  auto programFeatures = [frameFeatures](unsigned features) {
+    return (features & (features - 1)) == 0 ? features : frameFeatures;
+  };
   std::map<unsigned, std::vector<GLfloat>> groups;
-  for (const PixelRect& piece : pieces) AppendClipRect(piece, width, height, groups[piece.features]);
+  for (const PixelRect& piece : pieces)
+    AppendClipRect(piece, width, height, groups[programFeatures(piece.features)]);
+
+  // Every program of the setting is fetched before anything is drawn, so a
+  // failed build leaves the frame to the general program whole.
   programs_.BeginFrame();
-  std::vector<std::pair<ffglex::ShaderProgram*, const std::vector<GLfloat>*>> draws;
-  for (const auto& [features, rects] : groups) {
+  auto fetch = [&](unsigned features) {
     const ProgramVariant variant = ProgramVariant::For(p, features);
-    ffglex::ShaderProgram* program = programs_.Get(variant.Key(), [&variant] {
+    return programs_.Get(variant.Key(), [&variant] {
       return ffglex::ProgramCache::Sources{
           kRegionVertexShaderSource, WithDefines(kFragmentShaderSource, variant.Defines())};
     });
+  };
+  for (unsigned bit = 1; bit <= frameFeatures; bit <<= 1)
+    if ((frameFeatures & bit) != 0 && !fetch(bit)) return false;
+  if (!fetch(frameFeatures)) return false;
+  std::vector<std::pair<ffglex::ShaderProgram*, const std::vector<GLfloat>*>> draws;
+  for (const auto& [features, rects] : groups) {
+    ffglex::ShaderProgram* program = fetch(features);
     if (!program) return false;
     draws.emplace_back(program, &rects);
   }
