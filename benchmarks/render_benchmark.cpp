@@ -118,19 +118,22 @@ void Interleaved(benchmark::State& state, hostkit::RenderTarget& target, Frame f
 }
 
 // Presets 0..9, then patterns 0..6 with the moving element, info box and
-// credit all on (cases 10..16).
+// credit all on (cases 10..16), then patterns 0..6 with every overlay off
+// (cases 17..23: what the pattern alone costs).
 void SetUpCase(hostkit::HostInstance& host, int which) {
   if (which < 10) {
     host.Set(0, static_cast<float>(which));
     return;
   }
-  host.Set(1, static_cast<float>(which - 10));
-  host.Set(7, 1.0f);
-  host.Set(8, 1.0f);
-  host.Set(15, 1.0f);
+  const bool overlays = which < 17;
+  host.Set(1, static_cast<float>(overlays ? which - 10 : which - 17));
+  host.Set(7, overlays ? 1.0f : 0.0f);
+  host.Set(8, overlays ? 1.0f : 0.0f);
+  host.Set(15, overlays ? 1.0f : 0.0f);
 }
 
 std::string CaseName(int which) {
+  if (which >= 17) return "pattern " + std::to_string(which - 17) + " alone";
   if (which >= 10) return "pattern " + std::to_string(which - 10) + " + all overlays";
   const char* name = Plugin().GetElementName(nullptr, 0, static_cast<FFUInt32>(which));
   return std::string("preset ") + (name ? name : "?");
@@ -192,7 +195,7 @@ void SwitchFrame(benchmark::State& state) {
 
 void Sizes(benchmark::internal::Benchmark* benchmark) {
   for (auto [width, height] : {std::pair{1920, 1080}, std::pair{3840, 2160}})
-    for (int which = 0; which < 17; ++which) benchmark->Args({which, width, height});
+    for (int which = 0; which < 24; ++which) benchmark->Args({which, width, height});
 }
 
 BENCHMARK(Frames)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
