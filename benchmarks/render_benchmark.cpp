@@ -42,16 +42,28 @@ const hostkit::PluginLibrary& Plugin() {
 }
 
 // The fill limit: one uniform colour over a full-screen quad.
+const char kTrivialFill[] =
+    "#version 410 core\nuniform vec4 Colour;\nout vec4 fragColor;\n"
+    "void main() { fragColor = Colour; }\n";
+// Two steps up from it, to show what a pattern pays for before drawing
+// anything: the colour from the integer pixel position, and the same with
+// one integer division by a uniform per pixel (as in "(p.x * 7) / W").
+const char kPositionFill[] =
+    "#version 410 core\nuniform vec4 Colour;\nout vec4 fragColor;\n"
+    "void main() { ivec2 p = ivec2(floor(gl_FragCoord.xy));\n"
+    "  fragColor = Colour * float((p.x + p.y) & 1); }\n";
+const char kDivisionFill[] =
+    "#version 410 core\nuniform vec4 Colour;\nuniform int Divisor;\nout vec4 fragColor;\n"
+    "void main() { ivec2 p = ivec2(floor(gl_FragCoord.xy));\n"
+    "  fragColor = Colour * float(((p.x * 7) / Divisor) & 1); }\n";
+
 class TrivialFill {
  public:
-  TrivialFill() {
+  explicit TrivialFill(const char* fragment = kTrivialFill) {
     static const char kVertex[] =
         "#version 410 core\nlayout(location = 0) in vec4 vPosition;\n"
         "void main() { gl_Position = vPosition; }\n";
-    static const char kFragment[] =
-        "#version 410 core\nuniform vec4 Colour;\nout vec4 fragColor;\n"
-        "void main() { fragColor = Colour; }\n";
-    program_.Compile(kVertex, kFragment);
+    program_.Compile(kVertex, fragment);
     quad_.Create(false);
   }
   ~TrivialFill() {
@@ -65,6 +77,7 @@ class TrivialFill {
     target.Bind();
     ffglex::ScopedProgramUse use(program_.ProgramId());
     glUniform4f(program_.UniformLocation("Colour"), 0.25f, 0.5f, 0.75f, 1.0f);
+    glUniform1i(program_.UniformLocation("Divisor"), target.Width());
     quad_.Draw();
   }
 
@@ -152,6 +165,20 @@ void Frames(benchmark::State& state) {
   state.SetLabel(CaseName(which) + " " + SizeText(width, height));
 }
 
+// The reference programs beside the trivial fill.
+void Reference(benchmark::State& state) {
+  Context().MakeCurrent();
+  const bool division = state.range(0) == 1;
+  const int width = static_cast<int>(state.range(1));
+  const int height = static_cast<int>(state.range(2));
+  hostkit::RenderTarget target(width, height, hostkit::PixelFormat::RGBA32F);
+  TrivialFill reference(division ? kDivisionFill : kPositionFill);
+  FinishedMilliseconds([&] { reference.Draw(target); });  // the driver compiles on first draw
+  Interleaved(state, target, [&] { reference.Draw(target); });
+  state.SetLabel(std::string(division ? "position + one division" : "position fill") + " " +
+                 SizeText(width, height));
+}
+
 // The first frame of a new instance: instantiation, program builds, drawing.
 void FirstFrame(benchmark::State& state) {
   Context().MakeCurrent();
@@ -200,6 +227,14 @@ void Sizes(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(Frames)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
     kSamples);
+BENCHMARK(Reference)
+    ->Args({0, 1920, 1080})
+    ->Args({1, 1920, 1080})
+    ->Args({0, 3840, 2160})
+    ->Args({1, 3840, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(kSamples);
 BENCHMARK(FirstFrame)->Arg(0)->Arg(5)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
     kSamples);
 BENCHMARK(SwitchFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
@@ -207,4 +242,14 @@ BENCHMARK(SwitchFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManual
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  // The renderer and its version head the output, beside the CPU.
+  Context().MakeCurrent();
+  benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+  benchmark::AddCustomContext("GL_VERSION", Context().VersionString());
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
