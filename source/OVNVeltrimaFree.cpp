@@ -101,10 +101,11 @@ float OVNVeltrimaFree::GetFloatParameter(FFUInt32 index) {
 
 // The general program is built here: it proves the shader sound before the
 // host is told the instance works, and it draws any frame whose specialised
-// programs cannot be built. Specialised programs are built on first use, not
-// here: each costs about as much to build as the general one (on llvmpipe
-// some tens of milliseconds, see docs/performance.md), and the settings
-// allow hundreds of them, of which a frame needs one to a handful.
+// programs cannot be built. Specialised programs are built on the first
+// frame of a setting, not here: on llvmpipe one costs from about 0.3 s (a
+// pattern without text) to over a second (the grid's label program; two
+// shared cores under load, docs/performance.md), and the settings allow
+// hundreds of them, of which a setting needs two to seven.
 FFUInt32 OVNVeltrimaFree::InitGL(const FFGLViewportStruct* viewport) {
   if (viewport && program_.Compile(kVertexShaderSource, kFragmentShaderSource) &&
       quad_.Create(false) && rects_.Create()) {
