@@ -182,14 +182,9 @@ void paintOpaque(vec3 c)
 }
 
 // Mix c in with coverage v (0 < v <= 1); coverage only ever grows.
-// precise: evaluated as written, col * (1 - v) + c * v with one rounding per
-// operation, in every program built from this file. Left to itself the
-// compiler fuses operations depending on the code around them, and the
-// specialised programs would round edge pixels differently.
 void blend(vec3 c, float v)
 {
-    precise vec3 mixed = mix(col, c, v);
-    col = mixed;
+    col = mix(col, c, v);
     ink = max(ink, v);
 }
 

@@ -155,13 +155,20 @@ bool OVNVeltrimaFree::DrawSpecialised(int width, int height, const FrameParamete
   in.line2Count = texts.line2Count;
   const std::vector<PixelRect> pieces = PartitionOutput(width, height, FeatureRects(in));
 
-  // A piece with one feature gets the program with that feature alone; the
-  // few where features overlap (the ball over a label) get the program with
-  // every feature of the frame. So a setting needs a fixed set of programs,
-  // all built on its first frame: none appear later as the ball moves on.
+  // A piece with one feature gets the program with that feature alone, a
+  // piece where several overlap the program with all the frame's features.
+  // Pieces the moving element may cover are drawn with the general program
+  // itself: how the compiler rounds the ball's blend depends on the code
+  // around it, and with the checker alone around it one edge pixel in a few
+  // hundred came out one bit apart. So a setting needs a fixed set of
+  // programs, all built on its first frame: none appear later as the ball
+  // moves on.
   const unsigned frameFeatures = FrameFeatures(in);
-  auto programFeatures = [frameFeatures](unsigned features) {
-    return (features & (features - 1)) == 0 ? features : frameFeatures;
+  const unsigned overlapFeatures = frameFeatures & ~kRegionMoving;
+  constexpr unsigned kGeneral = ~0u;
+  auto programFeatures = [overlapFeatures](unsigned features) {
+    if ((features & kRegionMoving) != 0) return kGeneral;
+    return (features & (features - 1)) == 0 ? features : overlapFeatures;
   };
   std::map<unsigned, std::vector<GLfloat>> groups;
   for (const PixelRect& piece : pieces)
@@ -171,15 +178,20 @@ bool OVNVeltrimaFree::DrawSpecialised(int width, int height, const FrameParamete
   // failed build leaves the frame to the general program whole.
   programs_.BeginFrame();
   auto fetch = [&](unsigned features) {
+    if (features == kGeneral)
+      return programs_.Get(ProgramVariant::kGeneralKey, [] {
+        return ffglex::ProgramCache::Sources{kRegionVertexShaderSource, kFragmentShaderSource};
+      });
     const ProgramVariant variant = ProgramVariant::For(p, features);
     return programs_.Get(variant.Key(), [&variant] {
       return ffglex::ProgramCache::Sources{
           kRegionVertexShaderSource, WithDefines(kFragmentShaderSource, variant.Defines())};
     });
   };
-  for (unsigned bit = 1; bit <= frameFeatures; bit <<= 1)
-    if ((frameFeatures & bit) != 0 && !fetch(bit)) return false;
-  if (!fetch(frameFeatures)) return false;
+  for (unsigned bit = 1; bit <= overlapFeatures; bit <<= 1)
+    if ((overlapFeatures & bit) != 0 && !fetch(bit)) return false;
+  if (!fetch(overlapFeatures)) return false;
+  if ((frameFeatures & kRegionMoving) != 0 && !fetch(kGeneral)) return false;
   std::vector<std::pair<ffglex::ShaderProgram*, const std::vector<GLfloat>*>> draws;
   for (const auto& [features, rects] : groups) {
     ffglex::ShaderProgram* program = fetch(features);
