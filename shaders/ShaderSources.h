@@ -2,9 +2,11 @@
 // beside this header (with the numbers of ShaderConstants.h written in).
 #pragma once
 
-// Vertex stage of the general program: the full-screen quad.
+// Vertex stage for a full-screen quad from a vertex buffer (tools and tests;
+// the plug-in draws through the rectangle stage below).
 extern const char kVertexShaderSource[];
-// Vertex stage of the specialised programs: rectangles from a uniform array.
+// Vertex stage of every program the plug-in draws with: rectangles from a
+// uniform array.
 extern const char kRegionVertexShaderSource[];
 // The fragment stage, general as it stands; see ProgramVariant for the
 // specialised builds made from it.

@@ -1,6 +1,6 @@
 #version 410 core
 
-// Vertex stage of the specialised programs: draws rectangles of the output,
+// Vertex stage of every program the plug-in draws with: rectangles of the output,
 // each as two triangles in the full-screen quad's corner order (top-left,
 // top-right, bottom-left; bottom-left, top-right, bottom-right), so that a
 // host's face culling treats them exactly as it treats the quad. Vertices

@@ -107,8 +107,8 @@ float OVNVeltrimaFree::GetFloatParameter(FFUInt32 index) {
 // shared cores under load, docs/performance.md), and the settings allow
 // hundreds of them, of which a setting needs two to seven.
 FFUInt32 OVNVeltrimaFree::InitGL(const FFGLViewportStruct* viewport) {
-  if (viewport && program_.Compile(kVertexShaderSource, kFragmentShaderSource) &&
-      quad_.Create(false) && rects_.Create()) {
+  if (viewport && program_.Compile(kRegionVertexShaderSource, kFragmentShaderSource) &&
+      rects_.Create()) {
     StoreViewport(*viewport);
     return FF_SUCCESS;
   }
@@ -119,7 +119,6 @@ FFUInt32 OVNVeltrimaFree::InitGL(const FFGLViewportStruct* viewport) {
 FFUInt32 OVNVeltrimaFree::DeInitGL() {
   programs_.ReleaseAll();
   program_.Release();
-  quad_.Release();
   rects_.Release();
   return FF_SUCCESS;
 }
@@ -136,9 +135,12 @@ FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
 
   if (!generalOnly_ && DrawSpecialised(width, height, p, motion, solidIndex, texts))
     return FF_SUCCESS;
+  // The general program over the whole output as one rectangle.
   ffglex::ScopedProgramUse programScope(program_.ProgramId());
   SetUniforms(program_, width, height, p, motion, solidIndex, texts);
-  quad_.Draw();
+  std::vector<GLfloat> whole;
+  AppendClipRect(PixelRect{0, 0, width, height, 0}, width, height, whole);
+  rects_.Draw(program_, "Rects", glsl::RECTS_PER_DRAW, whole);
   programScope.End();
   return FF_SUCCESS;
 }
@@ -158,7 +160,7 @@ bool OVNVeltrimaFree::DrawSpecialised(int width, int height, const FrameParamete
   // A piece with one feature gets the program with that feature alone, a
   // piece where several overlap the program with all the frame's features.
   // Pieces the moving element may cover are drawn with the general program
-  // itself: how the compiler rounds the ball's blend depends on the code
+  // itself (the one built in InitGL): how the compiler rounds the ball's blend depends on the code
   // around it, and with the checker alone around it one edge pixel in a few
   // hundred came out one bit apart. So a setting needs a fixed set of
   // programs, all built on its first frame: none appear later as the ball
@@ -178,10 +180,7 @@ bool OVNVeltrimaFree::DrawSpecialised(int width, int height, const FrameParamete
   // failed build leaves the frame to the general program whole.
   programs_.BeginFrame();
   auto fetch = [&](unsigned features) {
-    if (features == kGeneral)
-      return programs_.Get(ProgramVariant::kGeneralKey, [] {
-        return ffglex::ProgramCache::Sources{kRegionVertexShaderSource, kFragmentShaderSource};
-      });
+    if (features == kGeneral) return program_.ProgramId() != 0 ? &program_ : nullptr;
     const ProgramVariant variant = ProgramVariant::For(p, features);
     return programs_.Get(variant.Key(), [&variant] {
       return ffglex::ProgramCache::Sources{

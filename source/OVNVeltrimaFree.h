@@ -9,7 +9,6 @@
 
 #include "gl/ProgramCache.h"
 #include "gl/RectBatch.h"
-#include "gl/ScreenQuad.h"
 #include "gl/ShaderProgram.h"
 #include "host/Plugin.h"
 #include "source/FrameClock.h"
@@ -28,10 +27,10 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // The stored value, or 0.0 for an index above 15.
   float GetFloatParameter(FFUInt32 index) override;
 
-  // Builds the general program, the quad and the rectangle batch; failure
-  // releases them again. Specialised programs are built on first use.
+  // Builds the general program and the rectangle batch; failure releases
+  // them again. Specialised programs are built on first use.
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
-  // Releases every program, the quad and the batch; safe when nothing was made.
+  // Releases every program and the batch; safe when nothing was made.
   FFUInt32 DeInitGL() override;
   // Advances the clock and draws the frame into the host's framebuffer: the
   // output cut into rectangles, each pixel drawn once, every program used
@@ -43,9 +42,10 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // a given moment (a soak run that crosses the accumulators' wrap).
   FrameClock& AnimationClock() { return clock_; }
 
-  // With `on`, frames are drawn as one full-screen quad with the general
-  // program, the way every frame was drawn before specialisation: the
-  // reference the specialised programs are compared against.
+  // With `on`, frames are drawn as one rectangle over the whole output with
+  // the general program, the way every frame was drawn before
+  // specialisation: the reference the specialised programs are compared
+  // against.
   void UseGeneralProgram(bool on) { generalOnly_ = on; }
   // Specialised programs currently built (none before the first frame).
   std::size_t SpecialisedProgramCount() const { return programs_.Size(); }
@@ -73,7 +73,6 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   std::array<float, kParamCount> values_{};
   std::array<std::int32_t, kFontWords> font_{};
   ffglex::ShaderProgram program_;
-  ffglex::ScreenQuad quad_;
   ffglex::ProgramCache programs_{kProgramCacheCapacity};
   ffglex::RectBatch rects_;
   bool generalOnly_ = false;

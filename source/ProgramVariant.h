@@ -24,8 +24,6 @@ struct ProgramVariant {
 
   // A number unique to each variant, for caching programs.
   std::uint32_t Key() const;
-  // The key of the general program drawn over rectangles: no variant's.
-  static constexpr std::uint32_t kGeneralKey = ~0u;
   // The #define lines (each ending in a line break).
   std::string Defines() const;
 };
