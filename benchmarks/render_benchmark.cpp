@@ -1,19 +1,37 @@
-// Frames per second of each preset at 1920x1080 through plugMain, the way a
-// host runs the plug-in. Not a test: numbers depend on the machine.
+// Frame times through plugMain, the way a host runs the plug-in, beside the
+// machine's fill limit: a trivial program that writes one uniform colour over
+// the same target. Each sample draws one fill frame and then one measured
+// frame, both finished with glFinish, so that load from other processes
+// falls on both sides alike; the counters give the medians and their ratio.
+// Not a test: numbers depend on the machine and its load.
 #include <benchmark/benchmark.h>
 
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "gl/ScopedBindings.h"
+#include "gl/ScreenQuad.h"
+#include "gl/ShaderProgram.h"
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+constexpr int kSamples = 3;  // few: the machine is shared, medians keep it honest
+
 hostkit::GLContext& Context() {
+  // Program builds are part of what is measured: Mesa's on-disk shader cache
+  // would turn every build after the first run into a look-up.
+  setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
   static hostkit::GLContext context(hostkit::OptionsFromEnvironment());
   return context;
 }
@@ -23,33 +41,215 @@ const hostkit::PluginLibrary& Plugin() {
   return plugin;
 }
 
-void PresetFrames(benchmark::State& state) {
+// The fill limit: one uniform colour over a full-screen quad.
+const char kTrivialFill[] =
+    "#version 410 core\nuniform vec4 Colour;\nout vec4 fragColor;\n"
+    "void main() { fragColor = Colour; }\n";
+// Two steps up from it, to show what a pattern pays for before drawing
+// anything: the colour from the integer pixel position, and the same with
+// one integer division by a uniform per pixel (as in "(p.x * 7) / W").
+const char kPositionFill[] =
+    "#version 410 core\nuniform vec4 Colour;\nout vec4 fragColor;\n"
+    "void main() { ivec2 p = ivec2(floor(gl_FragCoord.xy));\n"
+    "  fragColor = Colour * float((p.x + p.y) & 1); }\n";
+const char kDivisionFill[] =
+    "#version 410 core\nuniform vec4 Colour;\nuniform int Divisor;\nout vec4 fragColor;\n"
+    "void main() { ivec2 p = ivec2(floor(gl_FragCoord.xy));\n"
+    "  fragColor = Colour * float(((p.x * 7) / Divisor) & 1); }\n";
+
+class TrivialFill {
+ public:
+  explicit TrivialFill(const char* fragment = kTrivialFill) {
+    static const char kVertex[] =
+        "#version 410 core\nlayout(location = 0) in vec4 vPosition;\n"
+        "void main() { gl_Position = vPosition; }\n";
+    program_.Compile(kVertex, fragment);
+    quad_.Create(false);
+  }
+  ~TrivialFill() {
+    program_.Release();
+    quad_.Release();
+  }
+  TrivialFill(const TrivialFill&) = delete;
+  TrivialFill& operator=(const TrivialFill&) = delete;
+
+  void Draw(hostkit::RenderTarget& target) {
+    target.Bind();
+    ffglex::ScopedProgramUse use(program_.ProgramId());
+    glUniform4f(program_.UniformLocation("Colour"), 0.25f, 0.5f, 0.75f, 1.0f);
+    glUniform1i(program_.UniformLocation("Divisor"), target.Width());
+    quad_.Draw();
+  }
+
+ private:
+  ffglex::ShaderProgram program_;
+  ffglex::ScreenQuad quad_;
+};
+
+template <typename Draw>
+double FinishedMilliseconds(Draw draw) {
+  const auto start = Clock::now();
+  draw();
+  glFinish();  // the driver draws lazily; count the finished frame
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+std::string SizeText(int width, int height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// Samples `frame` interleaved with the fill and reports both medians;
+// `prepare` runs untimed before each sample.
+template <typename Frame, typename Prepare>
+void Interleaved(benchmark::State& state, hostkit::RenderTarget& target, Frame frame,
+                 Prepare prepare) {
+  TrivialFill fill;
+  FinishedMilliseconds([&] { fill.Draw(target); });
+  std::vector<double> fills, frames;
+  for (auto _ : state) {
+    prepare();
+    glFinish();
+    fills.push_back(FinishedMilliseconds([&] { fill.Draw(target); }));
+    const double ms = FinishedMilliseconds(frame);
+    frames.push_back(ms);
+    state.SetIterationTime(ms / 1000.0);
+  }
+  const double fillMs = Median(fills), frameMs = Median(frames);
+  state.counters["ms"] = frameMs;
+  state.counters["fill_ms"] = fillMs;
+  state.counters["x_fill"] = fillMs > 0 ? frameMs / fillMs : 0.0;
+}
+
+template <typename Frame>
+void Interleaved(benchmark::State& state, hostkit::RenderTarget& target, Frame frame) {
+  Interleaved(state, target, frame, [] {});
+}
+
+// Presets 0..9, then patterns 0..6 with the moving element, info box and
+// credit all on (cases 10..16), then patterns 0..6 with every overlay off
+// (cases 17..23: what the pattern alone costs).
+void SetUpCase(hostkit::HostInstance& host, int which) {
+  if (which < 10) {
+    host.Set(0, static_cast<float>(which));
+    return;
+  }
+  const bool overlays = which < 17;
+  host.Set(1, static_cast<float>(overlays ? which - 10 : which - 17));
+  host.Set(7, overlays ? 1.0f : 0.0f);
+  host.Set(8, overlays ? 1.0f : 0.0f);
+  host.Set(15, overlays ? 1.0f : 0.0f);
+}
+
+std::string CaseName(int which) {
+  if (which >= 17) return "pattern " + std::to_string(which - 17) + " alone";
+  if (which >= 10) return "pattern " + std::to_string(which - 10) + " + all overlays";
+  const char* name = Plugin().GetElementName(nullptr, 0, static_cast<FFUInt32>(which));
+  return std::string("preset ") + (name ? name : "?");
+}
+
+void Frames(benchmark::State& state) {
   Context().MakeCurrent();
-  const auto preset = static_cast<float>(state.range(0));
+  const int which = static_cast<int>(state.range(0));
   const int width = static_cast<int>(state.range(1));
   const int height = static_cast<int>(state.range(2));
   hostkit::HostInstance host(Plugin(), width, height);
-  host.Set(0, preset);
-  host.RunFrames(1);
+  SetUpCase(host, which);
+  host.RunFrames(1);  // builds whatever the frame needs
   glFinish();
-  for (auto _ : state) {
+  Interleaved(state, host.Target(), [&] { host.RunFrames(1); });
+  state.SetLabel(CaseName(which) + " " + SizeText(width, height));
+}
+
+// The reference programs beside the trivial fill.
+void Reference(benchmark::State& state) {
+  Context().MakeCurrent();
+  const bool division = state.range(0) == 1;
+  const int width = static_cast<int>(state.range(1));
+  const int height = static_cast<int>(state.range(2));
+  hostkit::RenderTarget target(width, height, hostkit::PixelFormat::RGBA32F);
+  TrivialFill reference(division ? kDivisionFill : kPositionFill);
+  FinishedMilliseconds([&] { reference.Draw(target); });  // the driver compiles on first draw
+  Interleaved(state, target, [&] { reference.Draw(target); });
+  state.SetLabel(std::string(division ? "position + one division" : "position fill") + " " +
+                 SizeText(width, height));
+}
+
+// The first frame of a new instance: instantiation, program builds, drawing.
+void FirstFrame(benchmark::State& state) {
+  Context().MakeCurrent();
+  const int which = static_cast<int>(state.range(0));
+  hostkit::RenderTarget target(1920, 1080, hostkit::PixelFormat::RGBA32F);
+  Interleaved(state, target, [&] {
+    hostkit::HostInstance host(Plugin(), 1920, 1080);
+    SetUpCase(host, which);
     host.RunFrames(1);
-    glFinish();  // the driver draws lazily; count the finished frame
-  }
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
-  const char* name = Plugin().GetElementName(nullptr, 0, static_cast<FFUInt32>(preset));
-  state.SetLabel(std::string(name ? name : "?") + " " + std::to_string(width) + "x" +
-                 std::to_string(height));
+  });
+  state.SetLabel("instantiate + first frame, " + CaseName(which) + " 1920x1080");
+}
+
+// The first frame after a switch of pattern or overlays on a running
+// instance: each sample a new instance, one frame drawn untimed, then the
+// switch and the timed frame, which builds the programs it needs.
+void SwitchFrame(benchmark::State& state) {
+  Context().MakeCurrent();
+  const bool overlays = state.range(0) == 1;
+  std::unique_ptr<hostkit::HostInstance> host;
+  hostkit::RenderTarget target(1920, 1080, hostkit::PixelFormat::RGBA32F);
+  Interleaved(
+      state, target,
+      [&] {
+        if (overlays)
+          host->Set(7, 1.0f);  // moving element on
+        else
+          host->Set(1, 3.0f);  // bars to gradients
+        host->RunFrames(1);
+      },
+      [&] {
+        host.reset();
+        host = std::make_unique<hostkit::HostInstance>(Plugin(), 1920, 1080);
+        host->Set(0, 5);  // Colour Bars: no moving element
+        host->RunFrames(1);
+      });
+  host.reset();
+  state.SetLabel(std::string("first frame after a ") +
+                 (overlays ? "moving-element" : "pattern") + " switch 1920x1080");
 }
 
 void Sizes(benchmark::internal::Benchmark* benchmark) {
-  for (int preset = 0; preset < 10; ++preset) benchmark->Args({preset, 1920, 1080});
-  benchmark->Args({0, 3840, 2160});
+  for (auto [width, height] : {std::pair{1920, 1080}, std::pair{3840, 2160}})
+    for (int which = 0; which < 24; ++which) benchmark->Args({which, width, height});
 }
 
-BENCHMARK(PresetFrames)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(Frames)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
+    kSamples);
+BENCHMARK(Reference)
+    ->Args({0, 1920, 1080})
+    ->Args({1, 1920, 1080})
+    ->Args({0, 3840, 2160})
+    ->Args({1, 3840, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(kSamples);
+BENCHMARK(FirstFrame)->Arg(0)->Arg(5)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
+    kSamples);
+BENCHMARK(SwitchFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
+    kSamples);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  // The renderer and its version head the output, beside the CPU.
+  Context().MakeCurrent();
+  benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+  benchmark::AddCustomContext("GL_VERSION", Context().VersionString());
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

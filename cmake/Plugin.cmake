@@ -2,18 +2,24 @@
 # it to reach inside), wrapped whole into the loadable module that hosts load.
 
 set(VELTRIMA_SHADER_SOURCES ${PROJECT_SOURCE_DIR}/shaders/vertex.glsl
-                            ${PROJECT_SOURCE_DIR}/shaders/fragment.glsl)
+                            ${PROJECT_SOURCE_DIR}/shaders/region_vertex.glsl
+                            ${PROJECT_SOURCE_DIR}/shaders/fragment.glsl
+                            ${PROJECT_SOURCE_DIR}/shaders/ShaderConstants.h)
 set(VELTRIMA_EMBEDDED_SHADERS ${PROJECT_BINARY_DIR}/generated/ShaderSources.cpp)
 add_custom_command(
   OUTPUT ${VELTRIMA_EMBEDDED_SHADERS}
   COMMAND ${CMAKE_COMMAND} -DVERTEX=${PROJECT_SOURCE_DIR}/shaders/vertex.glsl
+          -DREGION_VERTEX=${PROJECT_SOURCE_DIR}/shaders/region_vertex.glsl
           -DFRAGMENT=${PROJECT_SOURCE_DIR}/shaders/fragment.glsl
+          -DCONSTANTS=${PROJECT_SOURCE_DIR}/shaders/ShaderConstants.h
           -DOUTPUT=${VELTRIMA_EMBEDDED_SHADERS} -P ${PROJECT_SOURCE_DIR}/cmake/EmbedShaders.cmake
   DEPENDS ${VELTRIMA_SHADER_SOURCES} ${PROJECT_SOURCE_DIR}/cmake/EmbedShaders.cmake
   COMMENT "Embedding the pattern shaders")
 
 add_library(veltrima_core STATIC
   ${VELTRIMA_EMBEDDED_SHADERS}
+  gl/ProgramCache.cpp
+  gl/RectBatch.cpp
   gl/ScreenQuad.cpp
   gl/ShaderProgram.cpp
   host/EntryPoint.cpp
@@ -22,11 +28,13 @@ add_library(veltrima_core STATIC
   host/PluginManager.cpp
   host/PluginRegistration.cpp
   source/FrameClock.cpp
+  source/FrameRegions.cpp
   source/GlyphFont.cpp
   source/OVNVeltrimaFree.cpp
   source/ParameterConversion.cpp
   source/Parameters.cpp
   source/Presets.cpp
+  source/ProgramVariant.cpp
   source/Registration.cpp
   source/SteadyClock.cpp
 )

@@ -114,6 +114,7 @@ void InstallAll() {
   INTERCEPT_GL(__glewUniform1iv, "glUniform1iv");
   INTERCEPT_GL(__glewUniform2i, "glUniform2i");
   INTERCEPT_GL(__glewUniform2f, "glUniform2f");
+  INTERCEPT_GL(__glewUniform4fv, "glUniform4fv");
 }
 
 }  // namespace

@@ -12,7 +12,43 @@
 // zero and is written in the order it is evaluated, because the technicians
 // reading these charts check them pixel by pixel.
 
+// ===== BUILD SWITCHES ========================================================
+// Read alone, this file is the general program: every pattern and overlay is
+// in it and the uniforms choose among them each frame. The plug-in also
+// builds specialised programs from it by inserting #define lines after
+// #version: FIX_* pins a per-frame switch to the value its uniform holds
+// that frame, and DRAW_* false leaves out a feature that covers none of the
+// pixels the program is drawn on. A software rasteriser runs both sides of
+// every branch, even on a uniform, so only code left out of a program is
+// free; what a pixel computes is the same either way.
+
+#ifdef FIX_PATTERN
+#define PATTERN_NOW     FIX_PATTERN
+#define LABEL_MODE_NOW  FIX_LABEL_MODE
+#define SHOW_RES_NOW    FIX_SHOW_RES
+#define MOVING_NOW      FIX_MOVING
+#define TRANSPARENT_NOW FIX_TRANSPARENT
+#define CREDIT_NOW      FIX_CREDIT
+#else
+#define PATTERN_NOW     Pattern
+#define LABEL_MODE_NOW  LabelMode
+#define SHOW_RES_NOW    ShowRes
+#define MOVING_NOW      Moving
+#define TRANSPARENT_NOW Transparent
+#define CREDIT_NOW      Credit
+#endif
+
+#ifndef DRAW_LABEL
+#define DRAW_LABEL  true // panel labels
+#define DRAW_COORDS true // panel coordinate tags, raster corner coordinates
+#define DRAW_MOVING true // moving bar and ball
+#define DRAW_INFO   true // centre info box
+#define DRAW_CREDIT true // credit tag
+#endif
+
 // ===== CONSTANTS AND UNIFORMS ================================================
+// The plain numbers below are shared with the C++ side: the build copies them
+// from shaders/ShaderConstants.h and refuses a file that states others.
 
 const int MAXS  = 20; // glyph capacity of a Str, and length of L1 / L2
 const int SPACE = 39; // blank glyph, fills unused Str slots
@@ -20,10 +56,19 @@ const int COMMA = 41; // separates the two numbers of a coordinate text
 
 const int FONT_GLYPHS = 42; // glyph indices 0..41 exist in Font
 const int CREDIT_LEN  = 14; // CR always holds exactly this many glyphs
-const int CREDIT_W    = 83; // sW of a 14-glyph text: 14 * 6 - 1
+const int CREDIT_W    = CREDIT_LEN * 6 - 1; // sW of the credit text
+
+// Values of Pattern; any other draws the checker.
+const int PATTERN_GRID      = 0;
+const int PATTERN_RASTER    = 1;
+const int PATTERN_BARS      = 2;
+const int PATTERN_GRADIENTS = 3;
+const int PATTERN_SOLID     = 4;
+const int PATTERN_SWEEP     = 5;
+const int PATTERN_CHECKER   = 6;
 const int POW10[9] = int[9](1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000);
 
-uniform int   Font[84];    // glyph c: bits 0..29 in [2c], bits 30..34 in [2c+1]
+uniform int   Font[2 * FONT_GLYPHS]; // glyph c: bits 0..29 in [2c], bits 30..34 in [2c+1]
 uniform ivec2 Res;         // output width, height
 uniform ivec2 Org;         // window position of the viewport's lower-left pixel
 uniform int   Pattern;     // 0 grid, 1 raster, 2 bars, 3 gradients, 4 solid, 5 sweep, else checker
@@ -45,12 +90,12 @@ uniform vec2  Ball;        // ball centre, same space as pc
 uniform float BallR;       // ball radius
 uniform int   BarX;        // first column of the moving bar
 uniform int   BarW;        // width of the moving bar
-uniform int   L1[20];      // info box line 1 glyphs
-uniform int   L2[20];      // info box line 2 glyphs
+uniform int   L1[MAXS];    // info box line 1 glyphs
+uniform int   L2[MAXS];    // info box line 2 glyphs
 uniform int   L1n;         // valid glyphs in L1
 uniform int   L2n;         // valid glyphs in L2
 uniform int   Credit;      // 1: credit tag
-uniform int   CR[14];      // credit glyphs, all drawn
+uniform int   CR[CREDIT_LEN]; // credit glyphs, all drawn
 
 layout(location = 0) out vec4 fragColor;
 
@@ -329,7 +374,7 @@ void panelGrid()
     int   avail = PW - 2 * LW - 4; // text room inside the border
 
     // Fill: colour only, coverage stays 0.
-    if (Transparent == 1)
+    if (TRANSPARENT_NOW == 1)
         col = BLACK;
     else
         col = odd ? GRID_FILL_ODD : GRID_FILL_EVEN;
@@ -345,23 +390,25 @@ void panelGrid()
         paintOpaque(acc);
 
     // Label
-    Str s = sNew();
-    if (LabelMode == 0) {
-        sCol(s, cell.x);
-        sNum(s, cell.y + 1);
-    } else {
-        sNum(s, cell.y * nCols + cell.x + 1);
+    if (DRAW_LABEL) {
+        Str s = sNew();
+        if (LABEL_MODE_NOW == 0) {
+            sCol(s, cell.x);
+            sNum(s, cell.y + 1);
+        } else {
+            sNum(s, cell.y * nCols + cell.x + 1);
+        }
+        // a: label height as a share of the panel; b: largest scale that fits.
+        precise float aSize = float(min(PW, PH)) * (0.12 + 0.6 * NumSize) / 7.0;
+        int a  = int(aSize);
+        int b  = tdiv(avail, max(sW(s), 1));
+        int sc = max(1, min(a, b));
+        ivec2 o = ivec2(tdiv(PW - sW(s) * sc, 2), tdiv(PH - 7 * sc, 2));
+        paintText(l, o, sc, s, WHITE);
     }
-    // a: label height as a share of the panel; b: largest scale that fits.
-    precise float aSize = float(min(PW, PH)) * (0.12 + 0.6 * NumSize) / 7.0;
-    int a  = int(aSize);
-    int b  = tdiv(avail, max(sW(s), 1));
-    int sc = max(1, min(a, b));
-    ivec2 o = ivec2(tdiv(PW - sW(s) * sc, 2), tdiv(PH - 7 * sc, 2));
-    paintText(l, o, sc, s, WHITE);
 
     // Coordinate tag, scale 1, two pixels inside the border
-    if (PH >= 28) {
+    if (DRAW_COORDS && PH >= 28) {
         Str t = sNew();
         sNum(t, OX + cell.x * PW);
         sCh(t, COMMA);
@@ -425,7 +472,7 @@ void fullRaster()
         paintOpaque(RASTER_BRACKET);
 
     // Corner coordinates on black plates: TL, TR, BL, BR (later wins)
-    if (ShowRes == 1) {
+    if (DRAW_COORDS && SHOW_RES_NOW == 1) {
         precise float size = float(min(H, (W * 9) / 16)) * (0.012 + 0.03 * NumSize) / 7.0;
         int sc  = max(1, int(size));
         int in0 = bt + 4 + sc;
@@ -611,31 +658,31 @@ void main()
 {
     setUp();
 
-    if (Pattern == 0)
+    if (PATTERN_NOW == PATTERN_GRID)
         panelGrid();
-    else if (Pattern == 1)
+    else if (PATTERN_NOW == PATTERN_RASTER)
         fullRaster();
-    else if (Pattern == 2)
+    else if (PATTERN_NOW == PATTERN_BARS)
         colourBars();
-    else if (Pattern == 3)
+    else if (PATTERN_NOW == PATTERN_GRADIENTS)
         gradients();
-    else if (Pattern == 4)
+    else if (PATTERN_NOW == PATTERN_SOLID)
         solidColour();
-    else if (Pattern == 5)
+    else if (PATTERN_NOW == PATTERN_SWEEP)
         lineSweep();
     else
         pixelChecker();
 
-    if (Moving == 1)
+    if (DRAW_MOVING && MOVING_NOW == 1)
         movingElement();
-    if (ShowRes == 1 && L1n > 0)
+    if (DRAW_INFO && SHOW_RES_NOW == 1 && L1n > 0)
         infoBox();
-    if (Credit == 1)
+    if (DRAW_CREDIT && CREDIT_NOW == 1)
         creditTag();
 
     // Gain applies to every layer alike and leaves alpha alone; in
     // transparent mode the colour is already premultiplied by ink.
     col = clamp(col * Bright, 0.0, 1.0);
-    float alpha = (Transparent == 1) ? ink : 1.0;
+    float alpha = (TRANSPARENT_NOW == 1) ? ink : 1.0;
     fragColor = vec4(col, alpha);
 }

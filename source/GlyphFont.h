@@ -8,20 +8,22 @@
 #include <string>
 #include <string_view>
 
+#include "shaders/ShaderConstants.h"
 #include "source/ParameterConversion.h"
 
-constexpr int kGlyphCount = 42;
-constexpr int kFontWords = 84;
-constexpr int kMaxTextGlyphs = 20;
-constexpr int kCreditGlyphs = 14;
+// The counts the shader shares (shaders/ShaderConstants.h).
+constexpr int kGlyphCount = glsl::FONT_GLYPHS;
+constexpr int kFontWords = 2 * kGlyphCount;
+constexpr int kMaxTextGlyphs = glsl::MAXS;
+constexpr int kCreditGlyphs = glsl::CREDIT_LEN;
 
 // Glyph indices that the encoder and the info lines refer to by name.
 constexpr std::int32_t kGlyphSmallX = 36;
 constexpr std::int32_t kGlyphColon = 37;
 constexpr std::int32_t kGlyphHyphen = 38;
-constexpr std::int32_t kGlyphBlank = 39;
+constexpr std::int32_t kGlyphBlank = glsl::SPACE;
 constexpr std::int32_t kGlyphFullStop = 40;
-constexpr std::int32_t kGlyphComma = 41;
+constexpr std::int32_t kGlyphComma = glsl::COMMA;
 
 // The bitmap of a glyph: 35 '0'/'1' characters, row-major, 5 columns x 7
 // rows, top row first. Indices 0-9 are the digits, 10-35 the capitals A-Z,

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
+#include <vector>
 
 #include "gl/ScopedBindings.h"
+#include "shaders/ShaderConstants.h"
 #include "shaders/ShaderSources.h"
+#include "source/FrameRegions.h"
 #include "source/ParameterConversion.h"
 #include "source/Presets.h"
+#include "source/ProgramVariant.h"
 
 namespace {
 
@@ -19,6 +24,17 @@ int OutputDimension(FFUInt32 size) {
 
 GLint AsGLint(FFUInt32 value) {
   return static_cast<GLint>(std::min<FFUInt32>(value, std::numeric_limits<GLint>::max()));
+}
+
+// Appends r in clip space (left, top, right, bottom) for an output of
+// width x height. Equal pixel edges give equal floats, so neighbours meet
+// exactly; the output's own edges land on -1 and 1.
+void AppendClipRect(const PixelRect& r, int width, int height, std::vector<GLfloat>& out) {
+  const double w = width, h = height;
+  out.push_back(static_cast<GLfloat>(2.0 * r.x0 / w - 1.0));
+  out.push_back(static_cast<GLfloat>(1.0 - 2.0 * r.y0 / h));
+  out.push_back(static_cast<GLfloat>(2.0 * r.x1 / w - 1.0));
+  out.push_back(static_cast<GLfloat>(1.0 - 2.0 * r.y1 / h));
 }
 
 }  // namespace
@@ -83,9 +99,16 @@ float OVNVeltrimaFree::GetFloatParameter(FFUInt32 index) {
   return index < kParamCount ? values_[index] : 0.0f;
 }
 
+// The general program is built here: it proves the shader sound before the
+// host is told the instance works, and it draws any frame whose specialised
+// programs cannot be built. Specialised programs are built on the first
+// frame of a setting, not here: on llvmpipe one costs from about 0.3 s (a
+// pattern without text) to over a second (the grid's label program; two
+// shared cores under load, docs/performance.md), and the settings allow
+// hundreds of them, of which a setting needs two to seven.
 FFUInt32 OVNVeltrimaFree::InitGL(const FFGLViewportStruct* viewport) {
-  if (viewport && program_.Compile(kVertexShaderSource, kFragmentShaderSource) &&
-      quad_.Create(false)) {
+  if (viewport && program_.Compile(kRegionVertexShaderSource, kFragmentShaderSource) &&
+      rects_.Create()) {
     StoreViewport(*viewport);
     return FF_SUCCESS;
   }
@@ -94,8 +117,9 @@ FFUInt32 OVNVeltrimaFree::InitGL(const FFGLViewportStruct* viewport) {
 }
 
 FFUInt32 OVNVeltrimaFree::DeInitGL() {
+  programs_.ReleaseAll();
   program_.Release();
-  quad_.Release();
+  rects_.Release();
   return FF_SUCCESS;
 }
 
@@ -107,17 +131,87 @@ FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
   const AnimationValues motion = clock_.Values(width, height);
   const int solidIndex = p.solidIndex >= 0 ? p.solidIndex : motion.cycleSolidIndex;
 
+  const EncodedTexts texts = EncodeFrameTexts(p, solidIndex, width, height);
+
+  if (!generalOnly_ && DrawSpecialised(width, height, p, motion, solidIndex, texts))
+    return FF_SUCCESS;
+  // The general program over the whole output as one rectangle.
   ffglex::ScopedProgramUse programScope(program_.ProgramId());
-  SetUniforms(width, height, p, motion, solidIndex);
-  quad_.Draw();
+  SetUniforms(program_, width, height, p, motion, solidIndex, texts);
+  std::vector<GLfloat> whole;
+  AppendClipRect(PixelRect{0, 0, width, height, 0}, width, height, whole);
+  rects_.Draw(program_, "Rects", glsl::RECTS_PER_DRAW, whole);
   programScope.End();
   return FF_SUCCESS;
 }
 
-void OVNVeltrimaFree::SetUniforms(int width, int height, const FrameParameters& p,
-                                  const AnimationValues& motion, int solidIndex) {
-  const EncodedTexts texts = EncodeFrameTexts(p, solidIndex, width, height);
-  auto location = [this](const char* name) { return program_.UniformLocation(name); };
+bool OVNVeltrimaFree::DrawSpecialised(int width, int height, const FrameParameters& p,
+                                      const AnimationValues& motion, int solidIndex,
+                                      const EncodedTexts& texts) {
+  RegionInputs in;
+  in.width = width;
+  in.height = height;
+  in.p = p;
+  in.motion = motion;
+  in.line1Count = texts.line1Count;
+  in.line2Count = texts.line2Count;
+  const std::vector<PixelRect> pieces = PartitionOutput(width, height, FeatureRects(in));
+
+  // A piece with one feature gets the program with that feature alone, a
+  // piece where several overlap the program with all the frame's features.
+  // Pieces the moving element may cover are drawn with the general program
+  // itself (the one built in InitGL): how the compiler rounds the ball's blend depends on the code
+  // around it, and with the checker alone around it one edge pixel in a few
+  // hundred came out one bit apart. So a setting needs a fixed set of
+  // programs, all built on its first frame: none appear later as the ball
+  // moves on.
+  const unsigned frameFeatures = FrameFeatures(in);
+  const unsigned overlapFeatures = frameFeatures & ~kRegionMoving;
+  constexpr unsigned kGeneral = ~0u;
+  auto programFeatures = [overlapFeatures](unsigned features) {
+    if ((features & kRegionMoving) != 0) return kGeneral;
+    return (features & (features - 1)) == 0 ? features : overlapFeatures;
+  };
+  std::map<unsigned, std::vector<GLfloat>> groups;
+  for (const PixelRect& piece : pieces)
+    AppendClipRect(piece, width, height, groups[programFeatures(piece.features)]);
+
+  // Every program of the setting is fetched before anything is drawn, so a
+  // failed build leaves the frame to the general program whole.
+  programs_.BeginFrame();
+  auto fetch = [&](unsigned features) {
+    if (features == kGeneral) return program_.ProgramId() != 0 ? &program_ : nullptr;
+    const ProgramVariant variant = ProgramVariant::For(p, features);
+    return programs_.Get(variant.Key(), [&variant] {
+      return ffglex::ProgramCache::Sources{
+          kRegionVertexShaderSource, WithDefines(kFragmentShaderSource, variant.Defines())};
+    });
+  };
+  for (unsigned bit = 1; bit <= overlapFeatures; bit <<= 1)
+    if ((overlapFeatures & bit) != 0 && !fetch(bit)) return false;
+  if (!fetch(overlapFeatures)) return false;
+  if ((frameFeatures & kRegionMoving) != 0 && !fetch(kGeneral)) return false;
+  std::vector<std::pair<ffglex::ShaderProgram*, const std::vector<GLfloat>*>> draws;
+  for (const auto& [features, rects] : groups) {
+    ffglex::ShaderProgram* program = fetch(features);
+    if (!program) return false;
+    draws.emplace_back(program, &rects);
+  }
+
+  for (const auto& [program, rects] : draws) {
+    ffglex::ScopedProgramUse programScope(program->ProgramId());
+    SetUniforms(*program, width, height, p, motion, solidIndex, texts);
+    rects_.Draw(*program, "Rects", glsl::RECTS_PER_DRAW, *rects);
+    programScope.End();
+  }
+  return true;
+}
+
+void OVNVeltrimaFree::SetUniforms(ffglex::ShaderProgram& program, int width, int height,
+                                  const FrameParameters& p, const AnimationValues& motion,
+                                  int solidIndex, const EncodedTexts& texts) {
+  // Specialised programs lack some of these (location -1): GL ignores those.
+  auto location = [&program](const char* name) { return program.UniformLocation(name); };
 
   glUniform1iv(location("Font"), kFontWords, font_.data());
   glUniform2i(location("Res"), width, height);
@@ -133,12 +227,12 @@ void OVNVeltrimaFree::SetUniforms(int width, int height, const FrameParameters& 
   glUniform1i(location("Moving"), p.moving ? 1 : 0);
   glUniform1i(location("SolidIdx"), solidIndex);
   glUniform1i(location("Transparent"), p.transparent ? 1 : 0);
-  program_.SetFloat("NumSize", p.numberSize);
-  program_.SetFloat("Bright", p.brightness);
+  program.SetFloat("NumSize", p.numberSize);
+  program.SetFloat("Bright", p.brightness);
   glUniform2i(location("Sweep"), motion.sweepX, motion.sweepY);
   glUniform2i(location("SweepPass"), motion.sweepPassX, motion.sweepPassY);
   glUniform2f(location("Ball"), motion.ballX, motion.ballY);
-  program_.SetFloat("BallR", motion.ballRadius);
+  program.SetFloat("BallR", motion.ballRadius);
   glUniform1i(location("BarX"), motion.barX);
   glUniform1i(location("BarW"), motion.barWidth);
   glUniform1iv(location("L1"), kMaxTextGlyphs, texts.line1.data());

@@ -1,12 +1,14 @@
 // OVNVeltrimaFree: the LED-wall test-pattern source. It registers the sixteen
 // parameters, stores what the host sends exactly as sent, applies presets,
-// and every frame hands the pattern shader its uniforms and draws once.
+// and every frame draws the pattern shader's output: each part of the output
+// exactly once, with a program specialised to what that part shows.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-#include "gl/ScreenQuad.h"
+#include "gl/ProgramCache.h"
+#include "gl/RectBatch.h"
 #include "gl/ShaderProgram.h"
 #include "host/Plugin.h"
 #include "source/FrameClock.h"
@@ -25,33 +27,55 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // The stored value, or 0.0 for an index above 15.
   float GetFloatParameter(FFUInt32 index) override;
 
-  // Builds the program and the quad; failure releases both again.
+  // Builds the general program and the rectangle batch; failure releases
+  // them again. Specialised programs are built on first use.
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
-  // Releases the program and the quad; safe when nothing was made.
+  // Releases every program and the batch; safe when nothing was made.
   FFUInt32 DeInitGL() override;
-  // Advances the clock, sets every uniform and draws once into the host's
-  // framebuffer; touches no other GL state and leaves program 0 current.
+  // Advances the clock and draws the frame into the host's framebuffer: the
+  // output cut into rectangles, each pixel drawn once, every program used
+  // given every uniform. Touches no other GL state and leaves program 0 and
+  // vertex array 0 bound.
   FFUInt32 ProcessOpenGL(ProcessOpenGLStruct* frame) override;
 
   // The animation clock, for programs that link the plug-in and must resume
   // a given moment (a soak run that crosses the accumulators' wrap).
   FrameClock& AnimationClock() { return clock_; }
 
+  // With `on`, frames are drawn as one rectangle over the whole output with
+  // the general program, the way every frame was drawn before
+  // specialisation: the reference the specialised programs are compared
+  // against.
+  void UseGeneralProgram(bool on) { generalOnly_ = on; }
+  // Specialised programs currently built (none before the first frame).
+  std::size_t SpecialisedProgramCount() const { return programs_.Size(); }
+
   // The value store, as the frame reads it.
   const std::array<float, kParamCount>& Values() const { return values_; }
 
  private:
   void DefineParameters();
-  void SetUniforms(int width, int height, const FrameParameters& p,
-                   const AnimationValues& motion, int solidIndex);
+  void SetUniforms(ffglex::ShaderProgram& program, int width, int height,
+                   const FrameParameters& p, const AnimationValues& motion, int solidIndex,
+                   const EncodedTexts& texts);
+  // Draws the frame with specialised programs; false, having drawn nothing,
+  // when one of them could not be built.
+  bool DrawSpecialised(int width, int height, const FrameParameters& p,
+                       const AnimationValues& motion, int solidIndex, const EncodedTexts& texts);
   // Rewrites parameters 1 to 14 when `value` selects a preset other than the
   // last one received, raising a value-changed event on each.
   void ApplyPresetStep(float value);
 
+  // A frame uses at most a handful of programs; switching back and forth
+  // between a few settings stays within this without rebuilding.
+  static constexpr std::size_t kProgramCacheCapacity = 48;
+
   std::array<float, kParamCount> values_{};
   std::array<std::int32_t, kFontWords> font_{};
   ffglex::ShaderProgram program_;
-  ffglex::ScreenQuad quad_;
+  ffglex::ProgramCache programs_{kProgramCacheCapacity};
+  ffglex::RectBatch rects_;
+  bool generalOnly_ = false;
   FrameClock clock_;
   // -1 until the first "Preset" value arrives: that one is only recorded.
   int lastPreset_ = -1;

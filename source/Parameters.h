@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "host/FFGL.h"
+#include "shaders/ShaderConstants.h"
 
 enum ParamIndex : FFUInt32 {
   kParamPreset = 0,
@@ -50,13 +51,14 @@ struct WholeRange {
 };
 WholeRange WholeNumberRange(ParamIndex index);
 
-// Pattern numbers as the "Pattern" option's element values.
+// Pattern numbers as the "Pattern" option's element values (the shader
+// shares them: shaders/ShaderConstants.h).
 enum PatternNumber : int {
-  kPatternPanelGrid = 0,
-  kPatternFullRaster = 1,
-  kPatternColourBars = 2,
-  kPatternGradients = 3,
-  kPatternSolidColour = 4,
-  kPatternLineSweep = 5,
-  kPatternPixelChecker = 6,
+  kPatternPanelGrid = glsl::PATTERN_GRID,
+  kPatternFullRaster = glsl::PATTERN_RASTER,
+  kPatternColourBars = glsl::PATTERN_BARS,
+  kPatternGradients = glsl::PATTERN_GRADIENTS,
+  kPatternSolidColour = glsl::PATTERN_SOLID,
+  kPatternLineSweep = glsl::PATTERN_SWEEP,
+  kPatternPixelChecker = glsl::PATTERN_CHECKER,
 };

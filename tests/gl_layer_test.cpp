@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "gl/ProgramCache.h"
+#include "gl/RectBatch.h"
 #include "gl/ScopedBindings.h"
 #include "gl/ScreenQuad.h"
 #include "gl/ShaderProgram.h"
@@ -303,6 +305,71 @@ TEST_F(GLLayer, ProgramScopeUnbindsWhenAnExceptionLeavesTheBlock) {
   }
   EXPECT_EQ(Binding(GL_CURRENT_PROGRAM), 0);
   program.Release();
+}
+
+TEST_F(GLLayer, ProgramCacheBuildsOnceEvictsTheLeastRecentlyUsedAndReleasesAll) {
+  GLCallCounter counter;
+  ffglex::ProgramCache cache(2);
+  int sourcesAsked = 0;
+  auto good = [&] {
+    ++sourcesAsked;
+    return ffglex::ProgramCache::Sources{kVertex, kFragment};
+  };
+  cache.BeginFrame();
+  ffglex::ShaderProgram* one = cache.Get(1, good);
+  ASSERT_NE(one, nullptr);
+  EXPECT_EQ(cache.Get(1, good), one);
+  EXPECT_EQ(sourcesAsked, 1);
+  cache.BeginFrame();
+  ASSERT_NE(cache.Get(2, good), nullptr);
+  cache.BeginFrame();
+  cache.Get(2, good);
+  // Full: key 1, unused longest, gives way to key 3.
+  const GLuint oneName = one->ProgramId();
+  ASSERT_NE(cache.Get(3, good), nullptr);
+  EXPECT_EQ(cache.Size(), 2u);
+  EXPECT_EQ(glIsProgram(oneName), GL_FALSE);
+  // Within one frame nothing in use gives way: the cache grows instead.
+  cache.Get(4, good);
+  EXPECT_EQ(cache.Size(), 3u);
+
+  // A failed build is answered null and not tried again.
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  auto broken = [&] {
+    ++sourcesAsked;
+    return ffglex::ProgramCache::Sources{kVertex, kBroken};
+  };
+  EXPECT_EQ(cache.Get(9, broken), nullptr);
+  EXPECT_EQ(cache.Get(9, broken), nullptr);
+  testing::internal::GetCapturedStdout();
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(sourcesAsked, 5);
+
+  cache.ReleaseAll();
+  EXPECT_EQ(cache.Size(), 0u);
+  EXPECT_EQ(counter.Count("glCreateProgram"), counter.Count("glDeleteProgram"));
+  EXPECT_EQ(counter.Count("glCreateShader"), counter.Count("glDeleteShader"));
+}
+
+TEST_F(GLLayer, RectBatchLeavesNoVertexArrayBoundAndReleasesItsOwn) {
+  ffglex::RectBatch batch;
+  ASSERT_TRUE(batch.Create());
+  const GLuint name = batch.VertexArray();
+  ffglex::ShaderProgram program;
+  ASSERT_TRUE(program.Compile(kRegionVertexShaderSource, kFragment));
+  glUseProgram(program.ProgramId());
+  // More rectangles than one draw takes: three uploads of the array.
+  const std::vector<GLfloat> rects(4 * 5, 0.0f);
+  GLCallCounter counter;
+  batch.Draw(program, "Rects", 2, rects);
+  EXPECT_EQ(counter.Count("glUniform4fv"), 3);
+  EXPECT_EQ(Binding(GL_VERTEX_ARRAY_BINDING), 0);
+  glUseProgram(0);
+  program.Release();
+  batch.Release();
+  EXPECT_EQ(glIsVertexArray(name), GL_FALSE);
+  EXPECT_EQ(batch.VertexArray(), 0u);
 }
 
 }  // namespace
