@@ -5,25 +5,12 @@
 # benchmarks/readback_benchmark). A measurement, not a test.
 #
 # FFmpeg and hyperfine are not project dependencies: with --install they are
-# installed from Debian (as scripts/setup.sh installs packages); without it a
+# installed from Debian (scripts/setup.sh's "measure" group); without it a
 # missing one is skipped with a note.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [[ "${1:-}" == "--install" ]]; then
-  missing=()
-  for p in ffmpeg hyperfine; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  if ((${#missing[@]})); then
-    sudo_cmd=()
-    [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  fi
-fi
-
+[[ "${1:-}" != "--install" ]] || bash scripts/setup.sh measure
 bash scripts/build.sh
 build="${BUILD_DIR:-build}"
 render="$build/tools/veltrima-render --preset 'Colour Bars' --size 1920x1080 --frames 120 --fps 60 -q -o - > /dev/null"

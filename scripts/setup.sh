@@ -26,12 +26,15 @@ packages=(
 
 # Optional groups, named as arguments: `bash scripts/setup.sh windows` adds
 # the MinGW-w64 cross compilers, Wine to run their programs, and the static
-# zlib that the Windows tests' PNG reading needs.
+# zlib that the Windows tests' PNG reading needs; `measure` adds FFmpeg and
+# hyperfine, which only the render tool's speed measurement uses.
 for group in "$@"; do
   case $group in
     windows)
       packages+=(gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
                  libz-mingw-w64-dev wine wine64 xvfb xz-utils zip unzip) ;;
+    measure)
+      packages+=(ffmpeg hyperfine) ;;
     *) echo "setup: unknown package group '$group'" >&2; exit 2 ;;
   esac
 done
