@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/GLContextSuite.h"
 #include "gl/ProgramCache.h"
 #include "gl/RectBatch.h"
 #include "gl/ScopedBindings.h"
@@ -20,14 +21,8 @@ namespace {
 
 using hostkit::GLCallCounter;
 
-class GLLayer : public ::testing::Test {
+class GLLayer : public GLContextSuite {
  protected:
-  static void SetUpTestSuite() { context_ = new hostkit::GLContext(); }
-  static void TearDownTestSuite() {
-    delete context_;
-    context_ = nullptr;
-  }
-  void SetUp() override { context_->MakeCurrent(); }
 
   static GLint Binding(GLenum query) {
     GLint value = -1;
@@ -35,9 +30,7 @@ class GLLayer : public ::testing::Test {
     return value;
   }
 
-  static hostkit::GLContext* context_;
 };
-hostkit::GLContext* GLLayer::context_ = nullptr;
 
 const char kVertex[] = "#version 410 core\nlayout(location = 0) in vec4 p;\nvoid main() { gl_Position = p; }\n";
 const char kFragment[] =

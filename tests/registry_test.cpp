@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/GLContextSuite.h"
 #include "host/EntryPoint.h"
 #include "host/Plugin.h"
 #include "host/PluginRegistration.h"
@@ -108,14 +109,10 @@ PluginRegistrationValues ProbeValues() {
 
 const PluginRegistration registration(ProbeValues());
 
-class Registry : public ::testing::Test {
+class Registry : public GLContextSuite {
  protected:
-  static void SetUpTestSuite() { context_ = new hostkit::GLContext(); }
-  static void TearDownTestSuite() {
-    delete context_;
-    context_ = nullptr;
-  }
   void SetUp() override {
+    GLContextSuite::SetUp();
     ASSERT_EQ(std::string(reinterpret_cast<const char*>(host_.GetInfo()->PluginName), 14),
               std::string("Registry probe", 14))
         << "another plug-in's registration is linked into this program";
@@ -157,11 +154,9 @@ class Registry : public ::testing::Test {
     return hostkit::FloatFromBits(host_.GetElementValue(instance_, id, index).UIntValue);
   }
 
-  static hostkit::GLContext* context_;
   hostkit::PluginLibrary host_{&plugMain, &SetLogCallback, "registry probe"};
   FFInstanceID instance_ = nullptr;
 };
-hostkit::GLContext* Registry::context_ = nullptr;
 
 using Events = std::vector<std::pair<FFUInt32, std::uint64_t>>;
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/GLContextSuite.h"
 #include "hostkit/GLInterceptor.h"
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
@@ -25,20 +26,15 @@ namespace {
 
 using hostkit::HostInstance;
 
-class Specialisation : public ::testing::Test {
+class Specialisation : public GLContextSuite {
  protected:
   static void SetUpTestSuite() {
-    context_ = new hostkit::GLContext();
+    GLContextSuite::SetUpTestSuite();
     // The plug-in's first instance runs its GL loader, which sets GLEW's
     // function pointers again: done here, before any test counts calls.
     hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "linked plug-in");
     HostInstance warmUp(plugin, 4, 4);
   }
-  static void TearDownTestSuite() {
-    delete context_;
-    context_ = nullptr;
-  }
-  void SetUp() override { context_->MakeCurrent(); }
 
   static OVNVeltrimaFree& Instance(const HostInstance& host) {
     return *static_cast<OVNVeltrimaFree*>(static_cast<CFFGLPlugin*>(host.Id()));
@@ -74,9 +70,7 @@ class Specialisation : public ::testing::Test {
 
   SteppedClock clock_{0};
   hostkit::PluginLibrary plugin_{&plugMain, &SetLogCallback, "linked plug-in"};
-  static hostkit::GLContext* context_;
 };
-hostkit::GLContext* Specialisation::context_ = nullptr;
 
 TEST_F(Specialisation, EveryPresetMatchesTheGeneralProgram) {
   for (auto [width, height] : {std::pair{256, 144}, std::pair{203, 117}}) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/GLContextSuite.h"
 #include "PixelProbe.h"
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
@@ -14,16 +15,8 @@
 
 namespace {
 
-class SteppedTime : public ::testing::Test {
+class SteppedTime : public GLContextSuite {
  protected:
-  static void SetUpTestSuite() { context_ = new hostkit::GLContext(); }
-  static void TearDownTestSuite() {
-    delete context_;
-    context_ = nullptr;
-  }
-  void SetUp() override {
-    context_->MakeCurrent();
-  }
 
   // One frame after `nanoseconds` more have passed.
   void FrameAfter(hostkit::HostInstance& host, std::int64_t nanoseconds) {
@@ -33,9 +26,7 @@ class SteppedTime : public ::testing::Test {
 
   SteppedClock clock_{1'000'000'000};
   hostkit::PluginLibrary plugin_{&plugMain, &SetLogCallback, "linked plug-in"};
-  static hostkit::GLContext* context_;
 };
-hostkit::GLContext* SteppedTime::context_ = nullptr;
 
 constexpr std::int64_t kMs = 1'000'000;
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/GLContextSuite.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
 #include "hostkit/PluginLibrary.h"
@@ -27,18 +28,10 @@ using hostkit::RenderTarget;
 using hostkit::StraightRgba8Reader;
 using hostkit::Viewport;
 
-class StraightRgba8ReaderTest : public ::testing::Test {
+class StraightRgba8ReaderTest : public GLContextSuite {
  protected:
-  static void SetUpTestSuite() { context_ = new hostkit::GLContext(); }
-  static void TearDownTestSuite() {
-    delete context_;
-    context_ = nullptr;
-  }
-  void SetUp() override { context_->MakeCurrent(); }
 
-  static hostkit::GLContext* context_;
 };
-hostkit::GLContext* StraightRgba8ReaderTest::context_ = nullptr;
 
 // What the tool wrote before: the float read-back, converted on the CPU.
 std::vector<std::uint8_t> CpuBytes(const RenderTarget& target) {
