@@ -190,9 +190,30 @@ void blend(vec3 c, float v)
 
 // ===== ARITHMETIC HELPERS ====================================================
 
-// Floored remainder, 0..m-1 for every a (m >= 1). GLSL leaves % undefined for
-// negative operands, so a negative a is folded onto -(a + 1) >= 0 first;
-// that also avoids negating the most negative int.
+// Floored quotient a / b (b >= 1) for |a| < 2^21, every pixel position here
+// times the small factors below; the remainder of the same range, 0..b-1.
+// Used wherever the divisor is not a constant: there is no vector integer
+// division, so a software rasteriser (and many GPUs) divides ints lane by
+// lane, far slower than the float division used here. Exact all the same:
+// a and b convert to float exactly, and the float quotient is within 2.5 ULP
+// of a / b, so less than 1 away from it; its floor is the true quotient or
+// one off, which the integer remainder then corrects.
+int pdiv(int a, int b)
+{
+    int q = int(floor(float(a) / float(b)));
+    int r = a - q * b;
+    return q + ((r < 0) ? -1 : ((r >= b) ? 1 : 0));
+}
+
+int pmod(int a, int b)
+{
+    return a - pdiv(a, b) * b;
+}
+
+// Floored remainder, 0..m-1 for every a (m >= 1), for values without a
+// bound (pass counters). GLSL leaves % undefined for negative operands, so a
+// negative a is folded onto -(a + 1) >= 0 first; that also avoids negating
+// the most negative int.
 int imod(int a, int m)
 {
     if (a >= 0)
@@ -200,13 +221,12 @@ int imod(int a, int m)
     return (m - 1) - (-(a + 1)) % m;
 }
 
-// Integer division truncating toward zero (b >= 1), for numerators that may
-// be negative: GLSL does not pin down how / rounds those.
+// Integer division truncating toward zero (b >= 1, |a| < 2^21), for
+// numerators that may be negative: GLSL does not pin down how / rounds those.
 int tdiv(int a, int b)
 {
-    if (a >= 0)
-        return a / b;
-    return -((-a) / b);
+    int q = pdiv(abs(a), b);
+    return (a < 0) ? -q : q;
 }
 
 // Anti-aliased circle outline of radius r and width lw at pixel centre at:
@@ -332,11 +352,11 @@ int sPix(ivec2 pix, ivec2 o, int sc, Str s, int pad)
     if (d.x < 0 || d.y < 0 || d.x >= tw || d.y >= th)
         return 1;
     int cw = 6 * sc;
-    int ci = d.x / cw;
-    int gx = (d.x - ci * cw) / sc;
+    int ci = pdiv(d.x, cw);
+    int gx = pdiv(d.x - ci * cw, sc);
     if (gx >= 5)
         return 1; // blank column between glyphs
-    return (glyphBit(sAt(s, ci), gx, d.y / sc) == 1) ? 2 : 1;
+    return (glyphBit(sAt(s, ci), gx, pdiv(d.y, sc)) == 1) ? 2 : 1;
 }
 
 // Text without plate: paint c opaque where pix lies on ink.
@@ -366,7 +386,7 @@ void panelGrid()
     if (r.x < 0 || r.y < 0)
         return; // strip left of / above the grid stays unpainted
 
-    ivec2 cell  = ivec2(r.x / PW, r.y / PH);
+    ivec2 cell  = ivec2(pdiv(r.x, PW), pdiv(r.y, PH));
     ivec2 l     = r - cell * ivec2(PW, PH);
     int   nCols = max(1, tdiv(W - OX + PW - 1, PW));
     bool  odd   = ((cell.x + cell.y) & 1) == 1;
@@ -428,11 +448,11 @@ void fullRaster()
     ivec2 hs = ivec2(max(PW / 2, 1), max(PH / 2, 1));
 
     // Half-panel lines, always one pixel
-    if (imod(r.x, hs.x) == 0 || imod(r.y, hs.y) == 0)
+    if (pmod(r.x, hs.x) == 0 || pmod(r.y, hs.y) == 0)
         paintOpaque(RASTER_HALF);
 
     // Panel lines, LW wide to the right / downward of each boundary
-    if (imod(r.x, PW) < LW || imod(r.y, PH) < LW)
+    if (pmod(r.x, PW) < LW || pmod(r.y, PH) < LW)
         paintOpaque(RASTER_PANEL);
 
     // Diagonals corner to corner, hard edged
@@ -497,14 +517,14 @@ void fullRaster()
 void colourBars()
 {
     ink = 1.0;
-    int bar = min(6, (p.x * 7) / W);
+    int bar = min(6, pdiv(p.x * 7, W));
     if (p.y < (H * 2) / 3) {
         col = BAR_TOP[bar];
     } else if (p.y < (H * 3) / 4) {
         col = BAR_MID[bar];
     } else {
-        int x4  = (p.x * 28) / W; // quarter-bars
-        int x21 = (p.x * 21) / W; // third-bars
+        int x4  = pdiv(p.x * 28, W); // quarter-bars
+        int x21 = pdiv(p.x * 21, W); // third-bars
         if (x4 < 5)
             col = BAR_MINUS_I;
         else if (x4 < 10)
@@ -531,14 +551,14 @@ void colourBars()
 void gradients()
 {
     ink = 1.0;
-    int band = min(3, (p.y * 4) / H);
+    int band = min(3, pdiv(p.y * 4, H));
     int y0 = (band * H) / 4;
     int y1 = ((band + 1) * H) / 4;
     int ys = y0 + ((y1 - y0) * 2) / 3;
 
     float v = float(p.x) / float(max(W - 1, 1));
     if (p.y >= ys)
-        v = float(min(31, (p.x * 32) / W)) / 31.0;
+        v = float(min(31, pdiv(p.x * 32, W))) / 31.0;
     col = RAMP_BAND[band] * v;
     if (p.y == ys)
         col = BLACK;
@@ -572,7 +592,7 @@ void lineSweep()
 void pixelChecker()
 {
     ink = 1.0;
-    col = vec3(float(((p.x / LW) + (p.y / LW)) & 1));
+    col = vec3(float((pdiv(p.x, LW) + pdiv(p.y, LW)) & 1));
 }
 
 // ===== OVERLAYS ==============================================================
