@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -24,7 +23,6 @@
 #include "gl/ScreenQuad.h"
 #include "gl/ShaderProgram.h"
 #include "gl/ScopedBindings.h"
-#include "hostkit/GLContext.h"
 #include "hostkit/GLScoped.h"
 #include "hostkit/RenderTarget.h"
 #include "shaders/ShaderSources.h"
