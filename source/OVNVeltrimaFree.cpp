@@ -182,9 +182,11 @@ bool OVNVeltrimaFree::DrawSpecialised(int width, int height, const FrameParamete
   auto fetch = [&](unsigned features) {
     if (features == kGeneral) return program_.ProgramId() != 0 ? &program_ : nullptr;
     const ProgramVariant variant = ProgramVariant::For(p, features);
-    return programs_.Get(variant.Key(), [&variant] {
-      return ffglex::ProgramCache::Sources{
+    return programs_.Get(variant.Key(), [this, &variant] {
+      ffglex::ProgramCache::Sources sources{
           kRegionVertexShaderSource, WithDefines(kFragmentShaderSource, variant.Defines())};
+      if (editSources_) editSources_(variant, sources.fragment);
+      return sources;
     });
   };
   for (unsigned bit = 1; bit <= overlapFeatures; bit <<= 1)

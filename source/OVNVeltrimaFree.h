@@ -6,6 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
 
 #include "gl/ProgramCache.h"
 #include "gl/RectBatch.h"
@@ -15,6 +18,8 @@
 #include "source/GlyphFont.h"
 #include "source/ParameterConversion.h"
 #include "source/Parameters.h"
+
+struct ProgramVariant;
 
 class OVNVeltrimaFree : public CFFGLPlugin {
  public:
@@ -47,6 +52,13 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // specialisation: the reference the specialised programs are compared
   // against.
   void UseGeneralProgram(bool on) { generalOnly_ = on; }
+  // Test seam: `edit` may rewrite the fragment text of each specialised
+  // program built from now on (programs already built keep theirs), so that
+  // a test can make chosen builds fail and watch the frame fall back to the
+  // general program. It runs only when a program is built, never on a frame
+  // that finds its programs built; null, the default, leaves the text as is.
+  using SourceEdit = std::function<void(const ProgramVariant&, std::string& fragment)>;
+  void EditSpecialisedSources(SourceEdit edit) { editSources_ = std::move(edit); }
   // Specialised programs currently built (none before the first frame).
   std::size_t SpecialisedProgramCount() const { return programs_.Size(); }
 
@@ -76,6 +88,7 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   ffglex::ProgramCache programs_{kProgramCacheCapacity};
   ffglex::RectBatch rects_;
   bool generalOnly_ = false;
+  SourceEdit editSources_;
   FrameClock clock_;
   // -1 until the first "Preset" value arrives: that one is only recorded.
   int lastPreset_ = -1;
