@@ -23,7 +23,7 @@
 #include "source/Parameters.h"
 #include "source/ProgramVariant.h"
 #include "source/SteppedClock.h"
-#include "tests/GLContextSuite.h"
+#include "tests/LinkedPluginSuite.h"
 
 namespace {
 
@@ -68,19 +68,8 @@ struct FrameRecord {
   int links = 0;
 };
 
-class ProgramFallback : public GLContextSuite {
+class ProgramFallback : public LinkedPluginSuite {
  protected:
-  static void SetUpTestSuite() {
-    GLContextSuite::SetUpTestSuite();
-    // The plug-in's first instance runs its GL loader, which sets GLEW's
-    // function pointers again: done here, before any test counts calls.
-    hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "linked plug-in");
-    HostInstance warmUp(plugin, 4, 4);
-  }
-
-  static OVNVeltrimaFree& Instance(const HostInstance& host) {
-    return *static_cast<OVNVeltrimaFree*>(static_cast<CFFGLPlugin*>(host.Id()));
-  }
 
   // Runs `frames` frames of the same moment (the stepped clock stands still)
   // with both output streams captured.

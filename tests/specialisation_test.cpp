@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/GLContextSuite.h"
+#include "tests/LinkedPluginSuite.h"
 #include "hostkit/GLInterceptor.h"
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
@@ -26,19 +26,8 @@ namespace {
 
 using hostkit::HostInstance;
 
-class Specialisation : public GLContextSuite {
+class Specialisation : public LinkedPluginSuite {
  protected:
-  static void SetUpTestSuite() {
-    GLContextSuite::SetUpTestSuite();
-    // The plug-in's first instance runs its GL loader, which sets GLEW's
-    // function pointers again: done here, before any test counts calls.
-    hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "linked plug-in");
-    HostInstance warmUp(plugin, 4, 4);
-  }
-
-  static OVNVeltrimaFree& Instance(const HostInstance& host) {
-    return *static_cast<OVNVeltrimaFree*>(static_cast<CFFGLPlugin*>(host.Id()));
-  }
 
   // Draws the current moment twice, specialised and general (the stepped
   // clock stands still between them), and compares every byte.
