@@ -7,7 +7,7 @@
 //
 // For every divisor 1..1024 and the large ones below, the numerators are
 // q*b - 1, q*b and q*b + 1 for every q (both signs), and the domain's edges
-// +-(2^21 - 1): about 94 million numerators, each put to all three helpers.
+// +-(2^21 - 1): about 84 million numerators, each put to all three helpers.
 // Written as a = q*b + r with 0 <= r < b, a numerator's floored quotient and
 // remainder are q and r by construction, so the reference needs no division.
 #include <gtest/gtest.h>
