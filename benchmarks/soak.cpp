@@ -15,9 +15,9 @@
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
-#include "source/FrameClock.h"
-#include "source/OVNVeltrimaFree.h"
-#include "source/SteppedClock.h"
+#include "free/FrameClock.h"
+#include "free/OVNVeltrimaFree.h"
+#include "clock/SteppedClock.h"
 
 namespace {
 

@@ -43,9 +43,9 @@ foreach(text IN ITEMS "${vertex_text}" "${region_vertex_text}" "${fragment_text}
     message(FATAL_ERROR "a shader contains the raw-string delimiter )glsl\"")
   endif()
 endforeach()
-set(content "// Generated from shaders/*.glsl and shaders/ShaderConstants.h by
+set(content "// Generated from free/shaders/*.glsl and free/shaders/ShaderConstants.h by
 // cmake/EmbedShaders.cmake; do not edit.
-#include \"shaders/ShaderSources.h\"
+#include \"free/shaders/ShaderSources.h\"
 
 const char kVertexShaderSource[] = R\"glsl(${vertex_text})glsl\";
 const char kRegionVertexShaderSource[] = R\"glsl(${region_vertex_text})glsl\";

@@ -1,6 +1,6 @@
 // RectBatch: draws axis-aligned rectangles given in clip space with a program
 // whose vertex stage builds them from gl_VertexID and a uniform array (see
-// shaders/region_vertex.glsl), so no vertex buffer is bound or written per
+// free/shaders/region_vertex.glsl), so no vertex buffer is bound or written per
 // frame. It owns one vertex array with no attributes, which the core profile
 // needs bound for any draw. GL objects go only through Release().
 #pragma once

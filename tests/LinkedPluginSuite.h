@@ -6,7 +6,7 @@
 #include "host/EntryPoint.h"
 #include "hostkit/HostInstance.h"
 #include "hostkit/PluginLibrary.h"
-#include "source/OVNVeltrimaFree.h"
+#include "free/OVNVeltrimaFree.h"
 #include "tests/GLContextSuite.h"
 
 class LinkedPluginSuite : public GLContextSuite {

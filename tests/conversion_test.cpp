@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "source/ParameterConversion.h"
+#include "free/ParameterConversion.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "gl/ScopedBindings.h"
 #include "hostkit/GLScoped.h"
 #include "hostkit/RenderTarget.h"
-#include "shaders/ShaderSources.h"
+#include "free/shaders/ShaderSources.h"
 #include "tests/GLContextSuite.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "source/FrameClock.h"
-#include "source/SteadyClock.h"
-#include "source/SteppedClock.h"
+#include "free/FrameClock.h"
+#include "clock/SteadyClock.h"
+#include "clock/SteppedClock.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "source/FrameRegions.h"
-#include "source/ProgramVariant.h"
+#include "free/FrameRegions.h"
+#include "free/ProgramVariant.h"
 
 namespace {
 

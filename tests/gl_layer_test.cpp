@@ -15,7 +15,7 @@
 #include "gl/ShaderProgram.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/GLInterceptor.h"
-#include "shaders/ShaderSources.h"
+#include "free/shaders/ShaderSources.h"
 
 namespace {
 

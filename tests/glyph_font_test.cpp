@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "source/GlyphFont.h"
-#include "source/Parameters.h"
+#include "free/GlyphFont.h"
+#include "free/Parameters.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // resizes change in a frame is checked through plugMain with the render pass.)
 #include <gtest/gtest.h>
 
-#include "source/OVNVeltrimaFree.h"
+#include "free/OVNVeltrimaFree.h"
 
 namespace {
 

@@ -17,12 +17,12 @@
 #include "host/EntryPoint.h"
 #include "hostkit/GLInterceptor.h"
 #include "hostkit/HostInstance.h"
-#include "shaders/ShaderConstants.h"
-#include "source/FrameRegions.h"
-#include "source/OVNVeltrimaFree.h"
-#include "source/Parameters.h"
-#include "source/ProgramVariant.h"
-#include "source/SteppedClock.h"
+#include "free/shaders/ShaderConstants.h"
+#include "free/FrameRegions.h"
+#include "free/OVNVeltrimaFree.h"
+#include "free/Parameters.h"
+#include "free/ProgramVariant.h"
+#include "clock/SteppedClock.h"
 #include "tests/LinkedPluginSuite.h"
 
 namespace {

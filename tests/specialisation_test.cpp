@@ -18,9 +18,9 @@
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
-#include "source/OVNVeltrimaFree.h"
-#include "source/Parameters.h"
-#include "source/SteppedClock.h"
+#include "free/OVNVeltrimaFree.h"
+#include "free/Parameters.h"
+#include "clock/SteppedClock.h"
 
 namespace {
 

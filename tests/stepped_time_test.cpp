@@ -11,7 +11,7 @@
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
-#include "source/SteppedClock.h"
+#include "clock/SteppedClock.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "gl/ShaderProgram.h"
 #include "host/GLLoader.h"
-#include "source/SteadyClock.h"
+#include "clock/SteadyClock.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string_view>
 
-#include "source/GlyphFont.h"
+#include "free/GlyphFont.h"
 
 namespace {
 

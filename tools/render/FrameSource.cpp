@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "hostkit/StraightRgba8Reader.h"
-#include "source/FrameClock.h"
+#include "free/FrameClock.h"
 
 namespace {
 

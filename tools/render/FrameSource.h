@@ -9,7 +9,7 @@
 
 #include "hostkit/HostInstance.h"
 #include "tools/render/ParameterTable.h"
-#include "source/SteppedClock.h"
+#include "clock/SteppedClock.h"
 
 class FrameSource {
  public:

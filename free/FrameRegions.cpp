@@ -1,10 +1,10 @@
-#include "source/FrameRegions.h"
+#include "free/FrameRegions.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "shaders/ShaderConstants.h"
+#include "free/shaders/ShaderConstants.h"
 
 namespace {
 

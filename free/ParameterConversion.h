@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "source/Parameters.h"
+#include "free/Parameters.h"
 
 // Rounded to nearest (halves away from zero), then clamped to [lo, hi].
 int RoundClamped(float value, int lo, int hi);

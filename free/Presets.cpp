@@ -1,4 +1,4 @@
-#include "source/Presets.h"
+#include "free/Presets.h"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include "gl/RectBatch.h"
 #include "gl/ShaderProgram.h"
 #include "host/Plugin.h"
-#include "source/FrameClock.h"
-#include "source/GlyphFont.h"
-#include "source/ParameterConversion.h"
-#include "source/Parameters.h"
+#include "free/FrameClock.h"
+#include "free/GlyphFont.h"
+#include "free/ParameterConversion.h"
+#include "free/Parameters.h"
 
 struct ProgramVariant;
 

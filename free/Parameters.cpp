@@ -1,8 +1,8 @@
-#include "source/Parameters.h"
+#include "free/Parameters.h"
 
 #include <iterator>
 
-#include "source/Presets.h"
+#include "free/Presets.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "host/FFGL.h"
-#include "shaders/ShaderConstants.h"
+#include "free/shaders/ShaderConstants.h"
 
 enum ParamIndex : FFUInt32 {
   kParamPreset = 0,
@@ -52,7 +52,7 @@ struct WholeRange {
 WholeRange WholeNumberRange(ParamIndex index);
 
 // Pattern numbers as the "Pattern" option's element values (the shader
-// shares them: shaders/ShaderConstants.h).
+// shares them: free/shaders/ShaderConstants.h).
 enum PatternNumber : int {
   kPatternPanelGrid = glsl::PATTERN_GRID,
   kPatternFullRaster = glsl::PATTERN_RASTER,

@@ -1,4 +1,4 @@
-#include "source/ParameterConversion.h"
+#include "free/ParameterConversion.h"
 
 #include <cmath>
 #include <limits>

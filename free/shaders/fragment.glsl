@@ -48,7 +48,7 @@
 
 // ===== CONSTANTS AND UNIFORMS ================================================
 // The plain numbers below are shared with the C++ side: the build copies them
-// from shaders/ShaderConstants.h and refuses a file that states others.
+// from free/shaders/ShaderConstants.h and refuses a file that states others.
 
 const int MAXS  = 20; // glyph capacity of a Str, and length of L1 / L2
 const int SPACE = 39; // blank glyph, fills unused Str slots

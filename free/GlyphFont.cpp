@@ -1,8 +1,8 @@
-#include "source/GlyphFont.h"
+#include "free/GlyphFont.h"
 
 #include <algorithm>
 
-#include "source/Parameters.h"
+#include "free/Parameters.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "source/FrameClock.h"
+#include "free/FrameClock.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "source/SteadyClock.h"
+#include "clock/SteadyClock.h"
 
 namespace {
 

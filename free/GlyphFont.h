@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "shaders/ShaderConstants.h"
-#include "source/ParameterConversion.h"
+#include "free/shaders/ShaderConstants.h"
+#include "free/ParameterConversion.h"
 
-// The counts the shader shares (shaders/ShaderConstants.h).
+// The counts the shader shares (free/shaders/ShaderConstants.h).
 constexpr int kGlyphCount = glsl::FONT_GLYPHS;
 constexpr int kFontWords = 2 * kGlyphCount;
 constexpr int kMaxTextGlyphs = glsl::MAXS;

@@ -2,7 +2,7 @@
 #include <new>
 
 #include "host/PluginRegistration.h"
-#include "source/OVNVeltrimaFree.h"
+#include "free/OVNVeltrimaFree.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "source/OVNVeltrimaFree.h"
+#include "free/OVNVeltrimaFree.h"
 
 #include <algorithm>
 #include <limits>
@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "gl/ScopedBindings.h"
-#include "shaders/ShaderConstants.h"
-#include "shaders/ShaderSources.h"
-#include "source/FrameRegions.h"
-#include "source/ParameterConversion.h"
-#include "source/Presets.h"
-#include "source/ProgramVariant.h"
+#include "free/shaders/ShaderConstants.h"
+#include "free/shaders/ShaderSources.h"
+#include "free/FrameRegions.h"
+#include "free/ParameterConversion.h"
+#include "free/Presets.h"
+#include "free/ProgramVariant.h"
 
 namespace {
 

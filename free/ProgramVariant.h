@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "source/ParameterConversion.h"
+#include "free/ParameterConversion.h"
 
 struct ProgramVariant {
   int pattern = 0;

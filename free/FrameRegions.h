@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "source/FrameClock.h"
-#include "source/ParameterConversion.h"
+#include "free/FrameClock.h"
+#include "free/ParameterConversion.h"
 
 // Features of a rectangle, as bits.
 enum RegionFeature : unsigned {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "source/SteadyClock.h"
+#include "clock/SteadyClock.h"
 
 class SteppedClock {
  public:

@@ -1,4 +1,4 @@
-#include "source/SteadyClock.h"
+#include "clock/SteadyClock.h"
 
 #include <atomic>
 

@@ -1,9 +1,9 @@
-#include "source/ProgramVariant.h"
+#include "free/ProgramVariant.h"
 
 #include <cstring>
 
-#include "shaders/ShaderConstants.h"
-#include "source/FrameRegions.h"
+#include "free/shaders/ShaderConstants.h"
+#include "free/FrameRegions.h"
 
 ProgramVariant ProgramVariant::For(const FrameParameters& p, unsigned features) {
   ProgramVariant v;
