@@ -112,8 +112,8 @@ TEST(Timecode, DropFrameSkipsLabelsAtEachMinuteButEveryTenth) {
   struct Case { std::int64_t ms; TimecodeRate rate; const char* expected; } cases[] = {
       {60'059, TimecodeRate::Fps29_97DropFrame, "00:00:59:29"},
       {60'060, TimecodeRate::Fps29_97DropFrame, "00:01:00:02"},
-      {599'939, TimecodeRate::Fps29_97DropFrame, "00:09:59:29"},
-      {599'940, TimecodeRate::Fps29_97DropFrame, "00:10:00:00"},
+      {599'999, TimecodeRate::Fps29_97DropFrame, "00:09:59:29"},
+      {600'000, TimecodeRate::Fps29_97DropFrame, "00:10:00:00"},
       {60'060, TimecodeRate::Fps59_94DropFrame, "00:01:00:04"},
       {60'059, TimecodeRate::Fps59_94DropFrame, "00:00:59:59"},
       {3'600'000, TimecodeRate::Fps29_97DropFrame, "01:00:00:00"},
