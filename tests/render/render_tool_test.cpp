@@ -287,7 +287,7 @@ TEST_F(RenderTool, BadInputFailsClearlyAndLeavesNoFile) {
       {"-o missing/x.png", "", "output folder \"missing\" does not exist"},
       {"--frames 3 -o x.png", "", "needs a numbered pattern"},
       {"--frames 2 -o 'x-%s.png'", "", "exactly one %d"},
-      {"--fps 0 -o x.png", "", "--fps must be a positive number"},
+      {"--fps 0 -o x.png", "", "--fps takes a positive rate"},
       {"", "", "nothing to write"},
       {"--bogus", "", "error:"},
       {"--size 8x8 -o x.png", "MESA_GL_VERSION_OVERRIDE=3.3", "OpenGL 4.1"},
