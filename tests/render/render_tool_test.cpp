@@ -287,7 +287,7 @@ TEST_F(RenderTool, BadInputFailsClearlyAndLeavesNoFile) {
       {"-o missing/x.png", "", "output folder \"missing\" does not exist"},
       {"--frames 3 -o x.png", "", "needs a numbered pattern"},
       {"--frames 2 -o 'x-%s.png'", "", "exactly one %d"},
-      {"--fps 0 -o x.png", "", "--fps must be a positive number"},
+      {"--fps 0 -o x.png", "", "--fps takes a positive rate"},
       {"", "", "nothing to write"},
       {"--bogus", "", "error:"},
       {"--size 8x8 -o x.png", "MESA_GL_VERSION_OVERRIDE=3.3", "OpenGL 4.1"},
@@ -300,6 +300,50 @@ TEST_F(RenderTool, BadInputFailsClearlyAndLeavesNoFile) {
     EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
     EXPECT_EQ(FilesLeft(), 0u);
   }
+}
+
+// A loaded module is driven as a host drives it: FREE by path draws what
+// the linked FREE draws, and a stand-in that logs what it receives shows
+// exactly one frame per output frame, host time n / fps before frame n, the
+// start time's two parameters, and texts and file names set by --set.
+TEST_F(RenderTool, LoadedFreeModuleDrawsWhatTheLinkedOneDraws) {
+  // The preset as a parameter: --preset itself is refused for a loaded module.
+  const std::string picture = " --size 64x48 --set 'Preset=Colour Bars' -o ";
+  const RunResult linked = Run(picture + "linked.png");
+  const RunResult loaded = Run(std::string("--plugin '") + VELTRIMA_PLUGIN_PATH + "'" + picture +
+                               "loaded.png");
+  ASSERT_EQ(linked.exitCode, 0) << linked.output;
+  ASSERT_EQ(loaded.exitCode, 0) << loaded.output;
+  EXPECT_EQ(ReadPng((folder_ / "linked.png").string()).rgba,
+            ReadPng((folder_ / "loaded.png").string()).rgba);
+  const RunResult preset = Run(std::string("--plugin '") + VELTRIMA_PLUGIN_PATH +
+                               "' --preset 'Colour Bars' -o p.png");
+  EXPECT_EQ(preset.exitCode, 2);
+  EXPECT_NE(preset.output.find("--preset and --sheet are the FREE plug-in's"), std::string::npos)
+      << preset.output;
+}
+
+TEST_F(RenderTool, LoadedModuleGetsOneFramePerOutputFrameAtExactHostTimes) {
+  const RunResult run = Run(std::string("--plugin '") + HOST_TIME_PLUGIN_PATH +
+                            "' --size 8x8 --frames 4 --fps 29.97 --start-time 01:02:03.450"
+                            " --set 'Label= a b.txt' -q -o clip.mov");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  std::string expected =
+      "set Clock Source 1\nset Start Time 01:02:03.450\nset Label  a b.txt\n";
+  for (int n = 0; n < 4; ++n) {
+    char line[64];
+    std::snprintf(line, sizeof line, "draw %.17g\n", n * 1001.0 / 30000.0);
+    expected += line;
+  }
+  EXPECT_EQ(run.output, expected);
+  EXPECT_EQ(FilesLeft(), 1u);
+}
+
+TEST_F(RenderTool, ListWorksForALoadedModule) {
+  const SplitResult run = RunSplit(std::string("--plugin '") + HOST_TIME_PLUGIN_PATH + "' --list");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("\"Start Time\" (text"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("Presets"), std::string::npos) << run.out;
 }
 
 }  // namespace

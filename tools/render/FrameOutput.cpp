@@ -1,7 +1,14 @@
 #include "tools/render/FrameOutput.h"
 
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -36,6 +43,50 @@ bool FindConversion(const std::string& pattern, std::size_t& at) {
 
 bool HasPercent(const std::string& text) { return text.find('%') != std::string::npos; }
 
+std::string ExtensionOf(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension;
+}
+
+// Writes `height` rows of `rowBytes`, `stride` apart, in as few calls as the
+// kernel allows, resuming after short writes and interrupted calls.
+void WriteRows(int descriptor, FrameRows rows, std::size_t rowBytes, int height) {
+  if (rows.stride == static_cast<std::ptrdiff_t>(rowBytes)) {
+    WriteAll(descriptor, rows.top, rowBytes * static_cast<std::size_t>(height));
+    return;
+  }
+  constexpr int kBatch = IOV_MAX < 1024 ? IOV_MAX : 1024;
+  iovec batch[kBatch];
+  for (int first = 0; first < height; first += kBatch) {
+    const int count = std::min(kBatch, height - first);
+    std::size_t left = rowBytes * static_cast<std::size_t>(count);
+    for (int i = 0; i < count; ++i)
+      batch[i] = {const_cast<std::uint8_t*>(rows.top + rows.stride * (first + i)), rowBytes};
+    iovec* next = batch;
+    int remaining = count;
+    while (left > 0) {
+      const ssize_t written = ::writev(descriptor, next, remaining);
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        throw std::runtime_error(std::string("cannot write raw frames: ") + std::strerror(errno));
+      }
+      std::size_t done = static_cast<std::size_t>(written);
+      left -= done;
+      while (remaining > 0 && done >= next->iov_len) {
+        done -= next->iov_len;
+        ++next;
+        --remaining;
+      }
+      if (remaining > 0) {
+        next->iov_base = static_cast<char*>(next->iov_base) + done;
+        next->iov_len -= done;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void RequireFolderOf(const std::string& path) {
@@ -43,6 +94,10 @@ void RequireFolderOf(const std::string& path) {
   std::error_code error;
   if (!folder.empty() && !std::filesystem::is_directory(folder, error))
     throw UsageError("output folder \"" + folder.string() + "\" does not exist");
+  const std::string checked = folder.empty() ? "." : folder.string();
+  if (::access(checked.c_str(), W_OK | X_OK) != 0)
+    throw UsageError("output folder \"" + checked + "\" cannot be written: " +
+                     std::strerror(errno) + "; choose another -o");
 }
 
 OutputTarget ParseOutput(const std::string& argument, long frames) {
@@ -56,9 +111,14 @@ OutputTarget ParseOutput(const std::string& argument, long frames) {
     RequireFolderOf(argument);
     return {OutputKind::ImageSequence, argument};
   }
+  if (IsVideoExtension(ExtensionOf(argument))) {
+    RequireFolderOf(argument);
+    return {OutputKind::Video, argument};
+  }
   if (frames > 1)
     throw UsageError("a sequence of " + std::to_string(frames) +
-                     " frames needs a numbered pattern such as frames/%05d.png, or - for raw");
+                     " frames needs a numbered pattern such as frames/%05d.png, a video file "
+                     "such as clip.mkv, or - for raw");
   RequireFolderOf(argument);
   return {OutputKind::SingleImage, argument};
 }
@@ -74,8 +134,60 @@ std::string SequenceFileName(const std::string& pattern, long index) {
   return name.data();
 }
 
-FrameWriter::FrameWriter(OutputTarget target, int width, int height, int rawDescriptor)
-    : target_(std::move(target)), width_(width), height_(height), rawDescriptor_(rawDescriptor) {}
+FrameWriter::FrameWriter(OutputTarget target, int width, int height, int rawDescriptor,
+                         const VideoSettings* video)
+    : target_(std::move(target)),
+      width_(width),
+      height_(height),
+      rawDescriptor_(rawDescriptor) {
+  if (target_.kind != OutputKind::Video) return;
+  if (!video) throw std::logic_error("a video output needs its settings");
+  VideoSettings settings = *video;
+  settings.path = target_.path;
+  video_ = std::make_unique<VideoFile>(settings, width, height);
+}
+
+void FrameWriter::Commit() {
+  if (video_) video_->Finish();
+  committed_ = true;
+}
+
+std::string FrameWriter::PathOf(long index) const {
+  return target_.kind == OutputKind::SingleImage ? target_.path
+                                                 : SequenceFileName(target_.path, index);
+}
+
+void FrameWriter::Write(long index, FrameRows rows) {
+  const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
+  if (target_.kind == OutputKind::RawStream) {
+    WriteRows(rawDescriptor_, rows, rowBytes, height_);
+    return;
+  }
+  if (video_) {
+    video_->Write(rows.top, rows.stride);
+    return;
+  }
+  if (rows.stride != static_cast<std::ptrdiff_t>(rowBytes)) {
+    scratch_.resize(rowBytes * static_cast<std::size_t>(height_));
+    for (int y = 0; y < height_; ++y)
+      std::memcpy(scratch_.data() + rowBytes * static_cast<std::size_t>(y),
+                  rows.top + rows.stride * y, rowBytes);
+    rows.top = scratch_.data();
+  }
+  Write(index, rows.top);
+}
+
+void FrameWriter::Write16(long index, const std::uint16_t* rgba) {
+  if (video_) {
+    video_->Write16(rgba);
+    return;
+  }
+  if (target_.kind == OutputKind::RawStream)
+    throw UsageError("raw frames are 8-bit; write --depth 16 as PNG or video");
+  const std::string path = PathOf(index);
+  WritePng16(path, width_, height_, rgba);
+  written_.push_back(path);
+}
 
 FrameWriter::~FrameWriter() {
   if (committed_) return;
@@ -83,14 +195,11 @@ FrameWriter::~FrameWriter() {
 }
 
 void FrameWriter::Write(long index, const std::uint8_t* rgba) {
-  if (target_.kind == OutputKind::RawStream) {
-    WriteAll(rawDescriptor_, rgba,
-             static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
+  if (target_.kind == OutputKind::RawStream || video_) {
+    Write(index, FrameRows{rgba, static_cast<std::ptrdiff_t>(width_) * 4});
     return;
   }
-  const std::string path = target_.kind == OutputKind::SingleImage
-                               ? target_.path
-                               : SequenceFileName(target_.path, index);
+  const std::string path = PathOf(index);
   WritePng(path, width_, height_, rgba);
   written_.push_back(path);
 }

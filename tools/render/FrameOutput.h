@@ -1,13 +1,18 @@
-// Where rendered frames go: one PNG, a numbered PNG sequence, or raw RGBA on
-// standard output. Nothing is left behind when a run fails part-way: files
-// written so far are removed unless the run commits them.
+// Where rendered frames go: one PNG, a numbered PNG sequence, a video file
+// (.mkv, .mov, .mp4), or raw RGBA on standard output. Nothing is left behind
+// when a run fails part-way: files written so far are removed unless the run
+// commits them, and a video file appears only when complete.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-enum class OutputKind { SingleImage, ImageSequence, RawStream };
+#include "tools/render/Rgba8TargetReader.h"
+#include "tools/render/VideoFile.h"
+
+enum class OutputKind { SingleImage, ImageSequence, RawStream, Video };
 
 struct OutputTarget {
   OutputKind kind = OutputKind::SingleImage;
@@ -15,20 +20,24 @@ struct OutputTarget {
 };
 
 // Reads the -o argument; throws UsageError for a malformed pattern, a
-// sequence without a pattern, or a folder that does not exist.
+// sequence without a pattern, or a folder that does not exist or cannot be
+// written.
 OutputTarget ParseOutput(const std::string& argument, long frames);
 
 // The file name of frame `index` of a validated sequence pattern.
 std::string SequenceFileName(const std::string& pattern, long index);
 
-// Throws UsageError when the folder a file would go into does not exist.
+// Throws UsageError when the folder a file would go into does not exist or
+// cannot be written.
 void RequireFolderOf(const std::string& path);
 
 class FrameWriter {
  public:
   // Raw frames go to `rawDescriptor` (the original standard output; writing
-  // to -1 fails as a closed standard output does).
-  FrameWriter(OutputTarget target, int width, int height, int rawDescriptor = -1);
+  // to -1 fails as a closed standard output does). A video target needs
+  // `video` (its path is the target's).
+  FrameWriter(OutputTarget target, int width, int height, int rawDescriptor = -1,
+              const VideoSettings* video = nullptr);
   // Removes every file written unless Commit() was called.
   ~FrameWriter();
   FrameWriter(const FrameWriter&) = delete;
@@ -38,12 +47,21 @@ class FrameWriter {
   // frame goes out in one write. Throws std::runtime_error on failure.
   void Write(long index, const std::uint8_t* rgba);
   void Write(long index, const std::vector<std::uint8_t>& rgba) { Write(index, rgba.data()); }
-  void Commit() { committed_ = true; }
+  // The same with rows `stride` bytes apart (negative for bottom-up rows).
+  void Write(long index, FrameRows rows);
+  // Straight-alpha 16-bit RGBA, rows top-down (16-bit PNG, deep video).
+  void Write16(long index, const std::uint16_t* rgba);
+  // Finishes a video file (renamed into place) and keeps every file.
+  void Commit();
 
  private:
+  std::string PathOf(long index) const;
+
   OutputTarget target_;
   int width_, height_;
   int rawDescriptor_;
+  std::unique_ptr<VideoFile> video_;
+  std::vector<std::uint8_t> scratch_;  // a bottom-up frame turned top-down for PNG
   std::vector<std::string> written_;
   bool committed_ = false;
 };

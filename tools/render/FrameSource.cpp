@@ -1,20 +1,14 @@
 #include "tools/render/FrameSource.h"
 
-#include <cmath>
-
 #include "hostkit/StraightRgba8Reader.h"
 #include "free/FrameClock.h"
 
 namespace {
 
-// The plug-in advances its clock by at most this much per frame.
+// The linked plug-in advances its clock by at most this much per frame.
 constexpr std::int64_t kLongestStep = FrameClock::kMaxStepNanoseconds;
 
 }  // namespace
-
-std::int64_t FrameTime(long index, double fps) {
-  return std::llround(static_cast<double>(index) * 1e9 / fps);
-}
 
 std::vector<std::uint8_t> ToStraightRgba8(const std::vector<float>& premultiplied) {
   std::vector<std::uint8_t> out(premultiplied.size());
@@ -22,14 +16,34 @@ std::vector<std::uint8_t> ToStraightRgba8(const std::vector<float>& premultiplie
   return out;
 }
 
-FrameSource::FrameSource(const hostkit::PluginLibrary& plugin, int width, int height,
-                         const std::vector<ParameterValue>& values)
-    : width_(width), height_(height), host_(plugin, width, height) {
-  for (const ParameterValue& v : values) host_.Set(v.id, v.value);
+void SendValue(const hostkit::PluginLibrary& plugin, FFInstanceID instance,
+               const ParameterValue& value) {
+  if (value.isText)
+    plugin.SetTextParameter(instance, value.id, value.text.c_str());
+  else
+    plugin.SetParameter(instance, value.id, value.value);
 }
 
-void FrameSource::Render(long index, double fps) {
-  const std::int64_t target = FrameTime(index, fps);
+FrameSource::FrameSource(const hostkit::PluginLibrary& plugin, Clocking clocking, int width,
+                         int height, const std::vector<ParameterValue>& values, bool bytes)
+    : width_(width),
+      height_(height),
+      clocking_(clocking),
+      // The stepped clock is installed before the instance reads any time.
+      clock_(clocking == Clocking::SteppedLinked ? std::optional<SteppedClock>(std::in_place)
+                                                 : std::nullopt),
+      host_(plugin, width, height) {
+  for (const ParameterValue& v : values) SendValue(plugin, host_.Id(), v);
+  if (bytes) bytes_.emplace(width, height, hostkit::PixelFormat::RGBA8);
+}
+
+void FrameSource::Render(long index, const FrameRate& rate, Surface surface) {
+  if (clocking_ == Clocking::HostTime) {
+    host_.Plugin().SetTime(host_.Id(), FrameSeconds(index, rate));
+    DrawOnce(surface);
+    return;
+  }
+  const std::int64_t target = FrameNanoseconds(index, rate);
   if (shownAt_ >= 0 && target - shownAt_ > kLongestStep) {
     // Hidden frames at 1x1: the clock does not depend on the output size.
     const std::int64_t start = shownAt_;
@@ -39,13 +53,26 @@ void FrameSource::Render(long index, double fps) {
     for (std::int64_t step = 1; step < steps; ++step) DrawAt(start + gap * step / steps);
     host_.Resize({0, 0, width_, height_});
   }
-  DrawAt(target);
+  clock_->Set(target);
+  DrawOnce(surface);
+  shownAt_ = target;
 }
 
 void FrameSource::DrawAt(std::int64_t nanoseconds) {
-  clock_.Set(nanoseconds);
+  clock_->Set(nanoseconds);
   host_.RunFrames(1);
   shownAt_ = nanoseconds;
+}
+
+void FrameSource::DrawOnce(Surface surface) {
+  if (surface == Surface::Float || !bytes_) {
+    host_.RunFrames(1);
+    return;
+  }
+  // The same call a host makes for its own 8-bit framebuffer.
+  bytes_->Bind();
+  ProcessOpenGLStruct frame{0, nullptr, bytes_->FramebufferName()};
+  host_.Plugin().ProcessOpenGL(host_.Id(), frame);
 }
 
 std::vector<std::uint8_t> FrameSource::StraightRgba8() const {

@@ -1,46 +1,63 @@
 // One plug-in instance rendering the frames of a sequence at exact moments:
-// frame n shows the state n / fps seconds after the first. Steps longer
-// than the plug-in's clock cap (FrameClock::kMaxStepSeconds) are split into hidden frames, drawn at
-// 1x1 so that they cost nothing, so time still advances exactly.
+// frame n shows the state n / fps seconds after the first.
+//
+// Two ways to drive its time. The plug-in linked into the tool (FREE) reads
+// a stepped clock: steps longer than its clock cap (FrameClock::kMaxStepSeconds)
+// are split into hidden frames, drawn at 1x1 so that they cost nothing. A
+// plug-in loaded from a file is driven as a host drives it: its host time
+// (code 20) is set to n / fps before the one ProcessOpenGL of frame n, and
+// no other frame is drawn.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "hostkit/HostInstance.h"
+#include "tools/render/FrameRate.h"
 #include "tools/render/ParameterTable.h"
 #include "clock/SteppedClock.h"
 
+enum class Clocking { SteppedLinked, HostTime };
+
+// Where a frame is drawn: the float target (exact, any alpha) or an 8-bit
+// target whose bytes are what a host's 8-bit framebuffer shows.
+enum class Surface { Float, Bytes };
+
 class FrameSource {
  public:
-  // Instantiates at width x height and sends `values` in order.
-  FrameSource(const hostkit::PluginLibrary& plugin, int width, int height,
-              const std::vector<ParameterValue>& values);
+  // Instantiates at width x height and sends `values` in order; with
+  // `bytes`, also makes the 8-bit target.
+  FrameSource(const hostkit::PluginLibrary& plugin, Clocking clocking, int width, int height,
+              const std::vector<ParameterValue>& values, bool bytes = false);
 
-  // Draws frame `index` of a sequence at `fps` frames per second. Frames
-  // must be asked for in increasing order, starting at 0.
-  void Render(long index, double fps);
+  // Draws frame `index` of a sequence at `rate` into `surface`. Frames must
+  // be asked for in increasing order, starting at 0.
+  void Render(long index, const FrameRate& rate, Surface surface = Surface::Float);
 
-  // The last frame as 8-bit RGBA with straight alpha, rows top-down, read
-  // back as floats and converted on the CPU (for the contact sheet).
+  // The last frame drawn to the float target as 8-bit RGBA with straight
+  // alpha, rows top-down, converted on the CPU (for the contact sheet).
   std::vector<std::uint8_t> StraightRgba8() const;
-  // The surface the frames are drawn into, for StraightRgba8Reader.
   const hostkit::RenderTarget& Target() const { return host_.Target(); }
-
-  int Width() const { return width_; }
-  int Height() const { return height_; }
+  // The 8-bit target; only when made with `bytes`.
+  const hostkit::RenderTarget& Bytes() const { return *bytes_; }
 
  private:
   void DrawAt(std::int64_t nanoseconds);
+  void DrawOnce(Surface surface);
 
   int width_, height_;
-  SteppedClock clock_;
+  Clocking clocking_;
+  std::optional<SteppedClock> clock_;
   hostkit::HostInstance host_;
+  std::optional<hostkit::RenderTarget> bytes_;
   std::int64_t shownAt_ = -1;  // nanoseconds of the last frame drawn, -1 before any
 };
 
-// Exact nanoseconds of frame `index` at `fps`.
-std::int64_t FrameTime(long index, double fps);
+// Sends one value the way its parameter takes it: a number (code 8 with a
+// float) or a text (code 8 with a char pointer) for text and file parameters.
+void SendValue(const hostkit::PluginLibrary& plugin, FFInstanceID instance,
+               const ParameterValue& value);
 
 // Premultiplied RGBA floats (as the plug-in draws them) to straight-alpha
 // 8-bit RGBA, the form image files and encoders expect

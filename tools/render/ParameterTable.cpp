@@ -62,13 +62,18 @@ const hostkit::ParameterElement* ElementWithValue(const ParameterInfo& param, fl
 
 }  // namespace
 
-ParameterTable::ParameterTable(const hostkit::PluginLibrary& plugin)
-    : params_(hostkit::ReadParameterTable(plugin, hostkit::TableReading::Trusting)) {}
+ParameterTable::ParameterTable(const hostkit::PluginLibrary& plugin, hostkit::TableReading reading)
+    : params_(hostkit::ReadParameterTable(plugin, reading)) {}
 
-const ParameterInfo& ParameterTable::Find(const std::string& name) const {
+const ParameterInfo* ParameterTable::FindIfAny(const std::string& name) const {
   const std::string wanted = Lower(Trim(name));
   for (const auto& param : params_)
-    if (Lower(param.name) == wanted) return param;
+    if (Lower(param.name) == wanted) return &param;
+  return nullptr;
+}
+
+const ParameterInfo& ParameterTable::Find(const std::string& name) const {
+  if (const ParameterInfo* param = FindIfAny(name)) return *param;
   std::vector<std::string> names;
   for (const auto& param : params_) names.push_back(param.name);
   throw UsageError("unknown parameter \"" + Trim(name) + "\"; valid: " + Quoted(names));
@@ -86,6 +91,13 @@ ParameterValue ParameterTable::ResolveValue(const ParameterInfo& param,
   const std::string value = Trim(text);
   ParameterValue result;
   result.id = param.id;
+
+  if (param.isText) {
+    // Texts go as typed, surrounding blanks included: a file name may have them.
+    result.isText = true;
+    result.text = text;
+    return result;
+  }
 
   if (param.type == FF_TYPE_OPTION) {
     for (const auto& element : param.elements)

@@ -1,14 +1,18 @@
-// veltrima-render: the plug-in's patterns as PNG files, PNG sequences or raw
-// video frames, without a video host. It runs the plug-in's own code through
-// plugMain in a headless GL context, exactly as a host does, with the frame
-// clock stepped so that frame n shows the moment n / fps.
+// veltrima-render: the plug-in's patterns as PNG files, PNG sequences, video
+// files or raw frames, without a video host. It runs the plug-in's own code
+// through plugMain in a headless GL context, exactly as a host does, with the
+// frame clock stepped (or, for a loaded module, the host time set) so that
+// frame n shows the moment n / fps.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,13 +21,21 @@
 #include "hostkit/GLContext.h"
 #include "hostkit/StraightRgba8Reader.h"
 #include "imaging/PngFile.h"
+#include "tools/render/Codec.h"
 #include "tools/render/ContactSheet.h"
 #include "tools/render/FrameOutput.h"
+#include "tools/render/FrameRate.h"
 #include "tools/render/FrameSource.h"
+#include "tools/render/Interrupt.h"
 #include "tools/render/ParameterTable.h"
+#include "tools/render/PluginChoice.h"
 #include "tools/render/PrivateStdout.h"
 #include "tools/render/Progress.h"
 #include "tools/render/RenderLimits.h"
+#include "tools/render/Rgba8TargetReader.h"
+#include "tools/render/StartTime.h"
+#include "tools/render/StraightRgba16.h"
+#include "tools/render/VideoFile.h"
 
 namespace {
 
@@ -33,17 +45,40 @@ constexpr char kExamples[] = R"(Examples:
   veltrima-render --preset "ROE BP2 / 176x176" --size 3840x2160 -o grid.png
   veltrima-render --set "Panel Width px=176" --set "Pattern=Full Raster" \
                   --set "Background=Transparent" -o raster.png
-  veltrima-render --preset "Dead Pixel Sweep" --frames 600 --fps 60 -o frames/%05d.png
-  veltrima-render --preset "Dead Pixel Sweep" --size 1920x1080 --frames 600 --fps 60 -o - \
-    | ffmpeg -f rawvideo -pix_fmt rgba -s 1920x1080 -r 60 -i - \
-             -c:v libx264 -pix_fmt yuv420p sweep.mp4
+  veltrima-render --preset "Dead Pixel Sweep" --frames 600 --fps 60 -o sweep.mkv
+  veltrima-render --preset "Dead Pixel Sweep" --frames 600 --fps 59.94 -o sweep.mov
+  veltrima-render --preset "Colour Bars" --frames 300 --codec hap -o bars.mov
+  veltrima-render --preset "Dead Pixel Sweep" --frames 600 -o frames/%05d.png
+  veltrima-render --plugin sync --start-time 01:00:00.000 --frames 600 -o sync.mov
   veltrima-render --sheet presets.png --save-presets out
 
 Parameters are named as the plug-in reports them (see --list), without regard
-to case; option values by element name or number, on/off for switches. The
-preset is applied first, then every --set in order. Values outside a
-parameter's range are passed on as a host would pass them (the plug-in clamps
-them), with a warning.
+to case; option values by element name or number, on/off for switches, texts
+as typed. The preset is applied first, then every --set in order. Values
+outside a parameter's range are passed on as a host would pass them (the
+plug-in clamps them), with a warning.
+
+Video files (-o NAME.mkv, .mov or .mp4) are written through FFmpeg's
+libraries; the extension picks the container and its default codec (.mkv
+FFV1, .mov ProRes 4444, .mp4 H.264 4:4:4), --codec another:
+  ffv1           lossless, 8 to 16 bits (.mkv, .mov)
+  png, qtrle     lossless RGB(A) (.mov; png also .mkv)
+  h264-lossless  lossless RGB H.264 (.mkv, .mov, .mp4)
+  prores         ProRes 4444, alpha when transparent; prores-xq: 4444 XQ (.mov, .mkv)
+  hap, hap-alpha, hap-q   HAP for media servers (.mov; sizes in multiples of 4)
+  h264           H.264 4:4:4 for players; --pix-fmt yuv420p for 4:2:0 players
+The file appears only when complete: Ctrl-C or an error leaves nothing.
+
+--depth 16 writes 16-bit PNGs; --depth 10, 12 or 16 feeds FFV1 (ProRes: 10)
+from the float read-back, so ramps keep more than 8 bits.
+
+--plugin free (default) renders the FREE plug-in linked into this tool.
+--plugin sync or map loads OVNVeltrimaSync.so or OVNVeltrimaMap.so from
+$VELTRIMA_PLUGIN_DIR if set, else from the folder above this program's own
+(build/tools/veltrima-render -> build/); --plugin PATH loads any FFGL module.
+A loaded plug-in gets host time n / fps before frame n. --start-time sets
+the file's timecode, and for a plug-in with a "Clock Source" option and a
+"Start Time" text, selects "Host Time" and passes the start on.
 
 PNG files hold straight (not premultiplied) alpha. Raw output (-o -) is
 width x height x 4 bytes per frame, RGBA, 8 bits per channel, rows top-down,
@@ -56,9 +91,14 @@ struct Options {
   std::vector<std::string> sets;
   std::string size = "1920x1080";
   long frames = 1;
-  double fps = 60.0;
+  std::string fps = "60";
   std::string sheet;
   std::string presetFolder;
+  std::string plugin = "free";
+  std::string codec;
+  std::string pixFmt;
+  int depth = 8;
+  std::string startTime;
   bool list = false;
   bool quiet = false;
 };
@@ -67,9 +107,24 @@ void Warn(const std::string& message) {
   std::fprintf(stderr, "%s: warning: %s\n", kProgram, message.c_str());
 }
 
-// The values to send after instantiation: the preset first, then the sets.
-std::vector<ParameterValue> ResolveValues(const ParameterTable& table, const Options& options) {
+// What the plug-in's own parameters make of --start-time: a "Clock Source"
+// option switched to "Host Time", and the start as the "Start Time" text.
+std::vector<ParameterValue> StartTimeValues(const ParameterTable& table, const StartTime& start) {
   std::vector<ParameterValue> values;
+  const ParameterInfo* source = table.FindIfAny("Clock Source");
+  if (source && source->type == FF_TYPE_OPTION)
+    for (const auto& element : source->elements)
+      if (element.name == "Host Time") values.push_back(table.ResolveValue(*source, element.name));
+  const ParameterInfo* text = table.FindIfAny("Start Time");
+  if (text && text->type == FF_TYPE_TEXT) values.push_back(table.ResolveValue(*text, start.Text()));
+  return values;
+}
+
+// The values to send after instantiation: the start time's, the preset,
+// then the sets, so that an explicit --set has the last word.
+std::vector<ParameterValue> ResolveValues(const ParameterTable& table, const Options& options,
+                                          const StartTime& start) {
+  std::vector<ParameterValue> values = StartTimeValues(table, start);
   if (!options.preset.empty())
     values.push_back(table.ResolveValue(table.Find("Preset"), options.preset));
   for (const auto& set : options.sets) values.push_back(table.Resolve(set));
@@ -79,10 +134,12 @@ std::vector<ParameterValue> ResolveValues(const ParameterTable& table, const Opt
 }
 
 void PrintList(const ParameterTable& table, int descriptor) {
-  std::string text = "Parameters:\n" + table.Listing() + "\nPresets (--preset NAME or NUMBER):\n";
-  const auto& presets = table.Find("Preset").elements;
-  for (std::size_t i = 0; i < presets.size(); ++i)
-    text += "  " + std::to_string(i) + "  " + presets[i].name + "\n";
+  std::string text = "Parameters:\n" + table.Listing();
+  if (const ParameterInfo* presets = table.FindIfAny("Preset")) {
+    text += "\nPresets (--preset NAME or NUMBER):\n";
+    for (std::size_t i = 0; i < presets->elements.size(); ++i)
+      text += "  " + std::to_string(i) + "  " + presets->elements[i].name + "\n";
+  }
   WriteAll(descriptor, text.data(), text.size());
 }
 
@@ -100,49 +157,158 @@ std::string PresetFileName(std::size_t index, const std::string& name) {
   return number + slug + ".png";
 }
 
-// Frame n is queued for read-back as soon as it is drawn and written out
-// only when the ring is full, so that the read-back of a frame and the
-// writing of an earlier one run while later frames are drawn. Nothing is
-// allocated per frame: the writer takes the mapped pack buffer as it is.
-void RenderSequence(const hostkit::PluginLibrary& plugin, const Size& size,
-                    const std::vector<ParameterValue>& values, const Options& options,
-                    int rawDescriptor) {
-  FrameWriter writer(ParseOutput(options.output, options.frames), size.width, size.height,
-                     rawDescriptor);
-  FrameSource source(plugin, size.width, size.height, values);
-  // Three pack buffers let two frames be in flight while a third is written;
-  // a single picture needs only two.
-  hostkit::StraightRgba8Reader reader(size.width, size.height, options.frames >= 3 ? 3 : 2);
-  Progress progress(options.frames, options.quiet);
-  long written = 0;
+// Everything a sequence needs besides the plug-in.
+struct SequencePlan {
+  OutputTarget target;
+  Size size;
+  FrameRate rate;
+  Clocking clocking = Clocking::SteppedLinked;
+  int depth = 8;
+  std::optional<VideoSettings> video;  // for a video file
+};
+
+bool IsOpaque(const std::vector<std::uint8_t>& rgba) {
+  for (std::size_t i = 3; i < rgba.size(); i += 4)
+    if (rgba[i] != 255) return false;
+  return true;
+}
+
+bool IsOpaque16(const std::vector<std::uint16_t>& rgba) {
+  for (std::size_t i = 3; i < rgba.size(); i += 4)
+    if (rgba[i] != 65535) return false;
+  return true;
+}
+
+FrameRows RowsOf(const std::uint8_t* topDown, int width) {
+  return {topDown, static_cast<std::ptrdiff_t>(width) * 4};
+}
+FrameRows RowsOf(FrameRows rows, int) { return rows; }
+
+class SequenceWriter {
+ public:
+  SequenceWriter(const SequencePlan& plan, int rawDescriptor)
+      : plan_(plan), rawDescriptor_(rawDescriptor) {}
+
+  // Opens the output once the first frame has told whether it is transparent.
+  FrameWriter& Open(bool transparent) {
+    if (!writer_) {
+      std::optional<VideoSettings> video = plan_.video;
+      if (video) {
+        video->alpha = transparent;
+        if (transparent && !KeepsAlpha(*video->codec))
+          Warn(std::string("--codec ") + video->codec->name +
+               " keeps no alpha: transparent pixels keep their colour and lose their alpha");
+      }
+      writer_ = std::make_unique<FrameWriter>(plan_.target, plan_.size.width, plan_.size.height,
+                                              rawDescriptor_, video ? &*video : nullptr);
+    }
+    return *writer_;
+  }
+  FrameWriter& Writer() { return *writer_; }
+
+ private:
+  const SequencePlan& plan_;
+  int rawDescriptor_;
+  std::unique_ptr<FrameWriter> writer_;
+};
+
+// Frames 1 on through a read-back ring: frame n is queued as soon as it is
+// drawn and written out only when the ring is full, so that the read-back of
+// a frame and the writing of an earlier one run while later frames are
+// drawn. Nothing is allocated per frame: the writer takes the mapped pack
+// buffer as it is.
+template <typename Reader>
+void RenderRest(FrameSource& source, Reader& reader, Surface surface, const SequencePlan& plan,
+                long frames, FrameWriter& writer, Progress& progress) {
+  long written = 1;
   const auto writeOldest = [&] {
-    writer.Write(written, reader.MapOldest());
+    writer.Write(written, RowsOf(reader.MapOldest(), plan.size.width));
     reader.ReleaseOldest();
     progress.Update(++written);
   };
-  for (long n = 0; n < options.frames; ++n) {
-    source.Render(n, options.fps);
+  for (long n = 1; n < frames; ++n) {
+    StopIfInterrupted();
+    source.Render(n, plan.rate, surface);
     if (reader.Pending() == reader.Depth()) writeOldest();
-    reader.Queue(source.Target());
+    reader.Queue(surface == Surface::Bytes ? source.Bytes() : source.Target());
   }
   while (reader.Pending() > 0) writeOldest();
-  writer.Commit();
+}
+
+// 8-bit output. Frame 0 is drawn into the float target and converted
+// exactly; when it is opaque everywhere, the rest are drawn into an 8-bit
+// target whose bytes go out as they are (the GPU's own rounding, what an
+// 8-bit host framebuffer shows). Transparent output stays on the float
+// target, whose straight-alpha bytes need the un-premultiplying pass.
+void RenderSequence8(FrameSource& source, const SequencePlan& plan, long frames,
+                     SequenceWriter& output, Progress& progress) {
+  source.Render(0, plan.rate, Surface::Float);
+  const std::vector<std::uint8_t> first = source.StraightRgba8();
+  const bool opaque = IsOpaque(first);
+  FrameWriter& writer = output.Open(!opaque);
+  writer.Write(0, first.data());
+  progress.Update(1);
+  if (frames == 1) return;
+  const int depth = frames >= 3 ? 3 : 2;
+  if (opaque) {
+    Rgba8TargetReader reader(plan.size.width, plan.size.height, depth);
+    RenderRest(source, reader, Surface::Bytes, plan, frames, writer, progress);
+  } else {
+    hostkit::StraightRgba8Reader reader(plan.size.width, plan.size.height, depth);
+    RenderRest(source, reader, Surface::Float, plan, frames, writer, progress);
+  }
+}
+
+// Deeper output: every frame from the float read-back, at 16 bits.
+void RenderSequence16(FrameSource& source, const SequencePlan& plan, long frames,
+                      SequenceWriter& output, Progress& progress) {
+  std::vector<std::uint16_t> words;
+  for (long n = 0; n < frames; ++n) {
+    StopIfInterrupted();
+    source.Render(n, plan.rate, Surface::Float);
+    const std::vector<float> floats = source.Target().ReadOutput();
+    words.resize(floats.size());
+    StraightRgba16FromPremultiplied(floats.data(), floats.size(), words.data());
+    output.Open(!IsOpaque16(words)).Write16(n, words.data());
+    progress.Update(n + 1);
+  }
+}
+
+void RenderSequence(const hostkit::PluginLibrary& plugin, const SequencePlan& plan,
+                    const std::vector<ParameterValue>& values, long frames, bool quiet,
+                    int rawDescriptor) {
+  FrameSource source(plugin, plan.clocking, plan.size.width, plan.size.height, values,
+                     plan.depth == 8);
+  SequenceWriter output(plan, rawDescriptor);
+  {
+    Progress progress(frames, quiet);
+    if (plan.depth == 8)
+      RenderSequence8(source, plan, frames, output, progress);
+    else
+      RenderSequence16(source, plan, frames, output, progress);
+  }
+  StopIfInterrupted();
+  output.Writer().Commit();
 }
 
 void RenderSheet(const hostkit::PluginLibrary& plugin, const ParameterTable& table,
-                 const Size& size, const std::vector<ParameterValue>& values,
-                 const Options& options) {
+                 const Size& size, const FrameRate& rate,
+                 const std::vector<ParameterValue>& values, const Options& options) {
   const ParameterInfo& preset = table.Find("Preset");
   const int count = static_cast<int>(preset.elements.size());
   ContactSheet sheet(size.width, size.height, count);
   std::list<FrameWriter> files;  // removed again unless the sheet is written too
   Progress progress(count, options.quiet);
   for (int p = 0; p < count; ++p) {
+    StopIfInterrupted();
     const hostkit::ParameterElement& element = preset.elements[static_cast<std::size_t>(p)];
-    std::vector<ParameterValue> tileValues{{preset.id, element.value, ""}};
+    ParameterValue presetValue;
+    presetValue.id = preset.id;
+    presetValue.value = element.value;
+    std::vector<ParameterValue> tileValues{presetValue};
     tileValues.insert(tileValues.end(), values.begin(), values.end());
-    FrameSource source(plugin, size.width, size.height, tileValues);
-    source.Render(0, options.fps);
+    FrameSource source(plugin, Clocking::SteppedLinked, size.width, size.height, tileValues);
+    source.Render(0, rate);
     const auto rgba = source.StraightRgba8();
     const std::string& name = element.name;
     sheet.Add(p, rgba, name);
@@ -158,34 +324,112 @@ void RenderSheet(const hostkit::PluginLibrary& plugin, const ParameterTable& tab
   for (auto& file : files) file.Commit();
 }
 
+constexpr int kDepths[] = {8, 10, 12, 16};
+
+// Reads the output options into a plan; every mistake is a UsageError here,
+// before a GL context or a file exists.
+SequencePlan PlanSequence(const Options& options, const Size& size, const FrameRate& rate,
+                          bool linked) {
+  SequencePlan plan;
+  plan.target = ParseOutput(options.output, options.frames);
+  plan.size = size;
+  plan.rate = rate;
+  plan.clocking = linked ? Clocking::SteppedLinked : Clocking::HostTime;
+  plan.depth = options.depth;
+  if (std::find(std::begin(kDepths), std::end(kDepths), options.depth) == std::end(kDepths))
+    throw UsageError("--depth takes 8, 10, 12 or 16, not " + std::to_string(options.depth));
+  if (!options.pixFmt.empty() && options.pixFmt != "yuv420p" && options.pixFmt != "yuv444p")
+    throw UsageError("--pix-fmt takes yuv420p or yuv444p (H.264's default), not \"" +
+                     options.pixFmt + "\"");
+  if (plan.target.kind != OutputKind::Video) {
+    if (!options.codec.empty() || !options.pixFmt.empty())
+      throw UsageError("--codec and --pix-fmt are for video files (-o NAME.mkv, .mov or .mp4)");
+    if (plan.target.kind == OutputKind::RawStream && options.depth != 8)
+      throw UsageError("raw frames are 8-bit; write --depth " + std::to_string(options.depth) +
+                       " as a video file (.mkv) or, at 16, as PNG");
+    if (plan.target.kind != OutputKind::RawStream && options.depth != 8 && options.depth != 16)
+      throw UsageError("PNG files take --depth 8 or 16, not " + std::to_string(options.depth));
+    return plan;
+  }
+  VideoSettings video;
+  video.path = plan.target.path;
+  std::string extension = std::filesystem::path(video.path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  video.codec = options.codec.empty() ? DefaultCodecFor(extension) : &FindCodec(options.codec);
+  video.depth = options.depth;
+  video.yuv420 = options.pixFmt == "yuv420p";
+  video.rate = rate;
+  const StartTime start = ParseStartTime(options.startTime.empty() ? "00:00:00.000"
+                                                                   : options.startTime);
+  try {
+    video.timecode = StartTimecode(start, rate);
+  } catch (const UsageError&) {
+    // Without --start-time, a rate no timecode counts simply gets none.
+    if (!options.startTime.empty()) throw;
+  }
+  CheckVideoSettings(video, size.width, size.height);
+  if (video.yuv420)
+    Warn("--pix-fmt yuv420p halves the colour resolution: one-pixel coloured lines and "
+         "checkers smear; leave it out for 4:4:4");
+  plan.video = video;
+  return plan;
+}
+
+struct LoadedPlugin {
+  explicit LoadedPlugin(const PluginChoice& choice) {
+    if (choice.linked) {
+      library.emplace(&plugMain, &SetLogCallback, "OVNVeltrimaFree");
+      return;
+    }
+    try {
+      library.emplace(choice.path);
+    } catch (const hostkit::PluginLoadError& error) {
+      throw UsageError(error.what());
+    }
+    if (library->Initialise() != FF_SUCCESS)
+      throw std::runtime_error("the plug-in " + choice.path + " failed to initialise");
+  }
+  std::optional<hostkit::PluginLibrary> library;
+};
+
 int Run(const Options& options) {
   // From here on the plug-in's code runs: whatever it prints goes to
   // standard error, never into the frames.
   const PrivateStdout stdoutForFrames;
-  const hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "OVNVeltrimaFree");
-  const ParameterTable table(plugin);
+  const PluginChoice choice = ChoosePlugin(options.plugin);
+  const LoadedPlugin loaded(choice);
+  const hostkit::PluginLibrary& plugin = *loaded.library;
+  const ParameterTable table(plugin, choice.linked ? hostkit::TableReading::Trusting
+                                                   : hostkit::TableReading::Defensive);
   if (options.list) {
     PrintList(table, stdoutForFrames.Descriptor());
     return 0;
   }
+  if (!choice.linked && (!options.preset.empty() || !options.sheet.empty()))
+    throw UsageError("--preset and --sheet are the FREE plug-in's; with --plugin " +
+                     options.plugin + " set its parameters with --set");
   if (options.output.empty() && options.sheet.empty())
     throw UsageError("nothing to write: give -o PATH, -o - or --sheet PATH");
-  if (!(options.fps > 0 && std::isfinite(options.fps)))
-    throw UsageError("--fps must be a positive number");
   if (options.frames < 1) throw UsageError("--frames must be at least 1");
+  const FrameRate rate = ParseFrameRate(options.fps);
+  const StartTime start = ParseStartTime(options.startTime.empty() ? "00:00:00.000"
+                                                                   : options.startTime);
 
   const Size size = ParseSize(options.size);
-  const std::vector<ParameterValue> values = ResolveValues(table, options);
-  if (!options.output.empty()) ParseOutput(options.output, options.frames);
+  const std::vector<ParameterValue> values = ResolveValues(table, options, start);
+  std::optional<SequencePlan> plan;
+  if (!options.output.empty()) plan = PlanSequence(options, size, rate, choice.linked);
   if (!options.sheet.empty()) RequireFolderOf(options.sheet);
   if (!options.presetFolder.empty()) RequireFolderOf(options.presetFolder + "/x.png");
 
   hostkit::GLContext context(hostkit::OptionsFromEnvironment());
   RequireWithinGLLimits(size);
 
-  if (!options.output.empty())
-    RenderSequence(plugin, size, values, options, stdoutForFrames.Descriptor());
-  if (!options.sheet.empty()) RenderSheet(plugin, table, size, values, options);
+  if (plan)
+    RenderSequence(plugin, *plan, values, options.frames, options.quiet,
+                   stdoutForFrames.Descriptor());
+  if (!options.sheet.empty()) RenderSheet(plugin, table, size, rate, values, options);
   return 0;
 }
 
@@ -193,16 +437,28 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   Options options;
-  CLI::App app{"Renders the OVNVeltrima FREE test patterns to PNG files or raw video frames.",
+  CLI::App app{"Renders the OVNVeltrima test patterns to PNG files, video files or raw frames.",
                kProgram};
   app.footer(kExamples);
   app.add_option("-o,--output", options.output,
-                 "PNG file, numbered PNG pattern (frames/%05d.png), or - for raw RGBA on stdout");
+                 "PNG file, numbered PNG pattern (frames/%05d.png), video file (.mkv, .mov, "
+                 ".mp4), or - for raw RGBA on stdout");
   app.add_option("--preset", options.preset, "preset by name or number (see --list)");
   app.add_option("--set", options.sets, "NAME=VALUE, repeatable; applied after the preset");
   app.add_option("--size", options.size, "output size WIDTHxHEIGHT")->capture_default_str();
   app.add_option("--frames", options.frames, "number of frames")->capture_default_str();
-  app.add_option("--fps", options.fps, "frames per second of the sequence")->capture_default_str();
+  app.add_option("--fps", options.fps, "frame rate: 60, 59.94 (= 60000/1001), 30000/1001 ...")
+      ->capture_default_str();
+  app.add_option("--codec", options.codec,
+                 "video codec: ffv1, png, qtrle, h264, h264-lossless, prores, prores-xq, hap, "
+                 "hap-alpha, hap-q (default by extension)");
+  app.add_option("--pix-fmt", options.pixFmt, "yuv420p: H.264 4:2:0 for players that need it");
+  app.add_option("--depth", options.depth, "bits per channel: 8, 16 (PNG), 10, 12, 16 (video)")
+      ->capture_default_str();
+  app.add_option("--start-time", options.startTime,
+                 "HH:MM:SS.mmm: the file's start timecode and the plug-in's start time");
+  app.add_option("--plugin", options.plugin, "free, sync, map or a module PATH (see below)")
+      ->capture_default_str();
   app.add_option("--sheet", options.sheet, "contact sheet of all presets, captioned");
   app.add_option("--save-presets", options.presetFolder,
                  "with --sheet: also write each preset's full-size PNG into this folder");
@@ -219,10 +475,15 @@ int main(int argc, char** argv) {
   }
 
   // A reader that goes away early (`| head -c ...`) is a write error with a
-  // message, not a silent death by signal.
+  // message, not a silent death by signal. Ctrl-C stops between frames and
+  // removes what was written.
   std::signal(SIGPIPE, SIG_IGN);
+  CatchInterrupts();
   try {
     return Run(options);
+  } catch (const Interrupted& error) {
+    std::fprintf(stderr, "\n%s: %s\n", kProgram, error.what());
+    return 130;
   } catch (const UsageError& error) {
     std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
     return 2;

@@ -1,0 +1,134 @@
+// A stand-in FFGL source plug-in for the render tool's tests: it logs every
+// value a host sends it and the host time before each frame to standard
+// output, one line each ("set Start Time 01:00:00.000", "draw 0.5"), and
+// clears the frame to opaque grey. With a "Clock Source" option and a "Start
+// Time" text it has the two parameters the tool fills from --start-time.
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+#include "host/EntryPoint.h"
+
+namespace {
+
+PluginInfoStruct info = {2, 1, {'T', 'I', 'M', 'E'}, "Host Time Probe", FF_SOURCE};
+PluginExtendedInfoStruct extendedInfo = {1, 0, "Logs host time and values.", "Test fixture.", 0,
+                                         nullptr};
+
+constexpr FFUInt32 kParams = 3;
+const char* const kNames[kParams] = {"Clock Source", "Start Time", "Label"};
+const FFUInt32 kTypes[kParams] = {FF_TYPE_OPTION, FF_TYPE_TEXT, FF_TYPE_FILE};
+const char* const kSources[2] = {"Internal", "Host Time"};
+
+struct Instance {
+  double time = -1;
+};
+std::set<Instance*> live;
+bool loaderReady = false;
+
+FFMixed Number(FFUInt32 value) {
+  FFMixed answer;
+  answer.UIntValue = value;
+  return answer;
+}
+FFMixed Pointer(const void* pointer) {
+  FFMixed answer;
+  answer.PointerValue = const_cast<void*>(pointer);
+  return answer;
+}
+FFMixed Fail() { return Number(FF_FAIL); }
+FFUInt32 Bits(float value) {
+  FFUInt32 bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
+  Instance* instance = live.count(static_cast<Instance*>(id)) ? static_cast<Instance*>(id) : nullptr;
+  const FFUInt32 number = input.UIntValue;
+  const void* record = input.PointerValue;
+  switch (code) {
+    case FF_GET_INFO: return Pointer(&info);
+    case FF_DEINITIALISE:
+    case FF_INITIALISE_V2: return Number(FF_SUCCESS);
+    case FF_GET_NUM_PARAMETERS: return Number(kParams);
+    case FF_GET_PARAMETER_NAME: return number < kParams ? Pointer(kNames[number]) : Pointer(nullptr);
+    case FF_GET_PARAMETER_DEFAULT:
+      if (number == 0) return Number(Bits(0.0f));
+      return number < kParams ? Pointer("") : Fail();
+    case FF_GET_PARAMETER_TYPE: return number < kParams ? Number(kTypes[number]) : Fail();
+    case FF_GET_PLUGIN_CAPS: return Number(number == FF_CAP_SET_TIME ? 1 : 0);
+    case FF_GET_EXTENDED_INFO: return Pointer(&extendedInfo);
+    case FF_GET_NUM_PARAMETER_ELEMENTS: return Number(number == 0 ? 2 : 0);
+    case FF_GET_PARAM_ELEMENT_NAME:
+    case FF_GET_PARAM_ELEMENT_DEFAULT: {
+      const auto* element = static_cast<const GetParameterElementStruct*>(record);
+      if (!element || element->ParameterNumber != 0 || element->ElementNumber > 1) return Fail();
+      if (code == FF_GET_PARAM_ELEMENT_NAME) return Pointer(kSources[element->ElementNumber]);
+      return Number(Bits(static_cast<float>(element->ElementNumber)));
+    }
+    case FF_INSTANTIATE_GL: {
+      if (!record) return Fail();
+      if (!loaderReady) {
+        const GLenum answer = glewInit();
+        loaderReady = answer == GLEW_OK || answer == GLEW_ERROR_NO_GLX_DISPLAY;
+      }
+      if (!loaderReady) return Fail();
+      auto* made = new Instance;
+      live.insert(made);
+      return Pointer(made);
+    }
+    default: break;
+  }
+  if (!instance) return Fail();
+  switch (code) {
+    case FF_DEINSTANTIATE_GL:
+      live.erase(instance);
+      delete instance;
+      return Number(FF_SUCCESS);
+    case FF_SET_TIME: {
+      const auto* seconds = static_cast<const double*>(record);
+      if (!seconds) return Fail();
+      instance->time = *seconds;
+      return Number(FF_SUCCESS);
+    }
+    case FF_PROCESS_OPENGL:
+      std::printf("draw %.17g\n", instance->time);
+      std::fflush(stdout);
+      glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+      glClear(GL_COLOR_BUFFER_BIT);
+      return Number(FF_SUCCESS);
+    case FF_SET_PARAMETER: {
+      const auto* set = static_cast<const SetParameterStruct*>(record);
+      if (!set || set->ParameterNumber >= kParams) return Fail();
+      if (kTypes[set->ParameterNumber] == FF_TYPE_OPTION) {
+        float value;
+        std::memcpy(&value, &set->NewParameterValue.UIntValue, sizeof value);
+        std::printf("set %s %g\n", kNames[set->ParameterNumber], static_cast<double>(value));
+      } else {
+        const char* text = static_cast<const char*>(set->NewParameterValue.PointerValue);
+        std::printf("set %s %s\n", kNames[set->ParameterNumber], text ? text : "(null)");
+      }
+      std::fflush(stdout);
+      return Number(FF_SUCCESS);
+    }
+    case FF_RESIZE:
+    case FF_CONNECT:
+    case FF_DISCONNECT: return Number(FF_SUCCESS);
+    default: return Fail();
+  }
+}
+
+}  // namespace
+
+FFGL_EXPORT FFMixed plugMain(FFUInt32 functionCode, FFMixed inputValue, FFInstanceID instanceID) {
+  try {
+    return Dispatch(functionCode, inputValue, instanceID);
+  } catch (...) {
+    return Fail();
+  }
+}
+
+FFGL_EXPORT void SetLogCallback(FFLogCallback) {}

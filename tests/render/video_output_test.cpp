@@ -1,0 +1,351 @@
+// veltrima-render's video files read back through libavformat and
+// libavcodec: for every codec the stream says what was asked (codec, size,
+// frame count, exact frame rate, start timecode, BT.709 colour tags and
+// range); lossless codecs decode to exactly the tool's raw frames, ProRes and
+// HAP to within the error their compression allows; an interrupted run, a
+// refused codec or container, and an unwritable folder leave no file.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWidth = 64, kHeight = 48, kFrames = 3;
+// Colour bars, flat areas with sharp edges, at a broadcast rate whose
+// timecode is drop-frame.
+const std::string kClip = "--preset 'Colour Bars' --size 64x48 --frames 3 --fps 59.94 -q";
+
+struct Decoded {
+  std::string codec;
+  int width = 0, height = 0;
+  AVRational frameRate{0, 1};
+  AVColorPrimaries primaries = AVCOL_PRI_UNSPECIFIED;
+  AVColorTransferCharacteristic transfer = AVCOL_TRC_UNSPECIFIED;
+  AVColorSpace space = AVCOL_SPC_UNSPECIFIED;
+  AVColorRange range = AVCOL_RANGE_UNSPECIFIED;
+  std::string timecode;
+  std::vector<std::vector<std::uint8_t>> rgba;  // every frame, 8-bit RGBA, rows top-down
+};
+
+std::string Tag(AVDictionary* tags, const char* key) {
+  const AVDictionaryEntry* entry = av_dict_get(tags, key, nullptr, 0);
+  return entry ? entry->value : "";
+}
+
+// Opens the file, reads its video stream's description and decodes every
+// frame to RGBA (the decoder's RGB or full-range BT.709 YUV converted).
+Decoded Decode(const std::string& path) {
+  Decoded out;
+  AVFormatContext* format = nullptr;
+  if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) {
+    ADD_FAILURE() << "cannot open " << path;
+    return out;
+  }
+  std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> closeFormat(&format,
+                                                                            avformat_close_input);
+  avformat_find_stream_info(format, nullptr);
+  const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  if (index < 0) {
+    ADD_FAILURE() << "no video stream in " << path;
+    return out;
+  }
+  const AVStream* stream = format->streams[index];
+  const AVCodecParameters* p = stream->codecpar;
+  out.codec = avcodec_get_name(p->codec_id);
+  out.width = p->width;
+  out.height = p->height;
+  out.frameRate = stream->avg_frame_rate;
+  out.primaries = p->color_primaries;
+  out.transfer = p->color_trc;
+  out.space = p->color_space;
+  out.range = p->color_range;
+  out.timecode = Tag(stream->metadata, "timecode");
+  if (out.timecode.empty()) out.timecode = Tag(format->metadata, "timecode");
+  for (unsigned i = 0; out.timecode.empty() && i < format->nb_streams; ++i)
+    out.timecode = Tag(format->streams[i]->metadata, "timecode");
+
+  const AVCodec* decoder = avcodec_find_decoder(p->codec_id);
+  std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> context(
+      avcodec_alloc_context3(decoder), [](AVCodecContext* c) { avcodec_free_context(&c); });
+  avcodec_parameters_to_context(context.get(), p);
+  if (avcodec_open2(context.get(), decoder, nullptr) < 0) {
+    ADD_FAILURE() << "cannot decode " << out.codec;
+    return out;
+  }
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  const auto take = [&] {
+    while (avcodec_receive_frame(context.get(), frame) == 0) {
+      const bool limited = frame->color_range == AVCOL_RANGE_MPEG ||
+                           (frame->color_range == AVCOL_RANGE_UNSPECIFIED && out.range == AVCOL_RANGE_MPEG);
+      SwsContext* scale = sws_getContext(frame->width, frame->height,
+                                         static_cast<AVPixelFormat>(frame->format), frame->width,
+                                         frame->height, AV_PIX_FMT_RGBA,
+                                         SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr,
+                                         nullptr, nullptr);
+      const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+      sws_setColorspaceDetails(scale, bt709, limited ? 0 : 1, bt709, 1, 0, 1 << 16, 1 << 16);
+      std::vector<std::uint8_t> rgba(static_cast<std::size_t>(frame->width * frame->height * 4));
+      std::uint8_t* planes[1] = {rgba.data()};
+      const int strides[1] = {frame->width * 4};
+      sws_scale(scale, frame->data, frame->linesize, 0, frame->height, planes, strides);
+      sws_freeContext(scale);
+      out.rgba.push_back(std::move(rgba));
+    }
+  };
+  while (av_read_frame(format, packet) >= 0) {
+    if (packet->stream_index == index) {
+      avcodec_send_packet(context.get(), packet);
+      take();
+    }
+    av_packet_unref(packet);
+  }
+  avcodec_send_packet(context.get(), nullptr);
+  take();
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  return out;
+}
+
+class VideoOutput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("veltrima-video-test-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(folder_);
+  }
+
+  // Runs the tool in the test's folder: its exit code, and standard output
+  // (with standard error when `withErrors`).
+  std::pair<int, std::string> Run(const std::string& arguments, bool withErrors = true) const {
+    const std::string command = "cd '" + folder_.string() + "' && '" + VELTRIMA_RENDER_PATH +
+                                "' " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string output;
+    std::array<char, 65536> buffer{};
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
+      output.append(buffer.data(), n);
+    const int status = pclose(pipe.release());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+  }
+
+  std::size_t FilesLeft() const {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder_)) ++count;
+    return count;
+  }
+
+  fs::path folder_;
+};
+
+struct CodecCase {
+  const char* codec;
+  const char* file;
+  const char* ffmpegName;
+  bool rgb;  // full-range RGB; otherwise limited-range BT.709 YUV
+  bool lossless;
+  // Lossy codecs on the 0..255 scale: the mean difference of a channel from
+  // the raw frames, and the difference that 99 in 100 channels stay within.
+  double meanLimit;
+  int p99Limit;
+};
+
+// Limits for the lossy codecs, measured on these 64x48 bars with their
+// captions, where most 4x4 and 8x8 blocks hold an edge. ProRes 4444 codes
+// 10-bit 4:4:4 through a DCT: a step or two on flat bars and ringing on the
+// captions (XQ, at twice the rate, half of it). HAP is DXT1: each 4x4 block
+// keeps two RGB565 colours and the points between them, so a block holding
+// a caption's letter and two bars loses one colour outright; HAP Q (YCoCg
+// DXT5) keeps luma apart and does four times better. H.264 4:4:4 at CRF 12
+// sits between. A conversion gone wrong (full for limited range, another
+// matrix) moves the mean of every flat bar by ten or more, far past these.
+const CodecCase kCodecs[] = {
+    {"ffv1", "clip.mkv", "ffv1", true, true, 0, 0},
+    {"png", "clip.mov", "png", true, true, 0, 0},
+    {"qtrle", "clip.mov", "qtrle", true, true, 0, 0},
+    {"h264-lossless", "clip.mkv", "h264", true, true, 0, 0},
+    {"prores", "clip.mov", "prores", false, false, 2.0, 16},
+    {"prores-xq", "clip.mov", "prores", false, false, 1.0, 8},
+    {"hap", "clip.mov", "hap", true, false, 4.0, 80},
+    {"hap-alpha", "clip.mov", "hap", true, false, 4.0, 80},
+    {"hap-q", "clip.mov", "hap", true, false, 2.0, 16},
+    {"h264", "clip.mp4", "h264", false, false, 3.0, 24},
+};
+
+TEST_F(VideoOutput, EveryCodecSaysWhatWasAskedAndKeepsThePixels) {
+  const auto raw = Run(kClip + " -o -", false);
+  ASSERT_EQ(raw.first, 0);
+  ASSERT_EQ(raw.second.size(), std::size_t{kFrames} * kWidth * kHeight * 4);
+  for (const CodecCase& c : kCodecs) {
+    SCOPED_TRACE(c.codec);
+    const auto run = Run(kClip + " --start-time 01:00:00.500 --codec " + c.codec + " -o " + c.file);
+    ASSERT_EQ(run.first, 0) << run.second;
+    EXPECT_EQ(run.second, "");
+    const Decoded d = Decode((folder_ / c.file).string());
+    EXPECT_EQ(d.codec, c.ffmpegName);
+    EXPECT_EQ(d.width, kWidth);
+    EXPECT_EQ(d.height, kHeight);
+    ASSERT_EQ(d.rgba.size(), std::size_t{kFrames});
+    // Matroska counts time in milliseconds, so 60000/1001 reads back as the
+    // nearest rate that its durations give; QuickTime and MP4 keep it exactly.
+    if (std::string(c.file).find(".mkv") != std::string::npos) {
+      EXPECT_NEAR(av_q2d(d.frameRate), 60000.0 / 1001.0, 1e-3);
+    } else {
+      EXPECT_EQ(av_cmp_q(d.frameRate, AVRational{60000, 1001}), 0)
+          << d.frameRate.num << "/" << d.frameRate.den;
+    }
+    // 0.5 s at 59.94 is frame 30 (drop-frame numbering, ';').
+    EXPECT_EQ(d.timecode, "01:00:00;30");
+    EXPECT_EQ(d.primaries, AVCOL_PRI_BT709);
+    EXPECT_EQ(d.transfer, AVCOL_TRC_BT709);
+    EXPECT_EQ(d.space, c.rgb ? AVCOL_SPC_RGB : AVCOL_SPC_BT709);
+    // QuickTime's colour atom has no range; HAP's frames carry none either.
+    if (d.range != AVCOL_RANGE_UNSPECIFIED || !c.rgb) {
+      EXPECT_EQ(d.range, c.rgb ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG);
+    }
+    // Every channel's difference from the raw frames, sorted: the largest
+    // bounds lossless codecs, the mean and the 99th percentile lossy ones.
+    std::vector<int> differences;
+    for (int f = 0; f < kFrames; ++f)
+      for (std::size_t i = 0; i < d.rgba[f].size(); ++i)
+        if (i % 4 != 3)  // opaque bars: alpha is 255 or absent
+          differences.push_back(std::abs(
+              static_cast<unsigned char>(raw.second[f * d.rgba[f].size() + i]) - d.rgba[f][i]));
+    std::sort(differences.begin(), differences.end());
+    double mean = 0;
+    for (int difference : differences) mean += difference;
+    mean /= static_cast<double>(differences.size());
+    const int p99 = differences[differences.size() * 99 / 100];
+    if (c.lossless) {
+      EXPECT_EQ(differences.back(), 0) << "a lossless codec changed the frames";
+    } else {
+      EXPECT_LE(mean, c.meanLimit);
+      EXPECT_LE(p99, c.p99Limit);
+    }
+  }
+}
+
+TEST_F(VideoOutput, H264In420IsOnlyOnRequestAndWarnsOnce) {
+  const auto run = Run(kClip + " --pix-fmt yuv420p -o clip.mp4");
+  ASSERT_EQ(run.first, 0) << run.second;
+  EXPECT_NE(run.second.find("warning: --pix-fmt yuv420p halves the colour resolution"),
+            std::string::npos)
+      << run.second;
+  EXPECT_EQ(std::count(run.second.begin(), run.second.end(), '\n'), 1);
+  const Decoded d = Decode((folder_ / "clip.mp4").string());
+  EXPECT_EQ(d.rgba.size(), std::size_t{kFrames});
+}
+
+TEST_F(VideoOutput, DeepFfv1KeepsMoreThanEightBits) {
+  for (const char* depth : {"10", "12", "16"}) {
+    SCOPED_TRACE(depth);
+    const auto run = Run(kClip + " --depth " + depth + " -o deep.mkv");
+    ASSERT_EQ(run.first, 0) << run.second;
+    AVFormatContext* format = nullptr;
+    ASSERT_GE(avformat_open_input(&format, (folder_ / "deep.mkv").string().c_str(), nullptr,
+                                  nullptr), 0);
+    avformat_find_stream_info(format, nullptr);
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(
+        static_cast<AVPixelFormat>(format->streams[0]->codecpar->format));
+    EXPECT_EQ(d->comp[0].depth, std::atoi(depth));
+    avformat_close_input(&format);
+  }
+}
+
+TEST_F(VideoOutput, RefusedChoicesNameWhatWorksAndLeaveNoFile) {
+  fs::create_directories(folder_ / "locked");
+  fs::permissions(folder_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  const bool root = ::geteuid() == 0;  // root writes into any folder
+  const struct {
+    const char* arguments;
+    const char* message;
+  } cases[] = {
+      {"--codec vp9 -o x.mkv", "unknown --codec \"vp9\"; valid: \"ffv1\""},
+      {"--codec hap -o x.mkv", "a .mkv file cannot hold --codec hap; write it as .mov"},
+      {"--codec qtrle -o x.mp4", "cannot hold --codec qtrle"},
+      {"--codec prores --depth 12 -o x.mov", "--codec prores takes --depth 10"},
+      {"--codec hap -o x.mov --size", "multiples of 4"},
+      {"--pix-fmt yuv420p --codec ffv1 -o x.mkv", "--pix-fmt yuv420p is for --codec h264"},
+      {"--codec ffv1 -o x.png", "--codec and --pix-fmt are for video files"},
+      {"--depth 12 -o x.png", "PNG files take --depth 8 or 16"},
+      {"--depth 16 -o -", "raw frames are 8-bit"},
+      {"--start-time 25:00:00.000 -o x.mov", "--start-time takes HH:MM:SS.mmm"},
+      {"--fps 12.5 --start-time 00:00:01.000 -o x.mov", "a timecode counts whole frames"},
+      {"--fps 0 -o x.mov", "--fps takes a positive rate"},
+      {root ? "-o missing/x.mov" : "-o locked/x.mov",
+       root ? "does not exist" : "output folder \"locked\" cannot be written"},
+      {"--plugin nowhere.so -o x.png", "--plugin nowhere.so: no plug-in module at nowhere.so"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const auto run = Run(std::string("-q ") + c.arguments + (std::string(c.arguments).back() == 'e' ? " 30x30" : " --size 64x48"));
+    EXPECT_EQ(run.first, 2);
+    EXPECT_NE(run.second.find(c.message), std::string::npos) << run.second;
+    EXPECT_EQ(std::count(run.second.begin(), run.second.end(), '\n'), 1) << run.second;
+    EXPECT_EQ(FilesLeft(), 1u) << "only the locked folder";
+  }
+}
+
+// SIGINT after some frames: the run stops between frames, the encoder's
+// temporary file goes, and no clip appears.
+TEST_F(VideoOutput, InterruptedRunLeavesNoFile) {
+  const std::string tool = VELTRIMA_RENDER_PATH;
+  const std::string output = (folder_ / "long.mkv").string();
+  std::vector<std::string> words = {tool, "--preset", "Dead Pixel Sweep", "--size", "320x180",
+                                    "--frames", "100000", "-q", "-o", output};
+  std::vector<char*> argv;
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  ASSERT_EQ(posix_spawn(&child, tool.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+  // Wait until the temporary file has grown past its header: frames are flowing.
+  bool writing = false;
+  for (int i = 0; i < 400 && !writing; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (const auto& entry : fs::directory_iterator(folder_))
+      if (entry.path().filename().string().rfind(".long.partial-", 0) == 0 &&
+          entry.file_size() > 20000)
+        writing = true;
+  }
+  EXPECT_TRUE(writing) << "no temporary file grew";
+  ::kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_EQ(FilesLeft(), 0u);
+}
+
+}  // namespace

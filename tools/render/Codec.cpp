@@ -1,0 +1,118 @@
+#include "tools/render/Codec.h"
+
+#include <algorithm>
+
+#include "tools/render/ParameterTable.h"
+
+namespace {
+
+std::vector<Codec> MakeCodecs() {
+  using F = CodecFormat;
+  return {
+      {"ffv1", "ffv1", "lossless RGB(A), 8 to 16 bits, for pixel checks and archives", true, true,
+       {F{8, false, AV_PIX_FMT_BGR0}, F{8, true, AV_PIX_FMT_BGRA},
+        F{10, false, AV_PIX_FMT_GBRP10LE}, F{10, true, AV_PIX_FMT_GBRAP10LE},
+        F{12, false, AV_PIX_FMT_GBRP12LE}, F{12, true, AV_PIX_FMT_GBRAP12LE},
+        F{16, false, AV_PIX_FMT_GBRP16LE}, F{16, true, AV_PIX_FMT_GBRAP16LE}},
+       // Version 3 with a checksum per slice: the archival form, and slices
+       // let the encoder use every core.
+       {{"level", "3"}, {"slicecrc", "1"}, {"slices", "4"}, {"g", "1"}}},
+      {"png", "png", "lossless RGB(A) frames in .mov or .mkv", true, true,
+       {F{8, false, AV_PIX_FMT_RGB24}, F{8, true, AV_PIX_FMT_RGBA},
+        F{16, false, AV_PIX_FMT_RGB48BE}, F{16, true, AV_PIX_FMT_RGBA64BE}},
+       {}},
+      {"qtrle", "qtrle", "QuickTime Animation, lossless RGB(A) in .mov", true, true,
+       {F{8, false, AV_PIX_FMT_RGB24}, F{8, true, AV_PIX_FMT_ARGB}},
+       {}},
+      {"h264", "libx264", "H.264 4:4:4 for players (--pix-fmt yuv420p for 4:2:0)", false, false,
+       {F{8, false, AV_PIX_FMT_YUV444P}},
+       {{"crf", "12"}, {"preset", "medium"}}},
+      {"h264-lossless", "libx264rgb", "H.264 lossless RGB", true, true,
+       {F{8, false, AV_PIX_FMT_RGB24}},
+       {{"qp", "0"}, {"preset", "medium"}}},
+      {"prores", "prores_ks", "ProRes 4444 (with alpha when transparent) for media servers", false,
+       false, {F{10, false, AV_PIX_FMT_YUV444P10LE}, F{10, true, AV_PIX_FMT_YUVA444P10LE}},
+       {{"profile", "4444"}}},
+      {"prores-xq", "prores_ks", "ProRes 4444 XQ, the highest ProRes rate", false, false,
+       {F{10, false, AV_PIX_FMT_YUV444P10LE}, F{10, true, AV_PIX_FMT_YUVA444P10LE}},
+       {{"profile", "4444xq"}}},
+      {"hap", "hap", "HAP (DXT1) for media servers", false, true,
+       {F{8, false, AV_PIX_FMT_RGBA}},
+       {{"format", "hap"}}},
+      {"hap-alpha", "hap", "HAP Alpha (DXT5) for media servers", false, true,
+       {F{8, true, AV_PIX_FMT_RGBA}},
+       {{"format", "hap_alpha"}}},
+      {"hap-q", "hap", "HAP Q (DXT5 YCoCg), HAP's higher quality", false, true,
+       {F{8, false, AV_PIX_FMT_RGBA}},
+       {{"format", "hap_q"}}},
+  };
+}
+
+struct ExtensionDefault {
+  const char* extension;
+  const char* codec;
+};
+constexpr ExtensionDefault kDefaults[] = {{".mkv", "ffv1"}, {".mov", "prores"}, {".mp4", "h264"}};
+
+}  // namespace
+
+const std::vector<Codec>& Codecs() {
+  static const std::vector<Codec> codecs = MakeCodecs();
+  return codecs;
+}
+
+std::string CodecNames() {
+  std::string names;
+  for (const Codec& codec : Codecs()) names += (names.empty() ? "\"" : ", \"") + std::string(codec.name) + "\"";
+  return names;
+}
+
+const Codec& FindCodec(const std::string& name) {
+  for (const Codec& codec : Codecs())
+    if (name == codec.name) return codec;
+  throw UsageError("unknown --codec \"" + name + "\"; valid: " + CodecNames());
+}
+
+const Codec* DefaultCodecFor(const std::string& extension) {
+  for (const auto& entry : kDefaults)
+    if (extension == entry.extension) return &FindCodec(entry.codec);
+  return nullptr;
+}
+
+bool IsVideoExtension(const std::string& extension) { return DefaultCodecFor(extension) != nullptr; }
+
+std::vector<int> DepthsOf(const Codec& codec) {
+  std::vector<int> depths;
+  for (const CodecFormat& f : codec.formats)
+    if (std::find(depths.begin(), depths.end(), f.depth) == depths.end()) depths.push_back(f.depth);
+  std::sort(depths.begin(), depths.end());
+  return depths;
+}
+
+bool KeepsAlpha(const Codec& codec) {
+  return std::any_of(codec.formats.begin(), codec.formats.end(),
+                     [](const CodecFormat& f) { return f.alpha; });
+}
+
+AVPixelFormat ChooseFormat(const Codec& codec, int depth, bool alpha, bool yuv420) {
+  if (yuv420) {
+    if (std::string(codec.encoder) != "libx264")
+      throw UsageError(std::string("--pix-fmt yuv420p is for --codec h264 only, not ") +
+                       codec.name);
+    return AV_PIX_FMT_YUV420P;
+  }
+  // ProRes and FFV1 store more bits than the tool's 8-bit frames carry:
+  // 8-bit frames are widened to the codec's lowest depth.
+  const std::vector<int> depths = DepthsOf(codec);
+  const int wanted = depth == 8 ? depths.front() : depth;
+  const bool keepAlpha = alpha && KeepsAlpha(codec);
+  for (const CodecFormat& f : codec.formats)
+    if (f.depth == wanted && f.alpha == keepAlpha) return f.format;
+  for (const CodecFormat& f : codec.formats)
+    if (f.depth == wanted) return f.format;
+  std::string offered;
+  for (int d : depths) offered += (offered.empty() ? "" : ", ") + std::to_string(d);
+  throw UsageError("--codec " + std::string(codec.name) + " takes --depth " + offered +
+                   (depth == 8 ? "" : " (or 8)") + ", not " + std::to_string(depth) +
+                   (codec.lossless || depth <= 10 ? "" : "; --codec ffv1 keeps 12 and 16 bits"));
+}

@@ -1,0 +1,60 @@
+// The video codecs the tool writes, what each is for, and the one table that
+// says which FFmpeg encoder, pixel formats, colour range and options each one
+// uses. Containers are FFmpeg's own: whether one can hold a codec is asked
+// of libavformat, never kept in a second list here.
+#pragma once
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
+
+#include <string>
+#include <vector>
+
+struct CodecFormat {
+  int depth;     // bits per channel of the frames the tool hands over
+  bool alpha;    // whether the format keeps the alpha channel
+  AVPixelFormat format;
+};
+
+struct CodecOption {
+  const char* key;
+  const char* value;
+};
+
+struct Codec {
+  const char* name;     // as --codec takes it
+  const char* encoder;  // FFmpeg's encoder
+  const char* purpose;  // one line for --help and errors
+  bool lossless;
+  bool rgb;             // stored as full-range RGB; otherwise limited-range BT.709 YUV
+  std::vector<CodecFormat> formats;  // first match of depth and alpha wins
+  std::vector<CodecOption> options;  // private options of the encoder
+};
+
+// Every codec --codec names, in the order --help lists them.
+const std::vector<Codec>& Codecs();
+
+// The codec by its --codec name; throws UsageError naming the valid ones.
+const Codec& FindCodec(const std::string& name);
+
+// The codec a file's extension gets without --codec (.mkv FFV1, .mov ProRes
+// 4444, .mp4 H.264 4:4:4); nullptr for an extension that is not a video
+// container the tool writes.
+const Codec* DefaultCodecFor(const std::string& extension);
+
+// True for the extensions written as video files: ".mkv", ".mov", ".mp4".
+bool IsVideoExtension(const std::string& extension);
+
+// The depths (bits per channel) a codec offers, ascending.
+std::vector<int> DepthsOf(const Codec& codec);
+// Whether any format of the codec keeps alpha.
+bool KeepsAlpha(const Codec& codec);
+
+// The pixel format for frames of `depth` bits, with or without alpha;
+// H.264's 4:2:0 when `yuv420` is asked. Throws UsageError naming the depths
+// the codec offers.
+AVPixelFormat ChooseFormat(const Codec& codec, int depth, bool alpha, bool yuv420);
+
+// The names of every codec, quoted, comma-separated.
+std::string CodecNames();

@@ -1,0 +1,271 @@
+#include "tools/render/VideoFile.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+
+#include "tools/render/ParameterTable.h"
+
+namespace {
+
+std::string ErrorText(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return text;
+}
+
+void Check(int code, const std::string& what) {
+  if (code < 0) throw std::runtime_error(what + ": " + ErrorText(code));
+}
+
+std::string Extension(const std::string& path) {
+  return std::filesystem::path(path).extension().string();
+}
+
+// Same folder, hidden, with the extension kept for anyone who looks.
+std::string TemporaryPathFor(const std::string& path) {
+  const std::filesystem::path final(path);
+  const std::string name = "." + final.stem().string() + ".partial-" +
+                           std::to_string(::getpid()) + final.extension().string();
+  return (final.parent_path() / name).string();
+}
+
+struct FormatContextDeleter {
+  void operator()(AVFormatContext* context) const {
+    if (context && context->pb) avio_closep(&context->pb);
+    avformat_free_context(context);
+  }
+};
+struct CodecContextDeleter {
+  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct FrameDeleter {
+  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct PacketDeleter {
+  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct ScaleDeleter {
+  void operator()(SwsContext* context) const { sws_freeContext(context); }
+};
+
+const AVOutputFormat& ContainerFor(const std::string& path) {
+  const AVOutputFormat* format = av_guess_format(nullptr, path.c_str(), nullptr);
+  if (!format) throw UsageError("FFmpeg knows no container for \"" + path + "\"");
+  return *format;
+}
+
+// The codecs (by --codec name) that this container holds and this FFmpeg encodes.
+std::string CodecsThatWork(const AVOutputFormat& container) {
+  std::string names;
+  for (const Codec& codec : Codecs()) {
+    const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
+    if (encoder && avformat_query_codec(&container, encoder->id, FF_COMPLIANCE_NORMAL) == 1)
+      names += (names.empty() ? "" : ", ") + std::string(codec.name);
+  }
+  return names.empty() ? "none" : names;
+}
+
+// Extensions (of .mkv, .mov, .mp4) whose container holds the codec.
+std::string ContainersFor(AVCodecID id) {
+  std::string names;
+  for (const char* extension : {".mkv", ".mov", ".mp4"}) {
+    const AVOutputFormat* format = av_guess_format(nullptr, extension, nullptr);
+    if (format && avformat_query_codec(format, id, FF_COMPLIANCE_NORMAL) == 1)
+      names += (names.empty() ? "" : " or ") + std::string(extension);
+  }
+  return names.empty() ? "no container here" : names;
+}
+
+}  // namespace
+
+void CheckVideoSettings(const VideoSettings& settings, int width, int height) {
+  const Codec& codec = *settings.codec;
+  const AVOutputFormat& container = ContainerFor(settings.path);
+  const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
+  if (!encoder)
+    throw UsageError("this machine's FFmpeg has no " + std::string(codec.encoder) +
+                     " encoder for --codec " + codec.name + "; it has: " +
+                     CodecsThatWork(container));
+  if (avformat_query_codec(&container, encoder->id, FF_COMPLIANCE_NORMAL) != 1)
+    throw UsageError("a " + Extension(settings.path) + " file cannot hold --codec " + codec.name +
+                     "; write it as " + ContainersFor(encoder->id) + ", or use --codec " +
+                     CodecsThatWork(container));
+  if (std::string(codec.encoder) == "hap" && (width % 4 != 0 || height % 4 != 0))
+    throw UsageError("--codec " + std::string(codec.name) +
+                     " needs a width and height that are multiples of 4, not " +
+                     std::to_string(width) + "x" + std::to_string(height));
+  if (settings.yuv420 && (width % 2 != 0 || height % 2 != 0))
+    throw UsageError("--pix-fmt yuv420p needs an even width and height, not " +
+                     std::to_string(width) + "x" + std::to_string(height));
+  ChooseFormat(codec, settings.depth, settings.alpha, settings.yuv420);
+}
+
+struct VideoFile::State {
+  std::string path, temporary;
+  int width = 0, height = 0;
+  std::unique_ptr<AVFormatContext, FormatContextDeleter> format;
+  std::unique_ptr<AVCodecContext, CodecContextDeleter> encoder;
+  std::unique_ptr<AVFrame, FrameDeleter> frame;
+  std::unique_ptr<AVPacket, PacketDeleter> packet;
+  std::unique_ptr<SwsContext, ScaleDeleter> scale;
+  AVStream* stream = nullptr;
+  std::int64_t next = 0;
+  bool opened = false, finished = false;
+
+  void Convert(const std::uint8_t* top, int stride);
+  void Send(AVFrame* frame);
+};
+
+VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
+    : state_(std::make_unique<State>()) {
+  // The encoders' own chatter (x264's statistics) is not the tool's to print;
+  // failures still reach the user through the error each call returns.
+  av_log_set_level(AV_LOG_ERROR);
+  CheckVideoSettings(settings, width, height);
+  State& s = *state_;
+  s.path = settings.path;
+  s.temporary = TemporaryPathFor(settings.path);
+  s.width = width;
+  s.height = height;
+  const Codec& codec = *settings.codec;
+  const AVOutputFormat& container = ContainerFor(settings.path);
+  const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
+  const AVPixelFormat pixelFormat =
+      ChooseFormat(codec, settings.depth, settings.alpha, settings.yuv420);
+
+  AVFormatContext* format = nullptr;
+  Check(avformat_alloc_output_context2(&format, &container, nullptr, s.temporary.c_str()),
+        "cannot set up " + settings.path);
+  s.format.reset(format);
+  s.stream = avformat_new_stream(format, nullptr);
+  s.encoder.reset(avcodec_alloc_context3(encoder));
+  s.frame.reset(av_frame_alloc());
+  s.packet.reset(av_packet_alloc());
+  if (!s.stream || !s.encoder || !s.frame || !s.packet)
+    throw std::runtime_error("out of memory setting up " + settings.path);
+
+  AVCodecContext& c = *s.encoder;
+  c.width = width;
+  c.height = height;
+  c.pix_fmt = pixelFormat;
+  c.time_base = AVRational{static_cast<int>(settings.rate.denominator),
+                           static_cast<int>(settings.rate.numerator)};
+  c.framerate = AVRational{static_cast<int>(settings.rate.numerator),
+                           static_cast<int>(settings.rate.denominator)};
+  c.sample_aspect_ratio = AVRational{1, 1};
+  c.color_primaries = AVCOL_PRI_BT709;
+  c.color_trc = AVCOL_TRC_BT709;
+  c.colorspace = codec.rgb ? AVCOL_SPC_RGB : AVCOL_SPC_BT709;
+  c.color_range = codec.rgb ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+  c.thread_count = 0;
+  if (container.flags & AVFMT_GLOBALHEADER) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  AVDictionary* options = nullptr;
+  for (const CodecOption& option : codec.options) av_dict_set(&options, option.key, option.value, 0);
+  if (pixelFormat == AV_PIX_FMT_YUVA444P10LE) av_dict_set(&options, "alpha_bits", "16", 0);
+  const int opened = avcodec_open2(&c, encoder, &options);
+  av_dict_free(&options);
+  Check(opened, "the " + std::string(codec.encoder) + " encoder refused " +
+                    std::to_string(width) + "x" + std::to_string(height) + " " +
+                    av_get_pix_fmt_name(pixelFormat));
+  Check(avcodec_parameters_from_context(s.stream->codecpar, &c), "cannot describe the stream");
+  s.stream->time_base = c.time_base;
+  s.stream->avg_frame_rate = c.framerate;
+  s.stream->r_frame_rate = c.framerate;
+  if (!settings.timecode.empty()) {
+    av_dict_set(&s.stream->metadata, "timecode", settings.timecode.c_str(), 0);
+    av_dict_set(&format->metadata, "timecode", settings.timecode.c_str(), 0);
+  }
+
+  // The frames arrive as RGBA, 8 or 16 bits; libswscale turns them into the
+  // encoder's format with BT.709 coefficients, from full range into the
+  // range the tags state.
+  const AVPixelFormat input = settings.depth == 8 ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGBA64LE;
+  const int flags = SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT | SWS_FULL_CHR_H_INP;
+  s.scale.reset(sws_getContext(width, height, input, width, height, pixelFormat,
+                               settings.yuv420 ? SWS_AREA | SWS_ACCURATE_RND : flags, nullptr,
+                               nullptr, nullptr));
+  if (!s.scale)
+    throw std::runtime_error(std::string("libswscale cannot convert RGBA to ") +
+                             av_get_pix_fmt_name(pixelFormat));
+  const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+  sws_setColorspaceDetails(s.scale.get(), bt709, 1, bt709, codec.rgb ? 1 : 0, 0, 1 << 16,
+                           1 << 16);
+
+  // Encoders that write colour into each frame (ProRes) read it from the frame.
+  s.frame->color_primaries = c.color_primaries;
+  s.frame->color_trc = c.color_trc;
+  s.frame->colorspace = c.colorspace;
+  s.frame->color_range = c.color_range;
+  s.frame->format = pixelFormat;
+  s.frame->width = width;
+  s.frame->height = height;
+  Check(av_frame_get_buffer(s.frame.get(), 0), "no memory for a frame");
+
+  const int io = avio_open(&format->pb, s.temporary.c_str(), AVIO_FLAG_WRITE);
+  if (io < 0)
+    throw std::runtime_error("cannot write " + settings.path + " (as " + s.temporary +
+                             "): " + ErrorText(io));
+  s.opened = true;
+  Check(avformat_write_header(format, nullptr), "cannot write the header of " + settings.path);
+}
+
+VideoFile::~VideoFile() {
+  if (!state_ || state_->finished) return;
+  // Close before removing; whatever the muxer still wants to say is moot.
+  state_->format.reset();
+  if (state_->opened) std::remove(state_->temporary.c_str());
+}
+
+const std::string& VideoFile::TemporaryPath() const { return state_->temporary; }
+
+void VideoFile::State::Convert(const std::uint8_t* top, int stride) {
+  Check(av_frame_make_writable(frame.get()), "no memory for a frame");
+  const std::uint8_t* planes[1] = {top};
+  const int strides[1] = {stride};
+  sws_scale(scale.get(), planes, strides, 0, height, frame->data, frame->linesize);
+  frame->pts = next++;
+  Send(frame.get());
+}
+
+void VideoFile::State::Send(AVFrame* input) {
+  Check(avcodec_send_frame(encoder.get(), input), "the encoder refused a frame");
+  for (;;) {
+    const int received = avcodec_receive_packet(encoder.get(), packet.get());
+    if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
+    Check(received, "the encoder failed");
+    av_packet_rescale_ts(packet.get(), encoder->time_base, stream->time_base);
+    packet->stream_index = stream->index;
+    Check(av_interleaved_write_frame(format.get(), packet.get()), "cannot write " + path);
+  }
+}
+
+void VideoFile::Write(const std::uint8_t* top, std::ptrdiff_t stride) {
+  state_->Convert(top, static_cast<int>(stride));
+}
+
+void VideoFile::Write16(const std::uint16_t* rgba) {
+  state_->Convert(reinterpret_cast<const std::uint8_t*>(rgba), state_->width * 8);
+}
+
+void VideoFile::Finish() {
+  State& s = *state_;
+  s.Send(nullptr);
+  Check(av_write_trailer(s.format.get()), "cannot finish " + s.path);
+  Check(avio_closep(&s.format->pb), "cannot finish " + s.path);
+  std::error_code error;
+  std::filesystem::rename(s.temporary, s.path, error);
+  if (error) throw std::runtime_error("cannot rename " + s.temporary + " to " + s.path + ": " +
+                                      error.message());
+  s.finished = true;
+}

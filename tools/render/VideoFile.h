@@ -1,0 +1,56 @@
+// A video file written through FFmpeg's libraries (libavformat, libavcodec,
+// libswscale): the container chosen by the file's extension, the codec by
+// the caller, BT.709 colour tags with the range stated, the exact frame rate
+// as the stream's time base, and the start timecode as the file's
+// "timecode" tag. The file is written under a hidden temporary name in the
+// same folder and renamed only by Finish(), so that a failed or interrupted
+// run leaves nothing behind.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "tools/render/Codec.h"
+#include "tools/render/FrameRate.h"
+
+struct VideoSettings {
+  std::string path;
+  const Codec* codec = nullptr;
+  int depth = 8;        // of the frames handed over: 8 (RGBA8) or more (RGBA 16-bit)
+  bool alpha = false;   // keep the alpha channel where the codec can
+  bool yuv420 = false;  // H.264's 4:2:0 instead of 4:4:4
+  FrameRate rate;
+  std::string timecode;  // empty for none
+};
+
+// Throws UsageError when the container the extension names cannot hold the
+// codec, or this machine's FFmpeg lacks its encoder; both name what works.
+void CheckVideoSettings(const VideoSettings& settings, int width, int height);
+
+class VideoFile {
+ public:
+  // Opens the temporary file and writes the container's header. Throws
+  // UsageError for settings CheckVideoSettings refuses and
+  // std::runtime_error naming FFmpeg's reason for anything else.
+  VideoFile(const VideoSettings& settings, int width, int height);
+  // Removes the temporary file unless Finish() succeeded.
+  ~VideoFile();
+  VideoFile(const VideoFile&) = delete;
+  VideoFile& operator=(const VideoFile&) = delete;
+
+  // One frame of straight-alpha 8-bit RGBA; `top` is the top row and rows are
+  // `stride` bytes apart (negative for a frame stored bottom-up).
+  void Write(const std::uint8_t* top, std::ptrdiff_t stride);
+  // One frame of straight-alpha 16-bit RGBA, rows top-down, tightly packed.
+  void Write16(const std::uint16_t* rgba);
+  // Drains the encoder, writes the trailer and renames the file into place.
+  void Finish();
+
+  const std::string& TemporaryPath() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
