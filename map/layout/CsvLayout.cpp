@@ -149,7 +149,7 @@ Result<Layout> ParseCsvLayout(std::string_view text) {
     if (!fields.ok()) return AtLine(number, fields.error());
     if (!columns) {
       Result<ColumnMap> mapped = MapColumns(fields.value());
-      if (!mapped.ok()) return AtLine(number, mapped.error());
+      if (!mapped.ok()) return mapped.error();  // the header is the place
       columns = std::move(mapped.value());
       continue;
     }
