@@ -1,0 +1,205 @@
+#include "tools/sync-read/StripDecoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Guard white and guard black must differ by this much (of 255) for a row
+// to be read at all: below it, noise decides the bits.
+constexpr int kMinContrast = 32;
+// Narrower cells cannot be sampled reliably between their blurred edges.
+constexpr double kMinCellPixels = 1.75;
+// From the start guard's white cell to the end guard's white cell.
+constexpr int kGuardSpan = kStripCells - 1;
+// A guard's white run may be this far from one cell wide (blur, scaling).
+constexpr double kRunWidthTolerance = 0.5;
+
+struct Run {
+  double start = 0, end = 0;  // sub-pixel edges, in pixels from the row's left
+};
+
+struct Candidate {
+  double x = 0, cell = 0;  // left edge of cell 0, cell width
+};
+
+// Where a row crosses `threshold` between pixel centres x - 1 and x.
+double Crossing(const std::uint8_t* row, int x, double threshold) {
+  const double a = row[x - 1], b = row[x];
+  return x - 0.5 + (threshold - a) / (b - a);
+}
+
+std::vector<Run> WhiteRuns(const std::uint8_t* row, int width) {
+  std::vector<Run> runs;
+  const auto [low, high] = std::minmax_element(row, row + width);
+  if (*high - *low < kMinContrast) return runs;
+  const double threshold = (*low + *high) / 2.0;
+  bool white = false;
+  Run run;
+  for (int x = 0; x < width; ++x) {
+    const bool now = row[x] > threshold;
+    if (now == white) continue;
+    if (now) {
+      run.start = x == 0 ? 0.0 : Crossing(row, x, threshold);
+    } else {
+      run.end = Crossing(row, x, threshold);
+      runs.push_back(run);
+    }
+    white = now;
+  }
+  if (white) {
+    run.end = width;
+    runs.push_back(run);
+  }
+  return runs;
+}
+
+bool AboutOneCell(const Run& run, double cell) {
+  const double width = run.end - run.start;
+  return std::abs(width - cell) <= kRunWidthTolerance * cell;
+}
+
+// Pairs of isolated one-cell white runs 67 cells apart, with black before
+// the first and after the second (the band) and the guards' black cells
+// inside.
+std::vector<Candidate> Candidates(const std::uint8_t* row, int width) {
+  std::vector<Candidate> found;
+  const std::vector<Run> runs = WhiteRuns(row, width);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const Run& a = runs[i];
+    const double guess = a.end - a.start;
+    if (guess < kMinCellPixels * (1 - kRunWidthTolerance)) continue;
+    const double nearest = a.start + kGuardSpan * guess * (1 - kRunWidthTolerance);
+    const double farthest = a.start + kGuardSpan * guess * (1 + kRunWidthTolerance);
+    for (std::size_t j = i + 1; j < runs.size() && runs[j].start <= farthest; ++j) {
+      const Run& b = runs[j];
+      if (b.start < nearest) continue;
+      const double cell = (b.start - a.start) / kGuardSpan;
+      if (cell < kMinCellPixels || !AboutOneCell(a, cell) || !AboutOneCell(b, cell)) continue;
+      const double gap = cell / 2;
+      if (i > 0 && runs[i - 1].end > a.start - gap) continue;                // band before
+      if (i + 1 < runs.size() && runs[i + 1].start < a.end + gap) continue;  // guard black
+      if (runs[j - 1].end > b.start - gap) continue;                         // guard black
+      if (j + 1 < runs.size() && runs[j + 1].start < b.end + gap) continue;  // band after
+      found.push_back({a.start, cell});
+    }
+  }
+  return found;
+}
+
+bool SameStrip(const Candidate& a, const Candidate& b) {
+  return std::abs(a.x - b.x) <= std::max(1.0, a.cell / 4) &&
+         std::abs(a.cell - b.cell) <= std::max(0.1, 0.03 * a.cell);
+}
+
+class Search {
+ public:
+  explicit Search(const LumaImage& image)
+      : image_(image), rows_(static_cast<std::size_t>(image.height)) {}
+
+  const std::vector<Candidate>& RowCandidates(int y) {
+    auto& slot = rows_[static_cast<std::size_t>(y)];
+    if (!slot)
+      slot = Candidates(image_.luma.data() + static_cast<std::size_t>(y) * image_.width,
+                        image_.width);
+    return *slot;
+  }
+
+  // The highest row above `bottom` up to which the strip's guards still
+  // match, row after row.
+  int TopOf(const Candidate& strip, int bottom) {
+    int top = bottom;
+    while (top > 0) {
+      const auto& above = RowCandidates(top - 1);
+      if (std::none_of(above.begin(), above.end(),
+                       [&](const Candidate& c) { return SameStrip(strip, c); }))
+        break;
+      --top;
+    }
+    return top;
+  }
+
+  // The mean level over the middle half of cell `index`, horizontally and
+  // between rows `top` and `bottom`.
+  double Sample(const Candidate& strip, int index, int top, int bottom) const {
+    const double centre = strip.x + (index + 0.5) * strip.cell;
+    int first = static_cast<int>(std::ceil(centre - strip.cell / 4 - 0.5));
+    int last = static_cast<int>(std::floor(centre + strip.cell / 4 - 0.5));
+    if (last < first) first = last = static_cast<int>(std::floor(centre));
+    first = std::clamp(first, 0, image_.width - 1);
+    last = std::clamp(last, 0, image_.width - 1);
+    long sum = 0, count = 0;
+    for (int y = top; y <= bottom; ++y)
+      for (int x = first; x <= last; ++x, ++count) sum += image_.At(x, y);
+    return count ? static_cast<double>(sum) / static_cast<double>(count) : 0.0;
+  }
+
+  StripReading Read(const Candidate& strip, int top, int bottom) const {
+    StripReading reading;
+    reading.x = strip.x;
+    reading.cell = strip.cell;
+    reading.top = top;
+    reading.bottom = bottom;
+    const int height = bottom - top + 1;
+    const int rowsFrom = top + height / 4, rowsTo = std::max(rowsFrom, bottom - height / 4);
+    const auto sample = [&](int index) { return Sample(strip, index, rowsFrom, rowsTo); };
+    const double leftWhite = sample(0), leftBlack = sample(1);
+    const double rightBlack = sample(kStripCells - 2), rightWhite = sample(kStripCells - 1);
+    if (leftWhite - leftBlack < kMinContrast || rightWhite - rightBlack < kMinContrast)
+      return reading;
+    const double leftThreshold = (leftWhite + leftBlack) / 2;
+    const double rightThreshold = (rightWhite + rightBlack) / 2;
+    std::uint64_t word = 0;
+    for (int i = 0; i < kStripDataCells; ++i) {
+      const int index = kStripGuardCells + i;
+      const double along = static_cast<double>(index) / (kStripCells - 1);
+      const double threshold = leftThreshold + (rightThreshold - leftThreshold) * along;
+      word = word << 1 | (sample(index) > threshold ? 1u : 0u);
+    }
+    reading.word = word;
+    const auto stamp = DecodeStamp(word);
+    reading.status = stamp ? StripReading::Status::Decoded : StripReading::Status::CrcMismatch;
+    if (stamp) reading.stamp = *stamp;
+    return reading;
+  }
+
+ private:
+  const LumaImage& image_;
+  std::vector<std::optional<std::vector<Candidate>>> rows_;
+};
+
+struct Tried {
+  Candidate strip;
+  int top = 0;
+};
+
+}  // namespace
+
+StripReading ReadStrip(const LumaImage& image) {
+  StripReading mismatch;
+  if (image.width < 1 || image.height < 1 ||
+      image.luma.size() != static_cast<std::size_t>(image.width) * image.height)
+    return mismatch;
+  Search search(image);
+  std::vector<Tried> tried;
+  for (int y = image.height - 1; y >= 0; --y) {
+    for (const Candidate& strip : search.RowCandidates(y)) {
+      const bool seen = std::any_of(tried.begin(), tried.end(), [&](const Tried& t) {
+        return y >= t.top && SameStrip(t.strip, strip);
+      });
+      if (seen) continue;
+      const int top = search.TopOf(strip, y);
+      tried.push_back({strip, top});
+      // Cells are square: a match only a few rows high is something else.
+      if (y - top + 1 < std::max(1.0, strip.cell / 2)) continue;
+      const StripReading reading = search.Read(strip, top, y);
+      if (reading.status == StripReading::Status::Decoded) return reading;
+      if (reading.status == StripReading::Status::CrcMismatch &&
+          mismatch.status == StripReading::Status::NotFound)
+        mismatch = reading;
+    }
+  }
+  return mismatch;
+}
