@@ -14,8 +14,12 @@ constexpr int kMinContrast = 32;
 constexpr double kMinCellPixels = 1.75;
 // From the start guard's white cell to the end guard's white cell.
 constexpr int kGuardSpan = kStripCells - 1;
-// A guard's white run may be this far from one cell wide (blur, scaling).
-constexpr double kRunWidthTolerance = 0.5;
+// A guard's white run may be this far from one cell wide (blur, scaling),
+// and a run's edge this far from a cell boundary, as parts of a cell.
+constexpr double kRunWidthTolerance = 0.3;
+constexpr double kEdgeTolerance = 0.3;
+// Narrower white specks between the guards are noise, not cells.
+constexpr double kSpeckWidth = 0.25;
 
 struct Run {
   double start = 0, end = 0;  // sub-pixel edges, in pixels from the row's left
@@ -61,9 +65,28 @@ bool AboutOneCell(const Run& run, double cell) {
   return std::abs(width - cell) <= kRunWidthTolerance * cell;
 }
 
+bool OnCellBoundary(double position, double origin, double cell) {
+  const double cells = (position - origin) / cell;
+  return std::abs(cells - std::round(cells)) * cell <= std::max(0.75, kEdgeTolerance * cell);
+}
+
+// Whether every white run from `first` to `last` starts and ends on the
+// grid of cells that the guards define: a pair of white cells that merely
+// happen to lie the right distance apart has data runs off that grid.
+bool RunsOnGrid(const std::vector<Run>& runs, std::size_t first, std::size_t last, double cell) {
+  const double origin = runs[first].start;
+  for (std::size_t k = first; k <= last; ++k) {
+    const Run& run = runs[k];
+    if (run.end - run.start < kSpeckWidth * cell) continue;
+    if (!OnCellBoundary(run.start, origin, cell) || !OnCellBoundary(run.end, origin, cell))
+      return false;
+  }
+  return true;
+}
+
 // Pairs of isolated one-cell white runs 67 cells apart, with black before
-// the first and after the second (the band) and the guards' black cells
-// inside.
+// the first and after the second (the band), the guards' black cells inside
+// and every white run between them on the cells' grid.
 std::vector<Candidate> Candidates(const std::uint8_t* row, int width) {
   std::vector<Candidate> found;
   const std::vector<Run> runs = WhiteRuns(row, width);
@@ -83,6 +106,7 @@ std::vector<Candidate> Candidates(const std::uint8_t* row, int width) {
       if (i + 1 < runs.size() && runs[i + 1].start < a.end + gap) continue;  // guard black
       if (runs[j - 1].end > b.start - gap) continue;                         // guard black
       if (j + 1 < runs.size() && runs[j + 1].start < b.end + gap) continue;  // band after
+      if (!RunsOnGrid(runs, i, j, cell)) continue;
       found.push_back({a.start, cell});
     }
   }
