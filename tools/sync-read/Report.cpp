@@ -1,5 +1,6 @@
 #include "tools/sync-read/Report.h"
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -62,6 +63,7 @@ std::string Note(const FrameReading& reading, const FrameEvent& event) {
 }
 
 std::string Milliseconds(double value) {
+  if (std::abs(value) < 0.05) value = 0;  // no "-0.0"
   char text[64];
   std::snprintf(text, sizeof text, "%.1f", value);
   return text;
