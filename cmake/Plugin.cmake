@@ -6,6 +6,7 @@
 # it; the module wraps both whole.
 add_library(veltrima_foundation STATIC
   clock/SteadyClock.cpp
+  clock/WallClock.cpp
   gl/ProgramCache.cpp
   gl/RectBatch.cpp
   gl/ScreenQuad.cpp
@@ -15,6 +16,7 @@ add_library(veltrima_foundation STATIC
   host/Plugin.cpp
   host/PluginManager.cpp
   host/PluginRegistration.cpp
+  host/ValueConversion.cpp
 )
 target_include_directories(veltrima_foundation PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(veltrima_foundation PUBLIC GLEW::GLEW OpenGL::GL)

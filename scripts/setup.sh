@@ -17,6 +17,7 @@ packages=(
   libgtest-dev googletest             # test framework
   libbenchmark-dev                    # benchmarks
   libpng-dev                          # PNG read/write for images
+  libzxing-dev                        # QR codes: the SYNC plug-in encodes, its tests read
   libcli11-dev                        # command-line parsing for the tools
   nlohmann-json3-dev                  # the validator's JSON report
   glslang-tools                       # independent GLSL front end for shader checks
