@@ -1,6 +1,7 @@
 #include "tools/sync-read/FrameRate.h"
 
 #include <cmath>
+#include <numeric>
 
 namespace {
 
@@ -21,6 +22,11 @@ bool Acceptable(std::int64_t numerator, std::int64_t denominator) {
   return numerator > 0 && denominator > 0 && numerator <= kMaxFps * denominator;
 }
 
+FrameRate Reduced(std::int64_t numerator, std::int64_t denominator) {
+  const std::int64_t divisor = std::gcd(numerator, denominator);
+  return {numerator / divisor, denominator / divisor};
+}
+
 }  // namespace
 
 std::optional<FrameRate> ParseFrameRate(std::string_view text) {
@@ -28,7 +34,7 @@ std::optional<FrameRate> ParseFrameRate(std::string_view text) {
     const auto numerator = Whole(text.substr(0, slash));
     const auto denominator = Whole(text.substr(slash + 1));
     if (!numerator || !denominator || !Acceptable(*numerator, *denominator)) return std::nullopt;
-    return FrameRate{*numerator, *denominator};
+    return Reduced(*numerator, *denominator);
   }
   const auto point = text.find('.');
   const auto whole = Whole(text.substr(0, point));
@@ -46,10 +52,9 @@ std::optional<FrameRate> ParseFrameRate(std::string_view text) {
   // 59.94 stands for 60000/1001, and so on for the family.
   const double value = static_cast<double>(numerator) / static_cast<double>(denominator);
   const double nominal = std::round(value * 1.001);
-  if (denominator > 1 && std::abs(value - nominal * 1000 / 1001) <= 0.01 &&
-      std::abs(value - nominal) > 0.01)
+  if (denominator > 1 && std::abs(value - nominal * 1000 / 1001) < 0.005)
     return FrameRate{static_cast<std::int64_t>(nominal) * 1000, 1001};
-  return FrameRate{numerator, denominator};
+  return Reduced(numerator, denominator);
 }
 
 double CaptureMilliseconds(const FrameRate& rate, std::int64_t index) {

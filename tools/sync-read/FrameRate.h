@@ -1,7 +1,7 @@
 // The capture's frame rate, as --fps takes it: a rational "60000/1001" or a
 // decimal "59.94". The decimals of the NTSC family (23.976, 29.97, 47.952,
-// 59.94, 119.88: within 0.01 of N x 1000/1001) mean those exact rates, as
-// they do on every video device that shows them.
+// 59.94, 119.88: within 0.005 of N x 1000/1001) mean those exact rates, as
+// they do on every video device that shows them. Fractions are reduced.
 #pragma once
 
 #include <cstdint>
