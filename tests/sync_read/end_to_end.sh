@@ -3,14 +3,14 @@
 # would damage it (ffmpeg removes three frames and shows one twice), read
 # back by veltrima-sync-read from a raw stream and from PNG files: exactly
 # those drops and that repeat must be reported, nothing else.
-# Usage: end_to_end.sh RENDER SYNC_READ FFMPEG
+# Usage: end_to_end.sh RENDER SYNC_MODULE SYNC_READ FFMPEG
 set -euo pipefail
-render=$1 reader=$2 ffmpeg=$3
+render=$1 plugin=$2 reader=$3 ffmpeg=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 size=640x360 frames=60 fps=60
 
-"$render" --plugin sync --start-time 10:00:00.000 --size $size --frames $frames --fps $fps \
+"$render" --plugin "$plugin" --start-time 10:00:00.000 --size $size --frames $frames --fps $fps \
   --quiet -o - >"$work/clip.rgba"
 
 # Frames 10, 11 and 40 removed; then frame 5 shown twice, by cutting the

@@ -90,8 +90,16 @@ TEST(StripDecoder, FindsNothingWhereThereIsNoStrip) {
   for (float& v : faint.value) v = 0.1f + v * 0.08f;  // 20 levels between white and black
   GreyImage cut = Blank(1280, 720, 0.35f);
   DrawStrip(cut, EncodeStamp({1, 2, 3}), 16);
+  // Pixel-font text: white blocks on a 4-pixel grid, as the frame's own
+  // labels are drawn, whose edges all lie on a grid of 4-pixel cells.
+  GreyImage text = Blank(1280, 720, 0.0f);
+  std::mt19937 random(11);
+  for (int y = 0; y < 720; y += 4)
+    for (int x = 0; x < 1280; x += 4)
+      if (random() % 100 < 30) FillRect(text, x, y, 4, 4, 1.0f);
   const Case cases[] = {
       {"clutter only", ToLuma(cluttered)},
+      {"text on a 4-pixel grid", ToLuma(text)},
       {"too little contrast", ToLuma(faint)},
       {"end guard cropped away", ToLuma(Cropped(cut, 0, 0, 1280 - 60 * 16, 0))},
       {"one pixel", ToLuma(Blank(1, 1, 1.0f))},

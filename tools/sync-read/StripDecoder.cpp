@@ -145,19 +145,46 @@ class Search {
     return top;
   }
 
-  // The mean level over the middle half of cell `index`, horizontally and
-  // between rows `top` and `bottom`.
-  double Sample(const Candidate& strip, int index, int top, int bottom) const {
+  // The mean level over the middle half of cell `index` (-1 and 68 are the
+  // band's ends), horizontally, between rows `top` and `bottom`; empty when
+  // the cell lies outside the image.
+  std::optional<double> Sample(const Candidate& strip, int index, int top, int bottom) const {
     const double centre = strip.x + (index + 0.5) * strip.cell;
     int first = static_cast<int>(std::ceil(centre - strip.cell / 4 - 0.5));
     int last = static_cast<int>(std::floor(centre + strip.cell / 4 - 0.5));
     if (last < first) first = last = static_cast<int>(std::floor(centre));
-    first = std::clamp(first, 0, image_.width - 1);
-    last = std::clamp(last, 0, image_.width - 1);
+    first = std::max(first, 0);
+    last = std::min(last, image_.width - 1);
+    top = std::max(top, 0);
+    bottom = std::min(bottom, image_.height - 1);
+    if (first > last || top > bottom) return std::nullopt;
     long sum = 0, count = 0;
     for (int y = top; y <= bottom; ++y)
       for (int x = first; x <= last; ++x, ++count) sum += image_.At(x, y);
-    return count ? static_cast<double>(sum) / static_cast<double>(count) : 0.0;
+    return static_cast<double>(sum) / static_cast<double>(count);
+  }
+
+  // Whether the band's rows above and below the cells are dark along the
+  // whole strip, as far as they lie in the image: text drawn on a grid of
+  // the same pitch can show guards and grid-aligned runs on one row, but not
+  // a dark row above them. The row above must be there.
+  bool OnDarkBand(const Candidate& strip, int top, int bottom, double leftThreshold,
+                  double rightThreshold) const {
+    const int margin = std::max(1, static_cast<int>(std::lround(strip.cell / 4)));
+    const int cellRows = std::max(1, static_cast<int>(std::lround(strip.cell)));
+    const int aboveFrom = top - cellRows + margin, aboveTo = top - margin;
+    const int belowFrom = bottom + margin, belowTo = bottom + cellRows - margin;
+    if (aboveTo < 0) return false;
+    for (int index = -1; index <= kStripCells; ++index) {
+      const double along = static_cast<double>(index) / (kStripCells - 1);
+      const double threshold = leftThreshold + (rightThreshold - leftThreshold) * along;
+      for (const auto& rows : {std::pair{aboveFrom, aboveTo}, std::pair{belowFrom, belowTo}}) {
+        if (rows.first > rows.second) continue;
+        const auto level = Sample(strip, index, rows.first, rows.second);
+        if (level && *level > threshold) return false;
+      }
+    }
+    return true;
   }
 
   StripReading Read(const Candidate& strip, int top, int bottom) const {
@@ -168,13 +195,16 @@ class Search {
     reading.bottom = bottom;
     const int height = bottom - top + 1;
     const int rowsFrom = top + height / 4, rowsTo = std::max(rowsFrom, bottom - height / 4);
-    const auto sample = [&](int index) { return Sample(strip, index, rowsFrom, rowsTo); };
+    const auto sample = [&](int index) {
+      return Sample(strip, index, rowsFrom, rowsTo).value_or(0.0);
+    };
     const double leftWhite = sample(0), leftBlack = sample(1);
     const double rightBlack = sample(kStripCells - 2), rightWhite = sample(kStripCells - 1);
     if (leftWhite - leftBlack < kMinContrast || rightWhite - rightBlack < kMinContrast)
       return reading;
     const double leftThreshold = (leftWhite + leftBlack) / 2;
     const double rightThreshold = (rightWhite + rightBlack) / 2;
+    if (!OnDarkBand(strip, top, bottom, leftThreshold, rightThreshold)) return reading;
     std::uint64_t word = 0;
     for (int i = 0; i < kStripDataCells; ++i) {
       const int index = kStripGuardCells + i;

@@ -5,7 +5,10 @@
 // right); the cell size follows from the guards' distance, the levels from
 // the guards themselves (the threshold runs midway between guard white and
 // guard black, from the left guards' to the right guards'), and each cell is
-// sampled over the middle of its area. The word's CRC is checked: a misread
+// sampled over the middle of its area. Every white run between the guards
+// must start and end on their cell grid, and the band's rows above and below
+// must be dark, which tells the strip from pixel-font text of the same
+// pitch. The word's CRC is checked: a misread
 // or damaged strip is reported as a CRC mismatch, never as another frame.
 //
 // Limits: a strip tilted by more than about half a cell over its length
