@@ -90,15 +90,30 @@ bool RunsOnGrid(const std::vector<Run>& runs, std::size_t first, std::size_t las
 std::vector<Candidate> Candidates(const std::uint8_t* row, int width) {
   std::vector<Candidate> found;
   const std::vector<Run> runs = WhiteRuns(row, width);
+  // A guard has at least half a cell of black on both sides, and its cell is
+  // at least its run's width / (1 + tolerance): runs closer to their
+  // neighbours than that are no guards, which spares the pairing below most
+  // of the runs of a noisy or busy row.
+  std::vector<char> isolated(runs.size());
   for (std::size_t i = 0; i < runs.size(); ++i) {
+    const double gap = (runs[i].end - runs[i].start) / (2 * (1 + kRunWidthTolerance));
+    isolated[i] = (i == 0 || runs[i].start - runs[i - 1].end >= gap) &&
+                  (i + 1 == runs.size() || runs[i + 1].start - runs[i].end >= gap);
+  }
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (!isolated[i]) continue;
     const Run& a = runs[i];
     const double guess = a.end - a.start;
     if (guess < kMinCellPixels * (1 - kRunWidthTolerance)) continue;
-    const double nearest = a.start + kGuardSpan * guess * (1 - kRunWidthTolerance);
-    const double farthest = a.start + kGuardSpan * guess * (1 + kRunWidthTolerance);
-    for (std::size_t j = i + 1; j < runs.size() && runs[j].start <= farthest; ++j) {
+    const double nearest = a.start + kGuardSpan * guess / (1 + kRunWidthTolerance);
+    const double farthest = a.start + kGuardSpan * guess / (1 - kRunWidthTolerance);
+    const auto from = std::lower_bound(runs.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                       runs.end(), nearest,
+                                       [](const Run& run, double x) { return run.start < x; });
+    for (auto j = static_cast<std::size_t>(from - runs.begin());
+         j < runs.size() && runs[j].start <= farthest; ++j) {
+      if (!isolated[j]) continue;
       const Run& b = runs[j];
-      if (b.start < nearest) continue;
       const double cell = (b.start - a.start) / kGuardSpan;
       if (cell < kMinCellPixels || !AboutOneCell(a, cell) || !AboutOneCell(b, cell)) continue;
       const double gap = cell / 2;
