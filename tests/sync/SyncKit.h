@@ -30,6 +30,13 @@ std::vector<std::uint8_t> ReadRegion(const hostkit::RenderTarget& target, const 
 
 // The RGBA8 value of one output pixel.
 std::array<std::uint8_t, 4> PixelAt(const hostkit::RenderTarget& target, int x, int y);
+struct Point {
+  int x, y;
+};
+inline Point Centre(const shapes::Rect& r) { return {(r.x0 + r.x1) / 2, (r.y0 + r.y1) / 2}; }
+inline std::array<std::uint8_t, 4> PixelAt(const hostkit::RenderTarget& target, Point p) {
+  return PixelAt(target, p.x, p.y);
+}
 
 // The strip as a reader sees it: each cell's centre pixel taken as white
 // (1) above mid-grey; empty unless the four guard cells read white, black,

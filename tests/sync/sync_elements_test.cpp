@@ -20,8 +20,7 @@ SyncLayout DefaultLayout() { return ComputeSyncLayout(kWidth, kHeight, kStripDef
 
 // The flash box's centre: white while it flashes.
 bool FlashLit(const hostkit::HostInstance& host) {
-  const shapes::Rect box = DefaultLayout().flash;
-  return synckit::PixelAt(host.Target(), (box.x0 + box.x1) / 2, (box.y0 + box.y1) / 2)[0] == 255;
+  return synckit::PixelAt(host.Target(), synckit::Centre(DefaultLayout().flash))[0] == 255;
 }
 
 class SyncElements : public SyncSuite {};

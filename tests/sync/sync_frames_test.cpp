@@ -75,12 +75,12 @@ TEST_F(SyncClip, EveryFrameSaysWhichFrameWhenAndWhere) {
         ++codesRead;
       }
       if (layout.parityA.Empty() || c.width < 1280) continue;
-      const auto a = synckit::PixelAt(host->Target(), layout.parityA.x0 + 2, layout.parityA.y0 + 2);
-      const auto b = synckit::PixelAt(host->Target(), layout.parityB.x0 + 2, layout.parityB.y0 + 2);
+      const auto a = synckit::PixelAt(host->Target(), synckit::Centre(layout.parityA));
+      const auto b = synckit::PixelAt(host->Target(), synckit::Centre(layout.parityB));
       const std::uint8_t aExpected = n % 2 == 0 ? 255 : 0;
       EXPECT_EQ(a[0], aExpected) << "parity A, frame " << n;
       EXPECT_EQ(b[0], 255 - aExpected) << "parity B, frame " << n;
-      const auto bar = synckit::PixelAt(host->Target(), layout.colourBar.x0 + 2, layout.colourBar.y0 + 2);
+      const auto bar = synckit::PixelAt(host->Target(), synckit::Centre(layout.colourBar));
       const shapes::Colour& want = MarkerColours()[static_cast<std::size_t>(n % 16)].colour;
       EXPECT_EQ((std::array<std::uint8_t, 3>{bar[0], bar[1], bar[2]}),
                 (std::array<std::uint8_t, 3>{Byte(want.r), Byte(want.g), Byte(want.b)}))
