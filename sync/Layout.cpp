@@ -29,8 +29,10 @@ int Scale(int share, int textHeight, int designGlyphs, int columnWidth) {
 
 SyncLayout ComputeSyncLayout(int width, int height, int requestedCellSize, int requestedQrModule) {
   SyncLayout l;
-  l.width = std::max(0, width);
-  l.height = std::max(0, height);
+  // Beyond any viewport GL draws; the layout's arithmetic stays well inside
+  // int below it, whatever size a host announces.
+  l.width = std::clamp(width, 0, kMaxLayoutDimension);
+  l.height = std::clamp(height, 0, kMaxLayoutDimension);
   const int W = l.width, H = l.height;
   l.cellSize = StripCellSize(requestedCellSize, W);
   if (l.cellSize > 0 && kStripBandRows * l.cellSize > H) l.cellSize = 0;

@@ -4,6 +4,8 @@
 // makes; below that, any size is laid out without a fault.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "framestamp/StampCode.h"
 #include "framestamp/TimeOfDay.h"
 #include "shapes/GlyphText.h"
@@ -70,12 +72,14 @@ TEST(SyncLayout, ReservedSquareHoldsTheLargestSymbol) {
 }
 
 TEST(SyncLayout, AnySizeIsLaidOutWithoutFault) {
-  for (int w : {0, 1, 3, 69, 70, 280, 700, 1279, 16384})
-    for (int h : {0, 1, 7, 47, 48, 400, 719, 16384}) {
-      const SyncLayout l = ComputeSyncLayout(w, h, 16, 4);
+  constexpr int kHuge = std::numeric_limits<int>::max();  // a size a fuzzed host announced
+  for (int w : {0, 1, 3, 69, 70, 280, 700, 1279, 16384, kHuge})
+    for (int h : {0, 1, 7, 47, 48, 400, 719, 16384, kHuge}) {
+      const SyncLayout l = ComputeSyncLayout(w, h, 64, 32);
       for (const auto& [name, r] : LayoutElements(l)) {
         if (r.Empty()) continue;
-        EXPECT_TRUE(r.x0 >= 0 && r.y0 >= 0 && r.x1 <= w && r.y1 <= h)
+        EXPECT_TRUE(r.x0 >= 0 && r.y0 >= 0 && r.x1 <= std::min(w, kMaxLayoutDimension) &&
+                    r.y1 <= std::min(h, kMaxLayoutDimension))
             << name << " leaves the " << w << "x" << h << " output";
       }
     }
