@@ -1,19 +1,40 @@
 #!/usr/bin/env bash
-# Builds the plugMain fuzz target with clang and libFuzzer and fuzzes for
-# FUZZ_SECONDS (default 60). New corpus entries go to a scratch folder; a
-# crash is written into fuzz/crashes/, where every later test run replays it.
+# Builds the plugMain fuzz targets with clang and libFuzzer and fuzzes each
+# for FUZZ_SECONDS (default 60): the FREE plug-in (corpus fuzz/corpus, crashes
+# into fuzz/crashes/) and the SYNC plug-in (fuzz/corpus-sync,
+# fuzz/crashes-sync/). FUZZ_PLUGINS="sync" (or "free") fuzzes one of them.
+# New corpus entries go to a scratch folder; a crash is written into the
+# plug-in's crashes folder, where every later test run replays it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELTRIMA_FUZZ=ON -DVELTRIMA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" -j "$(nproc)" --target plugmain_fuzzer
+plugins=${FUZZ_PLUGINS:-free sync}
+targets=()
+for plugin in $plugins; do
+  case $plugin in
+    free) targets+=(plugmain_fuzzer) ;;
+    sync) targets+=(plugmain_sync_fuzzer) ;;
+    *) echo "fuzz: unknown plug-in '$plugin' in FUZZ_PLUGINS (free, sync)" >&2; exit 2 ;;
+  esac
+done
+cmake --build "$build_dir" -j "$(nproc)" --target "${targets[@]}"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$(pwd)/tests/sanitizers/lsan.supp:print_suppressions=0
-"$build_dir/fuzz/plugmain_fuzzer" -max_total_time="${FUZZ_SECONDS:-60}" -timeout=20 \
-  -rss_limit_mb=4096 -artifact_prefix=fuzz/crashes/ -print_final_stats=1 \
-  "$scratch" fuzz/corpus
+for plugin in $plugins; do
+  if [[ $plugin == free ]]; then
+    fuzzer=plugmain_fuzzer corpus=fuzz/corpus crashes=fuzz/crashes
+  else
+    fuzzer=plugmain_sync_fuzzer corpus=fuzz/corpus-sync crashes=fuzz/crashes-sync
+  fi
+  mkdir -p "$scratch/$plugin"
+  echo "fuzz: $plugin for ${FUZZ_SECONDS:-60} s" >&2
+  "$build_dir/fuzz/$fuzzer" -max_total_time="${FUZZ_SECONDS:-60}" -timeout=20 \
+    -rss_limit_mb=4096 -artifact_prefix="$crashes/" -print_final_stats=1 \
+    "$scratch/$plugin" "$corpus"
+done
