@@ -6,6 +6,7 @@
 # it; the module wraps both whole.
 add_library(veltrima_foundation STATIC
   clock/SteadyClock.cpp
+  clock/WallClock.cpp
   gl/ProgramCache.cpp
   gl/RectBatch.cpp
   gl/ScreenQuad.cpp
@@ -15,6 +16,7 @@ add_library(veltrima_foundation STATIC
   host/Plugin.cpp
   host/PluginManager.cpp
   host/PluginRegistration.cpp
+  host/ValueConversion.cpp
 )
 target_include_directories(veltrima_foundation PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(veltrima_foundation PUBLIC GLEW::GLEW OpenGL::GL)
@@ -33,7 +35,10 @@ function(veltrima_add_plugin module)
   # one link feature per library in a link line).
   target_link_libraries(${ARG_CORE} PUBLIC "$<LINK_LIBRARY:WHOLE_ARCHIVE,veltrima_foundation>")
   add_library(${module} MODULE ${PROJECT_SOURCE_DIR}/host/Module.cpp)
-  set_target_properties(${module} PROPERTIES PREFIX "" OUTPUT_NAME "${module}")
+  # Every module lands in the build folder's root, where hosts' users, the
+  # tools and the scripts look for it, whichever folder its code lives in.
+  set_target_properties(${module} PROPERTIES PREFIX "" OUTPUT_NAME "${module}"
+    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR} RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
   target_link_libraries(${module} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${ARG_CORE}>")
   veltrima_warnings(${module})
 

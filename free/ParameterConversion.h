@@ -1,25 +1,12 @@
 // Turns stored parameter values (exactly what the host sent) into the
-// integers, flags and fractions a frame uses. Every conversion is defined for
-// any float: NaN gives the range's minimum, values beyond the range saturate
-// at its ends however large, and nothing passes through an integer type that
-// could overflow.
+// integers, flags and fractions a frame uses, through the shared conversions
+// of host/ValueConversion.h.
 #pragma once
 
 #include <array>
 
 #include "free/Parameters.h"
-
-// Rounded to nearest (halves away from zero), then clamped to [lo, hi].
-int RoundClamped(float value, int lo, int hi);
-
-// Rounded to nearest, saturated at the 32-bit range; NaN gives 0.
-int RoundSaturated(float value);
-
-// On when the value is above 0.5; NaN is off.
-bool Flag(float value);
-
-// Clamped to [0, 1]; NaN gives 0.
-float Fraction(float value);
+#include "host/ValueConversion.h"
 
 // The converted values of one frame. `solidIndex` is -1 for "Cycle": the
 // frame clock then chooses the colour.

@@ -4,9 +4,9 @@
 # then what the tool adds per frame beyond the draw (read-back and writing,
 # benchmarks/readback_benchmark). A measurement, not a test.
 #
-# FFmpeg and hyperfine are not project dependencies: with --install they are
-# installed from Debian (scripts/setup.sh's "measure" group); without it a
-# missing one is skipped with a note.
+# hyperfine is no project dependency (FFmpeg is, for a test): with --install
+# it is installed from Debian (scripts/setup.sh's "measure" group); without
+# it a missing one is skipped with a note.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -18,25 +18,28 @@ packages=(
   libbenchmark-dev                    # benchmarks
   libpng-dev                          # PNG read/write for images
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev  # the render tool's video files
+  libqrcodegencpp-dev                 # QR codes the SYNC plug-in draws
+  libzxing-dev                        # QR codes read back: the sync reader and the SYNC tests
   libcli11-dev                        # command-line parsing for the tools
   nlohmann-json3-dev                  # the validator's JSON report, JSON layout files
   libpugixml-dev                      # XML layout files (screen setups)
   glslang-tools                       # independent GLSL front end for shader checks
   clang libclang-rt-14-dev            # libFuzzer and the sanitizer runtimes for the fuzz build
   binutils                            # nm, for the export-list test
+  ffmpeg                              # damages a rendered clip in the sync reader's end-to-end test
 )
 
 # Optional groups, named as arguments: `bash scripts/setup.sh windows` adds
 # the MinGW-w64 cross compilers, Wine to run their programs, and the static
-# zlib that the Windows tests' PNG reading needs; `measure` adds FFmpeg and
-# hyperfine, which only the render tool's speed measurement uses.
+# zlib that the Windows tests' PNG reading needs; `measure` adds hyperfine,
+# which only the render tool's speed measurement uses.
 for group in "$@"; do
   case $group in
     windows)
       packages+=(gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
                  libz-mingw-w64-dev wine wine64 xvfb xz-utils zip unzip) ;;
     measure)
-      packages+=(ffmpeg hyperfine) ;;
+      packages+=(hyperfine) ;;
     *) echo "setup: unknown package group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -1,5 +1,6 @@
-// The bitmap font, its packing for the shader, the text encoder and the
-// per-frame info and credit texts.
+// The FREE plug-in's text encoder (the shader's 42 glyphs), its packed font
+// and the per-frame info and credit texts. The glyph table itself is tested
+// in tests/glyphs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,83 +22,6 @@ std::vector<std::int32_t> Encode(std::string_view text) {
     EXPECT_EQ(out[i], -7) << "wrote past the count at " << i << " for \"" << text << "\"";
   out.resize(static_cast<std::size_t>(n));
   return out;
-}
-
-std::string WithoutSpaces(std::string rows) {
-  rows.erase(std::remove(rows.begin(), rows.end(), ' '), rows.end());
-  return rows;
-}
-
-TEST(GlyphFont, BitmapsAreWellFormedAndDistinct) {
-  std::set<std::string> seen;
-  for (int c = 0; c < kGlyphCount; ++c) {
-    const std::string bits = GlyphBitmap(c);
-    ASSERT_EQ(bits.size(), 35u) << "glyph " << c;
-    EXPECT_EQ(bits.find_first_not_of("01"), std::string::npos) << "glyph " << c;
-    EXPECT_TRUE(seen.insert(bits).second) << "glyph " << c << " repeats an earlier one";
-  }
-  EXPECT_STREQ(GlyphBitmap(-1), GlyphBitmap(39));
-  EXPECT_STREQ(GlyphBitmap(kGlyphCount), GlyphBitmap(39));
-}
-
-TEST(GlyphFont, SpotBitmapsMatchTheirDrawings) {
-  const struct {
-    int glyph;
-    const char* rows;
-  } cases[] = {
-      {0, "01110 10001 10011 10101 11001 10001 01110"},
-      {10, "01110 10001 10001 11111 10001 10001 10001"},   // A
-      {26, "01110 10001 10001 10001 10101 10010 01101"},   // Q
-      {33, "10001 10001 01010 00100 01010 10001 10001"},   // X
-      {36, "00000 00000 10001 01010 00100 01010 10001"},   // small x
-      {37, "00000 01100 01100 00000 01100 01100 00000"},   // colon
-      {40, "00000 00000 00000 00000 00000 01100 01100"},   // full stop
-      {41, "00000 00000 00000 00000 01100 00100 01000"},   // comma
-  };
-  for (const auto& c : cases) EXPECT_EQ(GlyphBitmap(c.glyph), WithoutSpaces(c.rows)) << c.glyph;
-}
-
-TEST(GlyphFont, InkCountsMatchTheDrawings) {
-  // Pixels set per glyph, counted from the drawn table: any flipped pixel in
-  // the bitmaps changes one of these.
-  const int ink[kGlyphCount] = {19, 10, 14, 14, 14, 17, 15, 11, 17, 15, 18, 20, 13, 16,
-                                18, 14, 18, 17, 11, 11, 14, 11, 18, 17, 16, 15, 17, 18,
-                                15, 11, 15, 13, 17, 13, 11, 15, 9,  8,  5,  0,  4,  4};
-  for (int c = 0; c < kGlyphCount; ++c) {
-    const std::string bits = GlyphBitmap(c);
-    EXPECT_EQ(std::count(bits.begin(), bits.end(), '1'), ink[c]) << "glyph " << c;
-  }
-}
-
-TEST(GlyphFont, EveryPixelLandsOnItsBit) {
-  const auto words = PackFont();
-  for (int c = 0; c < kGlyphCount; ++c) {
-    const char* bits = GlyphBitmap(c);
-    const auto first = static_cast<std::uint32_t>(words[2 * c]);
-    const auto second = static_cast<std::uint32_t>(words[2 * c + 1]);
-    // Bits 30, 31 of the first word and 5..31 of the second are never used.
-    EXPECT_EQ(first >> 30, 0u) << "glyph " << c;
-    EXPECT_EQ(second >> 5, 0u) << "glyph " << c;
-    for (int y = 0; y < 7; ++y) {
-      for (int x = 0; x < 5; ++x) {
-        const int j = 5 * y + x;
-        const bool set = j < 30 ? ((first >> j) & 1u) != 0 : ((second >> (j - 30)) & 1u) != 0;
-        EXPECT_EQ(set, bits[j] == '1') << "glyph " << c << " column " << x << " row " << y;
-      }
-    }
-  }
-}
-
-TEST(GlyphFont, KnownPackedWords) {
-  const struct {
-    int glyph;
-    std::int32_t first, second;
-  } cases[] = {{1, 138547396, 14}, {8, 588727854, 14}, {38, 1015808, 0}, {39, 0, 0}};
-  const auto words = PackFont();
-  for (const auto& c : cases) {
-    EXPECT_EQ(words[2 * c.glyph], c.first) << "glyph " << c.glyph;
-    EXPECT_EQ(words[2 * c.glyph + 1], c.second) << "glyph " << c.glyph;
-  }
 }
 
 TEST(GlyphEncoder, MapsCharactersToGlyphs) {
@@ -125,6 +49,16 @@ TEST(GlyphEncoder, KeepsTheFirstTwenty) {
   for (int i = 0; i < 20; ++i) EXPECT_EQ(glyphs[static_cast<std::size_t>(i)], 10 + i);
   EXPECT_EQ(Encode(text.substr(0, 20)).size(), 20u);
   EXPECT_EQ(Encode(text.substr(0, 19)).size(), 19u);
+}
+
+TEST(GlyphFont, ShaderFontIsTheTablesFirstFortyTwo) {
+  static_assert(kGlyphCount == 42, "the pattern shader draws 42 glyphs");
+  const auto words = PackFont();
+  ASSERT_EQ(words.size(), 84u);
+  for (int c = 0; c < kGlyphCount; ++c) {
+    EXPECT_EQ(words[2 * c], PackGlyph(c)[0]) << "glyph " << c;
+    EXPECT_EQ(words[2 * c + 1], PackGlyph(c)[1]) << "glyph " << c;
+  }
 }
 
 FrameParameters Pattern(int pattern) {

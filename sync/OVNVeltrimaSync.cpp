@@ -1,0 +1,147 @@
+#include "sync/OVNVeltrimaSync.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "clock/WallClock.h"
+#include "framestamp/SyncFlash.h"
+#include "framestamp/TimeOfDay.h"
+#include "gl/ShaderProgram.h"
+#include "glyphs/Utf8Glyphs.h"
+#include "sync/Layout.h"
+#include "sync/Settings.h"
+
+namespace {
+
+// The output size in pixels, kept inside int whatever the host sends.
+int OutputDimension(FFUInt32 size) {
+  return static_cast<int>(std::min<FFUInt32>(size, std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
+OVNVeltrimaSync::OVNVeltrimaSync() : CFFGLPlugin(false) {
+  SetMinInputs(0);
+  SetMaxInputs(0);
+  DefineParameters();
+}
+
+// GL objects are released by DeInitGL, which the host calls first; the
+// destructor may run with no context current.
+OVNVeltrimaSync::~OVNVeltrimaSync() = default;
+
+void OVNVeltrimaSync::DefineParameters() {
+  const auto& definitions = SyncParameterDefinitions();
+  for (FFUInt32 index = 0; index < kSyncParamCount; ++index) {
+    const SyncParamDefinition& d = definitions[index];
+    switch (d.type) {
+      case FF_TYPE_TEXT:
+        SetParamInfo(index, d.name, FF_TYPE_TEXT, d.defaultText);
+        texts_[index] = d.defaultText;
+        break;
+      case FF_TYPE_OPTION:
+        SetOptionParamInfo(index, d.name, d.elementCount, d.defaultValue);
+        for (FFUInt32 e = 0; e < d.elementCount; ++e)
+          SetParamElementInfo(index, e, d.elements[e], static_cast<float>(e));
+        break;
+      case FF_TYPE_INTEGER:
+        SetParamInfo(index, d.name, FF_TYPE_INTEGER, d.defaultValue);
+        SetParamRange(index, d.minimum, d.maximum);
+        break;
+      case FF_TYPE_BOOLEAN:
+        SetParamInfo(index, d.name, FF_TYPE_BOOLEAN, d.defaultValue > 0.5f);
+        break;
+      default:
+        SetParamInfo(index, d.name, d.type, d.defaultValue);
+        break;
+    }
+    values_[index] = d.defaultValue;
+  }
+}
+
+bool OVNVeltrimaSync::IsText(FFUInt32 index) const {
+  return index < kSyncParamCount && SyncParameterDefinitions()[index].type == FF_TYPE_TEXT;
+}
+
+FFUInt32 OVNVeltrimaSync::SetFloatParameter(FFUInt32 index, float value) {
+  if (index >= kSyncParamCount || IsText(index)) return FF_FAIL;
+  values_[index] = value;
+  return FF_SUCCESS;
+}
+
+float OVNVeltrimaSync::GetFloatParameter(FFUInt32 index) {
+  return index < kSyncParamCount && !IsText(index) ? values_[index] : 0.0f;
+}
+
+FFUInt32 OVNVeltrimaSync::SetTextParameter(FFUInt32 index, const char* value) {
+  if (!IsText(index)) return FF_FAIL;
+  // Only the first kMaxSyncTextBytes (and one more, to know it was cut) are
+  // read, so an unterminated text is read no further than that.
+  std::string_view text;
+  if (value) text = std::string_view(value, strnlen(value, kMaxSyncTextBytes + 1));
+  texts_[index].assign(text.substr(0, Utf8PrefixLength(text, kMaxSyncTextBytes)));
+  return FF_SUCCESS;
+}
+
+char* OVNVeltrimaSync::GetTextParameter(FFUInt32 index) {
+  if (!IsText(index)) return nullptr;
+  return texts_[index].data();
+}
+
+FFUInt32 OVNVeltrimaSync::InitGL(const FFGLViewportStruct* viewport) {
+  if (viewport && renderer_.Create()) {
+    StoreViewport(*viewport);
+    return FF_SUCCESS;
+  }
+  DeInitGL();
+  return FF_FAIL;
+}
+
+FFUInt32 OVNVeltrimaSync::DeInitGL() {
+  renderer_.Release();
+  return FF_SUCCESS;
+}
+
+std::int64_t OVNVeltrimaSync::ShownMillisecond(const SyncSettings& s) {
+  if (s.clock == kClockHostTime) {
+    if (!s.startTimeValid && reportedStartTime_ != texts_[kSyncStartTime]) {
+      reportedStartTime_ = texts_[kSyncStartTime];
+      ffglex::LogDiagnostic(("OVNVeltrima SYNC: Start Time \"" + reportedStartTime_->substr(0, 64) +
+                             "\" is not HH:MM:SS.mmm; 00:00:00.000 is used")
+                                .c_str());
+    }
+    return TimeOfDayAfter(s.startMillisecond, HostTime());
+  }
+  return MillisecondOfDay(ReadWallClock(), s.zone);
+}
+
+FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
+  const int width = OutputDimension(Viewport().width);
+  const int height = OutputDimension(Viewport().height);
+  const SyncSettings settings =
+      ConvertSyncSettings(values_, texts_[kSyncLabel], texts_[kSyncStartTime]);
+
+  FrameFacts facts;
+  facts.frame = framesDrawn_;
+  facts.millisecondOfDay = ShownMillisecond(settings);
+  facts.flash = FlashDue(previousMillisecond_, facts.millisecondOfDay,
+                         static_cast<std::int64_t>(settings.flashEverySeconds) * 1000);
+  previousMillisecond_ = facts.millisecondOfDay;
+
+  const SyncLayout layout = ComputeSyncLayout(width, height, settings.cellSize, settings.qrModule);
+  if (settings.shown.qr && layout.qrModule > 0) {
+    std::string text = QrTextFor(settings, facts);
+    if (!qr_ || text != qrText_) {
+      qr_ = EncodeQr(text);
+      qrText_ = std::move(text);
+    }
+  }
+  shapes_.Clear();
+  ComposeSyncFrame(settings, layout, facts, settings.shown.qr ? qr_ : std::nullopt, shapes_);
+  renderer_.Draw(shapes_, width, height);
+
+  lastFacts_ = facts;
+  ++framesDrawn_;
+  return FF_SUCCESS;
+}

@@ -1,0 +1,57 @@
+// The SYNC plug-in's parameters as the host sees them: index, name, type,
+// default, range, option elements and text defaults, as constant data that
+// the constructor registers and that tests and tools can list.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+#include "host/FFGL.h"
+
+enum SyncParam : FFUInt32 {
+  kSyncLabel = 0,
+  kSyncOutputNumber,
+  kSyncClockSource,
+  kSyncStartTime,
+  kSyncTimeZone,
+  kSyncTimecodeRate,
+  kSyncCellSize,
+  kSyncQrModule,
+  kSyncFlashEvery,
+  kSyncFlashArea,
+  kSyncBrightness,
+  kSyncShowFrameNumber,
+  kSyncShowTime,
+  kSyncShowTimecode,
+  kSyncShowStrip,
+  kSyncShowQr,
+  kSyncShowMarkers,
+  kSyncShowFlash,
+  kSyncShowRuler,
+  kSyncShowTracks,
+  kSyncShowLabel,
+  kSyncParamCount
+};
+
+// "Clock Source" elements: what the render tool and the validator choose by
+// name ("Host Time") to make frames depend on code 20 alone.
+enum ClockSource : int { kClockSystem = 0, kClockHostTime = 1 };
+enum FlashArea : int { kFlashBox = 0, kFlashWholeOutput = 1 };
+
+struct SyncParamDefinition {
+  const char* name;
+  FFUInt32 type;
+  float defaultValue;
+  float minimum;  // declared range; integers only, others keep 0 to 1
+  float maximum;
+  const char* const* elements;  // option elements in value order, or null
+  unsigned elementCount;
+  const char* defaultText;  // text parameters only, else null
+};
+
+// The definitions in index order.
+const std::array<SyncParamDefinition, kSyncParamCount>& SyncParameterDefinitions();
+
+// Text parameters keep at most this many bytes of what the host sends (cut
+// on a UTF-8 boundary): a label longer than this cannot be shown anyway.
+constexpr std::size_t kMaxSyncTextBytes = 1024;

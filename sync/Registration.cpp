@@ -1,0 +1,40 @@
+// The plug-in's registration, built while the library loads.
+#include <new>
+
+#include "host/PluginRegistration.h"
+#include "sync/OVNVeltrimaSync.h"
+
+namespace {
+
+FFUInt32 MakeOVNVeltrimaSync(CFFGLPlugin** object) {
+  if (!object) return FF_FAIL;
+  try {
+    *object = new OVNVeltrimaSync();
+    return FF_SUCCESS;
+  } catch (...) {
+    *object = nullptr;
+    return FF_FAIL;
+  }
+}
+
+PluginRegistrationValues Values() {
+  PluginRegistrationValues v;
+  v.factory = &MakeOVNVeltrimaSync;
+  v.uniqueID = "KZRS";
+  v.name = "OVNVeltrima SYNC";
+  v.apiMajor = 2;
+  v.apiMinor = 1;
+  v.pluginMajor = 1;
+  v.pluginMinor = 0;
+  v.pluginType = FF_SOURCE;
+  v.description =
+      "Frame stamp for LED walls: frame number, time of day with milliseconds, timecode, a code "
+      "strip and a QR code, frame markers, sync flash, millisecond ruler, motion tracks and an "
+      "output label. https://ovnveltrima.io";
+  v.about = "OVNVeltrima SYNC 1.0 - which frame, when, and on which output. https://ovnveltrima.io";
+  return v;
+}
+
+const PluginRegistration registration(Values());
+
+}  // namespace

@@ -1,0 +1,172 @@
+// veltrima-sync-read: reads back what SYNC frames say about themselves, from
+// PNG files or a raw RGBA stream (a capture decoded by ffmpeg, say), and
+// reports frame by frame which frame arrived, when it was drawn and on which
+// output, and what went missing, came twice or out of order on the way.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tools/sync-read/FrameDecoder.h"
+#include "tools/sync-read/FrameRate.h"
+#include "tools/sync-read/FrameSources.h"
+#include "tools/sync-read/Report.h"
+#include "tools/sync-read/SequenceAnalysis.h"
+
+namespace {
+
+constexpr char kProgram[] = "veltrima-sync-read";
+
+// Exit statuses, also listed in the help text below.
+constexpr int kExitUnreadable = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitStrict = 3;
+
+constexpr char kFooter[] = R"(Examples:
+  veltrima-sync-read frames/*.png
+  ffmpeg -i capture.mov -f rawvideo -pix_fmt rgba - | veltrima-sync-read --size 1920x1080 --fps 59.94
+  veltrima-sync-read --size 1280x720 --csv capture.rgba > capture.csv
+
+Each frame is read from its code strip (levels from the guards, CRC checked)
+and, where no strip is found or its CRC fails, from its QR code. One line per
+frame: its index in the input, frame number, time of day, timecode (the QR
+code carries it; the strip has no rate, so "-"), output number, the code read
+(STRIP, QR, or NONE with the reason). The summary counts dropped frames (frame
+numbers never read between the lowest and highest read), repeats (the same
+number as the frame before), frames out of order (a lower number than the
+frame before) and undecodable frames.
+
+With --fps, the capture's own frame times (index / fps) give each frame's
+latency: capture time minus shown time, against the first frame read. It grows
+when frames arrive later than the first did (a buffer filling), and it is not
+the glass-to-glass latency, which needs a common clock.
+
+Exit status: 0 when every input could be read (whatever the frames say), 1
+when a file or the stream could not be read (the rest is still reported), 2
+on a usage error, 3 with --strict when any frame is undecodable, dropped,
+repeated or out of order.
+)";
+
+struct Options {
+  std::vector<std::string> inputs;
+  std::string size;
+  std::string fps;
+  bool csv = false;
+  bool strict = false;
+};
+
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+int Dimension(const std::string& text) {
+  if (text.empty() || text.size() > 6) return -1;
+  for (char c : text)
+    if (c < '0' || c > '9') return -1;
+  return std::stoi(text);
+}
+
+std::pair<int, int> ParseSize(const std::string& text) {
+  const auto x = text.find_first_of("xX");
+  const int width = x == std::string::npos ? -1 : Dimension(text.substr(0, x));
+  const int height = x == std::string::npos ? -1 : Dimension(text.substr(x + 1));
+  if (width < 1 || height < 1)
+    throw UsageError("--size takes WIDTHxHEIGHT with two positive whole numbers, got \"" + text +
+                     "\"");
+  return {width, height};
+}
+
+std::unique_ptr<FrameSource> OpenInput(const Options& options) {
+  if (options.size.empty()) {
+    if (options.inputs.empty())
+      throw UsageError("no input: give PNG files, or --size WxH for raw RGBA frames");
+    for (const auto& input : options.inputs)
+      if (input == "-") throw UsageError("standard input carries raw frames: give --size WxH");
+    return OpenPngFiles(options.inputs);
+  }
+  if (options.inputs.size() > 1)
+    throw UsageError("raw frames come from one stream: give one file, or - or nothing for "
+                     "standard input");
+  const auto [width, height] = ParseSize(options.size);
+  return OpenRawStream(options.inputs.empty() ? "-" : options.inputs.front(), width, height);
+}
+
+void Print(std::FILE* stream, const std::string& text) {
+  std::fputs(text.c_str(), stream);
+  std::fflush(stream);
+}
+
+int Run(const Options& options) {
+  std::optional<FrameRate> rate;
+  if (!options.fps.empty()) {
+    rate = ParseFrameRate(options.fps);
+    if (!rate)
+      throw UsageError("--fps takes a positive rate up to 1000 such as 60, 59.94 or 60000/1001, "
+                       "got \"" + options.fps + "\"");
+  }
+  const std::unique_ptr<FrameSource> source = OpenInput(options);
+  const ReportStyle style{options.csv, rate.has_value()};
+  SequenceAnalysis analysis(rate);
+  Print(stdout, ReportHeader(style));
+  bool unreadable = false;
+  InputFrame frame;
+  for (std::int64_t index = 0; source->Next(frame); ++index) {
+    FrameReading reading;
+    if (frame.error.empty()) {
+      reading = DecodeFrame(frame.image);
+    } else {
+      unreadable = true;
+      reading.note = "unreadable: " + frame.error;
+      std::fprintf(stderr, "%s: %s: %s\n", kProgram, frame.name.c_str(), frame.error.c_str());
+    }
+    const FrameEvent event = analysis.Add(index, reading);
+    Print(stdout, ReportLine(style, index, frame.name, reading, event));
+  }
+  const SequenceSummary summary = analysis.Summary();
+  // CSV stays a table a spreadsheet opens as it is; the summary goes aside.
+  Print(options.csv ? stderr : stdout, (options.csv ? "" : "\n") + ReportSummary(summary));
+  if (unreadable) return kExitUnreadable;
+  const bool anomalies = summary.undecodable || summary.dropped || summary.repeated ||
+                         summary.outOfOrder || summary.frames == 0;
+  return options.strict && anomalies ? kExitStrict : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  CLI::App app{"Reads the frame number, time and output that OVNVeltrima SYNC frames carry, "
+               "and reports dropped, repeated and out-of-order frames.",
+               kProgram};
+  app.footer(kFooter);
+  app.add_option("inputs", options.inputs,
+                 "PNG files; with --size, one raw RGBA file, or - (or nothing) for standard input");
+  app.add_option("--size", options.size,
+                 "WIDTHxHEIGHT: read raw 8-bit RGBA frames, rows top-down, back to back");
+  app.add_option("--fps", options.fps,
+                 "the capture's frame rate (60, 59.94, 60000/1001): adds latency per frame");
+  app.add_flag("--csv", options.csv, "CSV with a header row; the summary goes to standard error");
+  app.add_flag("--strict", options.strict,
+               "exit with 3 when any frame is undecodable, dropped, repeated or out of order");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
+    return kExitUsage;
+  }
+  try {
+    return Run(options);
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
+    return kExitUsage;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
+    return kExitUnreadable;
+  }
+}
