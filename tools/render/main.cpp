@@ -167,7 +167,7 @@ struct SequencePlan {
   int depth = 8;
   std::optional<VideoSettings> video;  // for a video file
   // The linked plug-in's "Background" option and its "Transparent" value;
-  // nullptr for a loaded module, whose frames alone tell.
+  // nullptr for a loaded module, whose frames alone tell (each is checked).
   const ParameterInfo* background = nullptr;
 };
 
@@ -233,14 +233,15 @@ void RenderOnFloat(FrameSource& source, const SequencePlan& plan, long first, lo
 }
 
 // Frames [1, frames) drawn into the 8-bit target, whose bytes go out as they
-// are, in a read-back ring like the float path's. Each frame's alpha is
-// checked as it is written. The first frame that is not opaque ends the
+// are, in a read-back ring like the float path's. With `checkAlpha` (a loaded
+// module, whose alpha nothing tells in advance) each frame's alpha is checked
+// as it is written, a third of a millisecond at 1080p. The first frame that is not opaque ends the
 // 8-bit run: the frames already drawn by then (that one and those queued
 // behind it) cannot be drawn again, since a plug-in gets exactly one draw
 // per frame, so their premultiplied bytes are made straight on the CPU
 // (exact where alpha is 0 or 255); every later frame takes the float path.
 // Answers the first frame not yet drawn: `frames` when all went out here.
-long RenderOnBytes(FrameSource& source, const SequencePlan& plan, long frames,
+long RenderOnBytes(FrameSource& source, const SequencePlan& plan, long frames, bool checkAlpha,
                    FrameWriter& writer, Progress& progress) {
   Rgba8TargetReader reader(plan.size.width, plan.size.height, RingDepth(frames));
   const std::size_t rowBytes = static_cast<std::size_t>(plan.size.width) * 4;
@@ -249,7 +250,8 @@ long RenderOnBytes(FrameSource& source, const SequencePlan& plan, long frames,
   const auto writeOldest = [&] {
     const FrameRows rows = reader.MapOldest();
     const std::uint8_t* lowest = rows.top + rows.stride * (plan.size.height - 1);
-    if (notOpaque < 0 && !AllOpaque(lowest, reader.FrameBytes())) notOpaque = written;
+    if (checkAlpha && notOpaque < 0 && !AllOpaque(lowest, reader.FrameBytes()))
+      notOpaque = written;
     if (notOpaque < 0) {
       writer.Write(written, rows);
     } else {
@@ -282,7 +284,8 @@ long RenderOnBytes(FrameSource& source, const SequencePlan& plan, long frames,
 }
 
 // Whether the linked plug-in's background, as the preset and the sets left
-// it, is its transparent one (its only way to draw alpha below 1).
+// it, is its transparent one: its shader draws alpha 1 everywhere on any
+// other, so its frames need no alpha check.
 bool TransparentBackground(const FrameSource& source, const ParameterInfo* background) {
   if (!background) return false;
   const float value = source.Value(background->id);
@@ -294,11 +297,12 @@ bool TransparentBackground(const FrameSource& source, const ParameterInfo* backg
 }
 
 // 8-bit output. Frame 0 is drawn into the float target and converted
-// exactly. When it is opaque everywhere and the linked plug-in's background
-// is not transparent, the rest are drawn into an 8-bit target whose bytes go
-// out as they are (the GPU's own rounding, what an 8-bit host framebuffer
-// shows), each frame checked to stay opaque. Transparent output takes the
-// float target, whose straight-alpha bytes need the un-premultiplying pass.
+// exactly. When it is opaque everywhere (and, for the linked plug-in, its
+// background is not the transparent one), the rest are drawn into an 8-bit
+// target whose bytes go out as they are (the GPU's own rounding, what an
+// 8-bit host framebuffer shows); a loaded module's frames are checked to stay
+// opaque. Transparent output takes the float target, whose straight-alpha
+// bytes need the un-premultiplying pass.
 void RenderSequence8(FrameSource& source, const SequencePlan& plan, long frames,
                      SequenceWriter& output, Progress& progress) {
   source.Render(0, plan.rate, Surface::Float);
@@ -309,7 +313,7 @@ void RenderSequence8(FrameSource& source, const SequencePlan& plan, long frames,
   progress.Update(1);
   long next = 1;
   if (opaque && !TransparentBackground(source, plan.background) && frames > 1)
-    next = RenderOnBytes(source, plan, frames, writer, progress);
+    next = RenderOnBytes(source, plan, frames, plan.background == nullptr, writer, progress);
   if (next < frames) RenderOnFloat(source, plan, next, frames, writer, progress);
 }
 
