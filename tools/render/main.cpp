@@ -234,13 +234,14 @@ void RenderOnFloat(FrameSource& source, const SequencePlan& plan, long first, lo
 
 // Frames [1, frames) drawn into the 8-bit target, whose bytes go out as they
 // are, in a read-back ring like the float path's. With `checkAlpha` (a loaded
-// module, whose alpha nothing tells in advance) each frame's alpha is checked
-// as it is written, a third of a millisecond at 1080p. The first frame that is not opaque ends the
-// 8-bit run: the frames already drawn by then (that one and those queued
-// behind it) cannot be drawn again, since a plug-in gets exactly one draw
-// per frame, so their premultiplied bytes are made straight on the CPU
-// (exact where alpha is 0 or 255); every later frame takes the float path.
-// Answers the first frame not yet drawn: `frames` when all went out here.
+// module, whose alpha nothing tells in advance) each frame's alpha is
+// checked as it is written, a third of a millisecond at 1080p. The first
+// frame that is not opaque ends the 8-bit run: the frames already drawn by
+// then (that one and up to three behind it) cannot be drawn again, since a
+// plug-in gets exactly one draw per frame, so their premultiplied bytes are
+// made straight on the CPU (exact where alpha is 0 or 255); every later
+// frame takes the float path. Answers the first frame not yet drawn:
+// `frames` when all went out here.
 long RenderOnBytes(FrameSource& source, const SequencePlan& plan, long frames, bool checkAlpha,
                    FrameWriter& writer, Progress& progress) {
   Rgba8TargetReader reader(plan.size.width, plan.size.height, RingDepth(frames));
