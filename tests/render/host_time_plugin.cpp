@@ -3,9 +3,14 @@
 // output, one line each ("set Start Time 01:00:00.000", "draw 0.5"), and
 // clears the frame to opaque grey. With a "Clock Source" option and a "Start
 // Time" text it has the two parameters the tool fills from --start-time.
+// With HOST_TIME_PROBE_TRANSPARENT_FROM=k in its environment, draw k and every
+// later one are half transparent: premultiplied (0.1, 0.1, 0.1, 0.2), whose
+// straight colour is 0.5 exactly but whose 8-bit bytes (26, 51) make 130, so
+// the test can tell which path turned each frame straight.
 #include <GL/glew.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -24,7 +29,14 @@ const char* const kSources[2] = {"Internal", "Host Time"};
 
 struct Instance {
   double time = -1;
+  long draws = 0;
 };
+
+// The draw from which the frame is half transparent; never without the variable.
+long TransparentFrom() {
+  const char* text = std::getenv("HOST_TIME_PROBE_TRANSPARENT_FROM");
+  return text ? std::strtol(text, nullptr, 10) : -1;
+}
 std::set<Instance*> live;
 bool loaderReady = false;
 
@@ -97,7 +109,14 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
     case FF_PROCESS_OPENGL:
       std::printf("draw %.17g\n", instance->time);
       std::fflush(stdout);
-      glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+      {
+        const long from = TransparentFrom();
+        if (from >= 0 && instance->draws >= from)
+          glClearColor(0.1f, 0.1f, 0.1f, 0.2f);
+        else
+          glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+        ++instance->draws;
+      }
       glClear(GL_COLOR_BUFFER_BIT);
       return Number(FF_SUCCESS);
     case FF_SET_PARAMETER: {

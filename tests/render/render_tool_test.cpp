@@ -346,4 +346,65 @@ TEST_F(RenderTool, ListWorksForALoadedModule) {
   EXPECT_EQ(run.out.find("Presets"), std::string::npos) << run.out;
 }
 
+// A loaded module that turns half transparent at draw k: frames before it are
+// opaque, the frame itself and those already drawn behind it in the 8-bit
+// ring are made straight from their bytes (130 from 26 / 51), every later
+// frame goes through the float path (128 from 0.1 / 0.2), one note names the
+// switch, and the plug-in still gets exactly one draw per frame.
+TEST_F(RenderTool, ALoadedModuleTurningTransparentSwitchesToTheFloatPath) {
+  constexpr int kSide = 8, kFrameBytes = kSide * kSide * 4;
+  constexpr int kRing = 3;  // the 8-bit path's read-back buffers
+  const struct {
+    int from;  // first transparent draw, -1 for none
+    int frames;
+    bool note;
+  } cases[] = {{-1, 6, false}, {0, 6, false}, {4, 12, true}, {1, 2, true}, {11, 12, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE("transparent from " + std::to_string(c.from) + " of " +
+                 std::to_string(c.frames));
+    const std::string environment =
+        c.from >= 0 ? "HOST_TIME_PROBE_TRANSPARENT_FROM=" + std::to_string(c.from) : "";
+    const SplitResult run =
+        RunSplit(std::string("--plugin '") + HOST_TIME_PLUGIN_PATH + "' --size 8x8 --frames " +
+                     std::to_string(c.frames) + " -q -o -",
+                 environment);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(run.out.size(), static_cast<std::size_t>(c.frames) * kFrameBytes);
+    int draws = 0;
+    for (std::size_t at = run.err.find("draw "); at != std::string::npos;
+         at = run.err.find("draw ", at + 1))
+      ++draws;
+    EXPECT_EQ(draws, c.frames) << run.err;
+    // Each transparent frame is one colour: 130 (from bytes) or 128 (float).
+    int lastFromBytes = -1;
+    for (int n = 0; n < c.frames; ++n) {
+      const auto* frame = reinterpret_cast<const unsigned char*>(run.out.data()) + n * kFrameBytes;
+      const bool transparent = c.from >= 0 && n >= c.from;
+      const bool fromBytes = transparent && frame[0] == 130;
+      for (int i = 0; i < kFrameBytes; i += 4) {
+        ASSERT_EQ(frame[i + 3], transparent ? 51 : 255) << "frame " << n << " byte " << i;
+        if (transparent) {
+          ASSERT_EQ(frame[i], fromBytes ? 130 : 128) << "frame " << n;
+        }
+      }
+      if (!fromBytes) continue;
+      // Only the frames from the switch on that were drawn before it was seen.
+      EXPECT_EQ(n, lastFromBytes < 0 ? c.from : lastFromBytes + 1) << "frame " << n;
+      EXPECT_LE(n, c.from + kRing) << "frame " << n;
+      lastFromBytes = n;
+    }
+    const std::size_t note = run.err.find("veltrima-render: note: ");
+    ASSERT_EQ(note != std::string::npos, c.note) << run.err;
+    if (!c.note) continue;
+    EXPECT_GE(lastFromBytes, c.from) << "the switch frame itself comes from its bytes";
+    const std::string expected = "frame " + std::to_string(c.from) + " is not opaque: frames " +
+                                 std::to_string(c.from) + " to " + std::to_string(lastFromBytes) +
+                                 " are made straight";
+    EXPECT_NE(run.err.find(expected, note), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin() + static_cast<std::ptrdiff_t>(note), run.err.end(), '\n'),
+              1 + (c.frames - 1 - lastFromBytes))
+        << "one line, then only the later frames' draws: " << run.err;
+  }
+}
+
 }  // namespace

@@ -39,6 +39,8 @@ class FrameSource {
   // alpha, rows top-down, converted on the CPU (for the contact sheet).
   std::vector<std::uint8_t> StraightRgba8() const;
   const hostkit::RenderTarget& Target() const { return host_.Target(); }
+  // The current value of a parameter, as the plug-in answers it (code 9).
+  float Value(FFUInt32 id) const { return host_.Get(id); }
   // The 8-bit target; only when made with `bytes`.
   const hostkit::RenderTarget& Bytes() const { return *bytes_; }
 

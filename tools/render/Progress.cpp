@@ -20,3 +20,9 @@ void Progress::Update(long done) {
   std::fprintf(stderr, "] %ld/%ld frames", done, total_);
   std::fflush(stderr);
 }
+
+void Progress::Note(const char* line) {
+  if (shown_) std::fputc('\n', stderr);
+  std::fprintf(stderr, "%s\n", line ? line : "");
+  std::fflush(stderr);
+}

@@ -7,6 +7,8 @@ class Progress {
   Progress(long total, bool quiet);
   ~Progress();
   void Update(long done);
+  // One line on standard error, on a line of its own below the bar.
+  void Note(const char* line);
 
  private:
   long total_;

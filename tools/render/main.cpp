@@ -26,6 +26,7 @@
 #include "tools/render/FrameOutput.h"
 #include "tools/render/FrameRate.h"
 #include "tools/render/FrameSource.h"
+#include "tools/render/OpaqueBytes.h"
 #include "tools/render/Interrupt.h"
 #include "tools/render/ParameterTable.h"
 #include "tools/render/PluginChoice.h"
@@ -165,24 +166,16 @@ struct SequencePlan {
   Clocking clocking = Clocking::SteppedLinked;
   int depth = 8;
   std::optional<VideoSettings> video;  // for a video file
+  // The linked plug-in's "Background" option and its "Transparent" value;
+  // nullptr for a loaded module, whose frames alone tell (each is checked).
+  const ParameterInfo* background = nullptr;
 };
-
-bool IsOpaque(const std::vector<std::uint8_t>& rgba) {
-  for (std::size_t i = 3; i < rgba.size(); i += 4)
-    if (rgba[i] != 255) return false;
-  return true;
-}
 
 bool IsOpaque16(const std::vector<std::uint16_t>& rgba) {
   for (std::size_t i = 3; i < rgba.size(); i += 4)
     if (rgba[i] != 65535) return false;
   return true;
 }
-
-FrameRows RowsOf(const std::uint8_t* topDown, int width) {
-  return {topDown, static_cast<std::ptrdiff_t>(width) * 4};
-}
-FrameRows RowsOf(FrameRows rows, int) { return rows; }
 
 class SequenceWriter {
  public:
@@ -212,51 +205,117 @@ class SequenceWriter {
   std::unique_ptr<FrameWriter> writer_;
 };
 
-// Frames 1 on through a read-back ring: frame n is queued as soon as it is
-// drawn and written out only when the ring is full, so that the read-back of
-// a frame and the writing of an earlier one run while later frames are
-// drawn. Nothing is allocated per frame: the writer takes the mapped pack
-// buffer as it is.
-template <typename Reader>
-void RenderRest(FrameSource& source, Reader& reader, Surface surface, const SequencePlan& plan,
-                long frames, FrameWriter& writer, Progress& progress) {
-  long written = 1;
+// The ring's depth for a run of `frames` frames: three buffers let the
+// read-back of one frame and the writing of another overlap the drawing.
+int RingDepth(long frames) { return frames >= 3 ? 3 : 2; }
+
+// Frames [first, frames) through the float target and the un-premultiplying
+// pass, in a read-back ring: frame n is queued as soon as it is drawn and
+// written out only when the ring is full. Nothing is allocated per frame.
+void RenderOnFloat(FrameSource& source, const SequencePlan& plan, long first, long frames,
+                   FrameWriter& writer, Progress& progress) {
+  hostkit::StraightRgba8Reader reader(plan.size.width, plan.size.height,
+                                      RingDepth(frames - first));
+  long written = first;
   const auto writeOldest = [&] {
-    writer.Write(written, RowsOf(reader.MapOldest(), plan.size.width));
+    writer.Write(written, FrameRows{reader.MapOldest(),
+                                    static_cast<std::ptrdiff_t>(plan.size.width) * 4});
     reader.ReleaseOldest();
     progress.Update(++written);
   };
-  for (long n = 1; n < frames; ++n) {
+  for (long n = first; n < frames; ++n) {
     StopIfInterrupted();
-    source.Render(n, plan.rate, surface);
+    source.Render(n, plan.rate, Surface::Float);
     if (reader.Pending() == reader.Depth()) writeOldest();
-    reader.Queue(surface == Surface::Bytes ? source.Bytes() : source.Target());
+    reader.Queue(source.Target());
   }
   while (reader.Pending() > 0) writeOldest();
 }
 
+// Frames [1, frames) drawn into the 8-bit target, whose bytes go out as they
+// are, in a read-back ring like the float path's. With `checkAlpha` (a loaded
+// module, whose alpha nothing tells in advance) each frame's alpha is
+// checked as it is written, a third of a millisecond at 1080p. The first
+// frame that is not opaque ends the 8-bit run: the frames already drawn by
+// then (that one and up to three behind it) cannot be drawn again, since a
+// plug-in gets exactly one draw per frame, so their premultiplied bytes are
+// made straight on the CPU (exact where alpha is 0 or 255); every later
+// frame takes the float path. Answers the first frame not yet drawn:
+// `frames` when all went out here.
+long RenderOnBytes(FrameSource& source, const SequencePlan& plan, long frames, bool checkAlpha,
+                   FrameWriter& writer, Progress& progress) {
+  Rgba8TargetReader reader(plan.size.width, plan.size.height, RingDepth(frames));
+  const std::size_t rowBytes = static_cast<std::size_t>(plan.size.width) * 4;
+  std::vector<std::uint8_t> straight;  // only once a frame is not opaque
+  long written = 1, notOpaque = -1;
+  const auto writeOldest = [&] {
+    const FrameRows rows = reader.MapOldest();
+    const std::uint8_t* lowest = rows.top + rows.stride * (plan.size.height - 1);
+    if (checkAlpha && notOpaque < 0 && !AllOpaque(lowest, reader.FrameBytes()))
+      notOpaque = written;
+    if (notOpaque < 0) {
+      writer.Write(written, rows);
+    } else {
+      straight.resize(reader.FrameBytes());
+      for (int y = 0; y < plan.size.height; ++y)
+        StraightFromPremultiplied8(rows.top + rows.stride * y, rowBytes,
+                                   straight.data() + rowBytes * static_cast<std::size_t>(y));
+      writer.Write(written, straight.data());
+    }
+    reader.ReleaseOldest();
+    progress.Update(++written);
+  };
+  long n = 1;
+  for (; n < frames && notOpaque < 0; ++n) {
+    StopIfInterrupted();
+    source.Render(n, plan.rate, Surface::Bytes);
+    if (reader.Pending() == reader.Depth()) writeOldest();
+    reader.Queue(source.Bytes());
+  }
+  while (reader.Pending() > 0) writeOldest();
+  if (notOpaque >= 0) {
+    std::string note = "frame " + std::to_string(notOpaque) +
+                       " is not opaque: frames " + std::to_string(notOpaque) + " to " +
+                       std::to_string(n - 1) +
+                       " are made straight from their 8-bit bytes, later ones take the float path";
+    if (plan.video) note += "; the file was begun opaque and keeps no alpha";
+    progress.Note((std::string(kProgram) + ": note: " + note).c_str());
+  }
+  return n;
+}
+
+// Whether the linked plug-in's background, as the preset and the sets left
+// it, is its transparent one: its shader draws alpha 1 everywhere on any
+// other, so its frames need no alpha check.
+bool TransparentBackground(const FrameSource& source, const ParameterInfo* background) {
+  if (!background) return false;
+  const float value = source.Value(background->id);
+  const hostkit::ParameterElement* nearest = nullptr;
+  for (const auto& element : background->elements)
+    if (!nearest || std::fabs(element.value - value) < std::fabs(nearest->value - value))
+      nearest = &element;
+  return nearest && nearest->name == "Transparent";
+}
+
 // 8-bit output. Frame 0 is drawn into the float target and converted
-// exactly; when it is opaque everywhere, the rest are drawn into an 8-bit
+// exactly. When it is opaque everywhere (and, for the linked plug-in, its
+// background is not the transparent one), the rest are drawn into an 8-bit
 // target whose bytes go out as they are (the GPU's own rounding, what an
-// 8-bit host framebuffer shows). Transparent output stays on the float
-// target, whose straight-alpha bytes need the un-premultiplying pass.
+// 8-bit host framebuffer shows); a loaded module's frames are checked to stay
+// opaque. Transparent output takes the float target, whose straight-alpha
+// bytes need the un-premultiplying pass.
 void RenderSequence8(FrameSource& source, const SequencePlan& plan, long frames,
                      SequenceWriter& output, Progress& progress) {
   source.Render(0, plan.rate, Surface::Float);
   const std::vector<std::uint8_t> first = source.StraightRgba8();
-  const bool opaque = IsOpaque(first);
+  const bool opaque = AllOpaque(first.data(), first.size());
   FrameWriter& writer = output.Open(!opaque);
   writer.Write(0, first.data());
   progress.Update(1);
-  if (frames == 1) return;
-  const int depth = frames >= 3 ? 3 : 2;
-  if (opaque) {
-    Rgba8TargetReader reader(plan.size.width, plan.size.height, depth);
-    RenderRest(source, reader, Surface::Bytes, plan, frames, writer, progress);
-  } else {
-    hostkit::StraightRgba8Reader reader(plan.size.width, plan.size.height, depth);
-    RenderRest(source, reader, Surface::Float, plan, frames, writer, progress);
-  }
+  long next = 1;
+  if (opaque && !TransparentBackground(source, plan.background) && frames > 1)
+    next = RenderOnBytes(source, plan, frames, plan.background == nullptr, writer, progress);
+  if (next < frames) RenderOnFloat(source, plan, next, frames, writer, progress);
 }
 
 // Deeper output: every frame from the float read-back, at 16 bits.
@@ -420,6 +479,7 @@ int Run(const Options& options) {
   const std::vector<ParameterValue> values = ResolveValues(table, options, start);
   std::optional<SequencePlan> plan;
   if (!options.output.empty()) plan = PlanSequence(options, size, rate, choice.linked);
+  if (plan && choice.linked) plan->background = table.FindIfAny("Background");
   if (!options.sheet.empty()) RequireFolderOf(options.sheet);
   if (!options.presetFolder.empty()) RequireFolderOf(options.presetFolder + "/x.png");
 
