@@ -46,7 +46,9 @@ SyncLayout ComputeSyncLayout(int width, int height, int requestedCellSize, int r
 
   const int rulerHeight = std::max(1, bottom / 9);
   l.ruler = {margin, bottom - margin - rulerHeight, W - margin, bottom - margin};
-  l.rulerTextScale = std::max(1, rulerHeight / 2 / 7 - 1);
+  // The ticks take the ruler's upper half; the numbers, one glyph pixel
+  // below them, must end inside its lower half: 8 glyph pixels in h/2 - 2.
+  l.rulerTextScale = std::max(1, (rulerHeight / 2 - 2) / (kGlyphRows + 1));
 
   const int trackHeight = std::max(1, bottom / 24);
   const int trackGap = std::max(1, trackHeight / 4);

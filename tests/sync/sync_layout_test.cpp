@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "framestamp/StampCode.h"
 #include "framestamp/TimeOfDay.h"
@@ -69,6 +70,29 @@ TEST(SyncLayout, ReservedSquareHoldsTheLargestSymbol) {
   const auto symbol = EncodeQr(QrTextFor(s, f));
   ASSERT_TRUE(symbol.has_value());
   EXPECT_LE(symbol->size + 2 * kQrQuietModules, kQrReservedModules);
+}
+
+// Glyph rectangles do not depend on the scale, so the ruler is the same
+// number of rectangles at every size: its background, 101 ticks, the ten
+// numbers and the marker. (Numbers that did not fit were once left out at
+// 2160p.)
+TEST(SyncLayout, RulerShowsItsNumbersAtEverySize) {
+  SyncSettings s;
+  s.shown = {false, false, false, false, false, false, false, true, false, false};
+  FrameFacts f;
+  f.millisecondOfDay = 12'345;
+  constexpr std::size_t kOutputAndTicks = 1 + 1 + 101 + 1;  // output, ruler, ticks, marker
+  std::vector<std::size_t> counts;
+  for (const Size& size : kSizes) {
+    shapes::ShapeList list;
+    ComposeSyncFrame(s, ComputeSyncLayout(size.width, size.height, kStripDefaultCellSize, 4), f,
+                     std::nullopt, list);
+    counts.push_back(list.RectCount());
+    // Each of the ten numbers is at least one rectangle per glyph.
+    EXPECT_GE(list.RectCount(), kOutputAndTicks + 28) << size.width;
+  }
+  EXPECT_EQ(counts[1], counts[0]);
+  EXPECT_EQ(counts[2], counts[0]);
 }
 
 TEST(SyncLayout, AnySizeIsLaidOutWithoutFault) {
