@@ -45,7 +45,7 @@ const std::array<SyncParamDefinition, kSyncParamCount> kDefinitions = {{
     Text("Label", "OUTPUT 1"),
     Integer("Output Number", 0, 0, static_cast<int>(kStampMaxOutput)),
     Option(kClockSourceParameterName, kClockNames, kClockSystem),
-    Text("Start Time", "00:00:00.000"),
+    Text(kStartTimeParameterName, "00:00:00.000"),
     Option("Time Zone", kZoneNames, 0),
     Option("Timecode Rate", kRateNames, static_cast<int>(TimecodeRate::Fps25)),
     Integer("Cell Size px", kStripDefaultCellSize, kStripMinCellSize, kStripMaxCellSize),

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     const auto table = hostkit::ReadParameterTable(plugin, hostkit::TableReading::Trusting);
     hostkit::HostInstance host(plugin, kWidth, kHeight, hostkit::PixelFormat::RGBA8);
     host.Set(ParameterId(table, kClockSourceParameterName), 1.0f);
-    plugin.SetTextParameter(host.Id(), ParameterId(table, "Start Time"), "14:32:07.250");
+    plugin.SetTextParameter(host.Id(), ParameterId(table, kStartTimeParameterName), "14:32:07.250");
     for (int n = 0; n < kFrames; ++n) {
       plugin.SetTime(host.Id(), static_cast<double>(n) / kFps);
       if (host.RunFrames(1) != FF_SUCCESS) throw std::runtime_error("code 17 answered failure");

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "host/EntryPoint.h"
+#include "host/HostTimeConvention.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/StraightRgba8Reader.h"
 #include "imaging/PngFile.h"
@@ -112,11 +113,11 @@ void Warn(const std::string& message) {
 // option switched to "Host Time", and the start as the "Start Time" text.
 std::vector<ParameterValue> StartTimeValues(const ParameterTable& table, const StartTime& start) {
   std::vector<ParameterValue> values;
-  const ParameterInfo* source = table.FindIfAny("Clock Source");
+  const ParameterInfo* source = table.FindIfAny(kClockSourceParameterName);
   if (source && source->type == FF_TYPE_OPTION)
     for (const auto& element : source->elements)
-      if (element.name == "Host Time") values.push_back(table.ResolveValue(*source, element.name));
-  const ParameterInfo* text = table.FindIfAny("Start Time");
+      if (element.name == kHostTimeElementName) values.push_back(table.ResolveValue(*source, element.name));
+  const ParameterInfo* text = table.FindIfAny(kStartTimeParameterName);
   if (text && text->type == FF_TYPE_TEXT) values.push_back(table.ResolveValue(*text, start.Text()));
   return values;
 }
