@@ -54,23 +54,7 @@ void OVNVeltrimaFree::DefineParameters() {
   const auto& definitions = ParameterDefinitions();
   for (FFUInt32 index = 0; index < kParamCount; ++index) {
     const ParamDefinition& d = definitions[index];
-    switch (d.type) {
-      case FF_TYPE_OPTION:
-        SetOptionParamInfo(index, d.name, d.elementCount, d.defaultValue);
-        for (FFUInt32 e = 0; e < d.elementCount; ++e)
-          SetParamElementInfo(index, e, d.elements[e], static_cast<float>(e));
-        break;
-      case FF_TYPE_INTEGER:
-        SetParamInfo(index, d.name, FF_TYPE_INTEGER, d.defaultValue);
-        SetParamRange(index, d.minimum, d.maximum);
-        break;
-      case FF_TYPE_BOOLEAN:
-        SetParamInfo(index, d.name, FF_TYPE_BOOLEAN, d.defaultValue > 0.5f);
-        break;
-      default:
-        SetParamInfo(index, d.name, d.type, d.defaultValue);
-        break;
-    }
+    DefineParameter(index, d);
     values_[index] = d.defaultValue;
   }
 }

@@ -25,17 +25,17 @@ static_assert(std::size(kPatternNames) == kPatternPixelChecker + 1, "one name pe
 
 template <std::size_t N>
 constexpr ParamDefinition Option(const char* name, const char* const (&elements)[N]) {
-  return {name, FF_TYPE_OPTION, 0.0f, 0.0f, 1.0f, elements, static_cast<unsigned>(N)};
+  return {name, FF_TYPE_OPTION, 0.0f, 0.0f, 1.0f, elements, static_cast<unsigned>(N), nullptr};
 }
 constexpr ParamDefinition Integer(const char* name, float defaultValue, float minimum,
                                   float maximum) {
-  return {name, FF_TYPE_INTEGER, defaultValue, minimum, maximum, nullptr, 0};
+  return {name, FF_TYPE_INTEGER, defaultValue, minimum, maximum, nullptr, 0, nullptr};
 }
 constexpr ParamDefinition Fraction(const char* name, float defaultValue) {
-  return {name, FF_TYPE_STANDARD, defaultValue, 0.0f, 1.0f, nullptr, 0};
+  return {name, FF_TYPE_STANDARD, defaultValue, 0.0f, 1.0f, nullptr, 0, nullptr};
 }
 constexpr ParamDefinition Flag(const char* name, bool on) {
-  return {name, FF_TYPE_BOOLEAN, on ? 1.0f : 0.0f, 0.0f, 1.0f, nullptr, 0};
+  return {name, FF_TYPE_BOOLEAN, on ? 1.0f : 0.0f, 0.0f, 1.0f, nullptr, 0, nullptr};
 }
 
 const std::array<ParamDefinition, kParamCount> kDefinitions = {{

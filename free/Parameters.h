@@ -8,6 +8,7 @@
 
 #include "host/FFGL.h"
 #include "free/shaders/ShaderConstants.h"
+#include "host/ParameterDefinition.h"
 
 enum ParamIndex : FFUInt32 {
   kParamPreset = 0,
@@ -30,15 +31,7 @@ enum ParamIndex : FFUInt32 {
 
 constexpr std::size_t kParamCount = 16;
 
-struct ParamDefinition {
-  const char* name;
-  FFUInt32 type;
-  float defaultValue;
-  float minimum;  // declared range; integers only, others keep 0 to 1
-  float maximum;
-  const char* const* elements;  // option elements in value order, or null
-  unsigned elementCount;
-};
+using ParamDefinition = ParameterDefinition;
 
 // The definitions in index order.
 const std::array<ParamDefinition, kParamCount>& ParameterDefinitions();

@@ -1,25 +1,13 @@
 // The plug-in's registration, built while the library loads.
-#include <new>
-
+#include "host/PluginFactory.h"
 #include "host/PluginRegistration.h"
 #include "free/OVNVeltrimaFree.h"
 
 namespace {
 
-FFUInt32 MakeOVNVeltrimaFree(CFFGLPlugin** object) {
-  if (!object) return FF_FAIL;
-  try {
-    *object = new OVNVeltrimaFree();
-    return FF_SUCCESS;
-  } catch (...) {
-    *object = nullptr;
-    return FF_FAIL;
-  }
-}
-
 PluginRegistrationValues Values() {
   PluginRegistrationValues v;
-  v.factory = &MakeOVNVeltrimaFree;
+  v.factory = &MakePluginObject<OVNVeltrimaFree>;
   v.uniqueID = "KZRB";
   v.name = "OVNVeltrima FREE";
   v.apiMajor = 2;

@@ -128,3 +128,26 @@ ParamInfo* CFFGLPluginManager::FindParam(FFUInt32 id) {
 const ParamInfo* CFFGLPluginManager::FindParam(FFUInt32 id) const {
   return const_cast<CFFGLPluginManager*>(this)->FindParam(id);
 }
+
+void CFFGLPluginManager::DefineParameter(FFUInt32 id, const ParameterDefinition& d) {
+  switch (d.type) {
+    case FF_TYPE_TEXT:
+      SetParamInfo(id, d.name, FF_TYPE_TEXT, d.defaultText ? d.defaultText : "");
+      break;
+    case FF_TYPE_OPTION:
+      SetOptionParamInfo(id, d.name, d.elementCount, d.defaultValue);
+      for (FFUInt32 e = 0; e < d.elementCount; ++e)
+        SetParamElementInfo(id, e, d.elements[e], static_cast<float>(e));
+      break;
+    case FF_TYPE_INTEGER:
+      SetParamInfo(id, d.name, FF_TYPE_INTEGER, d.defaultValue);
+      SetParamRange(id, d.minimum, d.maximum);
+      break;
+    case FF_TYPE_BOOLEAN:
+      SetParamInfo(id, d.name, FF_TYPE_BOOLEAN, d.defaultValue > 0.5f);
+      break;
+    default:
+      SetParamInfo(id, d.name, d.type, d.defaultValue);
+      break;
+  }
+}

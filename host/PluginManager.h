@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/FFGL.h"
+#include "host/ParameterDefinition.h"
 
 struct ParamElement {
   std::string name;
@@ -53,6 +54,10 @@ class CFFGLPluginManager {
   void SetBufferParamInfo(FFUInt32 id, const char* name, unsigned elementCount, FFUInt32 usage);
   void SetFileParamInfo(FFUInt32 id, const char* name, std::vector<std::string> extensions,
                         const char* defaultText);
+
+  // Appends the record `definition` describes under `id`: an option's
+  // elements valued 0, 1, 2 ..., an integer's range, a text's default text.
+  void DefineParameter(FFUInt32 id, const ParameterDefinition& definition);
 
   // --- Changes to an existing record; an unknown ID or element index is ignored.
   void SetParamElementInfo(FFUInt32 id, FFUInt32 elementIndex, const char* name, float value);

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "host/FFGL.h"
+#include "host/ParameterDefinition.h"
 
 enum SyncParam : FFUInt32 {
   kSyncLabel = 0,
@@ -38,16 +39,7 @@ enum SyncParam : FFUInt32 {
 enum ClockSource : int { kClockSystem = 0, kClockHostTime = 1 };
 enum FlashArea : int { kFlashBox = 0, kFlashWholeOutput = 1 };
 
-struct SyncParamDefinition {
-  const char* name;
-  FFUInt32 type;
-  float defaultValue;
-  float minimum;  // declared range; integers only, others keep 0 to 1
-  float maximum;
-  const char* const* elements;  // option elements in value order, or null
-  unsigned elementCount;
-  const char* defaultText;  // text parameters only, else null
-};
+using SyncParamDefinition = ParameterDefinition;
 
 // The definitions in index order.
 const std::array<SyncParamDefinition, kSyncParamCount>& SyncParameterDefinitions();

@@ -1,25 +1,13 @@
 // The plug-in's registration, built while the library loads.
-#include <new>
-
+#include "host/PluginFactory.h"
 #include "host/PluginRegistration.h"
 #include "sync/OVNVeltrimaSync.h"
 
 namespace {
 
-FFUInt32 MakeOVNVeltrimaSync(CFFGLPlugin** object) {
-  if (!object) return FF_FAIL;
-  try {
-    *object = new OVNVeltrimaSync();
-    return FF_SUCCESS;
-  } catch (...) {
-    *object = nullptr;
-    return FF_FAIL;
-  }
-}
-
 PluginRegistrationValues Values() {
   PluginRegistrationValues v;
-  v.factory = &MakeOVNVeltrimaSync;
+  v.factory = &MakePluginObject<OVNVeltrimaSync>;
   v.uniqueID = "KZRS";
   v.name = "OVNVeltrima SYNC";
   v.apiMajor = 2;
