@@ -1,0 +1,36 @@
+#include "map/MapSource.h"
+
+#include "map/Parameters.h"
+#include "map/layout/LayoutFile.h"
+
+std::string FileNameOf(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string MapSource::Load(std::string_view utf8Path) {
+  ++revision_;
+  fileName_ = FileNameOf(utf8Path);
+  error_.clear();
+  if (utf8Path.empty()) {
+    state_ = State::NoFile;
+    good_.reset();
+    goodFileName_.clear();
+    return std::string();
+  }
+  if (utf8Path.size() > kMaxMapPathBytes) {
+    fileName_ = FileNameOf(utf8Path.substr(0, kMaxMapPathBytes));
+    error_ = "PATH IS LONGER THAN " + std::to_string(kMaxMapPathBytes) + " BYTES";
+  } else {
+    layout::Result<layout::Layout> read = layout::LoadLayoutFile(std::string(utf8Path));
+    if (read.ok()) {
+      state_ = State::Loaded;
+      good_ = std::move(read.value());
+      goodFileName_ = fileName_;
+      return std::string();
+    }
+    error_ = read.error().Message();
+  }
+  state_ = State::Failed;
+  return fileName_ + ": " + error_;
+}
