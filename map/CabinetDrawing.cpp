@@ -104,7 +104,9 @@ void AddCabinetTexts(shapes::FigureList& list, const layout::Cabinet& cabinet, c
   if (avail.Empty()) return;
   const auto label = Glyphs(cabinet.label.empty() ? cabinet.id : cabinet.label);
   const int count = static_cast<int>(label.size());
-  const int scale = shapes::FittingScale(count, avail.Width(), avail.Height() / 3);
+  // At most three quarters of the width and a quarter of the height, so the
+  // corner tags and the mark keep their room.
+  const int scale = shapes::FittingScale(count, avail.Width() * 3 / 4, avail.Height() / 4);
   if (scale <= 0) return;
   const int cx = r.x0 + r.Width() / 2, cy = r.y0 + r.Height() / 2;
   const int labelY = cy - shapes::TextHeight(scale) / 2;

@@ -5,7 +5,11 @@
 
 std::string FileNameOf(std::string_view path) {
   const std::size_t slash = path.find_last_of("/\\");
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+  std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));
+  // In capitals, as every text of the map: the font's small x is for sizes.
+  for (char& c : name)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return name;
 }
 
 std::string MapSource::Load(std::string_view utf8Path) {

@@ -40,5 +40,6 @@ class MapSource {
   std::uint64_t revision_ = 0;
 };
 
-// The last part of a path, after its last '/' or '\'.
+// The last part of a path, after its last '/' or backslash, with ASCII letters in
+// capitals.
 std::string FileNameOf(std::string_view path);
