@@ -1,6 +1,6 @@
 // Frame times through plugMain, the way a host runs the plug-in, beside the
-// machine's fill limit: a trivial program that writes one uniform colour over
-// the same target. Each sample draws the fill around one measured frame, all
+// machine's fill limit (benchmarks/FillReference.h): a trivial program that
+// writes one uniform colour over the same target. Each sample draws the fill around one measured frame, all
 // finished with glFinish, so that load from other processes falls on both
 // sides alike; the counters give the medians and their ratio.
 // Not a test: numbers depend on the machine and its load.
@@ -20,41 +20,25 @@
 #include "gl/ShaderProgram.h"
 #include "host/EntryPoint.h"
 #include "hostkit/GLContext.h"
+#include "benchmarks/FillReference.h"
 #include "hostkit/HostInstance.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace fillref;
 
 constexpr int kSamples = 5;  // few: the machine is shared, medians keep it honest
-// A fill frame takes a few milliseconds, so a thread that wakes late or a
-// neighbour's burst moves one sample by half its length or more: the
-// reference is drawn several times around each measured frame (half before,
-// half after) and its median taken over all of them.
-constexpr int kFillsPerSample = 4;
 // First frames build programs and take seconds each.
 constexpr int kBuildSamples = 3;
-
-hostkit::GLContext& Context() {
-  // Program builds are part of what is measured: Mesa's on-disk shader cache
-  // would turn every build after the first run into a look-up.
-  setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
-  static hostkit::GLContext context(hostkit::OptionsFromEnvironment());
-  return context;
-}
 
 const hostkit::PluginLibrary& Plugin() {
   static hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "OVNVeltrimaFree");
   return plugin;
 }
 
-// The fill limit: one uniform colour over a full-screen quad.
-const char kTrivialFill[] =
-    "#version 410 core\nuniform vec4 Colour;\nout vec4 fragColor;\n"
-    "void main() { fragColor = Colour; }\n";
-// Two steps up from it, to show what a pattern pays for before drawing
-// anything: the colour from the integer pixel position, and the same with
-// one integer division by a uniform per pixel (as in "(p.x * 7) / W").
+// Two steps up from the trivial fill, to show what a pattern pays for before
+// drawing anything: the colour from the integer pixel position, and the same
+// with one integer division by a uniform per pixel (as in "(p.x * 7) / W").
 const char kPositionFill[] =
     "#version 410 core\nuniform vec4 Colour;\nout vec4 fragColor;\n"
     "void main() { ivec2 p = ivec2(floor(gl_FragCoord.xy));\n"
@@ -63,82 +47,6 @@ const char kDivisionFill[] =
     "#version 410 core\nuniform vec4 Colour;\nuniform int Divisor;\nout vec4 fragColor;\n"
     "void main() { ivec2 p = ivec2(floor(gl_FragCoord.xy));\n"
     "  fragColor = Colour * float(((p.x * 7) / Divisor) & 1); }\n";
-
-class TrivialFill {
- public:
-  explicit TrivialFill(const char* fragment = kTrivialFill) {
-    static const char kVertex[] =
-        "#version 410 core\nlayout(location = 0) in vec4 vPosition;\n"
-        "void main() { gl_Position = vPosition; }\n";
-    program_.Compile(kVertex, fragment);
-    quad_.Create(false);
-  }
-  ~TrivialFill() {
-    program_.Release();
-    quad_.Release();
-  }
-  TrivialFill(const TrivialFill&) = delete;
-  TrivialFill& operator=(const TrivialFill&) = delete;
-
-  void Draw(hostkit::RenderTarget& target) {
-    target.Bind();
-    ffglex::ScopedProgramUse use(program_.ProgramId());
-    glUniform4f(program_.UniformLocation("Colour"), 0.25f, 0.5f, 0.75f, 1.0f);
-    glUniform1i(program_.UniformLocation("Divisor"), target.Width());
-    quad_.Draw();
-  }
-
- private:
-  ffglex::ShaderProgram program_;
-  ffglex::ScreenQuad quad_;
-};
-
-template <typename Draw>
-double FinishedMilliseconds(Draw draw) {
-  const auto start = Clock::now();
-  draw();
-  glFinish();  // the driver draws lazily; count the finished frame
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-std::string SizeText(int width, int height) {
-  return std::to_string(width) + "x" + std::to_string(height);
-}
-
-// Samples `frame` interleaved with the fill and reports both medians;
-// `prepare` runs untimed before each sample.
-template <typename Frame, typename Prepare>
-void Interleaved(benchmark::State& state, hostkit::RenderTarget& target, Frame frame,
-                 Prepare prepare) {
-  TrivialFill fill;
-  FinishedMilliseconds([&] { fill.Draw(target); });
-  std::vector<double> fills, frames;
-  for (auto _ : state) {
-    prepare();
-    glFinish();
-    for (int i = 0; i < kFillsPerSample / 2; ++i)
-      fills.push_back(FinishedMilliseconds([&] { fill.Draw(target); }));
-    const double ms = FinishedMilliseconds(frame);
-    frames.push_back(ms);
-    for (int i = kFillsPerSample / 2; i < kFillsPerSample; ++i)
-      fills.push_back(FinishedMilliseconds([&] { fill.Draw(target); }));
-    state.SetIterationTime(ms / 1000.0);
-  }
-  const double fillMs = Median(fills), frameMs = Median(frames);
-  state.counters["ms"] = frameMs;
-  state.counters["fill_ms"] = fillMs;
-  state.counters["x_fill"] = fillMs > 0 ? frameMs / fillMs : 0.0;
-}
-
-template <typename Frame>
-void Interleaved(benchmark::State& state, hostkit::RenderTarget& target, Frame frame) {
-  Interleaved(state, target, frame, [] {});
-}
 
 // Presets 0..9, then patterns 0..6 with the moving element, info box and
 // credit all on (cases 10..16), then patterns 0..6 with every overlay off

@@ -94,6 +94,9 @@ void InstallAll() {
   INTERCEPT_GL(__glewCreateRenderbuffers, "glCreateRenderbuffers");
   INTERCEPT_GL(__glewDeleteRenderbuffers, "glDeleteRenderbuffers");
   INTERCEPT_GL(__glewBufferData, "glBufferData");
+  INTERCEPT_GL(__glewBufferSubData, "glBufferSubData");
+  INTERCEPT_GL(__glewDrawArraysInstanced, "glDrawArraysInstanced");
+  INTERCEPT_GL(__glewVertexAttribDivisor, "glVertexAttribDivisor");
   INTERCEPT_GL(__glewEnableVertexAttribArray, "glEnableVertexAttribArray");
   INTERCEPT_GL(__glewVertexAttribPointer, "glVertexAttribPointer");
   INTERCEPT_GL(__glewCreateShader, "glCreateShader");

@@ -96,6 +96,22 @@ SyncLayout ComputeSyncLayout(int width, int height, int requestedCellSize, int r
   l.frameNumber = row(l.frameScale);
   l.timeOfDay = row(l.timeScale);
   l.timecode = row(l.timeScale);
+
+  // At small sizes the proportions run out of room: what falls outside the
+  // output is cut away (an empty rectangle where nothing is left).
+  const Rect output{0, 0, W, H};
+  auto clip = [&output](Rect& r) {
+    r = {std::max(r.x0, output.x0), std::max(r.y0, output.y0), std::min(r.x1, output.x1),
+         std::min(r.y1, output.y1)};
+    if (r.Empty()) r = Rect{};
+  };
+  for (Rect* r : {&l.label, &l.frameNumber, &l.timeOfDay, &l.timecode, &l.qr, &l.flash, &l.parityA,
+                  &l.parityB, &l.colourBar, &l.ruler, &l.stripBand})
+    clip(*r);
+  for (auto& r : l.trackLabels) clip(r);
+  for (auto& r : l.tracks) clip(r);
+  if (l.qr.Width() < kQrReservedModules * l.qrModule || l.qr.Height() < kQrReservedModules * l.qrModule)
+    l.qrModule = 0;
   return l;
 }
 

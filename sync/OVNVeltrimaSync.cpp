@@ -107,7 +107,7 @@ std::int64_t OVNVeltrimaSync::ShownMillisecond(const SyncSettings& s) {
   if (s.clock == kClockHostTime) {
     if (!s.startTimeValid && reportedStartTime_ != texts_[kSyncStartTime]) {
       reportedStartTime_ = texts_[kSyncStartTime];
-      ffglex::LogDiagnostic(("OVNVeltrima SYNC: Start Time \"" + reportedStartTime_.substr(0, 64) +
+      ffglex::LogDiagnostic(("OVNVeltrima SYNC: Start Time \"" + reportedStartTime_->substr(0, 64) +
                              "\" is not HH:MM:SS.mmm; 00:00:00.000 is used")
                                 .c_str());
     }

@@ -68,5 +68,5 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   std::string qrText_;
   std::optional<QrSymbol> qr_;
   // A malformed start time is reported once per text, not once per frame.
-  std::string reportedStartTime_;
+  std::optional<std::string> reportedStartTime_;
 };

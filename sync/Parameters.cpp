@@ -4,10 +4,11 @@
 
 #include "framestamp/StampCode.h"
 #include "framestamp/Timecode.h"
+#include "host/HostTimeConvention.h"
 
 namespace {
 
-const char* const kClockNames[] = {"System Clock", "Host Time"};
+const char* const kClockNames[] = {kSystemClockElementName, kHostTimeElementName};
 const char* const kZoneNames[] = {"Local", "UTC"};
 const char* const kFlashAreaNames[] = {"Box", "Whole Output"};
 // The rate names come from the timecode table, in its order.
@@ -43,7 +44,7 @@ SyncParamDefinition Text(const char* name, const char* defaultText) {
 const std::array<SyncParamDefinition, kSyncParamCount> kDefinitions = {{
     Text("Label", "OUTPUT 1"),
     Integer("Output Number", 0, 0, static_cast<int>(kStampMaxOutput)),
-    Option("Clock Source", kClockNames, kClockSystem),
+    Option(kClockSourceParameterName, kClockNames, kClockSystem),
     Text("Start Time", "00:00:00.000"),
     Option("Time Zone", kZoneNames, 0),
     Option("Timecode Rate", kRateNames, static_cast<int>(TimecodeRate::Fps25)),

@@ -121,6 +121,16 @@ void AddTracks(ShapeList& list, const SyncLayout& l, std::uint64_t frame, float 
   }
 }
 
+// A box white when `lit`, black otherwise, inside a grey frame that shows
+// where it is while it is black.
+void AddFramedBox(ShapeList& list, const Rect& box, bool lit, float brightness) {
+  if (box.Empty()) return;
+  list.AddRect(box, Dimmed({0.25f, 0.25f, 0.25f, 1.0f}, brightness));
+  const int edge = std::max(1, std::min(box.Width(), box.Height()) / 40);
+  list.AddRect({box.x0 + edge, box.y0 + edge, box.x1 - edge, box.y1 - edge},
+               lit ? Dimmed(shapes::kWhite, brightness) : shapes::kBlack);
+}
+
 }  // namespace
 
 std::string QrTextFor(const SyncSettings& s, const FrameFacts& f) {
@@ -153,17 +163,11 @@ void ComposeSyncFrame(const SyncSettings& s, const SyncLayout& l, const FrameFac
     AddLine(list, Glyphs("TC " + FormatTimecode(TimecodeAt(f.millisecondOfDay, s.rate))),
             l.timecode, l.timeScale, text);
   if (s.shown.qr && qr) AddQr(list, l, *qr);
-  if (s.shown.flash && s.flashArea == kFlashBox && !l.flash.Empty()) {
-    // A grey frame shows where the box is between flashes.
-    list.AddRect(l.flash, Dimmed({0.25f, 0.25f, 0.25f, 1.0f}, b));
-    const int edge = std::max(1, std::min(l.flash.Width(), l.flash.Height()) / 40);
-    list.AddRect({l.flash.x0 + edge, l.flash.y0 + edge, l.flash.x1 - edge, l.flash.y1 - edge},
-                 f.flash ? text : shapes::kBlack);
-  }
+  if (s.shown.flash && s.flashArea == kFlashBox) AddFramedBox(list, l.flash, f.flash, b);
   if (s.shown.markers) {
     const bool even = f.frame % 2 == 0;
-    list.AddRect(l.parityA, even ? text : shapes::kBlack);
-    list.AddRect(l.parityB, even ? shapes::kBlack : text);
+    AddFramedBox(list, l.parityA, even, b);
+    AddFramedBox(list, l.parityB, !even, b);
     list.AddRect(l.colourBar, Dimmed(MarkerColourFor(f.frame).colour, b));
   }
   if (s.shown.tracks) AddTracks(list, l, f.frame, b);

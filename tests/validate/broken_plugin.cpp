@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -135,6 +136,14 @@ float* Values(Instance& instance) { return Planted("shared-values") ? sharedValu
 // two processes, whose IDs differ in their low 16 bits).
 float RunNoise() { return static_cast<float>(::getpid() % 65536) / 65536.0f; }
 
+// A colour from the wall clock, which no host time (code 20) pins: the
+// nanoseconds within the current millisecond.
+float ClockNoise() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return static_cast<float>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() % 1000000) /
+         1.0e6f;
+}
+
 FFUInt32 Draw(Instance& instance) {
   const FFGLViewportStruct& v = instance.viewport;
   if (Planted("tiny-frame-fails") && (v.width < 2 || v.height < 2)) return FF_FAIL;
@@ -146,6 +155,7 @@ FFUInt32 Draw(Instance& instance) {
   float blue = 0.0f;
   if (Planted("instance-serial-in-colour")) blue = static_cast<float>(instance.serial) / 64.0f;
   if (Planted("run-noise-in-colour")) blue = RunNoise();
+  if (Planted("clock-instead-of-host-time")) blue = ClockNoise();
   GLint hostViewport[4] = {0, 0, 0, 0};
   if (Planted("draws-outside-viewport")) {
     // Draws from the framebuffer's corner instead of the viewport's.

@@ -193,6 +193,19 @@ INSTANTIATE_TEST_SUITE_P(EachCheck, PlantedFaultTest, ::testing::ValuesIn(kFault
                            return name;
                          });
 
+// The checks that compare frames pin every instance's clock to the same
+// host time (code 20); a plug-in that reads a clock of its own regardless is
+// still caught by each of them.
+TEST(PlantedFaults, HostTimeDoesNotHideAClockOfItsOwn) {
+  for (const char* check : {"determinism.instances", "lifecycle.interleaved"}) {
+    const ToolRun run = RunTool(std::string(BROKEN_PLUGIN_PATH) + " --seed 7 --only " + check,
+                                "clock-instead-of-host-time");
+    ASSERT_EQ(run.lines.size(), 3u) << check;
+    EXPECT_TRUE(StartsWith(run.lines[1], std::string("FAIL ") + check + ": ")) << run.lines[1];
+    EXPECT_EQ(run.exitCode, 1) << check;
+  }
+}
+
 // A plug-in whose file name is not ASCII: the report keeps the name as
 // UTF-8 text, not as one escaped byte per character.
 TEST(ValidatorJson, NonAsciiPluginPathRoundTrips) {

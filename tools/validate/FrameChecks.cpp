@@ -250,10 +250,12 @@ Outcome MaximumSize(Session& session) {
 }
 
 // A random value for every numeric parameter; the same for both instances
-// or runs that are compared.
+// or runs that are compared, and the host's time as the clock where the
+// plug-in offers that choice.
 std::vector<std::optional<float>> RandomSettings(const std::vector<ParameterInfo>& table, std::mt19937_64& random) {
   std::vector<std::optional<float>> values;
   for (const auto& p : table) values.push_back(RandomValue(p, random));
+  ChooseHostTime(table, values);
   return values;
 }
 
@@ -284,8 +286,10 @@ Outcome TwoInstances(Session& session) {
   session.Context();
   auto a = MakeInstance(plugin, kCompareWidth, kCompareHeight);
   ApplySettings(plugin, a->Id(), values);
+  plugin.SetTime(a->Id(), kComparedHostTime);
   auto b = MakeInstance(plugin, kCompareWidth, kCompareHeight);
   ApplySettings(plugin, b->Id(), values);
+  plugin.SetTime(b->Id(), kComparedHostTime);
   const auto first = RenderFrame(*a, "the first instance's first frame");
   const auto second = RenderFrame(*b, "the second instance's first frame");
   const std::string difference = FirstDifference(first, second, kCompareWidth);
@@ -303,6 +307,7 @@ Outcome TwoRuns(Session& session) {
     session.Context();
     auto host = MakeInstance(plugin, kCompareWidth, kCompareHeight);
     ApplySettings(plugin, host->Id(), values);
+    plugin.SetTime(host->Id(), kComparedHostTime);
     const auto pixels = RenderFrame(*host, "the first frame");
     char hash[32];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(HashPixels(pixels)));

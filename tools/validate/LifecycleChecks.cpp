@@ -129,6 +129,7 @@ Outcome Interleaved(Session& session) {
   for (int i = 0; i < kInstances; ++i) {
     Plan plan{5 + (i * 7) % 41, 3 + (i * 11) % 37, {}};
     for (const auto& p : table) plan.values.push_back(RandomValue(p, random));
+    ChooseHostTime(table, plan.values);
     plans.push_back(std::move(plan));
   }
   // Each instance alone: the frames the interleaved ones must match.
@@ -137,6 +138,7 @@ Outcome Interleaved(Session& session) {
     session.Step("lone instance " + std::to_string(i));
     auto host = MakeInstance(plugin, plans[i].width, plans[i].height);
     for (std::size_t id = 0; id < table.size(); ++id) Apply(plugin, host->Id(), plans[i], id);
+    plugin.SetTime(host->Id(), kComparedHostTime);
     lone.push_back(RenderFrame(*host, "the lone instance " + std::to_string(i)));
   }
 
@@ -158,6 +160,8 @@ Outcome Interleaved(Session& session) {
     for (int i : order) {
       if (round == 0) orderText += (orderText.empty() ? "" : " ") + std::to_string(i);
       session.Step("frame " + std::to_string(round) + " of instance " + std::to_string(i));
+      // Every instance's clock follows code 20, the same times for all.
+      plugin.SetTime(hosts[i]->Id(), kComparedHostTime + round);
       const auto pixels = RenderFrame(*hosts[i], "instance " + std::to_string(i));
       if (round > 0) continue;
       const std::string difference = FirstDifference(lone[i], pixels, plans[i].width);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/HostTimeConvention.h"
+
 
 namespace validate {
 
@@ -35,6 +37,17 @@ std::optional<float> RandomValue(const ParameterInfo& param, std::mt19937_64& ra
       break;
   }
   return finiteRange ? uniform(param.minimum, param.maximum) : uniform(0.0, 1.0);
+}
+
+void ChooseHostTime(const std::vector<ParameterInfo>& table, std::vector<std::optional<float>>& values) {
+  for (const auto& p : table) {
+    if (p.type != FF_TYPE_OPTION || p.name != kClockSourceParameterName) continue;
+    for (const auto& e : p.elements)
+      if (e.name == kHostTimeElementName) {
+        if (values.size() <= p.id) values.resize(p.id + 1);
+        values[p.id] = e.value;
+      }
+  }
 }
 
 std::string ParamLabel(const ParameterInfo& param) {

@@ -26,6 +26,15 @@ inline std::vector<ParameterInfo> ReadParamTable(const hostkit::PluginLibrary& p
 // fraction for a standard parameter. None for text parameters.
 std::optional<float> RandomValue(const ParameterInfo& param, std::mt19937_64& random);
 
+// Where the plug-in offers a clock source (host/HostTimeConvention.h),
+// chooses its host-time element in `values` (by parameter ID), so that what
+// a frame shows depends on code 20 alone and frames can be compared.
+void ChooseHostTime(const std::vector<ParameterInfo>& table, std::vector<std::optional<float>>& values);
+
+// The host time (code 20) every frame that is compared with another is
+// drawn at: an hour, two minutes, three and a quarter seconds.
+constexpr double kComparedHostTime = 3723.25;
+
 // "3 \"Brightness\"", for messages.
 std::string ParamLabel(const ParameterInfo& param);
 

@@ -1,0 +1,59 @@
+// SYNC frame times through plugMain beside the trivial fill (the fill
+// reference of benchmarks/FillReference.h), at 1920x1080 and 3840x2160: every
+// element on, the clock following code 20 as the render tool drives it, a new
+// time each frame so that the QR code is encoded again every frame. Not a
+// test: numbers depend on the machine and its load.
+#include <benchmark/benchmark.h>
+
+#include "benchmarks/FillReference.h"
+#include "host/EntryPoint.h"
+#include "hostkit/HostInstance.h"
+#include "sync/Parameters.h"
+
+namespace {
+
+using namespace fillref;
+
+constexpr int kSamples = 9;
+
+const hostkit::PluginLibrary& Plugin() {
+  static hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "OVNVeltrimaSync");
+  return plugin;
+}
+
+void SyncFrames(benchmark::State& state) {
+  Context().MakeCurrent();
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  hostkit::HostInstance host(Plugin(), width, height);
+  host.Set(kSyncClockSource, static_cast<float>(kClockHostTime));
+  int frame = 0;
+  auto next = [&] {
+    Plugin().SetTime(host.Id(), frame++ / 60.0);
+    host.RunFrames(1);
+  };
+  next();  // the first frame makes the buffer's store
+  glFinish();
+  Interleaved(state, host.Target(), next);
+  state.SetLabel("SYNC, every element " + SizeText(width, height));
+}
+
+BENCHMARK(SyncFrames)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(kSamples);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Context().MakeCurrent();
+  benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+  benchmark::AddCustomContext("GL_VERSION", Context().VersionString());
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
