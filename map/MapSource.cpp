@@ -1,7 +1,14 @@
 #include "map/MapSource.h"
 
+#include "glyphs/Utf8Glyphs.h"
 #include "map/Parameters.h"
 #include "map/layout/LayoutFile.h"
+
+namespace {
+
+constexpr std::size_t kLoggedNameBytes = 96;
+
+}  // namespace
 
 std::string FileNameOf(std::string_view path) {
   const std::size_t slash = path.find_last_of("/\\");
@@ -23,7 +30,7 @@ std::string MapSource::Load(std::string_view utf8Path) {
     return std::string();
   }
   if (utf8Path.size() > kMaxMapPathBytes) {
-    fileName_ = FileNameOf(utf8Path.substr(0, kMaxMapPathBytes));
+    fileName_ = FileNameOf(utf8Path.substr(0, Utf8PrefixLength(utf8Path, kMaxMapPathBytes)));
     error_ = "PATH IS LONGER THAN " + std::to_string(kMaxMapPathBytes) + " BYTES";
   } else {
     layout::Result<layout::Layout> read = layout::LoadLayoutFile(std::string(utf8Path));
@@ -36,5 +43,7 @@ std::string MapSource::Load(std::string_view utf8Path) {
     error_ = read.error().Message();
   }
   state_ = State::Failed;
-  return fileName_ + ": " + error_;
+  // The log names the file by at most kLoggedNameBytes of its name.
+  const std::size_t shown = Utf8PrefixLength(fileName_, kLoggedNameBytes);
+  return fileName_.substr(0, shown) + (shown < fileName_.size() ? "..." : "") + ": " + error_;
 }

@@ -65,10 +65,13 @@ float OVNVeltrimaMap::GetFloatParameter(FFUInt32 index) {
 
 FFUInt32 OVNVeltrimaMap::SetTextParameter(FFUInt32 index, const char* value) {
   if (index != kMapFile) return FF_FAIL;
-  // Read no further than one byte past the limit, so that an unterminated
-  // text is never overrun and a path past the limit is still told apart.
+  // Read no further than a UTF-8 sequence past the limit, so that an
+  // unterminated text is never overrun, a path past the limit is still told
+  // apart, and a character that straddles the limit is seen whole (and left
+  // out whole).
+  constexpr std::size_t kLongestUtf8Sequence = 4;
   std::string_view text;
-  if (value) text = std::string_view(value, strnlen(value, kMaxMapPathBytes + 1));
+  if (value) text = std::string_view(value, strnlen(value, kMaxMapPathBytes + kLongestUtf8Sequence));
   path_.assign(text.substr(0, Utf8PrefixLength(text, kMaxMapPathBytes)));
   const std::string failure = source_.Load(text);
   plan_.reset();
