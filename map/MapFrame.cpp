@@ -31,8 +31,11 @@ std::vector<std::int32_t> Glyphs(const std::string& text) {
 // The scale of a text line: about 1/216 of the height, and narrower than
 // the output.
 int LineScale(int count, int width, int height, int factor = 1) {
-  const int wanted = std::max(1, factor * height / kTextRowsPerOutput);
-  return std::max(1, std::min(wanted, shapes::FittingScale(count, width - 4, height)));
+  // In 64 bits: a host may announce an output of 2^31 - 1 pixels.
+  const long long wanted =
+      std::max(1LL, static_cast<long long>(factor) * height / kTextRowsPerOutput);
+  const int fitting = shapes::FittingScale(count, std::max(0, width - 4), height);
+  return static_cast<int>(std::max(1LL, std::min<long long>(wanted, fitting)));
 }
 
 // Lines centred on the output's centre, on a plate when `plate` is given.
@@ -69,10 +72,13 @@ void AddBanner(FigureList& list, const MapSource& source, int width, int height,
   list.AddRect({0, 0, width, bannerH}, Dimmed(map_palette::kBanner.colour, b));
   const auto title = Glyphs("CANNOT LOAD " + source.FileName());
   const auto message = Glyphs(source.Error());
-  const int scale = std::max(1, height / kTextRowsPerOutput);
+  // The banner's scale, so that its rows fit its height; texts longer than
+  // the width are cut at the right.
+  const int scale = bannerH / 20;
   const Colour text = Dimmed(map_palette::kText.colour, b);
-  list.AddText(title, scale * 2, scale * 2, scale, text, width - 4 * scale);
-  list.AddText(message, scale * 2, scale * 11, scale, text, width - 4 * scale);
+  const int room = std::max(0, width - 4 * scale);
+  list.AddText(title, scale * 2, scale * 2, scale, text, room);
+  list.AddText(message, scale * 2, scale * 11, scale, text, room);
 }
 
 void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileName,
@@ -142,6 +148,8 @@ void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileNam
 
 }  // namespace
 
+// Two rows of text at the lines' scale with a margin of two glyph pixels
+// around each: 20 of the scale's pixels.
 int BannerHeight(int height) { return std::max(1, height / kTextRowsPerOutput) * 20; }
 
 MapFacts CountFacts(const ScreenPlan& plan, int width, int height) {

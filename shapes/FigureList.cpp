@@ -1,6 +1,7 @@
 #include "shapes/FigureList.h"
 
 #include <cmath>
+#include <limits>
 
 #include "glyphs/GlyphTable.h"
 #include "shapes/GlyphText.h"
@@ -41,6 +42,10 @@ void FigureList::AddGlyph(std::int32_t glyph, int x, int y, int scale, int quart
                           const Colour& colour) {
   if (scale <= 0 || glyph < 0 || glyph >= kGlyphTableSize) return;
   const int turns = ((quarterTurns % 4) + 4) % 4;
+  // A box past the int range is not drawn (its edges could not be kept).
+  const long long longest = static_cast<long long>(kGlyphRows) * scale;
+  if (x > std::numeric_limits<int>::max() - longest || y > std::numeric_limits<int>::max() - longest)
+    return;
   const bool sideways = turns % 2 == 1;
   const int w = (sideways ? kGlyphRows : kGlyphColumns) * scale;
   const int h = (sideways ? kGlyphColumns : kGlyphRows) * scale;
@@ -54,8 +59,11 @@ int FigureList::AddText(const std::vector<std::int32_t>& glyphs, int x, int y, i
   int laidOut = 0;
   for (std::int32_t glyph : glyphs) {
     if (maxWidth >= 0 && TextWidth(laidOut + 1, scale) > maxWidth) break;
+    // Positions in 64 bits: a text that would run past the int range ends.
+    const long long left = x + static_cast<long long>(laidOut) * kGlyphAdvance * scale;
+    if (left + static_cast<long long>(kGlyphColumns) * scale > std::numeric_limits<int>::max()) break;
     // A blank glyph sets no pixel: no figure needed.
-    if (glyph != kGlyphBlank) AddGlyph(glyph, x + laidOut * kGlyphAdvance * scale, y, scale, 0, colour);
+    if (glyph != kGlyphBlank) AddGlyph(glyph, static_cast<int>(left), y, scale, 0, colour);
     ++laidOut;
   }
   return laidOut;
