@@ -78,12 +78,19 @@ void AddCabinetBorder(shapes::FigureList& list, const Rect& c, int lineWidth,
   list.AddRect({c.x1 - b, c.y0 + b, c.x1, c.y1 - b}, colour);
 }
 
-void AddOrientationMark(shapes::FigureList& list, const Rect& c, int lineWidth, int rot,
-                        const shapes::Colour& colour) {
+void AddOrientationTriangle(shapes::FigureList& list, const Rect& c, int lineWidth, int rot,
+                            const shapes::Colour& colour) {
+  const int n = MarkSide(c, lineWidth);
+  if (n == 0) return;
+  list.AddCornerTriangle(ToMapped({0, 0, n, n}, InnerRect(c, lineWidth), rot), TurnedTopLeft(rot),
+                         colour);
+}
+
+void AddOrientationLetter(shapes::FigureList& list, const Rect& c, int lineWidth, int rot,
+                          const shapes::Colour& colour) {
   const int n = MarkSide(c, lineWidth);
   if (n == 0) return;
   const Rect inner = InnerRect(c, lineWidth);
-  list.AddCornerTriangle(ToMapped({0, 0, n, n}, inner, rot), TurnedTopLeft(rot), colour);
   // The F stands beside the triangle along the cabinet's own top edge, so it
   // reads upright only on a cabinet mounted the way the map says.
   const int s = FScale(n);

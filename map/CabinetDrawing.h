@@ -29,8 +29,12 @@ shapes::Corner TurnedTopLeft(int rot);
 
 void AddCabinetBorder(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
                       const shapes::Colour& colour);
-void AddOrientationMark(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
-                        int rot, const shapes::Colour& colour);
+// The mark's triangle, and the F beside it: apart, so that a frame can add
+// every triangle and then every F (one run of each kind).
+void AddOrientationTriangle(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
+                            int rot, const shapes::Colour& colour);
+void AddOrientationLetter(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
+                          int rot, const shapes::Colour& colour);
 // The label, large, centred on the cabinet's centre, and under it the port
 // line ("PORT A · 3", "PORT A", "NO PORT") and the size ("500x500"); lines
 // that do not fit inside the border are left out, all of them when the label

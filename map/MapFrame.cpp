@@ -6,6 +6,7 @@
 
 #include "glyphs/Utf8Glyphs.h"
 #include "map/CabinetDrawing.h"
+#include "map/Gaps.h"
 #include "map/Palette.h"
 #include "shapes/GlyphText.h"
 
@@ -86,48 +87,71 @@ void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileNam
   const float b = s.brightness;
   const Rect output = {0, 0, width, height};
   const Colour black = map_palette::kPlate.colour;
-  if (s.hatch)
-    list.AddHatch(output, Dimmed(map_palette::kGapLine.colour, b), black, map_palette::kHatchPeriod,
-                  shapes::HatchDirection::Rising);
+  // The gaps alone are hatched where they can be found cheaply; otherwise
+  // the whole output is, and the cabinets cover it.
+  const auto gaps = FindGaps(plan.rects, output);
+  const Colour gapLine = Dimmed(map_palette::kGapLine.colour, b);
+  if (!gaps)
+    s.hatch ? list.AddHatch(output, gapLine, black, map_palette::kHatchPeriod,
+                            shapes::HatchDirection::Rising)
+            : list.AddRect(output, black);
   else
-    list.AddRect(output, black);
+    for (const Rect& gap : *gaps)
+      s.hatch ? list.AddHatch(gap, gapLine, black, map_palette::kHatchPeriod,
+                              shapes::HatchDirection::Rising)
+              : list.AddRect(gap, black);
 
   // Cabinets wholly outside the output are counted but not drawn.
   std::vector<std::size_t> shown;
   for (std::size_t i = 0; i < plan.rects.size(); ++i)
     if (plan.rects[i].Overlaps(output)) shown.push_back(i);
-
-  for (std::size_t i : shown) list.AddRect(plan.rects[i], black);
-  if (s.hatch)
+  auto portColour = [&](std::size_t i) {
+    return Dimmed(map_palette::PortColour(plan.cabinets[i]->port).colour, b);
+  };
+  // Each cabinet black inside its border, in one figure.
+  for (std::size_t i : shown)
+    list.AddBox(plan.rects[i], portColour(i), black, BorderWidth(plan.rects[i], s.lineWidth));
+  if (s.hatch) {
     for (const Rect& r : plan.overlaps.rects)
       list.AddHatch(r, Dimmed(map_palette::kOverlapLine.colour, b), black,
                     map_palette::kHatchPeriod, shapes::HatchDirection::Falling);
-  for (std::size_t i : shown)
-    AddCabinetBorder(list, plan.rects[i], s.lineWidth,
-                     Dimmed(map_palette::PortColour(plan.cabinets[i]->port).colour, b));
-  if (s.orientation)
+    // The hatch covered the borders inside the overlaps: those go on top.
+    for (std::size_t i : plan.overlaps.members)
+      if (plan.rects[i].Overlaps(output))
+        AddCabinetBorder(list, plan.rects[i], s.lineWidth, portColour(i));
+  }
+  if (s.orientation) {
+    const Colour mark = Dimmed(map_palette::kMark.colour, b);
     for (std::size_t i : shown)
-      AddOrientationMark(list, plan.rects[i], s.lineWidth, plan.cabinets[i]->rot,
-                         Dimmed(map_palette::kMark.colour, b));
+      AddOrientationTriangle(list, plan.rects[i], s.lineWidth, plan.cabinets[i]->rot, mark);
+    for (std::size_t i : shown)
+      AddOrientationLetter(list, plan.rects[i], s.lineWidth, plan.cabinets[i]->rot, mark);
+  }
   if (s.arrows) {
-    for (const ChainLink& link : plan.links) {
-      const Rect& from = plan.rects[link.from];
-      const Rect& to = plan.rects[link.to];
-      const float x0 = static_cast<float>(from.x0 + from.x1) * 0.5f;
-      const float y0 = static_cast<float>(from.y0 + from.y1) * 0.5f;
-      const float x1 = static_cast<float>(to.x0 + to.x1) * 0.5f;
-      const float y1 = static_cast<float>(to.y0 + to.y1) * 0.5f;
-      const float length = std::hypot(x1 - x0, y1 - y0);
-      if (!(length > 0)) continue;
-      const Colour colour = Dimmed(map_palette::PortColour(link.port).colour, b);
-      const float thickness = static_cast<float>(std::max(1, s.lineWidth));
-      list.AddSegment(x0, y0, x1, y1, thickness, colour);
-      // The head sits half-way, between the two cabinets' texts.
-      const float head = std::min(length / 2, std::max(8.0f, 4 * thickness));
-      const float ux = (x1 - x0) / length, uy = (y1 - y0) / length;
-      const float mx = (x0 + x1) * 0.5f, my = (y0 + y1) * 0.5f;
-      list.AddArrowHead(mx - ux * head * 0.5f, my - uy * head * 0.5f, mx + ux * head * 0.5f,
-                        my + uy * head * 0.5f, head, colour);
+    const float thickness = static_cast<float>(std::max(1, s.lineWidth));
+    // Every shaft, then every head (one run of each kind).
+    for (bool heads : {false, true}) {
+      for (const ChainLink& link : plan.links) {
+        const Rect& from = plan.rects[link.from];
+        const Rect& to = plan.rects[link.to];
+        const float x0 = static_cast<float>(from.x0 + from.x1) * 0.5f;
+        const float y0 = static_cast<float>(from.y0 + from.y1) * 0.5f;
+        const float x1 = static_cast<float>(to.x0 + to.x1) * 0.5f;
+        const float y1 = static_cast<float>(to.y0 + to.y1) * 0.5f;
+        const float length = std::hypot(x1 - x0, y1 - y0);
+        if (!(length > 0)) continue;
+        const Colour colour = Dimmed(map_palette::PortColour(link.port).colour, b);
+        if (!heads) {
+          list.AddSegment(x0, y0, x1, y1, thickness, colour);
+          continue;
+        }
+        // The head sits half-way, between the two cabinets' texts.
+        const float head = std::min(length / 2, std::max(8.0f, 4 * thickness));
+        const float ux = (x1 - x0) / length, uy = (y1 - y0) / length;
+        const float mx = (x0 + x1) * 0.5f, my = (y0 + y1) * 0.5f;
+        list.AddArrowHead(mx - ux * head * 0.5f, my - uy * head * 0.5f, mx + ux * head * 0.5f,
+                          my + uy * head * 0.5f, head, colour);
+      }
     }
   }
   const Colour text = Dimmed(map_palette::kText.colour, b);

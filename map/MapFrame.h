@@ -4,10 +4,11 @@
 // the output size, so the plug-in composes it when one of them changes and
 // draws the same figures until then.
 //
-// The map's layers, bottom to top: the gap hatch over the whole output, each
-// cabinet's black fill, the overlap hatch, borders, orientation marks, chain
-// arrows, texts, the info line, and the banner when the file's last read
-// failed.
+// The map's layers, bottom to top: the gap hatch (over the gaps, or over the
+// whole output where finding them would cost too much), each cabinet black
+// inside its border, the overlap hatch and the borders it covered,
+// orientation marks, chain arrows, texts, the info line, and the banner when
+// the file's last read failed.
 #pragma once
 
 #include <cstddef>

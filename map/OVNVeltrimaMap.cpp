@@ -113,10 +113,13 @@ FFUInt32 OVNVeltrimaMap::ProcessOpenGL(ProcessOpenGLStruct*) {
   if (!current) {
     figures_.Clear();
     ComposeMapFrame(source_, plan_ ? &*plan_ : nullptr, settings, width, height, figures_);
-    renderer_.Upload(figures_);
-    composed_ = Composed{source_.Revision(), settings, width, height};
     ++compositions_;
+    // A program that cannot be built fails the frame (its diagnostic is
+    // logged once) and every frame until what it shows changes.
+    uploadFailed_ = !renderer_.Upload(figures_);
+    composed_ = Composed{source_.Revision(), settings, width, height};
   }
+  if (uploadFailed_) return FF_FAIL;
   renderer_.Draw(width, height);
   return FF_SUCCESS;
 }

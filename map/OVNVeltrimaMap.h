@@ -67,5 +67,6 @@ class OVNVeltrimaMap : public CFFGLPlugin {
     int width = 0, height = 0;
   };
   std::optional<Composed> composed_;
+  bool uploadFailed_ = false;
   std::size_t compositions_ = 0;
 };

@@ -17,6 +17,7 @@ constexpr std::size_t kMaxOverlapRects = 20000;
 struct Overlaps {
   std::size_t pairs = 0;               // every overlapping pair
   std::vector<shapes::Rect> rects;     // their intersections, the first kMaxOverlapRects
+  std::vector<std::size_t> members;    // every rectangle in a pair, once, ascending
 };
 
 Overlaps FindOverlaps(const std::vector<shapes::Rect>& rects);

@@ -10,6 +10,6 @@ cmake -S . -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target OVNVeltrimaFree make-goldens \
   OVNVeltrimaMap make-map-goldens
 mkdir -p tests/golden
-"$build_dir/tools/make-goldens" "$build_dir/OVNVeltrimaFree.so" tests/golden
+"$build_dir/tools/make-goldens" "$build_dir/free/OVNVeltrimaFree.so" tests/golden
 "$build_dir/tools/make-map-goldens" "$build_dir/map/OVNVeltrimaMap.so" tests/map/layouts tests/golden
 du -ch tests/golden/preset-*.png tests/golden/map-*.png | tail -n 1

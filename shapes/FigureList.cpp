@@ -1,5 +1,6 @@
 #include "shapes/FigureList.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -31,6 +32,12 @@ void FigureList::AddRect(const Rect& rect, const Colour& colour) {
          0);
 }
 
+void FigureList::AddBox(const Rect& rect, const Colour& edge, const Colour& fill, int border) {
+  if (rect.Empty()) return;
+  Append(FigureKind::Box, F(rect.x0), F(rect.y0), F(rect.x1), F(rect.y1), edge, fill,
+         F(std::max(border, 0)), 0, 0);
+}
+
 void FigureList::AddHatch(const Rect& rect, const Colour& line, const Colour& ground, int period,
                           HatchDirection direction) {
   if (rect.Empty() || period <= 0) return;
@@ -56,15 +63,25 @@ void FigureList::AddGlyph(std::int32_t glyph, int x, int y, int scale, int quart
 int FigureList::AddText(const std::vector<std::int32_t>& glyphs, int x, int y, int scale,
                         const Colour& colour, int maxWidth) {
   if (scale <= 0) return 0;
-  int laidOut = 0;
-  for (std::int32_t glyph : glyphs) {
-    if (maxWidth >= 0 && TextWidth(laidOut + 1, scale) > maxWidth) break;
-    // Positions in 64 bits: a text that would run past the int range ends.
-    const long long left = x + static_cast<long long>(laidOut) * kGlyphAdvance * scale;
-    if (left + static_cast<long long>(kGlyphColumns) * scale > std::numeric_limits<int>::max()) break;
-    // A blank glyph sets no pixel: no figure needed.
-    if (glyph != kGlyphBlank) AddGlyph(glyph, static_cast<int>(left), y, scale, 0, colour);
-    ++laidOut;
+  int laidOut = static_cast<int>(std::min<std::size_t>(glyphs.size(), 1u << 20));
+  while (maxWidth >= 0 && laidOut > 0 && TextWidth(laidOut, scale) > maxWidth) --laidOut;
+  // Boxes past the int range are not drawn (their edges could not be kept).
+  const long long longest = static_cast<long long>(kGlyphAdvance) * scale * laidOut;
+  if (x > std::numeric_limits<int>::max() - longest ||
+      y > std::numeric_limits<int>::max() - static_cast<long long>(kGlyphRows) * scale)
+    return 0;
+  for (int first = 0; first < laidOut; first += kGlyphsPerRun) {
+    const int count = std::min(kGlyphsPerRun, laidOut - first);
+    float packed[4] = {0, 0, 0, 0};
+    for (int k = 0; k < count; ++k) {
+      const std::int32_t g = glyphs[static_cast<std::size_t>(first + k)];
+      const int code = g >= 0 && g < kGlyphTableSize ? g : kGlyphBlank;
+      packed[k / 4] += static_cast<float>(code << (6 * (k % 4)));
+    }
+    const int left = x + first * kGlyphAdvance * scale;
+    Append(FigureKind::TextRun, F(left), F(y), F(left + TextWidth(count, scale)),
+           F(y + kGlyphRows * scale), colour, {packed[0], packed[1], packed[2], packed[3]},
+           F(scale), F(count), 0);
   }
   return laidOut;
 }

@@ -25,7 +25,13 @@ enum class FigureKind : int {
   CornerTriangle = 3,  // pixels (u, v) counted from one corner with u + v < side
   Segment = 4,         // a line of a given thickness between two points
   ArrowHead = 5,       // a triangle from a base line to a tip
+  TextRun = 6,         // up to kGlyphsPerRun upright glyphs in a row, one box for all
+  Box = 7,             // a rectangle with a border of its own colour and width
 };
+
+// Glyphs one TextRun figure holds: four to a float of its second colour,
+// six bits each (24 bits, exact in a float).
+constexpr int kGlyphsPerRun = 16;
 
 // Which diagonal a hatch runs along: '/' marks pixels with (x + y) mod period
 // == 0, '\' those with (x - y) mod period == 0, in output pixels.
@@ -41,15 +47,18 @@ class FigureList {
  public:
   // Each Add leaves out a figure that would cover nothing.
   void AddRect(const Rect& rect, const Colour& colour);
+  // A rectangle filled with `fill` inside a border `border` pixels wide in
+  // `edge` (a border of half the shorter side or more fills it all).
+  void AddBox(const Rect& rect, const Colour& edge, const Colour& fill, int border);
   void AddHatch(const Rect& rect, const Colour& line, const Colour& ground, int period,
                 HatchDirection direction);
   // A glyph of the shared font with the top-left corner of its box at (x, y):
   // 5s x 7s upright, 7s x 5s after one or three quarter turns clockwise.
   void AddGlyph(std::int32_t glyph, int x, int y, int scale, int quarterTurns,
                 const Colour& colour);
-  // Upright glyphs left to right from (x, y), advancing six glyph pixels;
-  // those reaching past `maxWidth` pixels from x are left out (a negative
-  // maxWidth admits all). Answers how many were laid out.
+  // Upright glyphs left to right from (x, y), advancing six glyph pixels, as
+  // TextRun figures; those reaching past `maxWidth` pixels from x are left
+  // out (a negative maxWidth admits all). Answers how many were laid out.
   int AddText(const std::vector<std::int32_t>& glyphs, int x, int y, int scale,
               const Colour& colour, int maxWidth = -1);
   // The right triangle filling the corner of `square` (its width is the

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "gl/ScopedBindings.h"
 #include "glyphs/GlyphTable.h"
@@ -13,77 +14,117 @@ namespace {
 constexpr GLuint kAttributeCount = 4;  // geometry, colour, ground, parameters
 constexpr GLsizei kStride = static_cast<GLsizei>(kFloatsPerFigure * sizeof(float));
 
-const void* ByteOffset(std::size_t floats) {
-  return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(floats * sizeof(float)));
+const void* ByteOffset(std::size_t bytes) {
+  return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(bytes));
+}
+
+// The shader text with KIND defined right after its #version line.
+std::string WithKind(const char* source, FigureKind kind) {
+  std::string text = source;
+  const std::size_t line = text.find('\n');
+  const std::string define = "#define KIND " + std::to_string(static_cast<int>(kind)) + "\n";
+  text.insert(line == std::string::npos ? text.size() : line + 1, define);
+  return text;
+}
+
+// Points every attribute at figure `first` of the bound buffer.
+void PointAttributesAt(std::size_t first) {
+  for (GLuint a = 0; a < kAttributeCount; ++a)
+    glVertexAttribPointer(a, 4, GL_FLOAT, GL_FALSE, kStride,
+                          ByteOffset(first * kFloatsPerFigure * sizeof(float) + 4 * a * sizeof(float)));
 }
 
 }  // namespace
 
 bool FigureRenderer::Create() {
-  if (!program_.Compile(kFigureVertexShaderSource, kFigureFragmentShaderSource)) {
-    Release();
-    return false;
-  }
   glGenVertexArrays(1, &vertexArray_);
   glGenBuffers(1, &buffer_);
   if (vertexArray_ == 0 || buffer_ == 0) {
     Release();
     return false;
   }
-  // The font never changes: loaded into the program once.
-  const auto words = PackGlyphs<kGlyphTableSize>();
-  ffglex::ScopedProgramUse programScope(program_.ProgramId());
-  glUniform1iv(program_.UniformLocation("Glyphs"), static_cast<GLsizei>(words.size()),
-               words.data());
-  programScope.End();
-
-  // The vertex array remembers the buffer behind each attribute, so this is
-  // set once; uploads only refill the buffer.
   ffglex::ScopedVertexArrayBinding arrayScope(vertexArray_);
   ffglex::ScopedVBOBinding bufferScope(buffer_);
   for (GLuint a = 0; a < kAttributeCount; ++a) {
     glEnableVertexAttribArray(a);
-    glVertexAttribPointer(a, 4, GL_FLOAT, GL_FALSE, kStride, ByteOffset(4 * a));
     glVertexAttribDivisor(a, 1);
   }
+  PointAttributesAt(0);
   bufferScope.End();
   arrayScope.End();
   return true;
 }
 
 void FigureRenderer::Release() {
-  program_.Release();
+  for (auto& program : programs_) program.Release();
+  built_.fill(false);
   if (buffer_ != 0) glDeleteBuffers(1, &buffer_);
   if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
   buffer_ = 0;
   vertexArray_ = 0;
-  uploaded_ = 0;
+  runs_.clear();
 }
 
-void FigureRenderer::Upload(const FigureList& list) {
-  if (!Ready()) return;
-  const std::size_t count = list.Count();
-  if (count > static_cast<std::size_t>(std::numeric_limits<GLsizei>::max()) / kFloatsPerFigure) {
-    uploaded_ = 0;
-    return;
+bool FigureRenderer::EnsureProgram(FigureKind kind) {
+  const auto index = static_cast<std::size_t>(kind);
+  if (index >= kFigureKindCount) return false;
+  if (built_[index]) return true;
+  ffglex::ShaderProgram& program = programs_[index];
+  if (!program.Compile(WithKind(kFigureVertexShaderSource, kind).c_str(),
+                       WithKind(kFigureFragmentShaderSource, kind).c_str()))
+    return false;
+  if (kind == FigureKind::Glyph || kind == FigureKind::TextRun) {
+    // The font never changes: loaded into the program once.
+    const auto words = PackGlyphs<kGlyphTableSize>();
+    ffglex::ScopedProgramUse use(program.ProgramId());
+    glUniform1iv(program.UniformLocation("Glyphs"), static_cast<GLsizei>(words.size()),
+                 words.data());
   }
+  built_[index] = true;
+  return true;
+}
+
+bool FigureRenderer::Upload(const FigureList& list) {
+  runs_.clear();
+  if (!Ready()) return false;
+  const std::size_t count = list.Count();
+  if (count > static_cast<std::size_t>(std::numeric_limits<GLsizei>::max()) / kFloatsPerFigure)
+    return false;
+  std::vector<Run> runs;
+  for (std::size_t i = 0; i < count; ++i) {
+    const FigureKind kind = list.KindAt(i);
+    if (!runs.empty() && runs.back().kind == kind)
+      ++runs.back().count;
+    else
+      runs.push_back({kind, i, 1});
+  }
+  for (const Run& run : runs)
+    if (!EnsureProgram(run.kind)) return false;
   const auto& data = list.InstanceData();
   ffglex::ScopedVBOBinding bufferScope(buffer_);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.size() * sizeof(float)),
                data.empty() ? nullptr : data.data(), GL_STATIC_DRAW);
   bufferScope.End();
-  uploaded_ = count;
+  runs_ = std::move(runs);
+  return true;
 }
 
 void FigureRenderer::Draw(int width, int height) {
-  if (!Ready() || uploaded_ == 0 || width <= 0 || height <= 0) return;
-  ffglex::ScopedProgramUse programScope(program_.ProgramId());
-  glUniform2f(program_.UniformLocation("Res"), static_cast<float>(width),
-              static_cast<float>(height));
+  if (!Ready() || runs_.empty() || width <= 0 || height <= 0) return;
   ffglex::ScopedVertexArrayBinding arrayScope(vertexArray_);
-  glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, static_cast<GLsizei>(uploaded_));
+  ffglex::ScopedVBOBinding bufferScope(buffer_);
+  for (const Run& run : runs_) {
+    ffglex::ShaderProgram& program = programs_[static_cast<std::size_t>(run.kind)];
+    ffglex::ScopedProgramUse programScope(program.ProgramId());
+    glUniform2f(program.UniformLocation("Res"), static_cast<float>(width),
+                static_cast<float>(height));
+    PointAttributesAt(run.first);
+    glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, static_cast<GLsizei>(run.count));
+    programScope.End();
+  }
+  PointAttributesAt(0);
+  bufferScope.End();
   arrayScope.End();
-  programScope.End();
 }
 
 }  // namespace shapes

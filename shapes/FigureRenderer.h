@@ -1,9 +1,11 @@
 // FigureRenderer: draws a FigureList into the current framebuffer's
-// viewport with one instanced draw call. The list is uploaded only when it
-// changes (Upload), so a picture that stays the same costs one draw call a
-// frame and no transfer. It owns one program, one vertex array and one
-// vertex buffer; GL objects go only through Release(), because a destructor
-// may run with no context current.
+// viewport. Each kind of figure has a program of its own (the figure shaders
+// compiled with KIND defined), built when a list first holds that kind, so
+// that a pixel runs only its own kind's rule; the list is drawn as runs of
+// one kind, one instanced call per run, in the list's order. The list is
+// uploaded only when it changes (Upload), so a picture that stays the same
+// costs a few draw calls a frame and no transfer. GL objects go only through
+// Release(), because a destructor may run with no context current.
 //
 // Upload and Draw bind through the binding scopes, so they leave program 0,
 // vertex array 0 and array buffer 0 bound and touch no other state.
@@ -11,12 +13,16 @@
 
 #include <GL/glew.h>
 
+#include <array>
 #include <cstddef>
+#include <vector>
 
 #include "gl/ShaderProgram.h"
 #include "shapes/FigureList.h"
 
 namespace shapes {
+
+constexpr std::size_t kFigureKindCount = 8;
 
 class FigureRenderer {
  public:
@@ -24,23 +30,33 @@ class FigureRenderer {
   FigureRenderer(const FigureRenderer&) = delete;
   FigureRenderer& operator=(const FigureRenderer&) = delete;
 
-  // Builds the program (with the font loaded into it) and the vertex state;
-  // false, with everything released, when any of it could not be made.
+  // Makes the vertex array and buffer; false, with everything released, when
+  // they could not be made.
   bool Create();
   void Release();
   bool Ready() const { return vertexArray_ != 0; }
 
-  // Copies `list` into the vertex buffer; later draws show it. Nothing is
-  // kept before Create.
-  void Upload(const FigureList& list);
+  // Copies `list` into the vertex buffer and builds the programs of the kinds
+  // it holds; later draws show it. False (one diagnostic line, nothing kept
+  // to draw) when a program could not be built, or before Create.
+  bool Upload(const FigureList& list);
   // Draws the uploaded figures for an output of width x height pixels.
   void Draw(int width, int height);
+  // Runs of one kind the uploaded list is drawn in (one draw call each).
+  std::size_t RunCount() const { return runs_.size(); }
 
  private:
-  ffglex::ShaderProgram program_;
+  struct Run {
+    FigureKind kind;
+    std::size_t first, count;
+  };
+  bool EnsureProgram(FigureKind kind);
+
+  std::array<ffglex::ShaderProgram, kFigureKindCount> programs_;
+  std::array<bool, kFigureKindCount> built_{};
   GLuint vertexArray_ = 0;
   GLuint buffer_ = 0;
-  std::size_t uploaded_ = 0;
+  std::vector<Run> runs_;
 };
 
 }  // namespace shapes

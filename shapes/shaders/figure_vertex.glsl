@@ -4,14 +4,17 @@
 // their corners from the rectangle (bit 0 picks right over left, bit 1
 // bottom over top); a segment and an arrowhead are quads laid along the line
 // between their two points. Coordinates are output pixels, origin top-left,
-// y down.
+// y down. KIND, the kind this program draws, is defined by the renderer.
 
-const int SOLID = 0;
-const int HATCH = 1;
-const int GLYPH = 2;
-const int CORNER_TRIANGLE = 3;
-const int SEGMENT = 4;
-const int ARROW_HEAD = 5;
+// The kinds, as macros so that the preprocessor can test KIND against them.
+#define SOLID 0
+#define HATCH 1
+#define GLYPH 2
+#define CORNER_TRIANGLE 3
+#define SEGMENT 4
+#define ARROW_HEAD 5
+#define TEXT_RUN 6
+#define BOX 7
 
 layout(location = 0) in vec4 Geometry;  // left, top, right, bottom; or x0, y0, x1, y1
 layout(location = 1) in vec4 Colour;    // straight RGBA
@@ -28,13 +31,13 @@ out vec2 vLocal;       // rectangle kinds: pixels from the top-left; arrowhead: 
 out vec2 vOutput;      // output pixels
 
 void main() {
-    int kind = int(Params.x);
     bool second = (gl_VertexID & 1) != 0;
     bool lower = (gl_VertexID & 2) != 0;
     vec2 at;
     vLocal = vec2(0.0);
     vSize = ivec2(0);
-    if (kind == SEGMENT || kind == ARROW_HEAD) {
+#if KIND == SEGMENT || KIND == ARROW_HEAD
+    {
         vec2 from = Geometry.xy;
         vec2 to = Geometry.zw;
         vec2 d = to - from;
@@ -43,11 +46,12 @@ void main() {
         vec2 across = vec2(-dir.y, dir.x) * (Params.y * 0.5);
         at = (second ? to : from) + (lower ? across : -across);
         vLocal = vec2(second ? 1.0 : 0.0, lower ? 1.0 : -1.0);
-    } else {
-        at = vec2(second ? Geometry.z : Geometry.x, lower ? Geometry.w : Geometry.y);
-        vLocal = at - Geometry.xy;
-        vSize = ivec2(Geometry.zw - Geometry.xy);
     }
+#else
+    at = vec2(second ? Geometry.z : Geometry.x, lower ? Geometry.w : Geometry.y);
+    vLocal = at - Geometry.xy;
+    vSize = ivec2(Geometry.zw - Geometry.xy);
+#endif
     vOutput = at;
     gl_Position = vec4(2.0 * at.x / Res.x - 1.0, 1.0 - 2.0 * at.y / Res.y, 0.0, 1.0);
     vColour = Colour;
