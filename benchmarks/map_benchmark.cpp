@@ -4,12 +4,14 @@
 // column turned, a gap and overlaps), every element on. "Steady" frames draw
 // the figures composed for the first frame; "Recomposed" frames change a
 // parameter each time, so each composes the figures and uploads them again.
-// Also the time of reading the file when the parameter is set. Not a test:
+// Steady frames are also measured with parts left out, to show what each
+// costs. Also the time of reading the file when the parameter is set. Not a test:
 // numbers depend on the machine and its load.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -60,10 +62,17 @@ void MapFrames(benchmark::State& state, bool recompose) {
   const std::string file = WallFile(width, height);
   hostkit::HostInstance host(Plugin(), width, height);
   Plugin().SetTextParameter(host.Id(), kMapFile, file.c_str());
-  if (getenv("NOTEXT")) { host.Set(kMapShowLabels, 0); host.Set(kMapShowCoordinates, 0); }
-  if (getenv("NOCOORD")) { host.Set(kMapShowCoordinates, 0); }
-  if (getenv("NOHATCH")) host.Set(kMapShowHatch, 0);
-  if (getenv("NOMARK")) { host.Set(kMapShowOrientation, 0); host.Set(kMapShowArrows, 0); }
+  // What is left out, to show what each part costs: 1 the texts (labels and
+  // coordinates), 2 also the orientation marks and chain arrows.
+  const int leftOut = static_cast<int>(state.range(2));
+  if (leftOut >= 1) {
+    host.Set(kMapShowLabels, 0.0f);
+    host.Set(kMapShowCoordinates, 0.0f);
+  }
+  if (leftOut >= 2) {
+    host.Set(kMapShowOrientation, 0.0f);
+    host.Set(kMapShowArrows, 0.0f);
+  }
   host.RunFrames(1);  // composes and uploads
   glFinish();
   int frame = 0;
@@ -73,8 +82,9 @@ void MapFrames(benchmark::State& state, bool recompose) {
     host.RunFrames(1);
   });
   std::remove(file.c_str());
+  const char* const kParts[] = {"everything", "no texts", "no texts, marks or arrows"};
   state.SetLabel(std::string(recompose ? "recomposed" : "steady") + ", 2000 cabinets " +
-                 SizeText(width, height));
+                 SizeText(width, height) + ", " + kParts[std::min(leftOut, 2)]);
 }
 
 void Steady(benchmark::State& state) { MapFrames(state, false); }
@@ -96,10 +106,20 @@ void ReadFile(benchmark::State& state) {
   state.SetLabel("set the file and draw a 64x64 frame, 2000 cabinets");
 }
 
-BENCHMARK(Steady)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)
-    ->UseManualTime()->Iterations(kSamples);
-BENCHMARK(Recomposed)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)
-    ->UseManualTime()->Iterations(kSamples);
+BENCHMARK(Steady)
+    ->Args({1920, 1080, 0})
+    ->Args({3840, 2160, 0})
+    ->Args({3840, 2160, 1})
+    ->Args({3840, 2160, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(kSamples);
+BENCHMARK(Recomposed)
+    ->Args({1920, 1080, 0})
+    ->Args({3840, 2160, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(kSamples);
 BENCHMARK(ReadFile)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kSamples);
 
 }  // namespace
