@@ -19,7 +19,8 @@ packages=(
   libpng-dev                          # PNG read/write for images
   libzxing-dev                        # QR codes: the SYNC plug-in encodes, its tests read
   libcli11-dev                        # command-line parsing for the tools
-  nlohmann-json3-dev                  # the validator's JSON report
+  nlohmann-json3-dev                  # the validator's JSON report, JSON layout files
+  libpugixml-dev                      # XML layout files (screen setups)
   glslang-tools                       # independent GLSL front end for shader checks
   clang libclang-rt-14-dev            # libFuzzer and the sanitizer runtimes for the fuzz build
   binutils                            # nm, for the export-list test

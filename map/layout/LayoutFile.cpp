@@ -8,6 +8,14 @@
 #include <vector>
 
 #ifdef _WIN32
+// std::min is used below; windows.h would otherwise define min and max
+// macros (MinGW's C++ library already says NOMINMAX, MSVC's does not).
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 #endif
 

@@ -76,7 +76,9 @@ class Reader {
     const std::optional<double> radians = ReadNumber(Trim(attribute.value()), false);
     const std::string shown = "ORIENTATION " + QuoteForMessage(Trim(attribute.value()));
     if (!radians || !std::isfinite(*radians)) return At(rect, shown + " IS NOT A NUMBER");
-    const double degrees = std::fmod(*radians * 180.0 / kPi, 360.0);  // (-360, 360)
+    // Whole turns come off before the conversion, so even an absurd angle
+    // stays finite on its way to the quarter count.
+    const double degrees = std::fmod(*radians, 2.0 * kPi) * 180.0 / kPi;  // about (-360, 360)
     const double quarters = std::round(degrees / 90.0);
     if (std::fabs(degrees - quarters * 90.0) > kRightAngleToleranceDegrees)
       return At(rect, shown + " IS NOT A MULTIPLE OF 90 DEGREES");

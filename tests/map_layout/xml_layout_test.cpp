@@ -83,6 +83,17 @@ TEST(XmlLayout, TurnsOrientationsIntoQuarterTurns) {
   }
 }
 
+TEST(XmlLayout, AbsurdOrientationsAreFaultsNotUndefined) {
+  // Angles whose degrees overflow a double: whole turns come off first, so
+  // each is an ordinary angle (none near a quarter turn), never a NaN whose
+  // quarter count would be undefined.
+  for (const char* radians : {"1e308", "-1.7e308", "1e300"})
+    EXPECT_EQ(MessageOf(ParseXmlLayout(State(Screen("M", Slice("a", "0", "0", "1", "1", radians))))),
+              "LINE 8: ORIENTATION " + layout::QuoteForMessage(radians) +
+                  " IS NOT A MULTIPLE OF 90 DEGREES")
+        << radians;
+}
+
 struct ErrorCase {
   std::string text;
   std::string message;
