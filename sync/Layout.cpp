@@ -29,8 +29,10 @@ int Scale(int share, int textHeight, int designGlyphs, int columnWidth) {
 
 SyncLayout ComputeSyncLayout(int width, int height, int requestedCellSize, int requestedQrModule) {
   SyncLayout l;
-  l.width = std::max(0, width);
-  l.height = std::max(0, height);
+  // Beyond any viewport GL draws; the layout's arithmetic stays well inside
+  // int below it, whatever size a host announces.
+  l.width = std::clamp(width, 0, kMaxLayoutDimension);
+  l.height = std::clamp(height, 0, kMaxLayoutDimension);
   const int W = l.width, H = l.height;
   l.cellSize = StripCellSize(requestedCellSize, W);
   if (l.cellSize > 0 && kStripBandRows * l.cellSize > H) l.cellSize = 0;
@@ -44,7 +46,9 @@ SyncLayout ComputeSyncLayout(int width, int height, int requestedCellSize, int r
 
   const int rulerHeight = std::max(1, bottom / 9);
   l.ruler = {margin, bottom - margin - rulerHeight, W - margin, bottom - margin};
-  l.rulerTextScale = std::max(1, rulerHeight / 2 / 7 - 1);
+  // The ticks take the ruler's upper half; the numbers, one glyph pixel
+  // below them, must end inside its lower half: 8 glyph pixels in h/2 - 2.
+  l.rulerTextScale = std::max(1, (rulerHeight / 2 - 2) / (kGlyphRows + 1));
 
   const int trackHeight = std::max(1, bottom / 24);
   const int trackGap = std::max(1, trackHeight / 4);

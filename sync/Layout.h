@@ -28,6 +28,8 @@
 #include "shapes/ShapeList.h"
 
 constexpr int kMotionTrackCount = 4;
+// Outputs larger than this (no GL draws one) are laid out as if this large.
+constexpr int kMaxLayoutDimension = 1 << 16;
 // The widest texts the rows are sized for: a label of this many glyphs,
 // frame numbers of this many digits, "TC 12:34:56:12".
 constexpr int kLabelDesignGlyphs = 16;

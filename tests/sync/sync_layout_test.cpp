@@ -4,6 +4,9 @@
 // makes; below that, any size is laid out without a fault.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <vector>
+
 #include "framestamp/StampCode.h"
 #include "framestamp/TimeOfDay.h"
 #include "shapes/GlyphText.h"
@@ -69,13 +72,38 @@ TEST(SyncLayout, ReservedSquareHoldsTheLargestSymbol) {
   EXPECT_LE(symbol->size + 2 * kQrQuietModules, kQrReservedModules);
 }
 
+// Glyph rectangles do not depend on the scale, so the ruler is the same
+// number of rectangles at every size: its background, 101 ticks, the ten
+// numbers and the marker. (Numbers that did not fit were once left out at
+// 2160p.)
+TEST(SyncLayout, RulerShowsItsNumbersAtEverySize) {
+  SyncSettings s;
+  s.shown = {false, false, false, false, false, false, false, true, false, false};
+  FrameFacts f;
+  f.millisecondOfDay = 12'345;
+  constexpr std::size_t kOutputAndTicks = 1 + 1 + 101 + 1;  // output, ruler, ticks, marker
+  std::vector<std::size_t> counts;
+  for (const Size& size : kSizes) {
+    shapes::ShapeList list;
+    ComposeSyncFrame(s, ComputeSyncLayout(size.width, size.height, kStripDefaultCellSize, 4), f,
+                     std::nullopt, list);
+    counts.push_back(list.RectCount());
+    // Each of the ten numbers is at least one rectangle per glyph.
+    EXPECT_GE(list.RectCount(), kOutputAndTicks + 28) << size.width;
+  }
+  EXPECT_EQ(counts[1], counts[0]);
+  EXPECT_EQ(counts[2], counts[0]);
+}
+
 TEST(SyncLayout, AnySizeIsLaidOutWithoutFault) {
-  for (int w : {0, 1, 3, 69, 70, 280, 700, 1279, 16384})
-    for (int h : {0, 1, 7, 47, 48, 400, 719, 16384}) {
-      const SyncLayout l = ComputeSyncLayout(w, h, 16, 4);
+  constexpr int kHuge = std::numeric_limits<int>::max();  // a size a fuzzed host announced
+  for (int w : {0, 1, 3, 69, 70, 280, 700, 1279, 16384, kHuge})
+    for (int h : {0, 1, 7, 47, 48, 400, 719, 16384, kHuge}) {
+      const SyncLayout l = ComputeSyncLayout(w, h, 64, 32);
       for (const auto& [name, r] : LayoutElements(l)) {
         if (r.Empty()) continue;
-        EXPECT_TRUE(r.x0 >= 0 && r.y0 >= 0 && r.x1 <= w && r.y1 <= h)
+        EXPECT_TRUE(r.x0 >= 0 && r.y0 >= 0 && r.x1 <= std::min(w, kMaxLayoutDimension) &&
+                    r.y1 <= std::min(h, kMaxLayoutDimension))
             << name << " leaves the " << w << "x" << h << " output";
       }
     }
