@@ -4,7 +4,7 @@
 // and the arrow to the next cabinet of its chain; gaps and overlaps hatched.
 // The file is read when the "Map File" parameter is set, never per frame;
 // the frame's figures are composed again only when the layout, a parameter
-// or the output size changed, and drawn in one instanced call.
+// or the output size changed, and drawn with one draw call per kind of figure.
 #pragma once
 
 #include <array>

@@ -6,7 +6,7 @@
 // output pixels, origin top-left, y down; every kind but the segment and the
 // arrowhead covers exactly the whole pixels its integer rectangle and its
 // rule pick, so pictures of them can be compared pixel for pixel. No GL here:
-// a FigureRenderer draws a list in one instanced call.
+// a FigureRenderer draws a list, a few draw calls for all of it.
 #pragma once
 
 #include <cstddef>

@@ -12,6 +12,10 @@ namespace shapes {
 namespace {
 
 constexpr GLuint kAttributeCount = 4;  // geometry, colour, ground, parameters
+// Each figure is six vertices (two triangles) carrying its data, not one
+// instance: software renderers run vertex work in wide batches but pay for
+// every instance of an instanced draw on its own.
+constexpr std::size_t kVerticesPerFigure = 6;
 constexpr GLsizei kStride = static_cast<GLsizei>(kFloatsPerFigure * sizeof(float));
 
 const void* ByteOffset(std::size_t bytes) {
@@ -27,11 +31,10 @@ std::string WithKind(const char* source, FigureKind kind) {
   return text;
 }
 
-// Points every attribute at figure `first` of the bound buffer.
-void PointAttributesAt(std::size_t first) {
+// Points the attributes at the bound buffer's vertices.
+void PointAttributes() {
   for (GLuint a = 0; a < kAttributeCount; ++a)
-    glVertexAttribPointer(a, 4, GL_FLOAT, GL_FALSE, kStride,
-                          ByteOffset(first * kFloatsPerFigure * sizeof(float) + 4 * a * sizeof(float)));
+    glVertexAttribPointer(a, 4, GL_FLOAT, GL_FALSE, kStride, ByteOffset(4 * a * sizeof(float)));
 }
 
 }  // namespace
@@ -45,11 +48,8 @@ bool FigureRenderer::Create() {
   }
   ffglex::ScopedVertexArrayBinding arrayScope(vertexArray_);
   ffglex::ScopedVBOBinding bufferScope(buffer_);
-  for (GLuint a = 0; a < kAttributeCount; ++a) {
-    glEnableVertexAttribArray(a);
-    glVertexAttribDivisor(a, 1);
-  }
-  PointAttributesAt(0);
+  for (GLuint a = 0; a < kAttributeCount; ++a) glEnableVertexAttribArray(a);
+  PointAttributes();
   bufferScope.End();
   arrayScope.End();
   return true;
@@ -88,7 +88,8 @@ bool FigureRenderer::Upload(const FigureList& list) {
   runs_.clear();
   if (!Ready()) return false;
   const std::size_t count = list.Count();
-  if (count > static_cast<std::size_t>(std::numeric_limits<GLsizei>::max()) / kFloatsPerFigure)
+  if (count > static_cast<std::size_t>(std::numeric_limits<GLsizei>::max()) /
+                  (kFloatsPerFigure * kVerticesPerFigure))
     return false;
   std::vector<Run> runs;
   for (std::size_t i = 0; i < count; ++i) {
@@ -101,9 +102,15 @@ bool FigureRenderer::Upload(const FigureList& list) {
   for (const Run& run : runs)
     if (!EnsureProgram(run.kind)) return false;
   const auto& data = list.InstanceData();
+  std::vector<float> vertices;
+  vertices.reserve(data.size() * kVerticesPerFigure);
+  for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t v = 0; v < kVerticesPerFigure; ++v)
+      vertices.insert(vertices.end(), data.begin() + static_cast<std::ptrdiff_t>(i * kFloatsPerFigure),
+                      data.begin() + static_cast<std::ptrdiff_t>((i + 1) * kFloatsPerFigure));
   ffglex::ScopedVBOBinding bufferScope(buffer_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.size() * sizeof(float)),
-               data.empty() ? nullptr : data.data(), GL_STATIC_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
+               vertices.empty() ? nullptr : vertices.data(), GL_STATIC_DRAW);
   bufferScope.End();
   runs_ = std::move(runs);
   return true;
@@ -112,18 +119,15 @@ bool FigureRenderer::Upload(const FigureList& list) {
 void FigureRenderer::Draw(int width, int height) {
   if (!Ready() || runs_.empty() || width <= 0 || height <= 0) return;
   ffglex::ScopedVertexArrayBinding arrayScope(vertexArray_);
-  ffglex::ScopedVBOBinding bufferScope(buffer_);
   for (const Run& run : runs_) {
     ffglex::ShaderProgram& program = programs_[static_cast<std::size_t>(run.kind)];
     ffglex::ScopedProgramUse programScope(program.ProgramId());
     glUniform2f(program.UniformLocation("Res"), static_cast<float>(width),
                 static_cast<float>(height));
-    PointAttributesAt(run.first);
-    glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, static_cast<GLsizei>(run.count));
+    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first * kVerticesPerFigure),
+                 static_cast<GLsizei>(run.count * kVerticesPerFigure));
     programScope.End();
   }
-  PointAttributesAt(0);
-  bufferScope.End();
   arrayScope.End();
 }
 

@@ -2,7 +2,7 @@
 // viewport. Each kind of figure has a program of its own (the figure shaders
 // compiled with KIND defined), built when a list first holds that kind, so
 // that a pixel runs only its own kind's rule; the list is drawn as runs of
-// one kind, one instanced call per run, in the list's order. The list is
+// one kind, one draw call per run, in the list's order. The list is
 // uploaded only when it changes (Upload), so a picture that stays the same
 // costs a few draw calls a frame and no transfer. GL objects go only through
 // Release(), because a destructor may run with no context current.

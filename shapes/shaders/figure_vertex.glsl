@@ -1,6 +1,6 @@
 #version 410 core
-// One figure per instance (shapes/FigureList.h), drawn as a four-vertex
-// triangle strip whose corners come from gl_VertexID. Rectangle kinds take
+// One figure per six vertices (shapes/FigureList.h: its data repeated for
+// each), two triangles whose corners come from gl_VertexID. Rectangle kinds take
 // their corners from the rectangle (bit 0 picks right over left, bit 1
 // bottom over top); a segment and an arrowhead are quads laid along the line
 // between their two points. Coordinates are output pixels, origin top-left,
@@ -31,8 +31,11 @@ out vec2 vLocal;       // rectangle kinds: pixels from the top-left; arrowhead: 
 out vec2 vOutput;      // output pixels
 
 void main() {
-    bool second = (gl_VertexID & 1) != 0;
-    bool lower = (gl_VertexID & 2) != 0;
+    // Six vertices per figure, two triangles over its four corners.
+    const int CORNERS[6] = int[6](0, 1, 2, 2, 1, 3);
+    int corner = CORNERS[gl_VertexID % 6];
+    bool second = (corner & 1) != 0;
+    bool lower = (corner & 2) != 0;
     vec2 at;
     vLocal = vec2(0.0);
     vSize = ivec2(0);
