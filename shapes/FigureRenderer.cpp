@@ -40,6 +40,12 @@ void PointAttributes() {
 }  // namespace
 
 bool FigureRenderer::Create() {
+  // One program now, so that a context that cannot run the figure shaders
+  // is refused here rather than at the first frame; the others on first use.
+  if (!EnsureProgram(FigureKind::Solid)) {
+    Release();
+    return false;
+  }
   glGenVertexArrays(1, &vertexArray_);
   glGenBuffers(1, &buffer_);
   if (vertexArray_ == 0 || buffer_ == 0) {

@@ -30,8 +30,9 @@ class FigureRenderer {
   FigureRenderer(const FigureRenderer&) = delete;
   FigureRenderer& operator=(const FigureRenderer&) = delete;
 
-  // Makes the vertex array and buffer; false, with everything released, when
-  // they could not be made.
+  // Makes the vertex array and buffer and the solid figures' program; false,
+  // with everything released, when any of them could not be made (a context
+  // older than GL 4.1, say).
   bool Create();
   void Release();
   bool Ready() const { return vertexArray_ != 0; }
