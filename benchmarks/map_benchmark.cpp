@@ -1,12 +1,12 @@
 // MAP frame times through plugMain beside the trivial fill
 // (benchmarks/FillReference.h): a wall of 2,000 cabinets over 3840x2160 and
 // 1920x1080 (50 x 40 cabinets on two ports, serpentine chains, every fourth
-// column turned, a gap and overlaps), every element on. "Steady" frames draw
-// the figures composed for the first frame; "Recomposed" frames change a
-// parameter each time, so each composes the figures and uploads them again.
-// Steady frames are also measured with parts left out, to show what each
-// costs. Also the time of reading the file when the parameter is set. Not a test:
-// numbers depend on the machine and its load.
+// column turned, a gap and overlaps), every element on. "Steady" frames copy
+// the picture kept from the first frame; "Recomposed" frames change a
+// parameter each time, so each composes the figures, uploads them, draws
+// them into the kept picture and copies it. Steady frames are also measured
+// with parts left out. Also the time of reading the file when the parameter
+// is set. Not a test: numbers depend on the machine and its load.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>

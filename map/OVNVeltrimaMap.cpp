@@ -95,6 +95,8 @@ FFUInt32 OVNVeltrimaMap::InitGL(const FFGLViewportStruct* viewport) {
 
 FFUInt32 OVNVeltrimaMap::DeInitGL() {
   renderer_.Release();
+  cache_.Release();
+  cacheCurrent_ = false;
   composed_.reset();
   return FF_SUCCESS;
 }
@@ -118,8 +120,20 @@ FFUInt32 OVNVeltrimaMap::ProcessOpenGL(ProcessOpenGLStruct*) {
     // logged once) and every frame until what it shows changes.
     uploadFailed_ = !renderer_.Upload(figures_);
     composed_ = Composed{source_.Revision(), settings, width, height};
+    cacheCurrent_ = false;
   }
   if (uploadFailed_) return FF_FAIL;
-  renderer_.Draw(width, height);
+  if (!useCache_ || !cache_.Prepare(width, height)) {
+    renderer_.Draw(width, height);
+    return FF_SUCCESS;
+  }
+  if (!cacheCurrent_ || cache_.Fresh()) {
+    cache_.Render([&] { renderer_.Draw(width, height); });
+    cacheCurrent_ = true;
+  }
+  // The host's viewport places the output in its framebuffer.
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  cache_.CopyTo(viewport[0], viewport[1]);
   return FF_SUCCESS;
 }

@@ -4,13 +4,15 @@
 // and the arrow to the next cabinet of its chain; gaps and overlaps hatched.
 // The file is read when the "Map File" parameter is set, never per frame;
 // the frame's figures are composed again only when the layout, a parameter
-// or the output size changed, and drawn with one draw call per kind of figure.
+// or the output size changed, drawn with one draw call per kind of figure
+// into a picture of the output's size, and that picture copied each frame.
 #pragma once
 
 #include <array>
 #include <optional>
 #include <string>
 
+#include "gl/OutputCache.h"
 #include "host/Plugin.h"
 #include "map/MapFrame.h"
 #include "map/MapSource.h"
@@ -49,6 +51,9 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   const shapes::FigureList& LastFigures() const { return figures_; }
   // Frames that composed their figures anew (the others drew the last ones).
   std::size_t Compositions() const { return compositions_; }
+  // Test seam: with `on` false, every frame draws the figures instead of
+  // copying the picture kept from the first (the two must be identical).
+  void UseFrameCache(bool on) { useCache_ = on; }
 
  private:
   void DefineParameters();
@@ -68,5 +73,10 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   };
   std::optional<Composed> composed_;
   bool uploadFailed_ = false;
+  // The composed picture, drawn once and copied each frame (outputs up to
+  // ffglex::OutputCache::kMaxPixels); larger ones are drawn every frame.
+  ffglex::OutputCache cache_;
+  bool cacheCurrent_ = false;
+  bool useCache_ = true;
   std::size_t compositions_ = 0;
 };

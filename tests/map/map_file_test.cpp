@@ -166,14 +166,12 @@ TEST(MapFile, AnEmptyOrNullPathSaysNoFileIsLoaded) {
     const Pixels f = map.Frame();
     ExpectAt(f, kBannerX, kBannerY, kBlack, "no banner");
     EXPECT_TRUE(MapLog().empty());
-    bool text_shown = false;
-    for (int x = 0; x < 960 && !text_shown; ++x)
-      for (int y = 200; y < 340 && !text_shown; ++y) text_shown = f.At(x, y) == kWhite;
-    EXPECT_TRUE(text_shown) << "the centre says no file is loaded";
-    const char* back = MapPlugin().GetParameter(map.Host().Id(), MapParam("Map File")).PointerValue
-                           ? static_cast<const char*>(
-                                 MapPlugin().GetParameter(map.Host().Id(), MapParam("Map File")).PointerValue)
-                           : nullptr;
+    bool textShown = false;
+    for (int x = 0; x < 960 && !textShown; ++x)
+      for (int y = 200; y < 340 && !textShown; ++y) textShown = f.At(x, y) == kWhite;
+    EXPECT_TRUE(textShown) << "the centre says no file is loaded";
+    const auto* back = static_cast<const char*>(
+        MapPlugin().GetParameter(map.Host().Id(), MapParam("Map File")).PointerValue);
     ASSERT_NE(back, nullptr);
     EXPECT_STREQ(back, "");
   }
