@@ -4,15 +4,21 @@
 // at its exact size from the fuzz bytes (so an overread is caught), null now
 // and then. Fuzz bytes never become addresses: every pointer inside a record
 // is null or points at memory this harness owns. One GL context is made
-// once; every instance is destroyed at the end of each input. The input is
-// decoded by LLVM's FuzzedDataProvider: past its end every value reads as
-// zero, so any input decodes to a finite sequence of calls.
+// once; every instance is destroyed at the end of each input. A file
+// parameter is mostly pointed at a layout file the harness writes from the
+// input. The input is decoded by LLVM's FuzzedDataProvider: past its end
+// every value reads as zero, so any input decodes to a finite sequence of
+// calls.
 #include <fuzzer/FuzzedDataProvider.h>
+
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -29,6 +35,37 @@ constexpr FFUInt32 kKnownCodes[] = {0,  2,  4,  5,  6,  7,  8,  9,  10, 13, 15, 
                                     38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51};
 constexpr std::size_t kMaxCallsPerInput = 96;
 constexpr std::size_t kMaxLiveInstances = 4;
+
+// A folder of this process's own for the layout files a file parameter is
+// pointed at, removed when the process ends.
+class LayoutFolder {
+ public:
+  LayoutFolder() {
+    char pattern[] = "/tmp/veltrima-fuzz-XXXXXX";
+    if (mkdtemp(pattern)) path_ = pattern;
+  }
+  ~LayoutFolder() {
+    for (const char* name : kNames) std::remove((path_ + "/" + name).c_str());
+    if (!path_.empty()) rmdir(path_.c_str());
+  }
+  // Writes `bytes` into the folder's file for one of the layout formats (or
+  // one without an extension, which the reader sniffs) and answers its path.
+  std::string Write(const std::string& bytes, std::uint32_t format) {
+    if (path_.empty()) return std::string();
+    const std::string file = path_ + "/" + kNames[format % std::size(kNames)];
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    return file;
+  }
+
+ private:
+  static constexpr const char* kNames[] = {"layout.csv", "layout.json", "layout.xml", "layout"};
+  std::string path_;
+};
+
+LayoutFolder& Layouts() {
+  static LayoutFolder folder;
+  return folder;
+}
 
 // The GL side a host provides: a context and a small framebuffer, bound.
 struct Host {
@@ -72,6 +109,14 @@ class Session {
     return texts_.emplace_back(in_.ConsumeRandomLengthString(24)).c_str();
   }
 
+  // For a file parameter: mostly a layout file whose bytes come from the
+  // input, sometimes a fuzz text as the path itself.
+  const char* FileText() {
+    if (Below(in_, 4) == 0) return Text();
+    const std::uint32_t format = Below(in_, 4);
+    return texts_.emplace_back(Layouts().Write(in_.ConsumeRandomLengthString(4096), format)).c_str();
+  }
+
   FFInstanceID Instance() {
     switch (Below(in_, 8)) {
       case 0: return nullptr;
@@ -98,7 +143,9 @@ class Session {
         FFUInt32 id;
         std::memcpy(&id, record.get(), sizeof id);
         const FFUInt32 type = plugMain(FF_GET_PARAMETER_TYPE, FFNumber(id), nullptr).UIntValue;
-        if (type == FF_TYPE_TEXT || type == FF_TYPE_FILE)
+        if (type == FF_TYPE_FILE)
+          Put(record.get(), 8, static_cast<const void*>(FileText()));
+        else if (type == FF_TYPE_TEXT)
           Put(record.get(), 8, static_cast<const void*>(Text()));
         else
           Put(record.get(), 12, std::uint32_t{0});  // a float: the high half is unused

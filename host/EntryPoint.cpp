@@ -11,7 +11,9 @@
 #include <string>
 #include <unordered_set>
 
+#include "gl/ShaderProgram.h"
 #include "host/GLLoader.h"
+#include "host/HostLog.h"
 #include "host/Plugin.h"
 #include "host/PluginRegistration.h"
 
@@ -522,3 +524,11 @@ FFMixed plugMain(FFUInt32 functionCode, FFMixed inputValue, FFInstanceID instanc
 }
 
 void SetLogCallback(FFLogCallback callback) { logCallback = callback; }
+
+void LogToHost(const char* text) {
+  const char* line = text ? text : "";
+  if (logCallback)
+    logCallback(line);
+  else
+    ffglex::LogDiagnostic(line);
+}

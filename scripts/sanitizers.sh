@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer + UndefinedBehaviorSanitizer (no
-# recovery) and LeakSanitizer, then runs every test (the FREE and the SYNC
-# plug-in's suites, the fuzz corpora replayed) and the validator on both
-# plug-ins there. Any report fails the run.
+# recovery) and LeakSanitizer, then runs every test (the FREE, SYNC and MAP
+# plug-ins' suites, every bad layout file among them, the fuzz corpora
+# replayed) and the validator on the three plug-ins there. Any report fails
+# the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${SANITIZER_BUILD_DIR:-build-asan} BUILD_TYPE=RelWithDebInfo \
@@ -12,6 +13,6 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$(pwd)/tests/sanitizers/lsan.supp:print_suppressions=0
 ctest --test-dir "${SANITIZER_BUILD_DIR:-build-asan}" -j "$(nproc)" --output-on-failure
 build_dir=${SANITIZER_BUILD_DIR:-build-asan}
-for plugin in OVNVeltrimaFree.so OVNVeltrimaSync.so; do
+for plugin in OVNVeltrimaFree.so OVNVeltrimaSync.so OVNVeltrimaMap.so; do
   "$build_dir/tools/validate/ffgl-validate" --seed 1 "$build_dir/$plugin"
 done

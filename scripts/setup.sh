@@ -26,7 +26,7 @@ packages=(
   glslang-tools                       # independent GLSL front end for shader checks
   clang libclang-rt-14-dev            # libFuzzer and the sanitizer runtimes for the fuzz build
   binutils                            # nm, for the export-list test
-  ffmpeg                              # damages a rendered clip in the sync reader's end-to-end test
+  ffmpeg                              # decodes the main job's SYNC clip for the reader; damages one in its end-to-end test
 )
 
 # Optional groups, named as arguments: `bash scripts/setup.sh windows` adds

@@ -57,10 +57,11 @@ float OVNVeltrimaSync::GetFloatParameter(FFUInt32 index) {
 
 FFUInt32 OVNVeltrimaSync::SetTextParameter(FFUInt32 index, const char* value) {
   if (!IsText(index)) return FF_FAIL;
-  // Only the first kMaxSyncTextBytes (and one more, to know it was cut) are
-  // read, so an unterminated text is read no further than that.
+  // Only the first kMaxSyncTextBytes and the rest of a UTF-8 sequence that
+  // straddles them are read, so an unterminated text is read no further than
+  // that, and a character across the limit is left out whole rather than cut.
   std::string_view text;
-  if (value) text = std::string_view(value, strnlen(value, kMaxSyncTextBytes + 1));
+  if (value) text = std::string_view(value, strnlen(value, kMaxSyncTextBytes + 4));
   texts_[index].assign(text.substr(0, Utf8PrefixLength(text, kMaxSyncTextBytes)));
   return FF_SUCCESS;
 }

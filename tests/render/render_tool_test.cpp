@@ -407,4 +407,66 @@ TEST_F(RenderTool, ALoadedModuleTurningTransparentSwitchesToTheFloatPath) {
   }
 }
 
+// --all-screens on a two-screen layout: one PNG per screen, each at that
+// screen's canvas (its cabinets' extent from 0,0: 800x480 and 960x270), and
+// each exactly the picture a single render of that screen at that size makes.
+TEST_F(RenderTool, AllScreensWritesEachScreenAsItsSingleRenderDrawsIt) {
+  const std::string layout = std::string(MAP_LAYOUTS_DIR) + "/screens.xml";
+  const std::string map = "--plugin map --set 'Map File=" + layout + "' ";
+  const RunResult all = Run(map + "--all-screens -o wall.png");
+  ASSERT_EQ(all.exitCode, 0) << all.output;
+  EXPECT_EQ(FilesLeft(), 2u) << "wall-1.png and wall-2.png only";
+  const struct {
+    int screen;
+    int width, height;
+  } screens[] = {{1, 800, 480}, {2, 960, 270}};
+  for (const auto& s : screens) {
+    SCOPED_TRACE(s.screen);
+    const std::string size = std::to_string(s.width) + "x" + std::to_string(s.height);
+    const RunResult one = Run(map + "--set Screen=" + std::to_string(s.screen) + " --size " +
+                              size + " -o one.png");
+    ASSERT_EQ(one.exitCode, 0) << one.output;
+    const Image screen = ReadPng((folder_ / ("wall-" + std::to_string(s.screen) + ".png")).string());
+    EXPECT_EQ(screen.width, s.width);
+    EXPECT_EQ(screen.height, s.height);
+    EXPECT_TRUE(screen.rgba == ReadPng((folder_ / "one.png").string()).rgba)
+        << "wall-" << s.screen << ".png differs from the single render at " << size;
+  }
+}
+
+TEST_F(RenderTool, AllScreensRefusesWhatItCannotWriteAndLeavesNoFile) {
+  {
+    std::ofstream bad((folder_ / "bad.csv").string());
+    bad << "id,x,y,w,h\nA1,0,0,8,8\nA2,8,0,W,8\n";
+  }
+  const std::string map = "--plugin map --set 'Map File=bad.csv' ";
+  const std::string good = std::string("--plugin map --set 'Map File=") + MAP_LAYOUTS_DIR +
+                           "/screens.xml' --all-screens ";
+  const struct {
+    std::string arguments;
+    const char* message;
+  } cases[] = {
+      {map + "--all-screens -o wall.png", "error: bad.csv: LINE 3: W IS NOT A NUMBER"},
+      {"--plugin map --set 'Map File=none.csv' --all-screens -o wall.png",
+       "none.csv: CANNOT OPEN FILE: NO SUCH FILE OR DIRECTORY"},
+      {"--all-screens -o wall.png", "use it with --plugin map"},
+      {"--plugin map --all-screens -o wall.png", "--set \"Map File=PATH\""},
+      {good + "--frames 2 -o wall.png", "leave out --frames"},
+      {good + "-o wall.mkv", "needs -o NAME.png"},
+      {good + "-o 'w-%d.png'", "needs -o NAME.png"},
+      {good + "-o -", "needs -o NAME.png"},
+      {good, "needs -o NAME.png"},
+      {good + "--size 64x64 -o wall.png", "leave out --size"},
+      {good + "--set Screen=2 -o wall.png", "leave out its --set"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const RunResult run = Run(c.arguments);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+    EXPECT_EQ(FilesLeft(), 1u) << "only bad.csv";
+  }
+}
+
 }  // namespace

@@ -35,10 +35,16 @@ PluginInfoStruct info = {2, 1, {'B', 'R', 'K', 'N'}, "Broken Sample", FF_SOURCE}
 PluginExtendedInfoStruct extendedInfo = {1, 0, "Deliberately broken plug-in for validator tests.",
                                          "Test fixture.", 0, nullptr};
 
-constexpr FFUInt32 kParams = 2;
-const char* const kNames[kParams] = {"Level", "Tint"};
-const FFUInt32 kTypes[kParams] = {FF_TYPE_STANDARD, FF_TYPE_OPTION};
+constexpr FFUInt32 kParams = 4;
+const char* const kNames[kParams] = {"Level", "Tint", "Caption", "Layout File"};
+const FFUInt32 kTypes[kParams] = {FF_TYPE_STANDARD, FF_TYPE_OPTION, FF_TYPE_TEXT, FF_TYPE_FILE};
 const char* const kTints[3] = {"Grey", "Red", "Green"};
+// The text parameters' defaults; null for the numeric ones.
+const char* const kTextDefaults[kParams] = {nullptr, nullptr, "caption", ""};
+constexpr FFUInt32 kFileParam = 3;
+const char* const kExtensions[2] = {"csv", "txt"};
+
+bool IsText(FFUInt32 id) { return id < kParams && kTextDefaults[id] != nullptr; }
 
 // The declared default of each parameter.
 float DeclaredDefault(FFUInt32 id) {
@@ -49,6 +55,9 @@ float DeclaredDefault(FFUInt32 id) {
 struct Instance {
   FFGLViewportStruct viewport{};
   float values[kParams] = {DeclaredDefault(0), DeclaredDefault(1)};
+  std::string texts[kParams] = {"", "", kTextDefaults[2], kTextDefaults[3]};
+  // The "text-pointer-kept" fault keeps the host's pointer instead of a copy.
+  const char* keptTexts[kParams] = {};
   GLuint program = 0, vertexArray = 0, buffer = 0;
   int serial = 0;
 };
@@ -147,6 +156,11 @@ float ClockNoise() {
 FFUInt32 Draw(Instance& instance) {
   const FFGLViewportStruct& v = instance.viewport;
   if (Planted("tiny-frame-fails") && (v.width < 2 || v.height < 2)) return FF_FAIL;
+  // The "missing-file-fails-frame" fault fails every frame while the file
+  // parameter names a file that cannot be read.
+  const std::string& file = instance.texts[kFileParam];
+  if (Planted("missing-file-fails-frame") && !file.empty() && access(file.c_str(), R_OK) != 0)
+    return FF_FAIL;
   const float* values = Values(instance);
   const float level = std::isfinite(values[0]) ? std::clamp(values[0], 0.0f, 1.0f) : 0.0f;
   const float tintValue = values[1];
@@ -204,6 +218,9 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
     case FF_GET_PARAMETER_NAME: return number < kParams ? Pointer(kNames[number]) : Pointer(nullptr);
     case FF_GET_PARAMETER_DEFAULT: {
       if (number >= kParams) return Fail();
+      // The "text-default-null" fault answers no text for the caption.
+      if (IsText(number))
+        return Pointer(Planted("text-default-null") && number == 2 ? nullptr : kTextDefaults[number]);
       static int asked = 0;  // the "default-drifts" fault answers differently each time
       const float drift = Planted("default-drifts") ? static_cast<float>(++asked) * 0.125f : 0.0f;
       return Number(Bits(DeclaredDefault(number) - drift));
@@ -217,7 +234,7 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
     case FF_GET_PLUGIN_SHORT_NAME: return Number(0);
     case FF_GET_NUM_PARAMETER_ELEMENTS: return number < kParams ? Number(ElementCount(number)) : Fail();
     case FF_GET_PRAMETER_VISIBILITY: return number < kParams ? Number(1) : Fail();
-    case FF_GET_NUM_FILE_PARAMETER_EXTENSIONS: return Number(0);
+    case FF_GET_NUM_FILE_PARAMETER_EXTENSIONS: return Number(number == kFileParam ? 2 : 0);
     case FF_GET_NUM_ELEMENT_SEPARATORS: return Number(0);
     case FF_GET_PARAM_ELEMENT_NAME:
     case FF_GET_PARAM_ELEMENT_DEFAULT: {
@@ -230,7 +247,13 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
         return Number(Bits(static_cast<float>(address->ElementNumber)));
       return valid ? Number(Bits(static_cast<float>(address->ElementNumber))) : Fail();
     }
-    case FF_GET_FILE_PARAMETER_EXTENSION: return Pointer(nullptr);
+    case FF_GET_FILE_PARAMETER_EXTENSION: {
+      const auto* address = static_cast<const GetParameterElementStruct*>(record);
+      if (!address || address->ParameterNumber != kFileParam) return Pointer(nullptr);
+      if (address->ElementNumber < 2) return Pointer(kExtensions[address->ElementNumber]);
+      // The "extension-past-count" fault answers one more than code 43 counts.
+      return Pointer(Planted("extension-past-count") && address->ElementNumber == 2 ? "csv" : nullptr);
+    }
     case FF_GET_SEPARATOR_ELEMENT_INDEX: return Fail();
     case FF_GET_RANGE: {
       auto* range = static_cast<GetRangeStruct*>(input.PointerValue);
@@ -285,13 +308,27 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
     case FF_SET_PARAMETER: {
       const auto* set = static_cast<const SetParameterStruct*>(record);
       if (!set || set->ParameterNumber >= kParams) return Fail();
+      if (IsText(set->ParameterNumber)) {
+        const auto* text = static_cast<const char*>(set->NewParameterValue.PointerValue);
+        // The "null-text-crash" fault measures the text without a test for null.
+        if (!text && !Planted("null-text-crash")) text = "";
+        if (Planted("text-pointer-kept"))
+          instance->keptTexts[set->ParameterNumber] = text;
+        else
+          instance->texts[set->ParameterNumber].assign(text, std::strlen(text));
+        return Number(FF_SUCCESS);
+      }
       float value = AsFloat(set->NewParameterValue.UIntValue);
       // The "values-clamped" fault keeps the value in 0..1 instead of as sent.
       if (Planted("values-clamped") && std::isfinite(value)) value = std::clamp(value, 0.0f, 1.0f);
       Values(*instance)[set->ParameterNumber] = value;
       return Number(FF_SUCCESS);
     }
-    case FF_GET_PARAMETER: return number < kParams ? Number(Bits(Values(*instance)[number])) : Fail();
+    case FF_GET_PARAMETER:
+      if (IsText(number))
+        return Pointer(instance->keptTexts[number] ? instance->keptTexts[number]
+                                                   : instance->texts[number].c_str());
+      return number < kParams ? Number(Bits(Values(*instance)[number])) : Fail();
     case FF_GET_PARAMETER_DISPLAY:
       if (number >= kParams) return Pointer(nullptr);
       std::snprintf(display, sizeof display, "%g", static_cast<double>(Values(*instance)[number]));

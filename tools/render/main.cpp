@@ -22,6 +22,7 @@
 #include "hostkit/GLContext.h"
 #include "hostkit/StraightRgba8Reader.h"
 #include "imaging/PngFile.h"
+#include "tools/render/AllScreens.h"
 #include "tools/render/Codec.h"
 #include "tools/render/ContactSheet.h"
 #include "tools/render/FrameOutput.h"
@@ -52,6 +53,8 @@ constexpr char kExamples[] = R"(Examples:
   veltrima-render --preset "Colour Bars" --frames 300 --codec hap -o bars.mov
   veltrima-render --preset "Dead Pixel Sweep" --frames 600 -o frames/%05d.png
   veltrima-render --plugin sync --start-time 01:00:00.000 --frames 600 -o sync.mov
+  veltrima-render --plugin map --set "Map File=wall.csv" -o wall.png
+  veltrima-render --plugin map --set "Map File=wall.xml" --all-screens -o wall.png
   veltrima-render --sheet presets.png --save-presets out
 
 Parameters are named as the plug-in reports them (see --list), without regard
@@ -82,6 +85,11 @@ A loaded plug-in gets host time n / fps before frame n. --start-time sets
 the file's timecode, and for a plug-in with a "Clock Source" option and a
 "Start Time" text, selects "Host Time" and passes the start on.
 
+--all-screens (with --plugin map and -o NAME.png) writes NAME-1.png,
+NAME-2.png, ... beside NAME.png: one per screen of the "Map File", each at
+its screen's canvas (the file's canvas, else that screen's cabinets' extent
+from 0,0), so the map is drawn unscaled. It takes no --size.
+
 PNG files hold straight (not premultiplied) alpha. Raw output (-o -) is
 width x height x 4 bytes per frame, RGBA, 8 bits per channel, rows top-down,
 straight alpha: ffmpeg's "rgba" pixel format.
@@ -103,6 +111,8 @@ struct Options {
   std::string startTime;
   bool list = false;
   bool quiet = false;
+  bool allScreens = false;
+  bool sizeGiven = false;  // --size on the command line, not its default
 };
 
 void Warn(const std::string& message) {
@@ -453,7 +463,85 @@ struct LoadedPlugin {
   std::optional<hostkit::PluginLibrary> library;
 };
 
+// What --all-screens refuses before any module is loaded: it makes one
+// still PNG per screen of a MAP layout, each at that screen's own size.
+void CheckAllScreensOptions(const Options& options) {
+  if (options.plugin != "map")
+    throw UsageError("--all-screens is the MAP plug-in's: use it with --plugin map");
+  if (options.frames != 1)
+    throw UsageError("--all-screens writes one still PNG per screen; leave out --frames");
+  if (options.sizeGiven)
+    throw UsageError("--all-screens renders each screen at its own canvas; leave out --size");
+  if (options.output.empty() || options.output == "-" ||
+      ParseOutput(options.output, 1).kind != OutputKind::SingleImage)
+    throw UsageError("--all-screens needs -o NAME.png (it writes NAME-1.png, NAME-2.png, ...)");
+}
+
+// The layout file the sets give the MAP plug-in (the last one wins, as it
+// would in a host), with no --set of the screen, which --all-screens sets.
+std::string LayoutPathOf(const ParameterTable& table, const std::vector<ParameterValue>& values) {
+  const FFUInt32 file = table.Find(kMapFileParameterName).id;
+  const FFUInt32 screen = table.Find(kMapScreenParameterName).id;
+  std::string path;
+  for (const auto& value : values) {
+    if (value.id == file) path = value.text;
+    if (value.id == screen)
+      throw UsageError(std::string("--all-screens sets \"") + kMapScreenParameterName +
+                       "\" itself, one PNG per screen; leave out its --set");
+  }
+  if (path.empty())
+    throw UsageError(std::string("--all-screens needs the layout: --set \"") +
+                     kMapFileParameterName + "=PATH\"");
+  return path;
+}
+
+// Removes the PNGs already written unless Keep() is called: an error in a
+// later screen leaves no part of the set behind.
+class WrittenFiles {
+ public:
+  WrittenFiles() = default;
+  WrittenFiles(const WrittenFiles&) = delete;
+  WrittenFiles& operator=(const WrittenFiles&) = delete;
+  ~WrittenFiles() {
+    std::error_code ignored;
+    for (const auto& path : paths_) std::filesystem::remove(path, ignored);
+  }
+  void Add(const std::string& path) { paths_.push_back(path); }
+  void Keep() { paths_.clear(); }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+int RenderAllScreens(const hostkit::PluginLibrary& plugin, const ParameterTable& table,
+                     const Options& options, const FrameRate& rate,
+                     const std::vector<ParameterValue>& values, int rawDescriptor) {
+  const std::vector<ScreenImage> images = PlanScreenImages(LayoutPathOf(table, values),
+                                                           options.output, &Warn);
+  const ParameterInfo& screenParam = table.Find(kMapScreenParameterName);
+  std::vector<SequencePlan> plans;
+  for (const ScreenImage& image : images) {
+    Options one = options;
+    one.output = image.path;
+    plans.push_back(PlanSequence(one, image.size, rate, false));
+  }
+
+  hostkit::GLContext context(hostkit::OptionsFromEnvironment());
+  for (const ScreenImage& image : images) RequireWithinGLLimits(image.size);
+
+  WrittenFiles written;
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    std::vector<ParameterValue> screenValues = values;
+    screenValues.push_back(table.ResolveValue(screenParam, std::to_string(images[i].screen)));
+    RenderSequence(plugin, plans[i], screenValues, 1, true, rawDescriptor);
+    written.Add(images[i].path);
+  }
+  written.Keep();
+  return 0;
+}
+
 int Run(const Options& options) {
+  if (options.allScreens) CheckAllScreensOptions(options);
   // From here on the plug-in's code runs: whatever it prints goes to
   // standard error, never into the frames.
   const PrivateStdout stdoutForFrames;
@@ -476,8 +564,10 @@ int Run(const Options& options) {
   const StartTime start = ParseStartTime(options.startTime.empty() ? "00:00:00.000"
                                                                    : options.startTime);
 
-  const Size size = ParseSize(options.size);
   const std::vector<ParameterValue> values = ResolveValues(table, options, start);
+  if (options.allScreens)
+    return RenderAllScreens(plugin, table, options, rate, values, stdoutForFrames.Descriptor());
+  const Size size = ParseSize(options.size);
   std::optional<SequencePlan> plan;
   if (!options.output.empty()) plan = PlanSequence(options, size, rate, choice.linked);
   if (plan && choice.linked) plan->background = table.FindIfAny("Background");
@@ -523,6 +613,9 @@ int main(int argc, char** argv) {
   app.add_option("--sheet", options.sheet, "contact sheet of all presets, captioned");
   app.add_option("--save-presets", options.presetFolder,
                  "with --sheet: also write each preset's full-size PNG into this folder");
+  app.add_flag("--all-screens", options.allScreens,
+               "with --plugin map: one PNG per screen of the Map File, NAME-1.png, NAME-2.png "
+               "..., each at its screen's canvas");
   app.add_flag("--list", options.list, "list the parameters, their values and the presets");
   app.add_flag("-q,--quiet", options.quiet, "no progress bar");
 
@@ -534,6 +627,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
     return 2;
   }
+
+  options.sizeGiven = app.count("--size") > 0;
 
   // A reader that goes away early (`| head -c ...`) is a write error with a
   // message, not a silent death by signal. Ctrl-C stops between frames and

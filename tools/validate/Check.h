@@ -49,6 +49,7 @@ struct Check {
 std::vector<Check> LoadChecks();
 std::vector<Check> CallChecks();
 std::vector<Check> ParameterChecks();
+std::vector<Check> TextParameterChecks();
 std::vector<Check> LifecycleChecks();
 std::vector<Check> FrameChecks();
 std::vector<Check> EventChecks();

@@ -19,8 +19,8 @@ namespace validate {
 
 std::vector<Check> AllChecks() {
   std::vector<Check> all;
-  for (auto group : {LoadChecks, CallChecks, ParameterChecks, LifecycleChecks, FrameChecks, EventChecks,
-                     ContextChecks, LogChecks}) {
+  for (auto group : {LoadChecks, CallChecks, ParameterChecks, TextParameterChecks, LifecycleChecks,
+                     FrameChecks, EventChecks, ContextChecks, LogChecks}) {
     auto checks = group();
     all.insert(all.end(), checks.begin(), checks.end());
   }

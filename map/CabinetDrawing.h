@@ -1,0 +1,48 @@
+// The parts of one cabinet on the map, each added on its own so that the
+// frame can layer them (every border under every mark, every mark under
+// every text). All take the cabinet's rectangle in output pixels.
+//
+//   +--------------------------------+   border: the line width, port colour
+//   |#  F              1920,0 ...    |   # orientation mark: a right triangle
+//   |##                              |     in the cabinet's own top-left
+//   |         LABEL                  |     corner, turned with rot, and an F
+//   |      PORT A · 3                |     beside it, turned alike
+//   |        500x500                 |   texts centred on the centre
+//   |0,0 ...              499,499    |   coordinates of two corner pixels
+//   +--------------------------------+
+#pragma once
+
+#include "map/layout/Layout.h"
+#include "shapes/FigureList.h"
+
+// The border's width: the line width, but at most half the cabinet's
+// shorter side (at least 1).
+int BorderWidth(const shapes::Rect& cabinet, int lineWidth);
+// The rectangle inside the border.
+shapes::Rect InnerRect(const shapes::Rect& cabinet, int lineWidth);
+// The orientation mark's side: a fifth of the inner rectangle's shorter
+// side, at most 64 pixels; 0 (no mark) below 3.
+int MarkSide(const shapes::Rect& cabinet, int lineWidth);
+// The corner of the mapped rectangle that holds the cabinet's own top-left
+// corner after turning it by `rot` degrees clockwise.
+shapes::Corner TurnedTopLeft(int rot);
+
+void AddCabinetBorder(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
+                      const shapes::Colour& colour);
+// The mark's triangle, and the F beside it: apart, so that a frame can add
+// every triangle and then every F (one run of each kind).
+void AddOrientationTriangle(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
+                            int rot, const shapes::Colour& colour);
+void AddOrientationLetter(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
+                          int rot, const shapes::Colour& colour);
+// The label, large, centred on the cabinet's centre, and under it the port
+// line ("PORT A · 3", "PORT A", "NO PORT") and the size ("500x500"); lines
+// that do not fit inside the border are left out, all of them when the label
+// does not fit.
+void AddCabinetTexts(shapes::FigureList& list, const layout::Cabinet& cabinet,
+                     const shapes::Rect& rect, int lineWidth, const shapes::Colour& colour);
+// "x,y" of the top-left pixel and of the bottom-right one, at scale 1 two
+// pixels inside the border; a tag moves clear of the orientation mark where
+// that lies in its corner (`markShown`).
+void AddCornerCoordinates(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
+                          int rot, bool markShown, const shapes::Colour& colour);

@@ -1,0 +1,227 @@
+#include "map/MapFrame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "glyphs/Utf8Glyphs.h"
+#include "map/CabinetDrawing.h"
+#include "map/Gaps.h"
+#include "map/Palette.h"
+#include "shapes/GlyphText.h"
+
+namespace {
+
+using shapes::Colour;
+using shapes::FigureList;
+using shapes::Rect;
+
+constexpr char kDot[] = " \xC2\xB7 ";
+constexpr std::size_t kMaxLineGlyphs = 160;
+// Message texts are at most this share of the output's height per line.
+constexpr int kTextRowsPerOutput = 216;
+
+Colour Dimmed(const Colour& c, float brightness) {
+  return {c.r * brightness, c.g * brightness, c.b * brightness, c.a};
+}
+
+std::vector<std::int32_t> Glyphs(const std::string& text) {
+  return EncodeUtf8Glyphs(text, kMaxLineGlyphs);
+}
+
+// The scale of a text line: about 1/216 of the height, and narrower than
+// the output.
+int LineScale(int count, int width, int height, int factor = 1) {
+  // In 64 bits: a host may announce an output of 2^31 - 1 pixels.
+  const long long wanted =
+      std::max(1LL, static_cast<long long>(factor) * height / kTextRowsPerOutput);
+  const int fitting = shapes::FittingScale(count, std::max(0, width - 4), height);
+  return static_cast<int>(std::max(1LL, std::min<long long>(wanted, fitting)));
+}
+
+// Lines centred on the output's centre, on a plate when `plate` is given.
+void AddCentredLines(FigureList& list, const std::vector<std::string>& lines, int width,
+                     int height, const std::vector<int>& factors, const Colour& colour,
+                     const Colour* plate) {
+  std::vector<std::vector<std::int32_t>> glyphs;
+  std::vector<int> scales;
+  int total = 0, widest = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    glyphs.push_back(Glyphs(lines[i]));
+    const int n = static_cast<int>(glyphs.back().size());
+    scales.push_back(LineScale(n, width, height, factors[i]));
+    total += shapes::TextHeight(scales.back()) + (i > 0 ? 2 * scales.back() : 0);
+    widest = std::max(widest, shapes::TextWidth(n, scales.back()));
+  }
+  int y = height / 2 - total / 2;
+  if (plate) {
+    const int pad = 2 * scales.front();
+    list.AddRect({width / 2 - widest / 2 - pad, y - pad, width / 2 - widest / 2 + widest + pad,
+                  y + total + pad},
+                 *plate);
+  }
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const int n = static_cast<int>(glyphs[i].size());
+    if (i > 0) y += 2 * scales[i];
+    list.AddText(glyphs[i], width / 2 - shapes::TextWidth(n, scales[i]) / 2, y, scales[i], colour);
+    y += shapes::TextHeight(scales[i]);
+  }
+}
+
+void AddBanner(FigureList& list, const MapSource& source, int width, int height, float b) {
+  const int bannerH = BannerHeight(height);
+  list.AddRect({0, 0, width, bannerH}, Dimmed(map_palette::kBanner.colour, b));
+  const auto title = Glyphs("CANNOT LOAD " + source.FileName());
+  const auto message = Glyphs(source.Error());
+  // The banner's scale, so that its rows fit its height; texts longer than
+  // the width are cut at the right.
+  const int scale = bannerH / 20;
+  const Colour text = Dimmed(map_palette::kText.colour, b);
+  const int room = std::max(0, width - 4 * scale);
+  list.AddText(title, scale * 2, scale * 2, scale, text, room);
+  list.AddText(message, scale * 2, scale * 11, scale, text, room);
+}
+
+void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileName,
+            const MapSettings& s, int width, int height) {
+  const float b = s.brightness;
+  const Rect output = {0, 0, width, height};
+  const Colour black = map_palette::kPlate.colour;
+  // The gaps alone are hatched where they can be found cheaply; otherwise
+  // the whole output is, and the cabinets cover it.
+  const auto gaps = FindGaps(plan.rects, output);
+  const Colour gapLine = Dimmed(map_palette::kGapLine.colour, b);
+  if (!gaps)
+    s.hatch ? list.AddHatch(output, gapLine, black, map_palette::kHatchPeriod,
+                            shapes::HatchDirection::Rising)
+            : list.AddRect(output, black);
+  else
+    for (const Rect& gap : *gaps)
+      s.hatch ? list.AddHatch(gap, gapLine, black, map_palette::kHatchPeriod,
+                              shapes::HatchDirection::Rising)
+              : list.AddRect(gap, black);
+
+  // Cabinets wholly outside the output are counted but not drawn.
+  std::vector<std::size_t> shown;
+  for (std::size_t i = 0; i < plan.rects.size(); ++i)
+    if (plan.rects[i].Overlaps(output)) shown.push_back(i);
+  auto portColour = [&](std::size_t i) {
+    return Dimmed(map_palette::PortColour(plan.cabinets[i]->port).colour, b);
+  };
+  // Each cabinet black inside its border, in one figure.
+  for (std::size_t i : shown)
+    list.AddBox(plan.rects[i], portColour(i), black, BorderWidth(plan.rects[i], s.lineWidth));
+  if (s.hatch) {
+    for (const Rect& r : plan.overlaps.rects)
+      list.AddHatch(r, Dimmed(map_palette::kOverlapLine.colour, b), black,
+                    map_palette::kHatchPeriod, shapes::HatchDirection::Falling);
+    // The hatch covered the borders inside the overlaps: those go on top.
+    for (std::size_t i : plan.overlaps.members)
+      if (plan.rects[i].Overlaps(output))
+        AddCabinetBorder(list, plan.rects[i], s.lineWidth, portColour(i));
+  }
+  if (s.orientation) {
+    const Colour mark = Dimmed(map_palette::kMark.colour, b);
+    for (std::size_t i : shown)
+      AddOrientationTriangle(list, plan.rects[i], s.lineWidth, plan.cabinets[i]->rot, mark);
+    for (std::size_t i : shown)
+      AddOrientationLetter(list, plan.rects[i], s.lineWidth, plan.cabinets[i]->rot, mark);
+  }
+  if (s.arrows) {
+    const float thickness = static_cast<float>(std::max(1, s.lineWidth));
+    // Every shaft, then every head (one run of each kind).
+    for (bool heads : {false, true}) {
+      for (const ChainLink& link : plan.links) {
+        const Rect& from = plan.rects[link.from];
+        const Rect& to = plan.rects[link.to];
+        const float x0 = static_cast<float>(from.x0 + from.x1) * 0.5f;
+        const float y0 = static_cast<float>(from.y0 + from.y1) * 0.5f;
+        const float x1 = static_cast<float>(to.x0 + to.x1) * 0.5f;
+        const float y1 = static_cast<float>(to.y0 + to.y1) * 0.5f;
+        const float length = std::hypot(x1 - x0, y1 - y0);
+        if (!(length > 0)) continue;
+        const Colour colour = Dimmed(map_palette::PortColour(link.port).colour, b);
+        if (!heads) {
+          list.AddSegment(x0, y0, x1, y1, thickness, colour);
+          continue;
+        }
+        // The head sits half-way, between the two cabinets' texts.
+        const float head = std::min(length / 2, std::max(8.0f, 4 * thickness));
+        const float ux = (x1 - x0) / length, uy = (y1 - y0) / length;
+        const float mx = (x0 + x1) * 0.5f, my = (y0 + y1) * 0.5f;
+        list.AddArrowHead(mx - ux * head * 0.5f, my - uy * head * 0.5f, mx + ux * head * 0.5f,
+                          my + uy * head * 0.5f, head, colour);
+      }
+    }
+  }
+  const Colour text = Dimmed(map_palette::kText.colour, b);
+  for (std::size_t i : shown) {
+    const layout::Cabinet& c = *plan.cabinets[i];
+    if (s.labels) AddCabinetTexts(list, c, plan.rects[i], s.lineWidth, text);
+    if (s.coordinates)
+      AddCornerCoordinates(list, plan.rects[i], s.lineWidth, c.rot, s.orientation, text);
+  }
+  if (s.info) {
+    const MapFacts facts = CountFacts(plan, width, height);
+    std::vector<std::string> lines = {InfoText(fileName, plan, facts)};
+    const std::string sizes = SizeText(plan, width, height);
+    if (!sizes.empty()) lines.push_back(sizes);
+    AddCentredLines(list, lines, width, height, std::vector<int>(lines.size(), 1), text, &black);
+  }
+}
+
+}  // namespace
+
+// Two rows of text at the lines' scale with a margin of two glyph pixels
+// around each: 20 of the scale's pixels.
+int BannerHeight(int height) { return std::max(1, height / kTextRowsPerOutput) * 20; }
+
+MapFacts CountFacts(const ScreenPlan& plan, int width, int height) {
+  MapFacts facts;
+  facts.cabinets = plan.cabinets.size();
+  facts.overlapPairs = plan.overlaps.pairs;
+  const Rect output = {0, 0, width, height};
+  for (const Rect& r : plan.rects)
+    if (r.x0 < 0 || r.y0 < 0 || r.x1 > output.x1 || r.y1 > output.y1) ++facts.outside;
+  facts.canvasDiffers = plan.canvasW != width || plan.canvasH != height;
+  return facts;
+}
+
+std::string InfoText(const std::string& fileName, const ScreenPlan& plan, const MapFacts& f) {
+  std::string text = fileName + kDot + std::to_string(f.cabinets) +
+                     (f.cabinets == 1 ? " CABINET" : " CABINETS") + kDot + "SCREEN " +
+                     std::to_string(plan.screen);
+  if (!plan.screenName.empty()) text += " " + plan.screenName;
+  if (f.overlapPairs > 0)
+    text += kDot + std::to_string(f.overlapPairs) + (f.overlapPairs == 1 ? " OVERLAP" : " OVERLAPS");
+  if (f.outside > 0) text += kDot + std::to_string(f.outside) + " OUTSIDE";
+  return text;
+}
+
+std::string SizeText(const ScreenPlan& plan, int width, int height) {
+  if (plan.canvasW == width && plan.canvasH == height) return std::string();
+  return "CANVAS " + std::to_string(plan.canvasW) + "x" + std::to_string(plan.canvasH) +
+         ", OUTPUT " + std::to_string(width) + "x" + std::to_string(height);
+}
+
+void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& s,
+                     int width, int height, FigureList& list) {
+  if (width <= 0 || height <= 0) return;
+  const float b = s.brightness;
+  const Colour text = Dimmed(map_palette::kText.colour, b);
+  const Colour black = map_palette::kPlate.colour;
+  if (source.GetState() == MapSource::State::NoFile) {
+    list.AddRect({0, 0, width, height}, black);
+    AddCentredLines(list, {"NO LAYOUT FILE LOADED", "SET MAP FILE TO A CSV, JSON OR XML LAYOUT"},
+                    width, height, {2, 1}, text, nullptr);
+    return;
+  }
+  if (plan) {
+    AddMap(list, *plan, source.GoodFileName(), s, width, height);
+  } else {
+    list.AddRect({0, 0, width, height}, black);
+    AddCentredLines(list, {source.FileName(), source.Error()}, width, height, {2, 2}, text,
+                    nullptr);
+  }
+  if (source.GetState() == MapSource::State::Failed) AddBanner(list, source, width, height, b);
+}

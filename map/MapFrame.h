@@ -1,0 +1,46 @@
+// One MAP frame as figures (shapes/FigureList.h): the map of the chosen
+// screen, the screen that says no file is loaded, or the error screen; plain
+// CPU work, no GL. The frame changes only with the layout, the settings and
+// the output size, so the plug-in composes it when one of them changes and
+// draws the same figures until then.
+//
+// The map's layers, bottom to top: the gap hatch (over the gaps, or over the
+// whole output where finding them would cost too much), each cabinet black
+// inside its border, the overlap hatch and the borders it covered,
+// orientation marks, chain arrows, texts, the info line, and the banner when
+// the file's last read failed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "map/MapSource.h"
+#include "map/ScreenPlan.h"
+#include "map/Settings.h"
+#include "shapes/FigureList.h"
+
+// What the frame says about the screen, as its info line counts it.
+struct MapFacts {
+  std::size_t cabinets = 0;
+  std::size_t overlapPairs = 0;
+  std::size_t outside = 0;  // cabinets not wholly inside the output
+  bool canvasDiffers = false;
+};
+
+// The info line's texts: "WALL.CSV · 24 CABINETS · SCREEN 1 · 2 OVERLAPS ·
+// 3 OUTSIDE" (counts left out when zero, the screen's name after its number
+// when it has one), and "CANVAS 3840x2160, OUTPUT 1920x1080" when the sizes
+// differ (else empty).
+std::string InfoText(const std::string& fileName, const ScreenPlan& plan, const MapFacts& facts);
+std::string SizeText(const ScreenPlan& plan, int width, int height);
+
+MapFacts CountFacts(const ScreenPlan& plan, int width, int height);
+
+// Appends the frame for an output of width x height. `plan` is the chosen
+// screen of source.GoodLayout() (null when there is none).
+void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& settings,
+                     int width, int height, shapes::FigureList& list);
+
+// The banner's height for an output `height` pixels tall (the error screen
+// and a failed re-read show it at the top).
+int BannerHeight(int height);

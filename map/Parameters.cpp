@@ -1,0 +1,31 @@
+#include "map/Parameters.h"
+
+#include "map/layout/Limits.h"
+
+namespace {
+
+MapParamDefinition Integer(const char* name, int defaultValue, int minimum, int maximum) {
+  return {name, FF_TYPE_INTEGER, static_cast<float>(defaultValue), static_cast<float>(minimum),
+          static_cast<float>(maximum)};
+}
+MapParamDefinition Flag(const char* name) { return {name, FF_TYPE_BOOLEAN, 1.0f, 0.0f, 1.0f}; }
+
+const std::array<MapParamDefinition, kMapParamCount> kDefinitions = {{
+    {"Map File", FF_TYPE_FILE, 0.0f, 0.0f, 1.0f},
+    // Screen numbers go no higher than the cabinet count can reach.
+    Integer("Screen", 1, 1, static_cast<int>(layout::kMaxCabinets)),
+    Integer("Line Width px", 2, 1, 32),
+    {"Brightness", FF_TYPE_STANDARD, 1.0f, 0.0f, 1.0f},
+    Flag("Labels"),
+    Flag("Coordinates"),
+    Flag("Orientation"),
+    Flag("Chain Arrows"),
+    Flag("Hatch"),
+    Flag("Info Line"),
+}};
+
+}  // namespace
+
+const std::array<MapParamDefinition, kMapParamCount>& MapParameterDefinitions() {
+  return kDefinitions;
+}

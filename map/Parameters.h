@@ -1,0 +1,42 @@
+// The MAP plug-in's parameters as the host sees them: index, name, type,
+// default and range, as constant data that the constructor registers and
+// that tests and tools can list.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+#include "host/FFGL.h"
+
+enum MapParam : FFUInt32 {
+  kMapFile = 0,
+  kMapScreen,
+  kMapLineWidth,
+  kMapBrightness,
+  kMapShowLabels,
+  kMapShowCoordinates,
+  kMapShowOrientation,
+  kMapShowArrows,
+  kMapShowHatch,  // gaps grey, overlaps red
+  kMapShowInfo,
+  kMapParamCount
+};
+
+struct MapParamDefinition {
+  const char* name;
+  FFUInt32 type;
+  float defaultValue;
+  float minimum;  // declared range; integers only, others keep 0 to 1
+  float maximum;
+};
+
+// The definitions in index order.
+const std::array<MapParamDefinition, kMapParamCount>& MapParameterDefinitions();
+
+// The layout formats the file parameter offers (codes 43 and 44), lower case
+// and without the dot.
+constexpr std::array<const char*, 3> kMapFileExtensions = {"csv", "json", "xml"};
+
+// A path longer than this is refused with a message rather than cut (a cut
+// path would name another file).
+constexpr std::size_t kMaxMapPathBytes = 4096;

@@ -1,0 +1,40 @@
+// The plug-in's registration, built while the library loads.
+#include <new>
+
+#include "host/PluginRegistration.h"
+#include "map/OVNVeltrimaMap.h"
+
+namespace {
+
+FFUInt32 MakeOVNVeltrimaMap(CFFGLPlugin** object) {
+  if (!object) return FF_FAIL;
+  try {
+    *object = new OVNVeltrimaMap();
+    return FF_SUCCESS;
+  } catch (...) {
+    *object = nullptr;
+    return FF_FAIL;
+  }
+}
+
+PluginRegistrationValues Values() {
+  PluginRegistrationValues v;
+  v.factory = &MakeOVNVeltrimaMap;
+  v.uniqueID = "KZRM";
+  v.name = "OVNVeltrima MAP";
+  v.apiMajor = 2;
+  v.apiMinor = 1;
+  v.pluginMajor = 1;
+  v.pluginMinor = 0;
+  v.pluginType = FF_SOURCE;
+  v.description =
+      "LED-wall map from a layout file (CSV, JSON or screen-setup XML): every cabinet with its "
+      "label, port colour, chain position and arrow, size, corner coordinates and orientation; "
+      "gaps and overlaps hatched. https://ovnveltrima.io";
+  v.about = "OVNVeltrima MAP 1.0 - the wall as it is really built. https://ovnveltrima.io";
+  return v;
+}
+
+const PluginRegistration registration(Values());
+
+}  // namespace

@@ -1,0 +1,140 @@
+#include "shapes/FigureRenderer.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "gl/ScopedBindings.h"
+#include "glyphs/GlyphTable.h"
+#include "shapes/FigureShaders.h"
+
+namespace shapes {
+namespace {
+
+constexpr GLuint kAttributeCount = 4;  // geometry, colour, ground, parameters
+// Each figure is six vertices (two triangles) carrying its data, not one
+// instance: software renderers run vertex work in wide batches but pay for
+// every instance of an instanced draw on its own.
+constexpr std::size_t kVerticesPerFigure = 6;
+constexpr GLsizei kStride = static_cast<GLsizei>(kFloatsPerFigure * sizeof(float));
+
+const void* ByteOffset(std::size_t bytes) {
+  return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(bytes));
+}
+
+// The shader text with KIND defined right after its #version line.
+std::string WithKind(const char* source, FigureKind kind) {
+  std::string text = source;
+  const std::size_t line = text.find('\n');
+  const std::string define = "#define KIND " + std::to_string(static_cast<int>(kind)) + "\n";
+  text.insert(line == std::string::npos ? text.size() : line + 1, define);
+  return text;
+}
+
+// Points the attributes at the bound buffer's vertices.
+void PointAttributes() {
+  for (GLuint a = 0; a < kAttributeCount; ++a)
+    glVertexAttribPointer(a, 4, GL_FLOAT, GL_FALSE, kStride, ByteOffset(4 * a * sizeof(float)));
+}
+
+}  // namespace
+
+bool FigureRenderer::Create() {
+  // One program now, so that a context that cannot run the figure shaders
+  // is refused here rather than at the first frame; the others on first use.
+  if (!EnsureProgram(FigureKind::Solid)) {
+    Release();
+    return false;
+  }
+  glGenVertexArrays(1, &vertexArray_);
+  glGenBuffers(1, &buffer_);
+  if (vertexArray_ == 0 || buffer_ == 0) {
+    Release();
+    return false;
+  }
+  ffglex::ScopedVertexArrayBinding arrayScope(vertexArray_);
+  ffglex::ScopedVBOBinding bufferScope(buffer_);
+  for (GLuint a = 0; a < kAttributeCount; ++a) glEnableVertexAttribArray(a);
+  PointAttributes();
+  bufferScope.End();
+  arrayScope.End();
+  return true;
+}
+
+void FigureRenderer::Release() {
+  for (auto& program : programs_) program.Release();
+  built_.fill(false);
+  if (buffer_ != 0) glDeleteBuffers(1, &buffer_);
+  if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
+  buffer_ = 0;
+  vertexArray_ = 0;
+  runs_.clear();
+}
+
+bool FigureRenderer::EnsureProgram(FigureKind kind) {
+  const auto index = static_cast<std::size_t>(kind);
+  if (index >= kFigureKindCount) return false;
+  if (built_[index]) return true;
+  ffglex::ShaderProgram& program = programs_[index];
+  if (!program.Compile(WithKind(kFigureVertexShaderSource, kind).c_str(),
+                       WithKind(kFigureFragmentShaderSource, kind).c_str()))
+    return false;
+  if (kind == FigureKind::Glyph || kind == FigureKind::TextRun) {
+    // The font never changes: loaded into the program once.
+    const auto words = PackGlyphs<kGlyphTableSize>();
+    ffglex::ScopedProgramUse use(program.ProgramId());
+    glUniform1iv(program.UniformLocation("Glyphs"), static_cast<GLsizei>(words.size()),
+                 words.data());
+  }
+  built_[index] = true;
+  return true;
+}
+
+bool FigureRenderer::Upload(const FigureList& list) {
+  runs_.clear();
+  if (!Ready()) return false;
+  const std::size_t count = list.Count();
+  if (count > static_cast<std::size_t>(std::numeric_limits<GLsizei>::max()) /
+                  (kFloatsPerFigure * kVerticesPerFigure))
+    return false;
+  std::vector<Run> runs;
+  for (std::size_t i = 0; i < count; ++i) {
+    const FigureKind kind = list.KindAt(i);
+    if (!runs.empty() && runs.back().kind == kind)
+      ++runs.back().count;
+    else
+      runs.push_back({kind, i, 1});
+  }
+  for (const Run& run : runs)
+    if (!EnsureProgram(run.kind)) return false;
+  const auto& data = list.InstanceData();
+  std::vector<float> vertices;
+  vertices.reserve(data.size() * kVerticesPerFigure);
+  for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t v = 0; v < kVerticesPerFigure; ++v)
+      vertices.insert(vertices.end(), data.begin() + static_cast<std::ptrdiff_t>(i * kFloatsPerFigure),
+                      data.begin() + static_cast<std::ptrdiff_t>((i + 1) * kFloatsPerFigure));
+  ffglex::ScopedVBOBinding bufferScope(buffer_);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
+               vertices.empty() ? nullptr : vertices.data(), GL_STATIC_DRAW);
+  bufferScope.End();
+  runs_ = std::move(runs);
+  return true;
+}
+
+void FigureRenderer::Draw(int width, int height) {
+  if (!Ready() || runs_.empty() || width <= 0 || height <= 0) return;
+  ffglex::ScopedVertexArrayBinding arrayScope(vertexArray_);
+  for (const Run& run : runs_) {
+    ffglex::ShaderProgram& program = programs_[static_cast<std::size_t>(run.kind)];
+    ffglex::ScopedProgramUse programScope(program.ProgramId());
+    glUniform2f(program.UniformLocation("Res"), static_cast<float>(width),
+                static_cast<float>(height));
+    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first * kVerticesPerFigure),
+                 static_cast<GLsizei>(run.count * kVerticesPerFigure));
+    programScope.End();
+  }
+  arrayScope.End();
+}
+
+}  // namespace shapes

@@ -1,0 +1,63 @@
+// FigureRenderer: draws a FigureList into the current framebuffer's
+// viewport. Each kind of figure has a program of its own (the figure shaders
+// compiled with KIND defined), built when a list first holds that kind, so
+// that a pixel runs only its own kind's rule; the list is drawn as runs of
+// one kind, one draw call per run, in the list's order. The list is
+// uploaded only when it changes (Upload), so a picture that stays the same
+// costs a few draw calls a frame and no transfer. GL objects go only through
+// Release(), because a destructor may run with no context current.
+//
+// Upload and Draw bind through the binding scopes, so they leave program 0,
+// vertex array 0 and array buffer 0 bound and touch no other state.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "gl/ShaderProgram.h"
+#include "shapes/FigureList.h"
+
+namespace shapes {
+
+constexpr std::size_t kFigureKindCount = 8;
+
+class FigureRenderer {
+ public:
+  FigureRenderer() = default;
+  FigureRenderer(const FigureRenderer&) = delete;
+  FigureRenderer& operator=(const FigureRenderer&) = delete;
+
+  // Makes the vertex array and buffer and the solid figures' program; false,
+  // with everything released, when any of them could not be made (a context
+  // older than GL 4.1, say).
+  bool Create();
+  void Release();
+  bool Ready() const { return vertexArray_ != 0; }
+
+  // Copies `list` into the vertex buffer and builds the programs of the kinds
+  // it holds; later draws show it. False (one diagnostic line, nothing kept
+  // to draw) when a program could not be built, or before Create.
+  bool Upload(const FigureList& list);
+  // Draws the uploaded figures for an output of width x height pixels.
+  void Draw(int width, int height);
+  // Runs of one kind the uploaded list is drawn in (one draw call each).
+  std::size_t RunCount() const { return runs_.size(); }
+
+ private:
+  struct Run {
+    FigureKind kind;
+    std::size_t first, count;
+  };
+  bool EnsureProgram(FigureKind kind);
+
+  std::array<ffglex::ShaderProgram, kFigureKindCount> programs_;
+  std::array<bool, kFigureKindCount> built_{};
+  GLuint vertexArray_ = 0;
+  GLuint buffer_ = 0;
+  std::vector<Run> runs_;
+};
+
+}  // namespace shapes
