@@ -31,24 +31,12 @@ void OVNVeltrimaMap::DefineParameters() {
   const auto& definitions = MapParameterDefinitions();
   for (FFUInt32 index = 0; index < kMapParamCount; ++index) {
     const MapParamDefinition& d = definitions[index];
-    switch (d.type) {
-      case FF_TYPE_FILE:
-        SetFileParamInfo(index, d.name,
-                         std::vector<std::string>(kMapFileExtensions.begin(),
-                                                  kMapFileExtensions.end()),
-                         "");
-        break;
-      case FF_TYPE_INTEGER:
-        SetParamInfo(index, d.name, FF_TYPE_INTEGER, d.defaultValue);
-        SetParamRange(index, d.minimum, d.maximum);
-        break;
-      case FF_TYPE_BOOLEAN:
-        SetParamInfo(index, d.name, FF_TYPE_BOOLEAN, d.defaultValue > 0.5f);
-        break;
-      default:
-        SetParamInfo(index, d.name, d.type, d.defaultValue);
-        break;
-    }
+    if (d.type == FF_TYPE_FILE)
+      SetFileParamInfo(index, d.name,
+                       std::vector<std::string>(kMapFileExtensions.begin(), kMapFileExtensions.end()),
+                       d.defaultText);
+    else
+      DefineParameter(index, d);
     values_[index] = d.defaultValue;
   }
 }

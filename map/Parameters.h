@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "host/FFGL.h"
+#include "host/ParameterDefinition.h"
 
 enum MapParam : FFUInt32 {
   kMapFile = 0,
@@ -22,13 +23,7 @@ enum MapParam : FFUInt32 {
   kMapParamCount
 };
 
-struct MapParamDefinition {
-  const char* name;
-  FFUInt32 type;
-  float defaultValue;
-  float minimum;  // declared range; integers only, others keep 0 to 1
-  float maximum;
-};
+using MapParamDefinition = ParameterDefinition;
 
 // The definitions in index order.
 const std::array<MapParamDefinition, kMapParamCount>& MapParameterDefinitions();

@@ -1,25 +1,13 @@
 // The plug-in's registration, built while the library loads.
-#include <new>
-
+#include "host/PluginFactory.h"
 #include "host/PluginRegistration.h"
 #include "map/OVNVeltrimaMap.h"
 
 namespace {
 
-FFUInt32 MakeOVNVeltrimaMap(CFFGLPlugin** object) {
-  if (!object) return FF_FAIL;
-  try {
-    *object = new OVNVeltrimaMap();
-    return FF_SUCCESS;
-  } catch (...) {
-    *object = nullptr;
-    return FF_FAIL;
-  }
-}
-
 PluginRegistrationValues Values() {
   PluginRegistrationValues v;
-  v.factory = &MakeOVNVeltrimaMap;
+  v.factory = &MakePluginObject<OVNVeltrimaMap>;
   v.uniqueID = "KZRM";
   v.name = "OVNVeltrima MAP";
   v.apiMajor = 2;

@@ -10,9 +10,9 @@ cmake -S . -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target OVNVeltrimaFree make-goldens \
   OVNVeltrimaMap make-map-goldens
 mkdir -p tests/golden
-"$build_dir/tools/make-goldens" "$build_dir/free/OVNVeltrimaFree.so" tests/golden
-"$build_dir/tools/make-map-goldens" "$build_dir/map/OVNVeltrimaMap.so" tests/map/layouts tests/golden
+"$build_dir/tools/make-goldens" "$build_dir/OVNVeltrimaFree.so" tests/golden
+"$build_dir/tools/make-map-goldens" "$build_dir/OVNVeltrimaMap.so" tests/map/layouts tests/golden
 # The README's picture of a map: examples/wall.csv at its own canvas.
-"$build_dir/tools/make-map-goldens" "$build_dir/map/OVNVeltrimaMap.so" \
+"$build_dir/tools/make-map-goldens" "$build_dir/OVNVeltrimaMap.so" \
   --picture examples/wall.csv --size 3250x1000 docs/map.png
 du -ch tests/golden/preset-*.png tests/golden/map-*.png | tail -n 1
