@@ -62,10 +62,11 @@ TEST(SyncDll, ParametersAndDefaultsAsDeclared) {
     EXPECT_STREQ(Sync().GetParameterName(id), d.name);
     EXPECT_EQ(Sync().GetParameterType(id), d.type) << d.name;
     const FFMixed value = Sync().GetParameter(host.Id(), id);
-    if (d.type == FF_TYPE_TEXT)
+    if (d.type == FF_TYPE_TEXT) {
       EXPECT_EQ(Text(value), d.defaultText) << d.name;
-    else
+    } else {
       EXPECT_EQ(hostkit::FloatFromBits(value.UIntValue), d.defaultValue) << d.name;
+    }
   }
   EXPECT_STREQ(Sync().GetElementName(nullptr, kSyncClockSource, kClockSystem), "System Clock");
   EXPECT_STREQ(Sync().GetElementName(nullptr, kSyncClockSource, kClockHostTime), "Host Time");
@@ -83,8 +84,11 @@ TEST(SyncDll, BadInputIsADefinedFailure) {
   const float values[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                           -3.4e38f, 1e-45f};
   for (float v : values) {
-    for (FFUInt32 p = 0; p < kSyncParamCount; ++p)
-      if (SyncParameterDefinitions()[p].type != FF_TYPE_TEXT) EXPECT_EQ(host.Set(p, v), FF_SUCCESS) << p;
+    for (FFUInt32 p = 0; p < kSyncParamCount; ++p) {
+      if (SyncParameterDefinitions()[p].type != FF_TYPE_TEXT) {
+        EXPECT_EQ(host.Set(p, v), FF_SUCCESS) << p;
+      }
+    }
     EXPECT_EQ(host.RunFrames(1), FF_SUCCESS) << v;
   }
   // Host times at the edges of a double, with the host-time clock.
