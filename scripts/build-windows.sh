@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the plug-in for 64-bit Windows into build-windows/ (or
-# $WINDOWS_BUILD_DIR): OVNVeltrimaFree.dll and, unless VELTRIMA_BUILD_TESTS=OFF
+# Cross-builds the plug-ins for 64-bit Windows into build-windows/ (or
+# $WINDOWS_BUILD_DIR): OVNVeltrimaFree.dll, OVNVeltrimaSync.dll and, unless VELTRIMA_BUILD_TESTS=OFF
 # is passed, the test programs that scripts/test-windows.sh runs under Wine.
 #
 # Debian ships no MinGW build of GLEW (nor of libpng, which only the tests
@@ -22,6 +22,8 @@ deps=$(cd "$deps" && pwd)
 tarballs=(
   "glew glew_2.2.0.orig.tar.xz 971e9bd3e3561e2c33cd1722129a1a44186790e93f4a79e843a0dc8bd1fb1db1 glew-2.2.0"
   "libpng1.6 libpng1.6_1.6.39.orig.tar.gz a00e9d2f2f664186e4202db9299397f851aea71b36a35e74910b8820e380d441 libpng-1.6.39"
+  "qr-code-generator qr-code-generator_1.8.0.orig.tar.gz 2ec0a4d33d6f521c942eeaf473d42d5fe139abcfa57d2beffe10c5cf7d34ae60 QR-Code-generator-1.8.0"
+  "pugixml pugixml_1.13.orig.tar.gz 5c5ad5d7caeb791420408042a7d88c2c6180781bf218feca259fd9d840a888e1 pugixml-1.13"
 )
 
 apt_options() {
@@ -56,7 +58,7 @@ fetch() {
   local package=$1 file=$2 sha=$3 folder=$4
   if [[ -d $deps/$folder && -f $deps/$folder.verified ]]; then return; fi
   if [[ ! -f $deps/$file ]]; then
-    if [[ ! -d $deps/apt/lists/partial ]] || ! compgen -G "$deps/apt/lists/*Sources" >/dev/null; then
+    if [[ ! -d $deps/apt/lists/partial ]] || ! compgen -G "$deps/apt/lists/*_Sources*" >/dev/null; then
       write_private_sources
       mapfile -t options < <(apt_options)
       echo "build-windows: reading Debian's source index (private apt configuration)" >&2
@@ -95,6 +97,8 @@ fi
 cmake --no-warn-unused-cli -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} \
   -DVELTRIMA_GLEW_SOURCE_DIR="$deps/glew-2.2.0" -DVELTRIMA_PNG_SOURCE_DIR="$deps/libpng-1.6.39" \
+  -DVELTRIMA_QRCODEGEN_SOURCE_DIR="$deps/QR-Code-generator-1.8.0" \
+  -DVELTRIMA_PUGIXML_SOURCE_DIR="$deps/pugixml-1.13" \
   "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"
-echo "build-windows: $build_dir/OVNVeltrimaFree.dll"
+echo "build-windows: $build_dir/OVNVeltrimaFree.dll $build_dir/OVNVeltrimaSync.dll"

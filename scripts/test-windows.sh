@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The Windows build, proven: cross-builds the DLL and its tests
+# The Windows build, proven: cross-builds the DLLs and their tests
 # (scripts/build-windows.sh), then runs them with CTest under Wine against
-# the DLL: the export and import tables, the host contract through
+# the DLLs: the export and import tables, the host contract through
 # LoadLibrary and plugMain on a WGL context, the plug-in's own code with
 # Windows' 32-bit long, and the first frames of every preset against the
-# Linux golden images. Wine's OpenGL runs on Mesa through a private Xvfb; the
+# Linux golden images, and SYNC's first Host Time frames (their strips, and
+# frame 0 against its Linux picture). Wine's OpenGL runs on Mesa through a private Xvfb; the
 # Wine prefix is a throwaway one inside the build folder. Both go away when
 # the script ends, however it ends.
 set -euo pipefail
@@ -67,6 +68,6 @@ wineserver -w
 echo "== Windows tests under Wine"
 run ctest --test-dir "$build_dir" -j "$(nproc)" --output-on-failure
 
-echo "== golden frames of the DLL under Wine"
-grep -h '^preset [0-9]*:' "$build_dir/Testing/Temporary/LastTest.log" | sort -u || true
+echo "== golden frames of the DLLs under Wine"
+grep -hE '^(preset [0-9]*|sync frame 0):' "$build_dir/Testing/Temporary/LastTest.log" | sort -u || true
 echo "test-windows: done in $((SECONDS - started)) s"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Re-renders the golden first frames of every preset, and the MAP plug-in's
-# pictures of the test layouts, into tests/golden/.
+# Re-renders the golden first frames of every preset, the SYNC plug-in's
+# Host Time picture and the MAP plug-in's pictures of the test layouts, into
+# tests/golden/.
 # Run it deliberately, after a change to the image that is meant; the tests
 # only compare against these files and never write them.
 set -euo pipefail
@@ -8,11 +9,12 @@ cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 cmake -S . -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target OVNVeltrimaFree make-goldens \
-  OVNVeltrimaMap make-map-goldens
+  OVNVeltrimaSync make-sync-goldens OVNVeltrimaMap make-map-goldens
 mkdir -p tests/golden
 "$build_dir/tools/make-goldens" "$build_dir/OVNVeltrimaFree.so" tests/golden
+"$build_dir/tools/make-sync-goldens" "$build_dir/OVNVeltrimaSync.so" tests/golden
 "$build_dir/tools/make-map-goldens" "$build_dir/OVNVeltrimaMap.so" tests/map/layouts tests/golden
 # The README's picture of a map: examples/wall.csv at its own canvas.
 "$build_dir/tools/make-map-goldens" "$build_dir/OVNVeltrimaMap.so" \
   --picture examples/wall.csv --size 3250x1000 docs/map.png
-du -ch tests/golden/preset-*.png tests/golden/map-*.png | tail -n 1
+du -ch tests/golden/*.png | tail -n 1

@@ -1,0 +1,22 @@
+// The golden SYNC frames: a Host Time clip's first frames, each of whose
+// strips must decode to its stamp, and the first frame's picture in
+// tests/golden/. Read by the golden test (on Linux and, cross-built, under
+// Wine) and by make-sync-goldens, so the picture and its checks cannot drift
+// apart.
+#pragma once
+
+#include <cstdint>
+
+struct SyncGoldenCase {
+  const char* image;      // in tests/golden/: frame 0, straight 8-bit RGBA
+  int width, height;
+  const char* startTime;  // "Start Time", with "Clock Source" on "Host Time"
+  int fps;                // frame n is sent as host time n / fps seconds
+  int frames;             // how many first frames have their strips read
+  std::uint32_t output;   // "Output Number"
+};
+
+// Starts 50 ms before midnight, so that the fourth frame's stamp wraps to
+// 00:00:00.000 of the next day.
+inline constexpr SyncGoldenCase kSyncGoldenCase = {"sync-host-time.png", 1920, 1080,
+                                                   "23:59:59.950", 60, 6, 5};
