@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "hostkit/HostInstance.h"
-#include "tools/render/FrameRate.h"
+#include "framestamp/FrameRate.h"
 #include "tools/render/ParameterTable.h"
 #include "clock/SteppedClock.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/render/FrameRate.h"
+#include "framestamp/FrameRate.h"
 
 struct StartTime {
   std::int64_t milliseconds = 0;

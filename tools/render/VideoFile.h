@@ -13,7 +13,7 @@
 #include <string>
 
 #include "tools/render/Codec.h"
-#include "tools/render/FrameRate.h"
+#include "framestamp/FrameRate.h"
 
 struct VideoSettings {
   std::string path;

@@ -26,7 +26,7 @@
 #include "tools/render/Codec.h"
 #include "tools/render/ContactSheet.h"
 #include "tools/render/FrameOutput.h"
-#include "tools/render/FrameRate.h"
+#include "framestamp/FrameRate.h"
 #include "tools/render/FrameSource.h"
 #include "tools/render/OpaqueBytes.h"
 #include "tools/render/Interrupt.h"
@@ -560,7 +560,11 @@ int Run(const Options& options) {
   if (options.output.empty() && options.sheet.empty())
     throw UsageError("nothing to write: give -o PATH, -o - or --sheet PATH");
   if (options.frames < 1) throw UsageError("--frames must be at least 1");
-  const FrameRate rate = ParseFrameRate(options.fps);
+  const std::optional<FrameRate> parsedRate = ParseFrameRate(options.fps);
+  if (!parsedRate)
+    throw UsageError("--fps takes a positive rate such as 60, 59.94 or 30000/1001 (at most " +
+                     std::to_string(kMaxFramesPerSecond) + "), got \"" + options.fps + "\"");
+  const FrameRate rate = *parsedRate;
   const StartTime start = ParseStartTime(options.startTime.empty() ? "00:00:00.000"
                                                                    : options.startTime);
 

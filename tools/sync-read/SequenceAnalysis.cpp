@@ -35,7 +35,7 @@ FrameEvent SequenceAnalysis::Add(std::int64_t index, const FrameReading& reading
     now.shownMs = reading.millisecondOfDay;
     first_ = now;
     highest_ = now.sequence;
-    firstCaptureMs_ = rate_ ? CaptureMilliseconds(*rate_, index) : 0;
+    firstCaptureMs_ = rate_ ? FrameMilliseconds(static_cast<long>(index), *rate_) : 0;
   } else {
     now.sequence = previous_->sequence +
                    WrappedDifference(previous_->frame, reading.frame, kStampFrameModulus);
@@ -54,7 +54,7 @@ FrameEvent SequenceAnalysis::Add(std::int64_t index, const FrameReading& reading
   seen_.insert(now.sequence);
 
   if (rate_) {
-    const double captured = CaptureMilliseconds(*rate_, index) - firstCaptureMs_;
+    const double captured = FrameMilliseconds(static_cast<long>(index), *rate_) - firstCaptureMs_;
     const double shown = static_cast<double>(now.shownMs - first_->shownMs);
     const double latency = captured - shown;
     event.latencyMs = latency;

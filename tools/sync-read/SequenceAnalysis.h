@@ -14,7 +14,7 @@
 #include <set>
 
 #include "tools/sync-read/FrameDecoder.h"
-#include "tools/sync-read/FrameRate.h"
+#include "framestamp/FrameRate.h"
 
 struct FrameEvent {
   bool decoded = false;

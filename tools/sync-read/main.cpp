@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "tools/sync-read/FrameDecoder.h"
-#include "tools/sync-read/FrameRate.h"
+#include "framestamp/FrameRate.h"
 #include "tools/sync-read/FrameSources.h"
 #include "tools/sync-read/Report.h"
 #include "tools/sync-read/SequenceAnalysis.h"

@@ -2,7 +2,7 @@
 // everything that is not a rate.
 #include <gtest/gtest.h>
 
-#include "tools/sync-read/FrameRate.h"
+#include "framestamp/FrameRate.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ TEST(FrameRate, RefusesWhatIsNotARate) {
 }
 
 TEST(FrameRate, CaptureTimeOfAFrame) {
-  EXPECT_DOUBLE_EQ(CaptureMilliseconds({60000, 1001}, 60), 1001.0);
-  EXPECT_DOUBLE_EQ(CaptureMilliseconds({25, 1}, 3), 120.0);
+  EXPECT_DOUBLE_EQ(FrameMilliseconds(60, {60000, 1001}), 1001.0);
+  EXPECT_DOUBLE_EQ(FrameMilliseconds(3, {25, 1}), 120.0);
 }
 
 }  // namespace
