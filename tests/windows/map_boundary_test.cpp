@@ -57,9 +57,6 @@ TEST(MapDll, BadInputIsADefinedFailure) {
     EXPECT_EQ(MapPlugin().GetFileExtensionCount(bad), 0u) << bad;
     EXPECT_EQ(MapPlugin().GetFileExtension(bad, 0), nullptr) << bad;
   }
-  // The file is a text, never a float; the screen is never a text.
-  EXPECT_EQ(MapPlugin().SetParameter(id, kMapFile, 1.0f), FF_FAIL);
-  EXPECT_EQ(MapPlugin().SetTextParameter(id, kMapScreen, "2"), FF_FAIL);
   for (FFUInt32 code : {FF_PROCESS_OPENGL, FF_SET_PARAMETER, FF_RESIZE})
     EXPECT_TRUE(IsFailure(MapPlugin().CallWith(code, nullptr, id))) << "code " << code;
   EXPECT_TRUE(IsFailure(MapPlugin().CallWith(FF_INSTANTIATE_GL, nullptr)));

@@ -1,9 +1,10 @@
 // The MAP DLL reading a layout whose path is not ASCII, as a Windows host
 // hands it over: "Map File" is UTF-8, and Windows opens such a name only
-// through its wide API. A golden layout copied to a folder and file named
-// with umlauts must draw exactly the picture made on Linux from the same
-// layout (tests/map/MapGoldenCases.h); a missing file under such a name must
-// give the error screen, never a crash.
+// through its wide API. A golden layout copied into a folder named with
+// umlauts must draw exactly the picture made on Linux from the same layout
+// (tests/map/MapGoldenCases.h); a missing file whose own name has an umlaut
+// must give the error screen, never a crash. The copy keeps the layout's
+// file name because the info line shows it: another name is other pixels.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -56,7 +57,7 @@ class WideFolder {
 TEST(MapWidePath, AGoldenLayoutUnderAWideNameDrawsTheLinuxPicture) {
   const MapGoldenCase& c = CsvCase();
   const WideFolder folder;
-  const std::string name = u8"wall-\u00fc.csv";
+  const std::string name = c.layout;
   fs::copy_file(fs::u8path(LayoutPath(c.layout)), folder.Path(name));
   const std::string path = folder.Utf8(name);
   ASSERT_NE(path.find(u8"\u00e4"), std::string::npos) << "the path must be UTF-8: " << path;
