@@ -5,8 +5,10 @@
 # LoadLibrary and plugMain on a WGL context, the plug-in's own code with
 # Windows' 32-bit long, and the first frames of every preset against the
 # Linux golden images, and SYNC's first Host Time frames (their strips, and
-# frame 0 against its Linux picture). Wine's OpenGL runs on Mesa through a private Xvfb; the
-# Wine prefix is a throwaway one inside the build folder. Both go away when
+# frame 0 against its Linux picture), and MAP's host contract and its first
+# frame of a layout read from a non-ASCII path against its Linux picture.
+# Wine's OpenGL runs on Mesa through a private Xvfb; the Wine prefix is a
+# throwaway one inside the build folder. Both go away when
 # the script ends, however it ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -69,5 +71,5 @@ echo "== Windows tests under Wine"
 run ctest --test-dir "$build_dir" -j "$(nproc)" --output-on-failure
 
 echo "== golden frames of the DLLs under Wine"
-grep -hE '^(preset [0-9]*|sync frame 0):' "$build_dir/Testing/Temporary/LastTest.log" | sort -u || true
+grep -hE '^(preset [0-9]*|sync frame 0|map wide path):' "$build_dir/Testing/Temporary/LastTest.log" | sort -u || true
 echo "test-windows: done in $((SECONDS - started)) s"
