@@ -12,7 +12,6 @@ ScreenPlan PlanScreen(const layout::Layout& l, int screen) {
 
   // Where each cabinet of the layout sits in this screen's list.
   std::unordered_map<std::size_t, std::size_t> placeOf;
-  long right = 0, bottom = 0;
   for (std::size_t index : layout::CabinetsOfScreen(l, screen)) {
     const layout::Cabinet& c = l.cabinets[index];
     placeOf[index] = plan.cabinets.size();
@@ -20,11 +19,10 @@ ScreenPlan PlanScreen(const layout::Layout& l, int screen) {
     // The parsers hold positions and sizes to +-kMaxCoordinate, so edges fit an int.
     plan.rects.push_back({static_cast<int>(c.x), static_cast<int>(c.y),
                           static_cast<int>(c.x + c.w), static_cast<int>(c.y + c.h)});
-    right = std::max(right, c.x + c.w);
-    bottom = std::max(bottom, c.y + c.h);
   }
-  plan.canvasW = l.canvasW > 0 ? l.canvasW : right;
-  plan.canvasH = l.canvasH > 0 ? l.canvasH : bottom;
+  const layout::Extent canvas = layout::ScreenCanvasExtent(l, screen);
+  plan.canvasW = canvas.w;
+  plan.canvasH = canvas.h;
   plan.overlaps = FindOverlaps(plan.rects);
 
   for (const layout::PortChain& chain : layout::ChainsByPort(l)) {

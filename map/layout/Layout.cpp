@@ -18,6 +18,16 @@ Extent CanvasExtent(const Layout& layout) {
   return box;
 }
 
+Extent ScreenCanvasExtent(const Layout& layout, int screen) {
+  Extent box;
+  for (std::size_t index : CabinetsOfScreen(layout, screen)) {
+    const Cabinet& c = layout.cabinets[index];
+    box.w = std::max(box.w, c.x + c.w);
+    box.h = std::max(box.h, c.y + c.h);
+  }
+  return {layout.canvasW > 0 ? layout.canvasW : box.w, layout.canvasH > 0 ? layout.canvasH : box.h};
+}
+
 int ScreenCount(const Layout& layout) {
   int count = static_cast<int>(layout.screenNames.size());
   for (const Cabinet& c : layout.cabinets) count = std::max(count, c.screen);

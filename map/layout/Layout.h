@@ -40,6 +40,12 @@ struct Extent {
 // measured from 0,0 (cabinets left of or above the origin add nothing).
 Extent CanvasExtent(const Layout& layout);
 
+// The canvas one screen (1-based) is drawn on: the file's canvas where it
+// states one, else the bounding box of that screen's cabinets from 0,0, each
+// dimension on its own. Layout pixels are output pixels from the top-left,
+// so a screen whose cabinets start far right keeps the room to their left.
+Extent ScreenCanvasExtent(const Layout& layout, int screen);
+
 // The number of screens: the highest screen number any cabinet has, or the
 // number of named screens if that is more (a named screen may be empty).
 int ScreenCount(const Layout& layout);

@@ -63,6 +63,24 @@ TEST(LayoutModel, CanvasIsTheFilesOrTheBoundingBoxFromTheOrigin) {
   EXPECT_EQ(layout::CanvasExtent(off).w, 0);
 }
 
+TEST(LayoutModel, EachScreensCanvasIsTheFilesOrItsOwnCabinetsBoxFromTheOrigin) {
+  Layout wall = Parsed(
+      "id,x,y,w,h,screen\nA,0,0,100,50,1\nB,100,0,20,70,1\nC,300,10,40,40,2\nD,-20,-5,30,30,3\n");
+  struct Case { int screen; long w, h; } cases[] = {
+      {1, 120, 70}, {2, 340, 50}, {3, 10, 25}, {4, 0, 0}};
+  for (const Case& c : cases) {
+    const layout::Extent e = layout::ScreenCanvasExtent(wall, c.screen);
+    EXPECT_EQ(e.w, c.w) << "screen " << c.screen;
+    EXPECT_EQ(e.h, c.h) << "screen " << c.screen;
+  }
+  wall.canvasW = 64;
+  wall.canvasH = 32;
+  for (int screen = 1; screen <= 3; ++screen) {
+    EXPECT_EQ(layout::ScreenCanvasExtent(wall, screen).w, 64) << "screen " << screen;
+    EXPECT_EQ(layout::ScreenCanvasExtent(wall, screen).h, 32) << "screen " << screen;
+  }
+}
+
 TEST(LayoutModel, NamesPortsAToL) {
   EXPECT_EQ(layout::PortName(1), "A");
   EXPECT_EQ(layout::PortName(12), "L");

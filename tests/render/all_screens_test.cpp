@@ -1,6 +1,4 @@
-// --all-screens' plan on its own: each screen's canvas is the one the MAP
-// plug-in draws that screen on (map/ScreenPlan.cpp), the files are named
-// after the output, a screen without a canvas is left out with a warning,
+// --all-screens' plan on its own: the files are named after the output, a screen without a canvas is left out with a warning,
 // and the parameter names the tool sets are the plug-in's.
 #include <gtest/gtest.h>
 
@@ -8,7 +6,6 @@
 #include <vector>
 
 #include "map/Parameters.h"
-#include "map/ScreenPlan.h"
 #include "map/layout/LayoutFormat.h"
 #include "tools/render/AllScreens.h"
 #include "tools/render/ParameterTable.h"
@@ -23,34 +20,6 @@ layout::Layout Parse(const char* text) {
 
 std::vector<std::string> warnings;
 void Collect(const std::string& message) { warnings.push_back(message); }
-
-// Layouts whose screens the tool must size as the plug-in does.
-constexpr const char* kLayouts[] = {
-    // No canvas: each screen its own extent from 0,0, the second one off
-    // the origin, the third one partly left of and above it.
-    "id,x,y,w,h,screen\nA,0,0,100,50,1\nB,100,0,20,70,1\nC,300,10,40,40,2\nD,-20,-5,30,30,3\n",
-    // A stated canvas holds for every screen, larger or smaller than the
-    // cabinets' extent.
-    R"({"canvas": {"w": 64, "h": 32}, "cabinets": [
-         {"id": "A", "x": 0, "y": 0, "w": 200, "h": 10, "screen": 1},
-         {"id": "B", "x": 4, "y": 4, "w": 8, "h": 8, "screen": 2}]})",
-    // One screen, no canvas.
-    "id,x,y,w,h\nA,10,20,30,40\n",
-};
-
-TEST(AllScreens, EachScreenGetsTheCanvasThePlugInDrawsItOn) {
-  for (const char* text : kLayouts) {
-    SCOPED_TRACE(text);
-    const layout::Layout l = Parse(text);
-    for (int screen = 1; screen <= layout::ScreenCount(l); ++screen) {
-      SCOPED_TRACE(screen);
-      const ScreenPlan plan = PlanScreen(l, screen);
-      const layout::Extent canvas = ScreenCanvas(l, screen);
-      EXPECT_EQ(canvas.w, plan.canvasW);
-      EXPECT_EQ(canvas.h, plan.canvasH);
-    }
-  }
-}
 
 TEST(AllScreens, FilesAreNamedAfterTheOutputAndEmptyScreensLeftOut) {
   // Screen 2 is named but has no cabinets, and the file states no canvas.

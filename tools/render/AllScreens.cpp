@@ -7,17 +7,6 @@
 #include "map/layout/LayoutFile.h"
 #include "tools/render/ParameterTable.h"
 
-layout::Extent ScreenCanvas(const layout::Layout& l, int screen) {
-  if (l.canvasW > 0 && l.canvasH > 0) return {l.canvasW, l.canvasH};
-  layout::Extent extent;
-  for (std::size_t index : layout::CabinetsOfScreen(l, screen)) {
-    const layout::Cabinet& c = l.cabinets[index];
-    extent.w = std::max(extent.w, c.x + c.w);
-    extent.h = std::max(extent.h, c.y + c.h);
-  }
-  return extent;
-}
-
 namespace {
 
 std::string ScreenPath(const std::string& output, int screen) {
@@ -36,7 +25,7 @@ std::vector<ScreenImage> PlanScreenImages(const layout::Layout& l, const std::st
   std::vector<ScreenImage> images;
   const int count = layout::ScreenCount(l);
   for (int screen = 1; screen <= count; ++screen) {
-    const layout::Extent canvas = ScreenCanvas(l, screen);
+    const layout::Extent canvas = layout::ScreenCanvasExtent(l, screen);
     if (canvas.w <= 0 || canvas.h <= 0) {
       if (warn)
         warn(layoutName + ": screen " + std::to_string(screen) +

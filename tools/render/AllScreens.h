@@ -14,16 +14,6 @@
 constexpr char kMapFileParameterName[] = "Map File";
 constexpr char kMapScreenParameterName[] = "Screen";
 
-// The canvas a screen is drawn on unscaled, by the plug-in's own rule
-// (map/ScreenPlan.cpp): the file's canvas where it states one, for every
-// screen, since the file's cabinets are placed on that one canvas; else the
-// bounding box of that screen's cabinets measured from 0,0. From 0,0 and not
-// from the screen's own top-left, because the plug-in draws layout pixels as
-// output pixels from the output's top-left: a side wall at x 2250 lies at
-// x 2250 of its output, so a tighter box would cut it off. 0 x 0 for a screen
-// with no cabinets (or only left of or above the origin) and no file canvas.
-layout::Extent ScreenCanvas(const layout::Layout& layout, int screen);
-
 struct ScreenImage {
   int screen = 1;    // 1-based, the value the "Screen" parameter gets
   Size size;         // its canvas
