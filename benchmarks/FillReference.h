@@ -121,5 +121,17 @@ void Interleaved(benchmark::State& state, hostkit::RenderTarget& target, Frame f
   Interleaved(state, target, frame, [] {});
 }
 
+// The body of every such benchmark program's main: the renderer and its
+// version head the output, beside the CPU, then the registered benchmarks.
+inline int RunBenchmarks(int argc, char** argv) {
+  Context().MakeCurrent();
+  benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+  benchmark::AddCustomContext("GL_VERSION", Context().VersionString());
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
 
 }  // namespace fillref

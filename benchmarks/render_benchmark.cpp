@@ -160,14 +160,4 @@ BENCHMARK(SwitchFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManual
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // The renderer and its version head the output, beside the CPU.
-  Context().MakeCurrent();
-  benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-  benchmark::AddCustomContext("GL_VERSION", Context().VersionString());
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return fillref::RunBenchmarks(argc, argv); }

@@ -47,13 +47,4 @@ BENCHMARK(SyncFrames)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  Context().MakeCurrent();
-  benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-  benchmark::AddCustomContext("GL_VERSION", Context().VersionString());
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return fillref::RunBenchmarks(argc, argv); }
