@@ -15,6 +15,7 @@ add_library(veltrima_foundation STATIC
   host/EntryPoint.cpp
   host/GLLoader.cpp
   host/Plugin.cpp
+  host/ParameterDefinition.cpp
   host/PluginManager.cpp
   host/PluginRegistration.cpp
   host/ValueConversion.cpp

@@ -61,13 +61,4 @@ const std::array<ParamDefinition, kParamCount> kDefinitions = {{
 
 const std::array<ParamDefinition, kParamCount>& ParameterDefinitions() { return kDefinitions; }
 
-WholeRange WholeNumberRange(ParamIndex index) {
-  const ParamDefinition& definition = kDefinitions[index];
-  switch (definition.type) {
-    case FF_TYPE_INTEGER:
-      // Declared ranges are whole numbers well inside the int range.
-      return {static_cast<int>(definition.minimum), static_cast<int>(definition.maximum)};
-    case FF_TYPE_OPTION: return {0, static_cast<int>(definition.elementCount) - 1};
-    default: return {0, 1};
-  }
-}
+WholeRange WholeNumberRange(ParamIndex index) { return WholeNumberRange(kDefinitions[index]); }

@@ -36,12 +36,7 @@ using ParamDefinition = ParameterDefinition;
 // The definitions in index order.
 const std::array<ParamDefinition, kParamCount>& ParameterDefinitions();
 
-// The whole numbers a frame clamps a parameter's value to, read from its
-// definition: an integer's declared range, an option's element numbers
-// (0 to count - 1). Fractions and flags have none: {0, 1}.
-struct WholeRange {
-  int lo, hi;
-};
+// The whole numbers a frame clamps the parameter's value to (its definition's).
 WholeRange WholeNumberRange(ParamIndex index);
 
 // Pattern numbers as the "Pattern" option's element values (the shader

@@ -15,3 +15,15 @@ struct ParameterDefinition {
   unsigned elementCount;
   const char* defaultText;  // text and file parameters only, else null
 };
+
+// The whole numbers a frame clamps a parameter's value to, read from its
+// definition: an integer's declared range, an option's element numbers
+// (0 to count - 1). Fractions and flags have none: {0, 1}.
+struct WholeRange {
+  int lo, hi;
+};
+WholeRange WholeNumberRange(const ParameterDefinition& definition);
+
+// `value` rounded and clamped to the whole numbers `definition` allows;
+// defined for any float (see host/ValueConversion.h).
+int WholeNumberOf(float value, const ParameterDefinition& definition);

@@ -5,9 +5,7 @@
 namespace {
 
 int WholeNumber(const std::array<float, kMapParamCount>& values, MapParam index) {
-  const MapParamDefinition& d = MapParameterDefinitions()[index];
-  // Declared ranges are whole numbers well inside the int range.
-  return RoundClamped(values[index], static_cast<int>(d.minimum), static_cast<int>(d.maximum));
+  return WholeNumberOf(values[index], MapParameterDefinitions()[index]);
 }
 
 }  // namespace

@@ -6,11 +6,7 @@
 namespace {
 
 int WholeNumber(const std::array<float, kSyncParamCount>& values, SyncParam index) {
-  const SyncParamDefinition& d = SyncParameterDefinitions()[index];
-  if (d.type == FF_TYPE_OPTION)
-    return RoundClamped(values[index], 0, static_cast<int>(d.elementCount) - 1);
-  // Declared ranges are whole numbers well inside the int range.
-  return RoundClamped(values[index], static_cast<int>(d.minimum), static_cast<int>(d.maximum));
+  return WholeNumberOf(values[index], SyncParameterDefinitions()[index]);
 }
 
 }  // namespace
