@@ -4,6 +4,7 @@
 // and one seed always makes the same random choices.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -79,7 +80,9 @@ std::set<std::string> AllCheckNames() {
 class SoundPluginRun : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    jsonPath_ = ::testing::TempDir() + "sound_report.json";
+    // CTest runs each test of this suite in a process of its own, at the
+    // same time: each needs its own report file.
+    jsonPath_ = ::testing::TempDir() + "sound_report_" + std::to_string(getpid()) + ".json";
     run_ = RunTool(std::string(BROKEN_PLUGIN_PATH) + " --seed 7 --json " + jsonPath_);
   }
   static inline ToolRun run_;
