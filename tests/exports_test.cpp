@@ -1,5 +1,7 @@
-// The module exports exactly plugMain and SetLogCallback: anything else a
-// host could bind to, or that could clash with another plug-in, is hidden.
+// Every plug-in module exports exactly plugMain and SetLogCallback: anything
+// else a host could bind to, or that could clash with another plug-in loaded
+// beside it, is hidden. Each module also carries the file name hosts and
+// users look for.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -22,14 +24,29 @@ std::set<std::string> DefinedDynamicSymbols(const std::string& path) {
   return symbols;
 }
 
-TEST(Exports, ExactlyTheTwoEntryPoints) {
-  const auto symbols = DefinedDynamicSymbols(VELTRIMA_PLUGIN_PATH);
-  EXPECT_EQ(symbols, (std::set<std::string>{"SetLogCallback", "plugMain"}));
+struct Module {
+  const char* path;
+  const char* fileName;
+};
+
+class Exports : public ::testing::TestWithParam<Module> {};
+
+TEST_P(Exports, ExactlyTheTwoEntryPoints) {
+  EXPECT_EQ(DefinedDynamicSymbols(GetParam().path), (std::set<std::string>{"SetLogCallback", "plugMain"}));
 }
 
-TEST(Exports, ModuleIsNamedForHosts) {
-  const std::string path = VELTRIMA_PLUGIN_PATH;
-  EXPECT_EQ(path.substr(path.find_last_of('/') + 1), "OVNVeltrimaFree.so");
+TEST_P(Exports, ModuleIsNamedForHosts) {
+  const std::string path = GetParam().path;
+  EXPECT_EQ(path.substr(path.find_last_of('/') + 1), GetParam().fileName);
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryPlugin, Exports,
+                         ::testing::Values(Module{VELTRIMA_PLUGIN_PATH, "OVNVeltrimaFree.so"},
+                                           Module{VELTRIMA_SYNC_PLUGIN_PATH, "OVNVeltrimaSync.so"},
+                                           Module{VELTRIMA_MAP_PLUGIN_PATH, "OVNVeltrimaMap.so"}),
+                         [](const ::testing::TestParamInfo<Module>& info) {
+                           const std::string name = info.param.fileName;
+                           return name.substr(0, name.find('.'));
+                         });
 
 }  // namespace

@@ -33,18 +33,6 @@ hostkit::GLContext& Context() {
 
 bool IsFailure(FFMixed answer) { return reinterpret_cast<std::uintptr_t>(answer.PointerValue) == FF_FAIL; }
 
-TEST(SyncModule, ExportsExactlyTheTwoEntryPoints) {
-  const std::string command = "nm -D --defined-only --format=posix '" + std::string(VELTRIMA_SYNC_PLUGIN_PATH) + "'";
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  ASSERT_TRUE(pipe);
-  std::set<std::string> symbols;
-  char line[1024];
-  while (std::fgets(line, sizeof line, pipe.get())) symbols.insert(std::string(line).substr(0, std::string(line).find(' ')));
-  EXPECT_EQ(symbols, (std::set<std::string>{"SetLogCallback", "plugMain"}));
-  const std::string path = VELTRIMA_SYNC_PLUGIN_PATH;
-  EXPECT_EQ(path.substr(path.find_last_of('/') + 1), "OVNVeltrimaSync.so");
-}
-
 TEST(SyncModule, InformationRecordIsByteExact) {
   const auto* info = Sync().GetInfo();
   ASSERT_NE(info, nullptr);
