@@ -103,10 +103,13 @@ class Session {
   }
 
  private:
-  // A harness-owned text of fuzz content, or null.
+  // A harness-owned text of fuzz content, or null. Mostly short; now and
+  // then long enough to pass the plug-ins' length limits (the QR label's and
+  // the text parameters' caps cut UTF-8 at those places).
   const char* Text() {
     if (Below(in_, 4) == 0) return nullptr;
-    return texts_.emplace_back(in_.ConsumeRandomLengthString(24)).c_str();
+    const std::size_t longest = Below(in_, 8) == 0 ? 2048 : 24;
+    return texts_.emplace_back(in_.ConsumeRandomLengthString(longest)).c_str();
   }
 
   // For a file parameter: mostly a layout file whose bytes come from the

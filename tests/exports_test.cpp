@@ -44,8 +44,8 @@ INSTANTIATE_TEST_SUITE_P(EveryPlugin, Exports,
                          ::testing::Values(Module{VELTRIMA_PLUGIN_PATH, "OVNVeltrimaFree.so"},
                                            Module{VELTRIMA_SYNC_PLUGIN_PATH, "OVNVeltrimaSync.so"},
                                            Module{VELTRIMA_MAP_PLUGIN_PATH, "OVNVeltrimaMap.so"}),
-                         [](const ::testing::TestParamInfo<Module>& info) {
-                           const std::string name = info.param.fileName;
+                         [](const ::testing::TestParamInfo<Module>& test) {
+                           const std::string name = test.param.fileName;
                            return name.substr(0, name.find('.'));
                          });
 

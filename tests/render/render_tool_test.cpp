@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -404,6 +405,37 @@ TEST_F(RenderTool, ALoadedModuleTurningTransparentSwitchesToTheFloatPath) {
     EXPECT_EQ(std::count(run.err.begin() + static_cast<std::ptrdiff_t>(note), run.err.end(), '\n'),
               1 + (c.frames - 1 - lastFromBytes))
         << "one line, then only the later frames' draws: " << run.err;
+  }
+}
+
+// --plugin sync finds the SYNC module beside the tool, drives its clock with
+// the host time from --start-time, and frame n carries frame number n and
+// the time start + n / fps in its code strip. The strip is read here from
+// its published layout alone (cells of 16 px at 1280 wide, the first cell
+// at (S, H - 2S), two guard cells, 64 data cells, most significant first),
+// so the tool and the format are checked together.
+TEST_F(RenderTool, SyncByNameStampsEachFrameWithItsNumberAndTime) {
+  const RunResult run =
+      Run("--plugin sync --start-time 23:59:59.960 --fps 25 --size 1280x720 --frames 3 -o s-%d.png");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  constexpr int kCell = 16, kHeight = 720;
+  for (int n = 0; n < 3; ++n) {
+    SCOPED_TRACE(n);
+    const Image image = ReadPng((folder_ / ("s-" + std::to_string(n) + ".png")).string());
+    ASSERT_EQ(image.height, kHeight);
+    const int y = kHeight - 2 * kCell + kCell / 2;
+    EXPECT_EQ(Pixel(image, kCell + kCell / 2, y), (Bytes{255, 255, 255, 255})) << "start guard";
+    std::uint64_t bits = 0;
+    for (int k = 0; k < 64; ++k) {
+      const Bytes cell = Pixel(image, kCell * (3 + k) + kCell / 2, y);
+      ASSERT_TRUE(cell == (Bytes{255, 255, 255, 255}) || cell == (Bytes{0, 0, 0, 255})) << "cell " << k;
+      bits = bits << 1 | (cell[0] == 255 ? 1u : 0u);
+    }
+    EXPECT_EQ(bits >> 40, static_cast<std::uint64_t>(n)) << "frame number";
+    // 23:59:59.960 + n / 25 s: the last 40 ms of the day, then midnight.
+    const std::uint64_t expectedMs[] = {86'399'960, 0, 40};
+    EXPECT_EQ(bits >> 13 & ((std::uint64_t{1} << 27) - 1), expectedMs[n]) << "millisecond of the day";
+    EXPECT_EQ(bits >> 8 & 31u, 0u) << "output number";
   }
 }
 

@@ -1,4 +1,5 @@
-// Where the SYNC elements go: from 1280x720 up no two elements share a
+// Where the SYNC elements go: from 1280x720 up (landscape, portrait, 5:4
+// and a wide strip) no two elements share a
 // pixel, all lie inside the output, the text rows have room for their
 // longest texts, and the QR code's square holds every symbol the plug-in
 // makes; below that, any size is laid out without a fault.
@@ -20,7 +21,7 @@ namespace {
 struct Size {
   int width, height;
 };
-const Size kSizes[] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
+const Size kSizes[] = {{1280, 720}, {1920, 1080}, {3840, 2160}, {1080, 1920}, {1280, 1024}, {3840, 720}, {720, 1280}};
 const int kCellSizes[] = {4, 16, 64};
 const int kModules[] = {1, 4, 32};
 
