@@ -295,7 +295,8 @@ TEST_F(VideoOutput, RefusedChoicesNameWhatWorksAndLeaveNoFile) {
       {"--codec vp9 -o x.mkv", "unknown --codec \"vp9\"; valid: \"ffv1\""},
       {"--codec hap -o x.mkv", "a .mkv file cannot hold --codec hap; write it as .mov"},
       {"--codec qtrle -o x.mp4", "cannot hold --codec qtrle"},
-      {"--codec prores --depth 12 -o x.mov", "--codec prores takes --depth 10"},
+      {"--codec prores --depth 12 -o x.mov", "--codec prores takes --depth 10 (or 8), not 12"},
+      {"--codec h264 --depth 10 -o x.mp4", "--codec h264 takes --depth 8, not 10"},
       {"--codec hap -o x.mov --size", "multiples of 4"},
       {"--pix-fmt yuv420p --codec ffv1 -o x.mkv", "--pix-fmt yuv420p is for --codec h264"},
       {"--codec ffv1 -o x.png", "--codec and --pix-fmt are for video files"},
@@ -315,6 +316,23 @@ TEST_F(VideoOutput, RefusedChoicesNameWhatWorksAndLeaveNoFile) {
     EXPECT_NE(run.second.find(c.message), std::string::npos) << run.second;
     EXPECT_EQ(std::count(run.second.begin(), run.second.end(), '\n'), 1) << run.second;
     EXPECT_EQ(FilesLeft(), 1u) << "only the locked folder";
+  }
+}
+
+// A place the folder check lets through but the kernel refuses (for root,
+// /proc takes no new files; for anyone else the folder check refuses it)
+// fails in one line that says what to do.
+TEST_F(VideoOutput, UnwritablePlaceSaysToChooseAnother) {
+  for (const char* arguments :
+       {"--frames 2 -o /proc/x.mov", "-o /proc/x.png", "--depth 16 --frames 2 -o /proc/x-%d.png"}) {
+    SCOPED_TRACE(arguments);
+    const auto run = Run(std::string("-q --size 64x48 ") + arguments);
+    EXPECT_NE(run.first, 0);
+    EXPECT_EQ(std::count(run.second.begin(), run.second.end(), '\n'), 1) << run.second;
+    const std::string ending = "; choose another -o\n";
+    EXPECT_TRUE(run.second.size() >= ending.size() &&
+                run.second.compare(run.second.size() - ending.size(), ending.size(), ending) == 0)
+        << run.second;
   }
 }
 

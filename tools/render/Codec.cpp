@@ -112,7 +112,10 @@ AVPixelFormat ChooseFormat(const Codec& codec, int depth, bool alpha, bool yuv42
     if (f.depth == wanted) return f.format;
   std::string offered;
   for (int d : depths) offered += (offered.empty() ? "" : ", ") + std::to_string(d);
+  // 8-bit frames are always taken (widened as above); say so where the list
+  // does not already hold 8.
+  const bool takesEight = depths.front() == 8;
   throw UsageError("--codec " + std::string(codec.name) + " takes --depth " + offered +
-                   (depth == 8 ? "" : " (or 8)") + ", not " + std::to_string(depth) +
+                   (takesEight ? "" : " (or 8)") + ", not " + std::to_string(depth) +
                    (codec.lossless || depth <= 10 ? "" : "; --codec ffv1 keeps 12 and 16 bits"));
 }

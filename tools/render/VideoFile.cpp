@@ -215,7 +215,7 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   const int io = avio_open(&format->pb, s.temporary.c_str(), AVIO_FLAG_WRITE);
   if (io < 0)
     throw std::runtime_error("cannot write " + settings.path + " (as " + s.temporary +
-                             "): " + ErrorText(io));
+                             "): " + ErrorText(io) + "; choose another -o");
   s.opened = true;
   Check(avformat_write_header(format, nullptr), "cannot write the header of " + settings.path);
 }
