@@ -194,8 +194,10 @@ struct CodecCase {
 const CodecCase kCodecs[] = {
     {"ffv1", "clip.mkv", "ffv1", true, true, 0, 0},
     {"png", "clip.mov", "png", true, true, 0, 0},
+    {"png", "clip.mp4", "png", true, true, 0, 0},
     {"qtrle", "clip.mov", "qtrle", true, true, 0, 0},
     {"h264-lossless", "clip.mkv", "h264", true, true, 0, 0},
+    {"h264-lossless", "clip.mov", "h264", true, true, 0, 0},
     {"prores", "clip.mov", "prores", false, false, 2.0, 16},
     {"prores-xq", "clip.mov", "prores", false, false, 1.0, 8},
     {"hap", "clip.mov", "hap", true, false, 4.0, 80},
@@ -209,7 +211,7 @@ TEST_F(VideoOutput, EveryCodecSaysWhatWasAskedAndKeepsThePixels) {
   ASSERT_EQ(raw.first, 0);
   ASSERT_EQ(raw.second.size(), std::size_t{kFrames} * kWidth * kHeight * 4);
   for (const CodecCase& c : kCodecs) {
-    SCOPED_TRACE(c.codec);
+    SCOPED_TRACE(std::string(c.codec) + " in " + c.file);
     const auto run = Run(kClip + " --start-time 01:00:00.500 --codec " + c.codec + " -o " + c.file);
     ASSERT_EQ(run.first, 0) << run.second;
     EXPECT_EQ(run.second, "");
@@ -295,6 +297,8 @@ TEST_F(VideoOutput, RefusedChoicesNameWhatWorksAndLeaveNoFile) {
       {"--codec vp9 -o x.mkv", "unknown --codec \"vp9\"; valid: \"ffv1\""},
       {"--codec hap -o x.mkv", "a .mkv file cannot hold --codec hap; write it as .mov"},
       {"--codec qtrle -o x.mp4", "cannot hold --codec qtrle"},
+      {"--codec png -o x.mkv", "a .mkv file cannot hold --codec png; write it as .mov or .mp4"},
+      {"--codec ffv1 -o x.mov", "a .mov file cannot hold --codec ffv1; write it as .mkv"},
       {"--codec prores --depth 12 -o x.mov", "--codec prores takes --depth 10 (or 8), not 12"},
       {"--codec h264 --depth 10 -o x.mp4", "--codec h264 takes --depth 8, not 10"},
       {"--codec hap -o x.mov --size", "multiples of 4"},
