@@ -428,6 +428,23 @@ TEST_F(VideoOutput, UnwritablePlaceSaysToChooseAnother) {
   }
 }
 
+// The start timecode at a non-drop 1000/1001 rate counts the real frames
+// since midnight at that rate, as the SYNC plug-in's label does, so it runs
+// behind the clock; at a whole rate it reads as the clock.
+TEST_F(VideoOutput, StartTimecodeCountsFramesSinceMidnight) {
+  const struct {
+    const char* fps;
+    const char* timecode;
+  } cases[] = {{"23.976", "00:59:56:10"}, {"24000/1001", "00:59:56:10"}, {"25", "01:00:00:00"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fps);
+    const auto run =
+        Run(std::string("-q --size 64x48 --start-time 01:00:00.000 --fps ") + c.fps + " -o t.mov");
+    ASSERT_EQ(run.first, 0) << run.second;
+    EXPECT_EQ(Decode((folder_ / "t.mov").string()).timecode, c.timecode);
+  }
+}
+
 // SIGINT after some frames: the run stops between frames, the encoder's
 // temporary file goes, and no clip appears.
 TEST_F(VideoOutput, InterruptedRunLeavesNoFile) {
