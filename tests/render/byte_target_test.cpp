@@ -5,7 +5,9 @@
 // read-back x 255, and the nearest unless that value is an exact half (GL
 // lets an implementation take either neighbour there). And a 16-bit PNG
 // written by the tool holds the float read-back, un-premultiplied, to
-// within half of 1/65535.
+// within half of 1/65535. And the raw frames the tool writes from that 8-bit
+// target, through its own read-back ring, hold to the first rule against
+// the 16-bit PNGs of the same frames.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -14,6 +16,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -82,6 +86,60 @@ TEST_F(ByteTarget, EveryPresetsBytesAreANearestIntegerOfItsFloats) {
     EXPECT_EQ(wrong, 0) << name << ": channels off the nearest integers";
     if (halves > 0) std::printf("%s: %d channels at an exact half\n", name.c_str(), halves);
   }
+}
+
+// The tool as shipped: its raw frames from 1 on come out of the 8-bit target
+// through its own read-back ring (bottom-up rows, a negative stride), and
+// each must still be a nearest integer of the float truth for that frame,
+// which a 16-bit PNG sequence of the same frames gives to within 1/131070.
+// Not square, so rows handed out in the wrong order or upside down differ;
+// seven frames, so the ring of three wraps and a frame handed out of turn
+// differs from its moment's truth (the sweep and the cycle move every frame).
+TEST_F(ByteTarget, ToolsRawFramesAreANearestIntegerOfTheFloatTruth) {
+  constexpr int width = 96, height = 54, frames = 7;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("veltrima-raw-truth-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const FFUInt32 presets = plugin_.GetElementCount(nullptr, FindParameter("Preset"));
+  ASSERT_GE(presets, 10u);
+  const std::size_t frameBytes = std::size_t{width} * height * 4;
+  // A PNG value v holds the float read-back f to |v / 65535 - f| <= 1/131070,
+  // so f x 255 is v / 257 to within this much.
+  constexpr double slack = 255.0 / 131070.0 + 1e-9;
+  for (FFUInt32 p = 0; p < presets; ++p) {
+    const std::string name = plugin_.GetElementName(nullptr, FindParameter("Preset"), p);
+    SCOPED_TRACE(name);
+    const std::string common = std::string("'") + VELTRIMA_RENDER_PATH + "' -q --preset " +
+                               std::to_string(p) + " --size " + std::to_string(width) + "x" +
+                               std::to_string(height) + " --frames " + std::to_string(frames);
+    const std::string raw = (folder / "frames.rgba").string();
+    const std::string pngs = (folder / "truth-%d.png").string();
+    ASSERT_EQ(std::system((common + " -o - > '" + raw + "'").c_str()), 0);
+    ASSERT_EQ(std::system((common + " --depth 16 -o '" + pngs + "'").c_str()), 0);
+    std::ifstream file(raw, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
+                                  std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), frameBytes * frames);
+    for (int f = 1; f < frames; ++f) {
+      const Image truth = ReadPng((folder / ("truth-" + std::to_string(f) + ".png")).string());
+      ASSERT_EQ(truth.rgba.size(), frameBytes);
+      int wrong = 0;
+      for (std::size_t i = 0; i < frameBytes; ++i) {
+        const double scaled = truth.rgba[i] / 257.0;
+        const double below = std::floor(scaled);
+        const bool half = std::fabs(scaled - below - 0.5) <= slack;
+        const long byte = static_cast<unsigned char>(bytes[frameBytes * f + i]);
+        const long low = static_cast<long>(below);
+        const bool allowed = half ? (byte == low || byte == low + 1) : byte == std::lround(scaled);
+        if (!allowed && wrong++ == 0)
+          ADD_FAILURE() << "frame " << f << " pixel (" << i / 4 % width << ", "
+                        << i / 4 / width << ") channel " << i % 4 << ": float x 255 = "
+                        << scaled << ", raw byte " << byte;
+      }
+      EXPECT_EQ(wrong, 0) << "frame " << f << ": channels off the nearest integers";
+    }
+  }
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(ByteTarget, SixteenBitPngHoldsTheFloatReadBack) {

@@ -1,8 +1,9 @@
 // veltrima-render's video files read back through libavformat and
 // libavcodec: for every codec the stream says what was asked (codec, size,
-// frame count, exact frame rate, start timecode, BT.709 colour tags and
-// range); lossless codecs decode to exactly the tool's raw frames, ProRes and
-// HAP to within the error their compression allows; an interrupted run, a
+// frame count, exact frame rate, start timecode, BT.709 colour tags and the
+// range where the file can hold it); lossless codecs decode to exactly the
+// tool's raw frames, ProRes and HAP to within the error their compression
+// allows; deep FFV1 holds the 16-bit PNGs' values; an interrupted run, a
 // refused codec or container, and an unwritable folder leave no file.
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -23,11 +24,14 @@ extern "C" {
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "imaging/PngFile.h"
 
 extern char** environ;
 
@@ -132,6 +136,68 @@ Decoded Decode(const std::string& path) {
   return out;
 }
 
+// Every frame of a planar RGB(A) stream of 10 to 16 bits (deep FFV1), as
+// the decoder gives it: R, G, B per pixel at the stream's own depth, rows
+// top-down.
+struct DeepFrames {
+  int depth = 0;
+  std::vector<std::vector<std::uint16_t>> rgb;
+};
+
+DeepFrames DecodeDeep(const std::string& path) {
+  DeepFrames out;
+  AVFormatContext* format = nullptr;
+  if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) {
+    ADD_FAILURE() << "cannot open " << path;
+    return out;
+  }
+  std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> closeFormat(&format,
+                                                                            avformat_close_input);
+  avformat_find_stream_info(format, nullptr);
+  const AVCodecParameters* p = format->streams[0]->codecpar;
+  const AVCodec* decoder = avcodec_find_decoder(p->codec_id);
+  std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> context(
+      avcodec_alloc_context3(decoder), [](AVCodecContext* c) { avcodec_free_context(&c); });
+  avcodec_parameters_to_context(context.get(), p);
+  if (avcodec_open2(context.get(), decoder, nullptr) < 0) {
+    ADD_FAILURE() << "cannot decode " << path;
+    return out;
+  }
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  const auto take = [&] {
+    while (avcodec_receive_frame(context.get(), frame) == 0) {
+      const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
+      if (!(d->flags & AV_PIX_FMT_FLAG_PLANAR) || !(d->flags & AV_PIX_FMT_FLAG_RGB) ||
+          d->comp[0].depth <= 8) {
+        ADD_FAILURE() << "not deep planar RGB: " << d->name;
+        continue;
+      }
+      out.depth = d->comp[0].depth;
+      std::vector<std::uint16_t> rgb;
+      for (int y = 0; y < frame->height; ++y)
+        for (int x = 0; x < frame->width; ++x)
+          for (int c = 0; c < 3; ++c) {
+            const int plane = d->comp[c].plane;
+            std::uint16_t value;
+            std::memcpy(&value, frame->data[plane] + y * frame->linesize[plane] + x * 2, 2);
+            rgb.push_back(value);
+          }
+      out.rgb.push_back(std::move(rgb));
+    }
+  };
+  while (av_read_frame(format, packet) >= 0) {
+    avcodec_send_packet(context.get(), packet);
+    take();
+    av_packet_unref(packet);
+  }
+  avcodec_send_packet(context.get(), nullptr);
+  take();
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  return out;
+}
+
 class VideoOutput : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -175,6 +241,9 @@ struct CodecCase {
   const char* file;
   const char* ffmpegName;
   bool rgb;  // full-range RGB; otherwise limited-range BT.709 YUV
+  // Whether the file states the range. QuickTime's colour atom has no range
+  // field, so in .mov only a codec whose own frames carry it can.
+  bool rangeStated;
   bool lossless;
   // Lossy codecs on the 0..255 scale: the mean difference of a channel from
   // the raw frames, and the difference that 99 in 100 channels stay within.
@@ -192,16 +261,18 @@ struct CodecCase {
 // sits between. A conversion gone wrong (full for limited range, another
 // matrix) moves the mean of every flat bar by ten or more, far past these.
 const CodecCase kCodecs[] = {
-    {"ffv1", "clip.mkv", "ffv1", true, true, 0, 0},
-    {"png", "clip.mov", "png", true, true, 0, 0},
-    {"qtrle", "clip.mov", "qtrle", true, true, 0, 0},
-    {"h264-lossless", "clip.mkv", "h264", true, true, 0, 0},
-    {"prores", "clip.mov", "prores", false, false, 2.0, 16},
-    {"prores-xq", "clip.mov", "prores", false, false, 1.0, 8},
-    {"hap", "clip.mov", "hap", true, false, 4.0, 80},
-    {"hap-alpha", "clip.mov", "hap", true, false, 4.0, 80},
-    {"hap-q", "clip.mov", "hap", true, false, 2.0, 16},
-    {"h264", "clip.mp4", "h264", false, false, 3.0, 24},
+    {"ffv1", "clip.mkv", "ffv1", true, true, true, 0, 0},
+    {"png", "clip.mov", "png", true, true, true, 0, 0},
+    {"png", "clip.mp4", "png", true, true, true, 0, 0},
+    {"qtrle", "clip.mov", "qtrle", true, false, true, 0, 0},
+    {"h264-lossless", "clip.mkv", "h264", true, true, true, 0, 0},
+    {"h264-lossless", "clip.mov", "h264", true, true, true, 0, 0},
+    {"prores", "clip.mov", "prores", false, true, false, 2.0, 16},
+    {"prores-xq", "clip.mov", "prores", false, true, false, 1.0, 8},
+    {"hap", "clip.mov", "hap", true, false, false, 4.0, 80},
+    {"hap-alpha", "clip.mov", "hap", true, false, false, 4.0, 80},
+    {"hap-q", "clip.mov", "hap", true, false, false, 2.0, 16},
+    {"h264", "clip.mp4", "h264", false, true, false, 3.0, 24},
 };
 
 TEST_F(VideoOutput, EveryCodecSaysWhatWasAskedAndKeepsThePixels) {
@@ -209,7 +280,7 @@ TEST_F(VideoOutput, EveryCodecSaysWhatWasAskedAndKeepsThePixels) {
   ASSERT_EQ(raw.first, 0);
   ASSERT_EQ(raw.second.size(), std::size_t{kFrames} * kWidth * kHeight * 4);
   for (const CodecCase& c : kCodecs) {
-    SCOPED_TRACE(c.codec);
+    SCOPED_TRACE(std::string(c.codec) + " in " + c.file);
     const auto run = Run(kClip + " --start-time 01:00:00.500 --codec " + c.codec + " -o " + c.file);
     ASSERT_EQ(run.first, 0) << run.second;
     EXPECT_EQ(run.second, "");
@@ -231,10 +302,10 @@ TEST_F(VideoOutput, EveryCodecSaysWhatWasAskedAndKeepsThePixels) {
     EXPECT_EQ(d.primaries, AVCOL_PRI_BT709);
     EXPECT_EQ(d.transfer, AVCOL_TRC_BT709);
     EXPECT_EQ(d.space, c.rgb ? AVCOL_SPC_RGB : AVCOL_SPC_BT709);
-    // QuickTime's colour atom has no range; HAP's frames carry none either.
-    if (d.range != AVCOL_RANGE_UNSPECIFIED || !c.rgb) {
-      EXPECT_EQ(d.range, c.rgb ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG);
-    }
+    EXPECT_EQ(d.range, !c.rangeStated ? AVCOL_RANGE_UNSPECIFIED
+                       : c.rgb           ? AVCOL_RANGE_JPEG
+                                         : AVCOL_RANGE_MPEG)
+        << av_color_range_name(d.range);
     // Every channel's difference from the raw frames, sorted: the largest
     // bounds lossless codecs, the mean and the 99th percentile lossy ones.
     std::vector<int> differences;
@@ -268,19 +339,38 @@ TEST_F(VideoOutput, H264In420IsOnlyOnRequestAndWarnsOnce) {
   EXPECT_EQ(d.rgba.size(), std::size_t{kFrames});
 }
 
-TEST_F(VideoOutput, DeepFfv1KeepsMoreThanEightBits) {
-  for (const char* depth : {"10", "12", "16"}) {
+// Deep FFV1 comes from the float read-back, as the 16-bit PNGs of the same
+// frames do: at 16 bits it decodes to exactly their values, at 10 and 12 to
+// them rounded to the stream's depth (one step either way: libswscale may
+// truncate). Frames widened from 8-bit bytes miss by many steps at 12 and 16.
+TEST_F(VideoOutput, DeepFfv1HoldsTheSixteenBitPngsValues) {
+  const auto pngs = Run(kClip + " --depth 16 -o 'truth-%d.png'");
+  ASSERT_EQ(pngs.first, 0) << pngs.second;
+  std::vector<Image> truth;
+  for (int f = 0; f < kFrames; ++f)
+    truth.push_back(ReadPng((folder_ / ("truth-" + std::to_string(f) + ".png")).string()));
+  for (const int depth : {10, 12, 16}) {
     SCOPED_TRACE(depth);
-    const auto run = Run(kClip + " --depth " + depth + " -o deep.mkv");
+    const auto run = Run(kClip + " --depth " + std::to_string(depth) + " -o deep.mkv");
     ASSERT_EQ(run.first, 0) << run.second;
-    AVFormatContext* format = nullptr;
-    ASSERT_GE(avformat_open_input(&format, (folder_ / "deep.mkv").string().c_str(), nullptr,
-                                  nullptr), 0);
-    avformat_find_stream_info(format, nullptr);
-    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(
-        static_cast<AVPixelFormat>(format->streams[0]->codecpar->format));
-    EXPECT_EQ(d->comp[0].depth, std::atoi(depth));
-    avformat_close_input(&format);
+    const DeepFrames deep = DecodeDeep((folder_ / "deep.mkv").string());
+    ASSERT_EQ(deep.depth, depth);
+    ASSERT_EQ(deep.rgb.size(), std::size_t{kFrames});
+    const int tolerance = depth == 16 ? 0 : 1;
+    const double top = (1 << depth) - 1;
+    for (int f = 0; f < kFrames; ++f) {
+      ASSERT_EQ(deep.rgb[f].size(), std::size_t{kWidth} * kHeight * 3);
+      int wrong = 0;
+      for (std::size_t i = 0; i < deep.rgb[f].size(); ++i) {
+        const std::uint16_t png = truth[f].rgba[i / 3 * 4 + i % 3];
+        const long expected = std::lround(png * top / 65535.0);
+        if (std::abs(deep.rgb[f][i] - expected) > tolerance && wrong++ == 0)
+          ADD_FAILURE() << "frame " << f << " pixel (" << i / 3 % kWidth << ", "
+                        << i / 3 / kWidth << ") channel " << i % 3 << ": PNG " << png
+                        << ", FFV1 " << deep.rgb[f][i] << ", expected " << expected;
+      }
+      EXPECT_EQ(wrong, 0) << "frame " << f;
+    }
   }
 }
 
@@ -295,7 +385,10 @@ TEST_F(VideoOutput, RefusedChoicesNameWhatWorksAndLeaveNoFile) {
       {"--codec vp9 -o x.mkv", "unknown --codec \"vp9\"; valid: \"ffv1\""},
       {"--codec hap -o x.mkv", "a .mkv file cannot hold --codec hap; write it as .mov"},
       {"--codec qtrle -o x.mp4", "cannot hold --codec qtrle"},
-      {"--codec prores --depth 12 -o x.mov", "--codec prores takes --depth 10"},
+      {"--codec png -o x.mkv", "a .mkv file cannot hold --codec png; write it as .mov or .mp4"},
+      {"--codec ffv1 -o x.mov", "a .mov file cannot hold --codec ffv1; write it as .mkv"},
+      {"--codec prores --depth 12 -o x.mov", "--codec prores takes --depth 10 (or 8), not 12"},
+      {"--codec h264 --depth 10 -o x.mp4", "--codec h264 takes --depth 8, not 10"},
       {"--codec hap -o x.mov --size", "multiples of 4"},
       {"--pix-fmt yuv420p --codec ffv1 -o x.mkv", "--pix-fmt yuv420p is for --codec h264"},
       {"--codec ffv1 -o x.png", "--codec and --pix-fmt are for video files"},
@@ -315,6 +408,40 @@ TEST_F(VideoOutput, RefusedChoicesNameWhatWorksAndLeaveNoFile) {
     EXPECT_NE(run.second.find(c.message), std::string::npos) << run.second;
     EXPECT_EQ(std::count(run.second.begin(), run.second.end(), '\n'), 1) << run.second;
     EXPECT_EQ(FilesLeft(), 1u) << "only the locked folder";
+  }
+}
+
+// A place the folder check lets through but the kernel refuses (for root,
+// /proc takes no new files; for anyone else the folder check refuses it)
+// fails in one line that says what to do.
+TEST_F(VideoOutput, UnwritablePlaceSaysToChooseAnother) {
+  for (const char* arguments :
+       {"--frames 2 -o /proc/x.mov", "-o /proc/x.png", "--depth 16 --frames 2 -o /proc/x-%d.png"}) {
+    SCOPED_TRACE(arguments);
+    const auto run = Run(std::string("-q --size 64x48 ") + arguments);
+    EXPECT_NE(run.first, 0);
+    EXPECT_EQ(std::count(run.second.begin(), run.second.end(), '\n'), 1) << run.second;
+    const std::string ending = "; choose another -o\n";
+    EXPECT_TRUE(run.second.size() >= ending.size() &&
+                run.second.compare(run.second.size() - ending.size(), ending.size(), ending) == 0)
+        << run.second;
+  }
+}
+
+// The start timecode at a non-drop 1000/1001 rate counts the real frames
+// since midnight at that rate, as the SYNC plug-in's label does, so it runs
+// behind the clock; at a whole rate it reads as the clock.
+TEST_F(VideoOutput, StartTimecodeCountsFramesSinceMidnight) {
+  const struct {
+    const char* fps;
+    const char* timecode;
+  } cases[] = {{"23.976", "00:59:56:10"}, {"24000/1001", "00:59:56:10"}, {"25", "01:00:00:00"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fps);
+    const auto run =
+        Run(std::string("-q --size 64x48 --start-time 01:00:00.000 --fps ") + c.fps + " -o t.mov");
+    ASSERT_EQ(run.first, 0) << run.second;
+    EXPECT_EQ(Decode((folder_ / "t.mov").string()).timecode, c.timecode);
   }
 }
 

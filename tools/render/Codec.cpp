@@ -1,6 +1,7 @@
 #include "tools/render/Codec.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "tools/render/ParameterTable.h"
 
@@ -9,7 +10,7 @@ namespace {
 std::vector<Codec> MakeCodecs() {
   using F = CodecFormat;
   return {
-      {"ffv1", "ffv1", "lossless RGB(A), 8 to 16 bits, for pixel checks and archives", true, true,
+      {"ffv1", "ffv1", "lossless RGB(A), 8 to 16 bits: pixel checks, archives", true, true,
        {F{8, false, AV_PIX_FMT_BGR0}, F{8, true, AV_PIX_FMT_BGRA},
         F{10, false, AV_PIX_FMT_GBRP10LE}, F{10, true, AV_PIX_FMT_GBRAP10LE},
         F{12, false, AV_PIX_FMT_GBRP12LE}, F{12, true, AV_PIX_FMT_GBRAP12LE},
@@ -17,32 +18,32 @@ std::vector<Codec> MakeCodecs() {
        // Version 3 with a checksum per slice: the archival form, and slices
        // let the encoder use every core.
        {{"level", "3"}, {"slicecrc", "1"}, {"slices", "4"}, {"g", "1"}}},
-      {"png", "png", "lossless RGB(A) frames in .mov or .mkv", true, true,
+      {"png", "png", "lossless RGB(A) frames, 8 or 16 bits", true, true,
        {F{8, false, AV_PIX_FMT_RGB24}, F{8, true, AV_PIX_FMT_RGBA},
         F{16, false, AV_PIX_FMT_RGB48BE}, F{16, true, AV_PIX_FMT_RGBA64BE}},
        {}},
-      {"qtrle", "qtrle", "QuickTime Animation, lossless RGB(A) in .mov", true, true,
+      {"qtrle", "qtrle", "QuickTime Animation, lossless RGB(A)", true, true,
        {F{8, false, AV_PIX_FMT_RGB24}, F{8, true, AV_PIX_FMT_ARGB}},
        {}},
-      {"h264", "libx264", "H.264 4:4:4 for players (--pix-fmt yuv420p for 4:2:0)", false, false,
+      {"h264", "libx264", "H.264 4:4:4 for players; --pix-fmt yuv420p: 4:2:0", false, false,
        {F{8, false, AV_PIX_FMT_YUV444P}},
        {{"crf", "12"}, {"preset", "medium"}}},
-      {"h264-lossless", "libx264rgb", "H.264 lossless RGB", true, true,
+      {"h264-lossless", "libx264rgb", "lossless RGB H.264, where only H.264 is decoded", true, true,
        {F{8, false, AV_PIX_FMT_RGB24}},
        {{"qp", "0"}, {"preset", "medium"}}},
-      {"prores", "prores_ks", "ProRes 4444 (with alpha when transparent) for media servers", false,
+      {"prores", "prores_ks", "ProRes 4444 (alpha when transparent), media servers", false,
        false, {F{10, false, AV_PIX_FMT_YUV444P10LE}, F{10, true, AV_PIX_FMT_YUVA444P10LE}},
        {{"profile", "4444"}}},
       {"prores-xq", "prores_ks", "ProRes 4444 XQ, the highest ProRes rate", false, false,
        {F{10, false, AV_PIX_FMT_YUV444P10LE}, F{10, true, AV_PIX_FMT_YUVA444P10LE}},
        {{"profile", "4444xq"}}},
-      {"hap", "hap", "HAP (DXT1) for media servers", false, true,
+      {"hap", "hap", "HAP (DXT1), media servers; sizes in multiples of 4", false, true,
        {F{8, false, AV_PIX_FMT_RGBA}},
        {{"format", "hap"}}},
-      {"hap-alpha", "hap", "HAP Alpha (DXT5) for media servers", false, true,
+      {"hap-alpha", "hap", "HAP Alpha (DXT5); sizes in multiples of 4", false, true,
        {F{8, true, AV_PIX_FMT_RGBA}},
        {{"format", "hap_alpha"}}},
-      {"hap-q", "hap", "HAP Q (DXT5 YCoCg), HAP's higher quality", false, true,
+      {"hap-q", "hap", "HAP Q (DXT5 YCoCg, higher quality); multiples of 4", false, true,
        {F{8, false, AV_PIX_FMT_RGBA}},
        {{"format", "hap_q"}}},
   };
@@ -53,6 +54,8 @@ struct ExtensionDefault {
   const char* codec;
 };
 constexpr ExtensionDefault kDefaults[] = {{".mkv", "ffv1"}, {".mov", "prores"}, {".mp4", "h264"}};
+static_assert(std::size(kDefaults) == std::size(kVideoExtensions),
+              "a default codec per container");
 
 }  // namespace
 
@@ -112,7 +115,10 @@ AVPixelFormat ChooseFormat(const Codec& codec, int depth, bool alpha, bool yuv42
     if (f.depth == wanted) return f.format;
   std::string offered;
   for (int d : depths) offered += (offered.empty() ? "" : ", ") + std::to_string(d);
+  // 8-bit frames are always taken (widened as above); say so where the list
+  // does not already hold 8.
+  const bool takesEight = depths.front() == 8;
   throw UsageError("--codec " + std::string(codec.name) + " takes --depth " + offered +
-                   (depth == 8 ? "" : " (or 8)") + ", not " + std::to_string(depth) +
+                   (takesEight ? "" : " (or 8)") + ", not " + std::to_string(depth) +
                    (codec.lossless || depth <= 10 ? "" : "; --codec ffv1 keeps 12 and 16 bits"));
 }

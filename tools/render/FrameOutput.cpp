@@ -87,6 +87,18 @@ void WriteRows(int descriptor, FrameRows rows, std::size_t rowBytes, int height)
   }
 }
 
+// A PNG that cannot be written where it should go (a full disk, or a place
+// the folder check passes but the kernel refuses, such as /proc for root)
+// fails naming the way out, as the folder check does.
+template <typename Write>
+void WriteOutputPng(const Write& write) {
+  try {
+    write();
+  } catch (const std::runtime_error& error) {
+    throw std::runtime_error(std::string(error.what()) + "; choose another -o");
+  }
+}
+
 }  // namespace
 
 void RequireFolderOf(const std::string& path) {
@@ -185,7 +197,7 @@ void FrameWriter::Write16(long index, const std::uint16_t* rgba) {
   if (target_.kind == OutputKind::RawStream)
     throw UsageError("raw frames are 8-bit; write --depth 16 as PNG or video");
   const std::string path = PathOf(index);
-  WritePng16(path, width_, height_, rgba);
+  WriteOutputPng([&] { WritePng16(path, width_, height_, rgba); });
   written_.push_back(path);
 }
 
@@ -200,6 +212,6 @@ void FrameWriter::Write(long index, const std::uint8_t* rgba) {
     return;
   }
   const std::string path = PathOf(index);
-  WritePng(path, width_, height_, rgba);
+  WriteOutputPng([&] { WritePng(path, width_, height_, rgba); });
   written_.push_back(path);
 }

@@ -10,9 +10,11 @@ extern "C" {
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
+#include <vector>
 
 #include "tools/render/ParameterTable.h"
 
@@ -77,17 +79,50 @@ std::string CodecsThatWork(const AVOutputFormat& container) {
 }
 
 // Extensions (of .mkv, .mov, .mp4) whose container holds the codec.
-std::string ContainersFor(AVCodecID id) {
-  std::string names;
-  for (const char* extension : {".mkv", ".mov", ".mp4"}) {
+std::vector<std::string> ExtensionsHolding(AVCodecID id) {
+  std::vector<std::string> extensions;
+  for (const char* extension : kVideoExtensions) {
     const AVOutputFormat* format = av_guess_format(nullptr, extension, nullptr);
     if (format && avformat_query_codec(format, id, FF_COMPLIANCE_NORMAL) == 1)
-      names += (names.empty() ? "" : " or ") + std::string(extension);
+      extensions.push_back(extension);
   }
-  return names.empty() ? "no container here" : names;
+  return extensions;
+}
+
+std::string Joined(const std::vector<std::string>& words, const char* separator) {
+  std::string text;
+  for (const auto& word : words) text += (text.empty() ? "" : separator) + word;
+  return text;
+}
+
+std::string ContainersFor(AVCodecID id) {
+  const std::vector<std::string> extensions = ExtensionsHolding(id);
+  return extensions.empty() ? "no container here" : Joined(extensions, " or ");
 }
 
 }  // namespace
+
+std::vector<std::string> ContainersOf(const Codec& codec) {
+  const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
+  return encoder ? ExtensionsHolding(encoder->id) : std::vector<std::string>{};
+}
+
+std::string CodecListing() {
+  std::string listing;
+  for (const Codec& codec : Codecs()) {
+    std::string containers;
+    for (const std::string& extension : ContainersOf(codec))
+      containers += (containers.empty() ? "" : " ") + extension +
+                    (DefaultCodecFor(extension) == &codec ? "*" : "");
+    if (containers.empty()) containers = "(no encoder)";
+    std::string line = "  " + std::string(codec.name);
+    line.resize(std::max<std::size_t>(line.size() + 1, 17), ' ');
+    line += containers;
+    line.resize(std::max<std::size_t>(line.size() + 1, 33), ' ');
+    listing += line + codec.purpose + "\n";
+  }
+  return listing + "  (* the extension's default codec)\n";
+}
 
 void CheckVideoSettings(const VideoSettings& settings, int width, int height) {
   const Codec& codec = *settings.codec;
@@ -215,7 +250,7 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   const int io = avio_open(&format->pb, s.temporary.c_str(), AVIO_FLAG_WRITE);
   if (io < 0)
     throw std::runtime_error("cannot write " + settings.path + " (as " + s.temporary +
-                             "): " + ErrorText(io));
+                             "): " + ErrorText(io) + "; choose another -o");
   s.opened = true;
   Check(avformat_write_header(format, nullptr), "cannot write the header of " + settings.path);
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tools/render/Codec.h"
 #include "framestamp/FrameRate.h"
@@ -24,6 +25,14 @@ struct VideoSettings {
   FrameRate rate;
   std::string timecode;  // empty for none
 };
+
+// The extensions (of kVideoExtensions) whose container this machine's
+// libavformat says holds the codec; empty where its FFmpeg lacks the encoder.
+std::vector<std::string> ContainersOf(const Codec& codec);
+
+// One line per codec for --help: its name, the containers that hold it
+// (asked of libavformat, the extension's default marked *) and what it is for.
+std::string CodecListing();
 
 // Throws UsageError when the container the extension names cannot hold the
 // codec, or this machine's FFmpeg lacks its encoder; both name what works.

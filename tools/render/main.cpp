@@ -64,15 +64,13 @@ outside a parameter's range are passed on as a host would pass them (the
 plug-in clamps them), with a warning.
 
 Video files (-o NAME.mkv, .mov or .mp4) are written through FFmpeg's
-libraries; the extension picks the container and its default codec (.mkv
-FFV1, .mov ProRes 4444, .mp4 H.264 4:4:4), --codec another:
-  ffv1           lossless, 8 to 16 bits (.mkv, .mov)
-  png, qtrle     lossless RGB(A) (.mov; png also .mkv)
-  h264-lossless  lossless RGB H.264 (.mkv, .mov, .mp4)
-  prores         ProRes 4444, alpha when transparent; prores-xq: 4444 XQ (.mov, .mkv)
-  hap, hap-alpha, hap-q   HAP for media servers (.mov; sizes in multiples of 4)
-  h264           H.264 4:4:4 for players; --pix-fmt yuv420p for 4:2:0 players
-The file appears only when complete: Ctrl-C or an error leaves nothing.
+libraries; the extension picks the container and its default codec,
+--codec another (listed with the containers this FFmpeg puts it in):
+)";
+
+// After the codec list, which is made from the codec table and libavformat.
+constexpr char kAfterCodecs[] =
+    R"(The file appears only when complete: Ctrl-C or an error leaves nothing.
 
 --depth 16 writes 16-bit PNGs; --depth 10, 12 or 16 feeds FFV1 (ProRes: 10)
 from the float read-back, so ramps keep more than 8 bits.
@@ -594,7 +592,7 @@ int main(int argc, char** argv) {
   Options options;
   CLI::App app{"Renders the OVNVeltrima test patterns to PNG files, video files or raw frames.",
                kProgram};
-  app.footer(kExamples);
+  app.footer(kExamples + CodecListing() + kAfterCodecs);
   app.add_option("-o,--output", options.output,
                  "PNG file, numbered PNG pattern (frames/%05d.png), video file (.mkv, .mov, "
                  ".mp4), or - for raw RGBA on stdout");
@@ -604,9 +602,11 @@ int main(int argc, char** argv) {
   app.add_option("--frames", options.frames, "number of frames")->capture_default_str();
   app.add_option("--fps", options.fps, "frame rate: 60, 59.94 (= 60000/1001), 30000/1001 ...")
       ->capture_default_str();
+  std::string codecNames;
+  for (const Codec& codec : Codecs())
+    codecNames += (codecNames.empty() ? "" : ", ") + std::string(codec.name);
   app.add_option("--codec", options.codec,
-                 "video codec: ffv1, png, qtrle, h264, h264-lossless, prores, prores-xq, hap, "
-                 "hap-alpha, hap-q (default by extension)");
+                 "video codec: " + codecNames + " (default by extension; see below)");
   app.add_option("--pix-fmt", options.pixFmt, "yuv420p: H.264 4:2:0 for players that need it");
   app.add_option("--depth", options.depth, "bits per channel: 8, 16 (PNG), 10, 12, 16 (video)")
       ->capture_default_str();
