@@ -64,11 +64,12 @@ bool AllBlack(const hostkit::RenderTarget& target, const shapes::Rect& region) {
 
 }  // namespace synckit
 
-std::unique_ptr<hostkit::HostInstance> SyncSuite::HostTimeInstance(int width, int height,
+std::unique_ptr<hostkit::HostInstance> SyncSuite::HostTimeInstance(const hostkit::PluginLibrary& plugin,
+                                                                    int width, int height,
                                                                     const char* start) {
-  auto host = std::make_unique<hostkit::HostInstance>(Plugin(), width, height,
+  auto host = std::make_unique<hostkit::HostInstance>(plugin, width, height,
                                                       hostkit::PixelFormat::RGBA8);
   host->Set(kSyncClockSource, static_cast<float>(kClockHostTime));
-  Plugin().SetTextParameter(host->Id(), kSyncStartTime, start);
+  plugin.SetTextParameter(host->Id(), kSyncStartTime, start);
   return host;
 }

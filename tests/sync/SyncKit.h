@@ -70,7 +70,18 @@ class SyncSuite : public GLContextSuite {
   static OVNVeltrimaSync& Instance(const hostkit::HostInstance& host) {
     return *static_cast<OVNVeltrimaSync*>(static_cast<CFFGLPlugin*>(host.Id()));
   }
-  // An instance at width x height whose clock follows code 20 from `start`.
+  // The built module, loaded as a host loads it.
+  static const hostkit::PluginLibrary& Module() {
+    static hostkit::PluginLibrary module(VELTRIMA_SYNC_PLUGIN_PATH);
+    return module;
+  }
+  // An instance at width x height of `plugin` (the linked code unless
+  // named) whose clock follows code 20 from `start`.
   static std::unique_ptr<hostkit::HostInstance> HostTimeInstance(int width, int height,
+                                                                 const char* start) {
+    return HostTimeInstance(Plugin(), width, height, start);
+  }
+  static std::unique_ptr<hostkit::HostInstance> HostTimeInstance(const hostkit::PluginLibrary& plugin,
+                                                                 int width, int height,
                                                                  const char* start);
 };

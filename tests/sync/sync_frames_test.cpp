@@ -1,8 +1,8 @@
 // SYNC frames read back as a camera or capture would: for every frame of a
 // 600-frame clip the strip decodes to the frame number, the time and the
 // output, and so does the QR code read by zxing's reader; the parity squares and the colour bar step with
-// every frame. Driven through plugMain, with the clock following code 20 as
-// the render tool drives it.
+// every frame. Driven through the built module's plugMain, loaded as a host
+// loads it, with the clock following code 20 as the render tool drives it.
 #include <cstring>
 #include <set>
 
@@ -39,16 +39,17 @@ TEST_F(SyncClip, EveryFrameSaysWhichFrameWhenAndWhere) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " S=" +
                  std::to_string(c.cellSize));
-    auto host = HostTimeInstance(c.width, c.height, start);
+    const hostkit::PluginLibrary& module = Module();
+    auto host = HostTimeInstance(module, c.width, c.height, start);
     host->Set(kSyncCellSize, static_cast<float>(c.cellSize));
     host->Set(kSyncOutputNumber, static_cast<float>(c.output));
     host->Set(kSyncTimecodeRate, static_cast<float>(c.rate));
-    Plugin().SetTextParameter(host->Id(), kSyncLabel, label.c_str());
+    module.SetTextParameter(host->Id(), kSyncLabel, label.c_str());
     const SyncLayout layout = ComputeSyncLayout(c.width, c.height, c.cellSize, 4);
     ASSERT_EQ(layout.cellSize, c.expectedCell);
     int stripsRead = 0, codesRead = 0;
     for (int n = 0; n < kFrames; ++n) {
-      Plugin().SetTime(host->Id(), ClipTime(n, kFps));
+      module.SetTime(host->Id(), ClipTime(n, kFps));
       ASSERT_EQ(host->RunFrames(1), FF_SUCCESS);
       const std::int64_t ms = TimeOfDayAfter(startMs, ClipTime(n, kFps));
       const auto stamp = synckit::DecodeStrip(host->Target(), layout.cellSize);
