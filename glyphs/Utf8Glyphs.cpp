@@ -38,10 +38,10 @@ char32_t DecodeAt(std::string_view text, std::size_t i, std::size_t& length) {
 
 }  // namespace
 
-std::int32_t GlyphForCodePoint(char32_t c) {
+std::int32_t GlyphForCodePoint(char32_t c, SmallX smallX) {
   if (c >= U'0' && c <= U'9') return kGlyphDigitZero + static_cast<std::int32_t>(c - U'0');
   if (c >= U'A' && c <= U'Z') return kGlyphCapitalA + static_cast<std::int32_t>(c - U'A');
-  if (c == U'x') return kGlyphSmallX;
+  if (c == U'x' && smallX == SmallX::Times) return kGlyphSmallX;
   if (c >= U'a' && c <= U'z') return kGlyphCapitalA + static_cast<std::int32_t>(c - U'a');
   switch (c) {
     case U':': return kGlyphColon;
@@ -58,12 +58,13 @@ std::int32_t GlyphForCodePoint(char32_t c) {
   return kGlyphPlaceholder;
 }
 
-std::vector<std::int32_t> EncodeUtf8Glyphs(std::string_view text, std::size_t maxGlyphs) {
+std::vector<std::int32_t> EncodeUtf8Glyphs(std::string_view text, std::size_t maxGlyphs,
+                                           SmallX smallX) {
   std::vector<std::int32_t> glyphs;
   std::size_t i = 0, length = 1;
   while (i < text.size() && glyphs.size() < maxGlyphs) {
     const char32_t c = DecodeAt(text, i, length);
-    glyphs.push_back(c == kNoCodePoint ? kGlyphPlaceholder : GlyphForCodePoint(c));
+    glyphs.push_back(c == kNoCodePoint ? kGlyphPlaceholder : GlyphForCodePoint(c, smallX));
     i += length;
   }
   return glyphs;

@@ -10,16 +10,23 @@
 #include <string_view>
 #include <vector>
 
+// How a small x is drawn. In a text someone typed it is a letter like any
+// other and shows as its capital ("box" reads BOX); in the texts a plug-in
+// writes with a size in them ("500x500") it is the font's own small x, the
+// sign between the numbers.
+enum class SmallX { Letter, Times };
+
 // The glyph of one code point: digits, letters (small letters share the
-// capitals' glyphs, except x, which has its own), the punctuation of the
-// table, U+00B7 the middle dot; everything else the placeholder.
-std::int32_t GlyphForCodePoint(char32_t codePoint);
+// capitals' glyphs, x as `smallX` says), the punctuation of the table,
+// U+00B7 the middle dot; everything else the placeholder.
+std::int32_t GlyphForCodePoint(char32_t codePoint, SmallX smallX);
 
 // The glyphs of the first `maxGlyphs` code points of `text`. Malformed
 // sequences (stray continuation bytes, overlong forms, surrogates, values
 // past U+10FFFF, a sequence cut short) give one placeholder per byte that
 // cannot start a sequence, and reading resumes at the next byte.
-std::vector<std::int32_t> EncodeUtf8Glyphs(std::string_view text, std::size_t maxGlyphs);
+std::vector<std::int32_t> EncodeUtf8Glyphs(std::string_view text, std::size_t maxGlyphs,
+                                           SmallX smallX);
 
 // The byte length of the longest prefix of `text` that is at most
 // `maxBytes` long and does not cut a well-formed sequence in two.

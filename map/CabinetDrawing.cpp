@@ -21,8 +21,15 @@ constexpr int kTagInset = 2;
 constexpr int kMinTagHeight = 28;
 constexpr std::int32_t kGlyphF = kGlyphCapitalA + ('F' - 'A');
 
-std::vector<std::int32_t> Glyphs(const std::string& text, std::size_t most = kMaxLabelGlyphs) {
-  return EncodeUtf8Glyphs(text, most);
+// A text the layout's author wrote (a small x is a letter).
+std::vector<std::int32_t> Glyphs(const std::string& text) {
+  return EncodeUtf8Glyphs(text, kMaxLabelGlyphs, SmallX::Letter);
+}
+
+// A size, "500x500", with the font's small x between the numbers.
+std::vector<std::int32_t> SizeGlyphs(long w, long h) {
+  return EncodeUtf8Glyphs(std::to_string(w) + "x" + std::to_string(h), kMaxLabelGlyphs,
+                          SmallX::Times);
 }
 
 int QuarterTurns(int rot) { return ((rot / 90) % 4 + 4) % 4; }
@@ -125,7 +132,7 @@ void AddCabinetTexts(shapes::FigureList& list, const layout::Cabinet& cabinet, c
     if (cabinet.chain > 0) port += " \xC2\xB7 " + std::to_string(cabinet.chain);
   }
   const auto portLine = Glyphs(port);
-  const auto sizeLine = Glyphs(std::to_string(cabinet.w) + "x" + std::to_string(cabinet.h));
+  const auto sizeLine = SizeGlyphs(cabinet.w, cabinet.h);
   const int widest = static_cast<int>(std::max(portLine.size(), sizeLine.size()));
   const int small = std::min(std::max(1, scale / 3), shapes::FittingScale(widest, avail.Width(),
                                                                           avail.Height()));

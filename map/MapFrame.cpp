@@ -25,8 +25,11 @@ Colour Dimmed(const Colour& c, float brightness) {
   return {c.r * brightness, c.g * brightness, c.b * brightness, c.a};
 }
 
-std::vector<std::int32_t> Glyphs(const std::string& text) {
-  return EncodeUtf8Glyphs(text, kMaxLineGlyphs);
+// A line of text; `smallX` says whether an x in it is a letter (names from
+// the layout and the file's name, the default) or the sign of a size.
+using GlyphLine = std::vector<std::int32_t>;
+GlyphLine Glyphs(const std::string& text, SmallX smallX = SmallX::Letter) {
+  return EncodeUtf8Glyphs(text, kMaxLineGlyphs, smallX);
 }
 
 // The scale of a text line: about 1/216 of the height, and narrower than
@@ -40,15 +43,13 @@ int LineScale(int count, int width, int height, int factor = 1) {
 }
 
 // Lines centred on the output's centre, on a plate when `plate` is given.
-void AddCentredLines(FigureList& list, const std::vector<std::string>& lines, int width,
+void AddCentredLines(FigureList& list, const std::vector<GlyphLine>& glyphs, int width,
                      int height, const std::vector<int>& factors, const Colour& colour,
                      const Colour* plate) {
-  std::vector<std::vector<std::int32_t>> glyphs;
   std::vector<int> scales;
   int total = 0, widest = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    glyphs.push_back(Glyphs(lines[i]));
-    const int n = static_cast<int>(glyphs.back().size());
+  for (std::size_t i = 0; i < glyphs.size(); ++i) {
+    const int n = static_cast<int>(glyphs[i].size());
     scales.push_back(LineScale(n, width, height, factors[i]));
     total += shapes::TextHeight(scales.back()) + (i > 0 ? 2 * scales.back() : 0);
     widest = std::max(widest, shapes::TextWidth(n, scales.back()));
@@ -60,7 +61,7 @@ void AddCentredLines(FigureList& list, const std::vector<std::string>& lines, in
                   y + total + pad},
                  *plate);
   }
-  for (std::size_t i = 0; i < lines.size(); ++i) {
+  for (std::size_t i = 0; i < glyphs.size(); ++i) {
     const int n = static_cast<int>(glyphs[i].size());
     if (i > 0) y += 2 * scales[i];
     list.AddText(glyphs[i], width / 2 - shapes::TextWidth(n, scales[i]) / 2, y, scales[i], colour);
@@ -163,9 +164,9 @@ void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileNam
   }
   if (s.info) {
     const MapFacts facts = CountFacts(plan, width, height);
-    std::vector<std::string> lines = {InfoText(fileName, plan, facts)};
+    std::vector<GlyphLine> lines = {Glyphs(InfoText(fileName, plan, facts))};
     const std::string sizes = SizeText(plan, width, height);
-    if (!sizes.empty()) lines.push_back(sizes);
+    if (!sizes.empty()) lines.push_back(Glyphs(sizes, SmallX::Times));
     AddCentredLines(list, lines, width, height, std::vector<int>(lines.size(), 1), text, &black);
   }
 }
@@ -212,7 +213,9 @@ void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapS
   const Colour black = map_palette::kPlate.colour;
   if (source.GetState() == MapSource::State::NoFile) {
     list.AddRect({0, 0, width, height}, black);
-    AddCentredLines(list, {"NO LAYOUT FILE LOADED", "SET MAP FILE TO A CSV, JSON OR XML LAYOUT"},
+    AddCentredLines(list,
+                    {Glyphs("NO LAYOUT FILE LOADED"),
+                     Glyphs("SET MAP FILE TO A CSV, JSON OR XML LAYOUT")},
                     width, height, {2, 1}, text, nullptr);
     return;
   }
@@ -220,8 +223,8 @@ void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapS
     AddMap(list, *plan, source.GoodFileName(), s, width, height);
   } else {
     list.AddRect({0, 0, width, height}, black);
-    AddCentredLines(list, {source.FileName(), source.Error()}, width, height, {2, 2}, text,
-                    nullptr);
+    AddCentredLines(list, {Glyphs(source.FileName()), Glyphs(source.Error())}, width, height,
+                    {2, 2}, text, nullptr);
   }
   if (source.GetState() == MapSource::State::Failed) AddBanner(list, source, width, height, b);
 }

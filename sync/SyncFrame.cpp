@@ -23,7 +23,7 @@ Colour Dimmed(const Colour& c, float brightness) {
 
 // An ASCII text (what the plug-in writes itself) as glyphs.
 std::vector<std::int32_t> Glyphs(std::string_view text) {
-  return EncodeUtf8Glyphs(text, text.size());
+  return EncodeUtf8Glyphs(text, text.size(), SmallX::Times);
 }
 
 // A line of glyphs in `box`, cut at its right edge.
@@ -152,8 +152,10 @@ void ComposeSyncFrame(const SyncSettings& s, const SyncLayout& l, const FrameFac
 
   if (s.shown.label) {
     const int fit = l.labelScale > 0 ? l.label.Width() / (shapes::kGlyphAdvance * l.labelScale) + 1 : 0;
-    AddLine(list, EncodeUtf8Glyphs(s.label, static_cast<std::size_t>(std::max(fit, 0))), l.label,
-            l.labelScale, text);
+    // The label is typed by a person: a small x in it is a letter.
+    const auto label =
+        EncodeUtf8Glyphs(s.label, static_cast<std::size_t>(std::max(fit, 0)), SmallX::Letter);
+    AddLine(list, label, l.label, l.labelScale, text);
   }
   if (s.shown.frameNumber)
     AddLine(list, Glyphs(std::to_string(f.frame)), l.frameNumber, l.frameScale, text);

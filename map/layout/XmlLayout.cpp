@@ -116,9 +116,17 @@ class Reader {
     if (cabinet.w <= 0 || cabinet.h <= 0) return At(rect, "INPUTRECT HAS NO AREA");
     if (cabinet.w > kMaxCoordinate || cabinet.h > kMaxCoordinate)
       return At(rect, "INPUTRECT IS LARGER THAN " + std::to_string(kMaxCoordinate));
-    const Result<int> rot = Rotation(rect);
-    if (!rot.ok()) return rot.error();
-    cabinet.rot = rot.value();
+    // A slice turned on its way to the output (a section mounted sideways
+    // to save cable) is often rotated on the OutputRect alone.
+    const Result<int> inputRot = Rotation(rect);
+    if (!inputRot.ok()) return inputRot.error();
+    cabinet.rot = inputRot.value();
+    if (cabinet.rot != 0) return std::nullopt;
+    if (const pugi::xml_node output = slice.child("OutputRect")) {
+      const Result<int> outputRot = Rotation(output);
+      if (!outputRot.ok()) return outputRot.error();
+      cabinet.rot = outputRot.value();
+    }
     return std::nullopt;
   }
 

@@ -18,6 +18,7 @@
 //               <InputRect orientation="1.5708">    radians, clockwise
 //                 <v x="0" y="0"/> ... four in all
 //               </InputRect>
+//               <OutputRect orientation="0"/>       only its orientation
 //
 // - The slice's name is the value of the first Param named "Name" in any of
 //   its Params children, whatever those are named; without one it is
@@ -25,10 +26,14 @@
 // - The cabinet is the bounding box of the InputRect's four vertices as they
 //   stand in input space. Each edge is rounded to the nearest whole pixel
 //   (halves upwards), so slices that share an edge still share it. The
-//   OutputRect is not read: the map shows where content is taken from.
-// - rot is the InputRect's orientation (0 when absent) in degrees, which
-//   must lie within half a degree of a multiple of 90: a slice at another
-//   angle is an error, since a map of upright cabinets would misplace it.
+//   OutputRect's vertices are not read: the map shows where content is
+//   taken from.
+// - rot is the InputRect's orientation when it is present and not a whole
+//   turn, else the OutputRect's (a section turned to save cable is often
+//   rotated on its way to the output only), else 0; in degrees. An
+//   orientation that is read must lie within half a degree of a multiple
+//   of 90: a slice at another angle is an error naming the line of its
+//   rect, since a map of upright cabinets would misplace it.
 // - Screens without slices count; their names fill screenNames.
 // - Faults name the line of the element at fault.
 #pragma once

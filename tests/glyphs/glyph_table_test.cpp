@@ -101,7 +101,7 @@ TEST(Utf8Glyphs, OneGlyphPerCodePoint) {
     std::vector<std::int32_t> glyphs;
   } cases[] = {
       {"OUTPUT 1", {24, 30, 29, 25, 30, 29, B, 1}},
-      {"ab x", {10, 11, B, kGlyphSmallX}},
+      {"ab x", {10, 11, B, kGlyphCapitalA + 23}},
       {"PORT A \xC2\xB7 3", {25, 24, 27, 29, B, 10, B, kGlyphMiddleDot, B, 3}},
       {"/=#+()'_?!", {42, 43, 44, 45, 46, 47, 48, 49, 50, 51}},
       {"%&*\";<>@[]", {53, 54, 55, 56, 57, 58, 59, 60, 61, 62}},
@@ -120,13 +120,24 @@ TEST(Utf8Glyphs, OneGlyphPerCodePoint) {
       {"", {}},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(EncodeUtf8Glyphs(c.text, 1000), c.glyphs) << "\"" << c.text << "\"";
+    EXPECT_EQ(EncodeUtf8Glyphs(c.text, 1000, SmallX::Letter), c.glyphs) << "\"" << c.text << "\"";
+}
+
+TEST(Utf8Glyphs, ASmallXIsALetterOrTheSignOfASize) {
+  // A typed "box" must not show as BOx; a size keeps the font's small x, and
+  // a capital X is the capital either way.
+  constexpr std::int32_t X = kGlyphCapitalA + 23, x = kGlyphSmallX;
+  const std::string text = "box 5x5 X";
+  EXPECT_EQ(EncodeUtf8Glyphs(text, 1000, SmallX::Letter),
+            (std::vector<std::int32_t>{11, 24, X, B, 5, X, 5, B, X}));
+  EXPECT_EQ(EncodeUtf8Glyphs(text, 1000, SmallX::Times),
+            (std::vector<std::int32_t>{11, 24, x, B, 5, x, 5, B, X}));
 }
 
 TEST(Utf8Glyphs, StopsAtTheLimitAndCutsOnlyWholeSequences) {
   const std::string text(65536, 'A');
-  EXPECT_EQ(EncodeUtf8Glyphs(text, 40).size(), 40u);
-  EXPECT_EQ(EncodeUtf8Glyphs(text, 0).size(), 0u);
+  EXPECT_EQ(EncodeUtf8Glyphs(text, 40, SmallX::Letter).size(), 40u);
+  EXPECT_EQ(EncodeUtf8Glyphs(text, 0, SmallX::Letter).size(), 0u);
   const std::string dots = "A\xC2\xB7\xC2\xB7";  // 1 + 2 + 2 bytes
   const struct {
     std::size_t maxBytes, expected;

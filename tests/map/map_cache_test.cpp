@@ -9,25 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "PixelProbe.h"
-#include "host/EntryPoint.h"
-#include "hostkit/GLContext.h"
-#include "hostkit/HostInstance.h"
+#include "LinkedMap.h"
 #include "map/OVNVeltrimaMap.h"
 #include "map/Parameters.h"
 
 namespace {
-
-const hostkit::PluginLibrary& Linked() {
-  static hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "OVNVeltrimaMap (linked)");
-  return plugin;
-}
-
-hostkit::GLContext& Context() {
-  static hostkit::GLContext context(hostkit::OptionsFromEnvironment());
-  context.MakeCurrent();
-  return context;
-}
 
 struct Step {
   const char* what;
@@ -38,16 +24,16 @@ struct Step {
 };
 
 TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
-  Context();
+  LinkedMapContext();
   const std::string file = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
   // A 1000 x 600 target with the output at (17, 23): the copy must land in
   // the viewport, not in the corner.
   const hostkit::Viewport viewport{17, 23, 960, 540};
-  hostkit::HostInstance kept(Linked(), 1000, 600, viewport);
-  hostkit::HostInstance drawn(Linked(), 1000, 600, viewport);
+  hostkit::HostInstance kept(LinkedMap(), 1000, 600, viewport);
+  hostkit::HostInstance drawn(LinkedMap(), 1000, 600, viewport);
   static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
   for (auto* host : {&kept, &drawn})
-    ASSERT_EQ(Linked().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
 
   const Step steps[] = {
       {"first frame", kMapParamCount, 0, false, {0, 0, 0, 0}},
@@ -59,7 +45,7 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
   for (const Step& step : steps) {
     for (auto* host : {&kept, &drawn}) {
       if (step.parameter < kMapParamCount) host->Set(step.parameter, step.value);
-      if (step.setFileAgain) Linked().SetTextParameter(host->Id(), kMapFile, file.c_str());
+      if (step.setFileAgain) LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str());
       if (step.resize.width > 0) {
         ASSERT_EQ(host->Resize(step.resize), FF_SUCCESS);
       }

@@ -1,105 +1,24 @@
 // Layout files through the "Map File" parameter of the loaded module: every
 // kind of bad file gives the error screen (the red banner) and one logged
-// message naming the fault, and never a crash; a failed read keeps the last
+// message naming the fault, and never a crash (map_screen_text_test reads
+// what that screen writes); a failed read keeps the last
 // good layout under the banner; setting the same path again reads the
 // edited file; paths may hold any UTF-8.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 
+#include "BadFiles.h"
 #include "MapKit.h"
 #include "map/Palette.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 const Rgba kBlack{0, 0, 0, 1};
 const Rgba kWhite{1, 1, 1, 1};
 // A banner pixel: the top-right corner, where no banner text reaches.
 constexpr int kBannerX = 959, kBannerY = 0;
-
-// A folder of its own for each test program, removed at the end.
-class TempFolder {
- public:
-  TempFolder() : path_(fs::temp_directory_path() / ("veltrima-map-" + std::to_string(getpid()))) {
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& Path() const { return path_; }
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    const fs::path file = path_ / fs::u8path(name);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    return file.u8string();
-  }
-
- private:
-  fs::path path_;
-};
-
-const TempFolder& Temp() {
-  static TempFolder folder;
-  return folder;
-}
-
-std::string Rows(int count) {
-  std::string text = "id,x,y,w,h\n";
-  for (int i = 0; i < count; ++i) text += "C" + std::to_string(i) + ",0,0,10,10\n";
-  return text;
-}
-
-struct BadFile {
-  const char* name;
-  // Makes the file (or leaves it out) and answers the path to set.
-  std::function<std::string()> make;
-  const char* message;  // what the log line must hold
-};
-void PrintTo(const BadFile& c, std::ostream* out) { *out << c.name; }
-
-const BadFile kBadFiles[] = {
-    {"Missing", [] { return (Temp().Path() / "absent.csv").string(); }, "CANNOT OPEN FILE"},
-    {"Folder",
-     [] {
-       fs::create_directories(Temp().Path() / "folder.csv");
-       return (Temp().Path() / "folder.csv").string();
-     },
-     "CANNOT"},
-    {"JsonSyntax", [] { return Temp().Write("syntax.json", "{\"cabinets\": [{\"id\": "); }, "JSON"},
-    {"XmlSyntax", [] { return Temp().Write("syntax.xml", "<XmlState><ScreenSetup>"); }, "XML"},
-    {"MissingColumn", [] { return Temp().Write("column.csv", "id,x,y,w\nA,0,0,10\n"); },
-     "MISSING COLUMN H"},
-    {"MissingField", [] { return Temp().Write("field.csv", "id,x,y,w,h\nA,0,0,10,\n"); },
-     "LINE 2: H IS MISSING"},
-    {"NotANumber", [] { return Temp().Write("nan.csv", "id,x,y,w,h\nA,0,0,wide,10\n"); },
-     "LINE 2: W IS NOT A NUMBER"},
-    {"NegativeSize", [] { return Temp().Write("negative.csv", "id,x,y,w,h\nA,0,0,-5,10\n"); },
-     "LINE 2: W IS NEGATIVE"},
-    {"UnknownRotation",
-     [] { return Temp().Write("rot.csv", "id,x,y,w,h,rot\nA,0,0,10,10,45\n"); },
-     "LINE 2: ROT 45 IS NOT 0 90 180 OR 270"},
-    {"JsonPath",
-     [] { return Temp().Write("path.json", R"({"cabinets": [{"id": "A", "x": 0, "y": 0, "w": "wide", "h": 1}]})"); },
-     "CABINETS[0].W IS NOT A NUMBER"},
-    {"TooBig",
-     [] { return Temp().Write("big.csv", Rows(1) + std::string(16u << 20, '\n')); },
-     "FILE IS LARGER THAN 16 MIB"},
-    {"TooManyCabinets", [] { return Temp().Write("many.csv", Rows(10001)); },
-     "MORE THAN 10000 CABINETS"},
-    {"TooLongLine",
-     [] { return Temp().Write("long.csv", "id,x,y,w,h,label\nA,0,0,10,10," + std::string(65537, 'L') + "\n"); },
-     "LINE 2 IS LONGER THAN 64 KIB"},
-    {"TooLongPath", [] { return std::string(5000, 'p') + ".csv"; },
-     "PATH IS LONGER THAN 4096 BYTES"},
-};
 
 class BadLayoutFile : public ::testing::TestWithParam<BadFile> {};
 
@@ -119,7 +38,7 @@ TEST_P(BadLayoutFile, ShowsTheErrorScreenAndLogsTheFaultOnce) {
   ExpectAt(f, 0, 539, kBlack, "bottom-left of the error screen");
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, BadLayoutFile, ::testing::ValuesIn(kBadFiles),
+INSTANTIATE_TEST_SUITE_P(Faults, BadLayoutFile, ::testing::ValuesIn(BadFiles()),
                          [](const auto& test) { return std::string(test.param.name); });
 
 TEST(MapFile, AFailedReadKeepsTheLastGoodLayoutUnderTheBanner) {

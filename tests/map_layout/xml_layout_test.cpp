@@ -16,19 +16,27 @@ using layout::ParseXmlLayout;
 using layout_test::Lines;
 using layout_test::MessageOf;
 
+// ` orientation="..."`, or nothing for an empty text.
+std::string OrientationAttribute(const std::string& radians) {
+  return radians.empty() ? std::string() : " orientation=\"" + radians + "\"";
+}
+
 // A slice with `name` (none when empty) and an input rect from x0,y0 to
-// x1,y1 (as text, so tests can write any number) with `orientation`.
+// x1,y1 (as text, so tests can write any number) with `orientation`, then
+// an output rect with `outputOrientation` (no attribute for an empty text).
 std::string Slice(const std::string& name, const std::string& x0, const std::string& y0,
                   const std::string& x1, const std::string& y1,
-                  const std::string& orientation = "0") {
+                  const std::string& orientation = "0",
+                  const std::string& outputOrientation = "0") {
   std::string s = "<Slice>\n";
   if (!name.empty())
     s += R"(<Params name="Common"><Param name="Enabled" value="1"/><Param name="Name" T="STRING" value=")" +
          name + "\"/></Params>\n";
-  s += "<InputRect orientation=\"" + orientation + "\">\n";
+  s += "<InputRect" + OrientationAttribute(orientation) + ">\n";
   s += "<v x=\"" + x0 + "\" y=\"" + y0 + "\"/><v x=\"" + x1 + "\" y=\"" + y0 + "\"/>\n";
   s += "<v x=\"" + x1 + "\" y=\"" + y1 + "\"/><v x=\"" + x0 + "\" y=\"" + y1 + "\"/>\n";
-  s += "</InputRect>\n<OutputRect orientation=\"0\"><v x=\"9\" y=\"9\"/></OutputRect>\n</Slice>\n";
+  s += "</InputRect>\n<OutputRect" + OrientationAttribute(outputOrientation) +
+       "><v x=\"9\" y=\"9\"/></OutputRect>\n</Slice>\n";
   return s;
 }
 
@@ -83,6 +91,27 @@ TEST(XmlLayout, TurnsOrientationsIntoQuarterTurns) {
   }
 }
 
+TEST(XmlLayout, TheOutputRectTurnsASliceWhoseInputRectDoesNot) {
+  // A section turned to save cable is often rotated on its way to the
+  // output only; the InputRect, when it is turned, has the last word.
+  const struct {
+    const char* input;   // "": no attribute
+    const char* output;  // "": no attribute
+    int rot;
+  } cases[] = {
+      {"0", "1.5707963", 90},           {"", "3.14159265", 180},
+      {"6.2831853", "4.712389", 270},   {"0", "-1.5707963", 270},
+      {"", "", 0},                      {"1.5707963", "3.14159265", 90},
+      {"-1.5707963", "0", 270},         {"3.14159265", "0.4", 180},
+  };
+  for (const auto& c : cases) {
+    const auto result =
+        ParseXmlLayout(State(Screen("M", Slice("a", "0", "0", "1", "1", c.input, c.output))));
+    ASSERT_TRUE(result.ok()) << c.input << " / " << c.output << ": " << result.error().Message();
+    EXPECT_EQ(result.value().cabinets[0].rot, c.rot) << c.input << " / " << c.output;
+  }
+}
+
 TEST(XmlLayout, AbsurdOrientationsAreFaultsNotUndefined) {
   // Angles whose degrees overflow a double: whole turns come off first, so
   // each is an ordinary angle (none near a quarter turn), never a NaN whose
@@ -99,8 +128,8 @@ struct ErrorCase {
   std::string message;
 };
 
-// State() puts a screen's first slice on line 6, its InputRect on line 8 and
-// its vertices on lines 9 and 10.
+// State() puts a screen's first slice on line 6, its InputRect on line 8,
+// its vertices on lines 9 and 10 and its OutputRect on line 12.
 TEST(XmlLayout, NamesTheLineOfEveryFault) {
   const std::string noRect = "<Slice>\n<Params/>\n</Slice>\n";
   const std::string threeVertices =
@@ -134,6 +163,12 @@ TEST(XmlLayout, NamesTheLineOfEveryFault) {
        "LINE 8: ORIENTATION 1E400 IS NOT A NUMBER"},
       {State(Screen("M", Slice("a", "0", "0", "1", "1", "quarter"))),
        "LINE 8: ORIENTATION QUARTER IS NOT A NUMBER"},
+      {State(Screen("M", Slice("a", "0", "0", "1", "1", "0", "0.785398"))),
+       "LINE 12: ORIENTATION 0.785398 IS NOT A MULTIPLE OF 90 DEGREES"},
+      {State(Screen("M", Slice("a", "0", "0", "1", "1", "", "west"))),
+       "LINE 12: ORIENTATION WEST IS NOT A NUMBER"},
+      {State(Screen("M", Slice("a", "0", "0", "1", "1", "0.4", "1.5707963"))),
+       "LINE 8: ORIENTATION 0.4 IS NOT A MULTIPLE OF 90 DEGREES"},
   };
   for (const ErrorCase& c : cases) EXPECT_EQ(MessageOf(ParseXmlLayout(c.text)), c.message) << c.text;
 }
