@@ -15,8 +15,12 @@
 //                   (glReadPixels into the pack buffer), map_ms, alpha_ms,
 //                   write_ms, release_ms; tool_ms, their sum without the draw
 //                   and the alpha check (the linked plug-in's frame), and
-//                   loaded_tool_ms with the check (a loaded module's).
-//                   Medians over the samples.
+//                   loaded_tool_ms with the check (a loaded module's);
+//                   copy_ms, a plain memcpy of the mapped frame, no part of
+//                   the tool's step: what moving the frame's bytes once
+//                   costs on this machine, beside which the read-back (one
+//                   such move, made by GL) is judged. Medians over the
+//                   samples.
 #include <benchmark/benchmark.h>
 
 #include <GL/glew.h>
@@ -27,6 +31,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -148,7 +153,8 @@ void Phases(benchmark::State& state) {
   const Sink sink(state.range(0) == 1);
   FrameWriter writer({OutputKind::RawStream, "-"}, kWidth, kHeight, sink.Descriptor());
   Rgba8TargetReader reader(kWidth, kHeight, kRing);
-  std::vector<double> draw, queue, map, alpha, write, release, tool, loaded;
+  std::vector<double> draw, queue, map, alpha, write, release, tool, loaded, copy;
+  std::vector<unsigned char> copied(reader.FrameBytes());
   long opaque = 0;
   for (auto _ : state) {
     auto start = Clock::now();
@@ -164,6 +170,10 @@ void Phases(benchmark::State& state) {
     start = Clock::now();
     opaque += AllOpaque(rows.top + rows.stride * (kHeight - 1), reader.FrameBytes()) ? 1 : 0;
     alpha.push_back(Since(start));
+    start = Clock::now();
+    std::memcpy(copied.data(), rows.top + rows.stride * (kHeight - 1), copied.size());
+    benchmark::DoNotOptimize(copied.data());
+    copy.push_back(Since(start));
     start = Clock::now();
     writer.Write(0, rows);
     write.push_back(Since(start));
@@ -182,6 +192,7 @@ void Phases(benchmark::State& state) {
   state.counters["release_ms"] = Median(release);
   state.counters["tool_ms"] = Median(tool);
   state.counters["loaded_tool_ms"] = Median(loaded);
+  state.counters["copy_ms"] = Median(copy);
 }
 
 BENCHMARK(Draw)->Unit(benchmark::kMillisecond)->UseRealTime();

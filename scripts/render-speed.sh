@@ -137,7 +137,8 @@ awk '
           "map_ms:waiting for it and mapping it,alpha_ms:alpha check (loaded modules only)," \
           "write_ms:write to standard output,release_ms:unmapping," \
           "tool_ms:**the tool'\''s own share** (linked plug-in)," \
-          "loaded_tool_ms:the tool'\''s own share with the alpha check (loaded module)", rows, ",")
+          "loaded_tool_ms:the tool'\''s own share with the alpha check (loaded module)," \
+          "copy_ms:for comparison: one plain memcpy of the frame'\''s 8 MB (no part of the tool)", rows, ",")
     for (r = 1; r in rows; ++r) {
       split(rows[r], part, ":")
       printf "| %s | %.3f ms | %.3f ms |\n", part[2], value["Phases/0", part[1]], value["Phases/1", part[1]]
