@@ -61,14 +61,16 @@ std::string Tag(AVDictionary* tags, const char* key) {
   return entry ? entry->value : "";
 }
 
-// Opens the file, reads its video stream's description and decodes every
-// frame to RGBA (the decoder's RGB or full-range BT.709 YUV converted).
-Decoded Decode(const std::string& path) {
-  Decoded out;
+// Opens the file's best video stream, hands its description to `describe`
+// (with the container, for tags kept there) and every decoded frame to
+// `take`. False, with a test failure added, when it cannot be opened or
+// decoded.
+template <typename Describe, typename Take>
+bool DecodeEachFrame(const std::string& path, Describe describe, Take take) {
   AVFormatContext* format = nullptr;
   if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) {
     ADD_FAILURE() << "cannot open " << path;
-    return out;
+    return false;
   }
   std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> closeFormat(&format,
                                                                             avformat_close_input);
@@ -76,63 +78,75 @@ Decoded Decode(const std::string& path) {
   const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   if (index < 0) {
     ADD_FAILURE() << "no video stream in " << path;
-    return out;
+    return false;
   }
   const AVStream* stream = format->streams[index];
+  describe(*format, *stream);
   const AVCodecParameters* p = stream->codecpar;
-  out.codec = avcodec_get_name(p->codec_id);
-  out.width = p->width;
-  out.height = p->height;
-  out.frameRate = stream->avg_frame_rate;
-  out.primaries = p->color_primaries;
-  out.transfer = p->color_trc;
-  out.space = p->color_space;
-  out.range = p->color_range;
-  out.timecode = Tag(stream->metadata, "timecode");
-  if (out.timecode.empty()) out.timecode = Tag(format->metadata, "timecode");
-  for (unsigned i = 0; out.timecode.empty() && i < format->nb_streams; ++i)
-    out.timecode = Tag(format->streams[i]->metadata, "timecode");
-
   const AVCodec* decoder = avcodec_find_decoder(p->codec_id);
   std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> context(
       avcodec_alloc_context3(decoder), [](AVCodecContext* c) { avcodec_free_context(&c); });
   avcodec_parameters_to_context(context.get(), p);
   if (avcodec_open2(context.get(), decoder, nullptr) < 0) {
-    ADD_FAILURE() << "cannot decode " << out.codec;
-    return out;
+    ADD_FAILURE() << "cannot decode " << avcodec_get_name(p->codec_id) << " in " << path;
+    return false;
   }
-  AVPacket* packet = av_packet_alloc();
-  AVFrame* frame = av_frame_alloc();
-  const auto take = [&] {
-    while (avcodec_receive_frame(context.get(), frame) == 0) {
-      const bool limited = frame->color_range == AVCOL_RANGE_MPEG ||
-                           (frame->color_range == AVCOL_RANGE_UNSPECIFIED && out.range == AVCOL_RANGE_MPEG);
-      SwsContext* scale = sws_getContext(frame->width, frame->height,
-                                         static_cast<AVPixelFormat>(frame->format), frame->width,
-                                         frame->height, AV_PIX_FMT_RGBA,
-                                         SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr,
-                                         nullptr, nullptr);
-      const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-      sws_setColorspaceDetails(scale, bt709, limited ? 0 : 1, bt709, 1, 0, 1 << 16, 1 << 16);
-      std::vector<std::uint8_t> rgba(static_cast<std::size_t>(frame->width * frame->height * 4));
-      std::uint8_t* planes[1] = {rgba.data()};
-      const int strides[1] = {frame->width * 4};
-      sws_scale(scale, frame->data, frame->linesize, 0, frame->height, planes, strides);
-      sws_freeContext(scale);
-      out.rgba.push_back(std::move(rgba));
-    }
+  std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
+                                                        [](AVPacket* k) { av_packet_free(&k); });
+  std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(),
+                                                     [](AVFrame* f) { av_frame_free(&f); });
+  const auto drain = [&] {
+    while (avcodec_receive_frame(context.get(), frame.get()) == 0) take(*frame);
   };
-  while (av_read_frame(format, packet) >= 0) {
+  while (av_read_frame(format, packet.get()) >= 0) {
     if (packet->stream_index == index) {
-      avcodec_send_packet(context.get(), packet);
-      take();
+      avcodec_send_packet(context.get(), packet.get());
+      drain();
     }
-    av_packet_unref(packet);
+    av_packet_unref(packet.get());
   }
   avcodec_send_packet(context.get(), nullptr);
-  take();
-  av_frame_free(&frame);
-  av_packet_free(&packet);
+  drain();
+  return true;
+}
+
+// The file's video stream description, and every frame decoded to RGBA (the
+// decoder's RGB or full-range BT.709 YUV converted).
+Decoded Decode(const std::string& path) {
+  Decoded out;
+  const auto describe = [&](const AVFormatContext& format, const AVStream& stream) {
+    const AVCodecParameters* p = stream.codecpar;
+    out.codec = avcodec_get_name(p->codec_id);
+    out.width = p->width;
+    out.height = p->height;
+    out.frameRate = stream.avg_frame_rate;
+    out.primaries = p->color_primaries;
+    out.transfer = p->color_trc;
+    out.space = p->color_space;
+    out.range = p->color_range;
+    out.timecode = Tag(stream.metadata, "timecode");
+    if (out.timecode.empty()) out.timecode = Tag(format.metadata, "timecode");
+    for (unsigned i = 0; out.timecode.empty() && i < format.nb_streams; ++i)
+      out.timecode = Tag(format.streams[i]->metadata, "timecode");
+  };
+  const auto take = [&](const AVFrame& frame) {
+    const bool limited = frame.color_range == AVCOL_RANGE_MPEG ||
+                         (frame.color_range == AVCOL_RANGE_UNSPECIFIED && out.range == AVCOL_RANGE_MPEG);
+    SwsContext* scale = sws_getContext(frame.width, frame.height,
+                                       static_cast<AVPixelFormat>(frame.format), frame.width,
+                                       frame.height, AV_PIX_FMT_RGBA,
+                                       SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr,
+                                       nullptr, nullptr);
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    sws_setColorspaceDetails(scale, bt709, limited ? 0 : 1, bt709, 1, 0, 1 << 16, 1 << 16);
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(frame.width * frame.height * 4));
+    std::uint8_t* planes[1] = {rgba.data()};
+    const int strides[1] = {frame.width * 4};
+    sws_scale(scale, frame.data, frame.linesize, 0, frame.height, planes, strides);
+    sws_freeContext(scale);
+    out.rgba.push_back(std::move(rgba));
+  };
+  DecodeEachFrame(path, describe, take);
   return out;
 }
 
@@ -146,55 +160,26 @@ struct DeepFrames {
 
 DeepFrames DecodeDeep(const std::string& path) {
   DeepFrames out;
-  AVFormatContext* format = nullptr;
-  if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) {
-    ADD_FAILURE() << "cannot open " << path;
-    return out;
-  }
-  std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> closeFormat(&format,
-                                                                            avformat_close_input);
-  avformat_find_stream_info(format, nullptr);
-  const AVCodecParameters* p = format->streams[0]->codecpar;
-  const AVCodec* decoder = avcodec_find_decoder(p->codec_id);
-  std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> context(
-      avcodec_alloc_context3(decoder), [](AVCodecContext* c) { avcodec_free_context(&c); });
-  avcodec_parameters_to_context(context.get(), p);
-  if (avcodec_open2(context.get(), decoder, nullptr) < 0) {
-    ADD_FAILURE() << "cannot decode " << path;
-    return out;
-  }
-  AVPacket* packet = av_packet_alloc();
-  AVFrame* frame = av_frame_alloc();
-  const auto take = [&] {
-    while (avcodec_receive_frame(context.get(), frame) == 0) {
-      const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
-      if (!(d->flags & AV_PIX_FMT_FLAG_PLANAR) || !(d->flags & AV_PIX_FMT_FLAG_RGB) ||
-          d->comp[0].depth <= 8) {
-        ADD_FAILURE() << "not deep planar RGB: " << d->name;
-        continue;
-      }
-      out.depth = d->comp[0].depth;
-      std::vector<std::uint16_t> rgb;
-      for (int y = 0; y < frame->height; ++y)
-        for (int x = 0; x < frame->width; ++x)
-          for (int c = 0; c < 3; ++c) {
-            const int plane = d->comp[c].plane;
-            std::uint16_t value;
-            std::memcpy(&value, frame->data[plane] + y * frame->linesize[plane] + x * 2, 2);
-            rgb.push_back(value);
-          }
-      out.rgb.push_back(std::move(rgb));
+  const auto take = [&](const AVFrame& frame) {
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame.format));
+    if (!(d->flags & AV_PIX_FMT_FLAG_PLANAR) || !(d->flags & AV_PIX_FMT_FLAG_RGB) ||
+        d->comp[0].depth <= 8) {
+      ADD_FAILURE() << "not deep planar RGB: " << d->name;
+      return;
     }
+    out.depth = d->comp[0].depth;
+    std::vector<std::uint16_t> rgb;
+    for (int y = 0; y < frame.height; ++y)
+      for (int x = 0; x < frame.width; ++x)
+        for (int c = 0; c < 3; ++c) {
+          const int plane = d->comp[c].plane;
+          std::uint16_t value;
+          std::memcpy(&value, frame.data[plane] + y * frame.linesize[plane] + x * 2, 2);
+          rgb.push_back(value);
+        }
+    out.rgb.push_back(std::move(rgb));
   };
-  while (av_read_frame(format, packet) >= 0) {
-    avcodec_send_packet(context.get(), packet);
-    take();
-    av_packet_unref(packet);
-  }
-  avcodec_send_packet(context.get(), nullptr);
-  take();
-  av_frame_free(&frame);
-  av_packet_free(&packet);
+  DecodeEachFrame(path, [](const AVFormatContext&, const AVStream&) {}, take);
   return out;
 }
 
