@@ -49,6 +49,18 @@ class ByteTarget : public GLContextSuite {
   const hostkit::PluginLibrary plugin_{VELTRIMA_PLUGIN_PATH};
 };
 
+// An exact value `scaled` = float x 255 and the byte a GL implementation
+// made of it: the nearest integer, or either neighbour where the value lies
+// within `halfSlack` of an exact half (GL leaves that choice open).
+bool IsAllowedByte(double scaled, long byte, double halfSlack) {
+  const double below = std::floor(scaled);
+  if (std::fabs(scaled - below - 0.5) <= halfSlack) {
+    const long low = static_cast<long>(below);
+    return byte == low || byte == low + 1;
+  }
+  return byte == std::lround(scaled);
+}
+
 // An odd size, so that panels, text and the ball's rim fall between pixels.
 constexpr int kWidth = 241, kHeight = 137;
 
@@ -72,13 +84,9 @@ TEST_F(ByteTarget, EveryPresetsBytesAreANearestIntegerOfItsFloats) {
       // Scaled in float, as the GPU and the CPU reference scale it: 0.3f x 255
       // is 76.5 exactly there, though not in double.
       const float scaled = std::clamp(exact[i], 0.0f, 1.0f) * 255.0f;
-      const float below = std::floor(scaled);
-      const bool half = scaled - below == 0.5f;
-      halves += half;
-      const float byte = observed[i];
-      const bool allowed = half ? (byte == below || byte == below + 1)
-                                : byte == static_cast<float>(std::lround(scaled));
-      if (!allowed && wrong++ == 0)
+      halves += scaled - std::floor(scaled) == 0.5f;
+      const long byte = observed[i];
+      if (!IsAllowedByte(scaled, byte, 0.0) && wrong++ == 0)
         ADD_FAILURE() << name << ": pixel (" << i / 4 % kWidth << ", " << i / 4 / kWidth
                       << ") channel " << i % 4 << " float x 255 = " << scaled << ", observed "
                       << byte;
@@ -126,12 +134,8 @@ TEST_F(ByteTarget, ToolsRawFramesAreANearestIntegerOfTheFloatTruth) {
       int wrong = 0;
       for (std::size_t i = 0; i < frameBytes; ++i) {
         const double scaled = truth.rgba[i] / 257.0;
-        const double below = std::floor(scaled);
-        const bool half = std::fabs(scaled - below - 0.5) <= slack;
         const long byte = static_cast<unsigned char>(bytes[frameBytes * f + i]);
-        const long low = static_cast<long>(below);
-        const bool allowed = half ? (byte == low || byte == low + 1) : byte == std::lround(scaled);
-        if (!allowed && wrong++ == 0)
+        if (!IsAllowedByte(scaled, byte, slack) && wrong++ == 0)
           ADD_FAILURE() << "frame " << f << " pixel (" << i / 4 % width << ", "
                         << i / 4 / width << ") channel " << i % 4 << ": float x 255 = "
                         << scaled << ", raw byte " << byte;

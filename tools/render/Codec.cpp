@@ -1,7 +1,6 @@
 #include "tools/render/Codec.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "tools/render/ParameterTable.h"
 
@@ -49,14 +48,6 @@ std::vector<Codec> MakeCodecs() {
   };
 }
 
-struct ExtensionDefault {
-  const char* extension;
-  const char* codec;
-};
-constexpr ExtensionDefault kDefaults[] = {{".mkv", "ffv1"}, {".mov", "prores"}, {".mp4", "h264"}};
-static_assert(std::size(kDefaults) == std::size(kVideoExtensions),
-              "a default codec per container");
-
 }  // namespace
 
 const std::vector<Codec>& Codecs() {
@@ -77,8 +68,8 @@ const Codec& FindCodec(const std::string& name) {
 }
 
 const Codec* DefaultCodecFor(const std::string& extension) {
-  for (const auto& entry : kDefaults)
-    if (extension == entry.extension) return &FindCodec(entry.codec);
+  for (const VideoContainer& container : kVideoContainers)
+    if (extension == container.extension) return &FindCodec(container.defaultCodec);
   return nullptr;
 }
 

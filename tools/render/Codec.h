@@ -38,8 +38,14 @@ const std::vector<Codec>& Codecs();
 // The codec by its --codec name; throws UsageError naming the valid ones.
 const Codec& FindCodec(const std::string& name);
 
-// The extensions written as video files, in the order --help names them.
-inline constexpr const char* kVideoExtensions[] = {".mkv", ".mov", ".mp4"};
+// The extensions written as video files, in the order --help names them,
+// each with the codec it gets without --codec.
+struct VideoContainer {
+  const char* extension;
+  const char* defaultCodec;
+};
+inline constexpr VideoContainer kVideoContainers[] = {
+    {".mkv", "ffv1"}, {".mov", "prores"}, {".mp4", "h264"}};
 
 // The codec a file's extension gets without --codec (.mkv FFV1, .mov ProRes
 // 4444, .mp4 H.264 4:4:4); nullptr for an extension that is not a video

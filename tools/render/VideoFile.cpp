@@ -78,13 +78,13 @@ std::string CodecsThatWork(const AVOutputFormat& container) {
   return names.empty() ? "none" : names;
 }
 
-// Extensions (of .mkv, .mov, .mp4) whose container holds the codec.
+// The extensions of kVideoContainers whose container holds the codec.
 std::vector<std::string> ExtensionsHolding(AVCodecID id) {
   std::vector<std::string> extensions;
-  for (const char* extension : kVideoExtensions) {
-    const AVOutputFormat* format = av_guess_format(nullptr, extension, nullptr);
+  for (const VideoContainer& container : kVideoContainers) {
+    const AVOutputFormat* format = av_guess_format(nullptr, container.extension, nullptr);
     if (format && avformat_query_codec(format, id, FF_COMPLIANCE_NORMAL) == 1)
-      extensions.push_back(extension);
+      extensions.push_back(container.extension);
   }
   return extensions;
 }
@@ -100,12 +100,14 @@ std::string ContainersFor(AVCodecID id) {
   return extensions.empty() ? "no container here" : Joined(extensions, " or ");
 }
 
-}  // namespace
-
+// The extensions whose container this machine's libavformat says holds the
+// codec; empty where its FFmpeg lacks the encoder.
 std::vector<std::string> ContainersOf(const Codec& codec) {
   const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
   return encoder ? ExtensionsHolding(encoder->id) : std::vector<std::string>{};
 }
+
+}  // namespace
 
 std::string CodecListing() {
   std::string listing;

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "tools/render/Codec.h"
 #include "framestamp/FrameRate.h"
@@ -25,10 +24,6 @@ struct VideoSettings {
   FrameRate rate;
   std::string timecode;  // empty for none
 };
-
-// The extensions (of kVideoExtensions) whose container this machine's
-// libavformat says holds the codec; empty where its FFmpeg lacks the encoder.
-std::vector<std::string> ContainersOf(const Codec& codec);
 
 // One line per codec for --help: its name, the containers that hold it
 // (asked of libavformat, the extension's default marked *) and what it is for.
