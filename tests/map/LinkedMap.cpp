@@ -47,11 +47,11 @@ std::vector<ScreenText> TextsOf(const shapes::FigureList& figures) {
   const std::vector<float>& data = figures.InstanceData();
   int lastCount = 0, lineGlyphs = 0;  // the last run's glyphs, the last line's
   for (std::size_t i = 0; i < figures.Count(); ++i) {
-    const float* f = &data[i * shapes::kFloatsPerFigure];
-    if (static_cast<shapes::FigureKind>(static_cast<int>(f[12])) != shapes::FigureKind::TextRun) {
+    if (figures.KindAt(i) != shapes::FigureKind::TextRun) {
       lastCount = 0;
       continue;
     }
+    const float* f = &data[i * shapes::kFloatsPerFigure];
     const int x = static_cast<int>(f[0]), y = static_cast<int>(f[1]);
     const int scale = static_cast<int>(f[13]), count = static_cast<int>(f[14]);
     // The glyphs, six bits each, four to a float of the second colour.
