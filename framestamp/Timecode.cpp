@@ -1,7 +1,9 @@
 #include "framestamp/Timecode.h"
 
 #include <cstdio>
+#include <optional>
 
+#include "framestamp/FrameRate.h"
 #include "framestamp/TimeOfDay.h"
 
 namespace {
@@ -43,8 +45,21 @@ TimecodeRate RateFromIndex(int index) {
                                                      : TimecodeRate::Fps25;
 }
 
+std::optional<TimecodeRateInfo> TimecodeRateFor(std::int64_t numerator,
+                                                std::int64_t denominator) {
+  if (numerator <= 0 || numerator > kMaxFramesPerSecond * denominator) return std::nullopt;
+  if (denominator == 1)
+    return TimecodeRateInfo{"", numerator, 1, static_cast<int>(numerator), false};
+  if (denominator != 1001 || numerator % 1000 != 0) return std::nullopt;
+  const int nominal = static_cast<int>(numerator / 1000);
+  return TimecodeRateInfo{"", numerator, 1001, nominal, nominal == 30 || nominal == 60};
+}
+
 Timecode TimecodeAt(std::int64_t millisecondOfDay, TimecodeRate rate) {
-  const TimecodeRateInfo& info = RateInfo(rate);
+  return TimecodeAt(millisecondOfDay, RateInfo(rate));
+}
+
+Timecode TimecodeAt(std::int64_t millisecondOfDay, const TimecodeRateInfo& info) {
   std::int64_t ms = millisecondOfDay % kMillisecondsPerDay;
   if (ms < 0) ms += kMillisecondsPerDay;
   // ms < 2^27 and numerator <= 60000: the product stays far inside 64 bits.
@@ -68,5 +83,13 @@ std::string FormatTimecode(const Timecode& t) {
   char text[16];
   std::snprintf(text, sizeof text, "%02d:%02d:%02d:%02d", t.hours % 100, t.minutes % 100,
                 t.seconds % 100, t.frames % 100);
+  return text;
+}
+
+std::string FormatTimecodeTag(const Timecode& t, const TimecodeRateInfo& rate) {
+  // Frames in full: a rate above 100 labels frames beyond two digits.
+  char text[24];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d%c%02d", t.hours % 100, t.minutes % 100,
+                t.seconds % 100, rate.dropFrame ? ';' : ':', t.frames % 10000);
   return text;
 }

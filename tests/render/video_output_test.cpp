@@ -413,18 +413,28 @@ TEST_F(VideoOutput, UnwritablePlaceSaysToChooseAnother) {
   }
 }
 
-// The start timecode at a non-drop 1000/1001 rate counts the real frames
-// since midnight at that rate, as the SYNC plug-in's label does, so it runs
-// behind the clock; at a whole rate it reads as the clock.
-TEST_F(VideoOutput, StartTimecodeCountsFramesSinceMidnight) {
+// The start timecode is the label the SYNC plug-in draws on the first frame:
+// at a non-drop 1000/1001 rate it counts the whole frames shown since
+// midnight at that rate, so it runs behind the clock; at a whole rate it
+// reads as the clock; and it never reaches hour 24 (the last frames of a
+// drop-frame day already carry the next day's first labels).
+TEST_F(VideoOutput, StartTimecodeIsTheFramesLabel) {
   const struct {
     const char* fps;
+    const char* start;
     const char* timecode;
-  } cases[] = {{"23.976", "00:59:56:10"}, {"24000/1001", "00:59:56:10"}, {"25", "01:00:00:00"}};
+  } cases[] = {
+      {"23.976", "01:00:00.000", "00:59:56:09"},
+      {"24000/1001", "01:00:00.000", "00:59:56:09"},
+      {"25", "01:00:00.000", "01:00:00:00"},
+      {"29.97", "23:59:59.900", "23:59:59;29"},
+      {"29.97", "23:59:59.950", "00:00:00;01"},
+      {"60", "23:59:59.999", "23:59:59:59"},
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.fps);
-    const auto run =
-        Run(std::string("-q --size 64x48 --start-time 01:00:00.000 --fps ") + c.fps + " -o t.mov");
+    SCOPED_TRACE(std::string(c.fps) + " at " + c.start);
+    const auto run = Run(std::string("-q --size 64x48 --start-time ") + c.start + " --fps " +
+                         c.fps + " -o t.mov");
     ASSERT_EQ(run.first, 0) << run.second;
     EXPECT_EQ(Decode((folder_ / "t.mov").string()).timecode, c.timecode);
   }

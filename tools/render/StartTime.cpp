@@ -1,11 +1,10 @@
 #include "tools/render/StartTime.h"
 
-extern "C" {
-#include <libavutil/timecode.h>
-}
-
 #include <cctype>
 #include <cstdio>
+#include <optional>
+
+#include "framestamp/Timecode.h"
 
 #include "tools/UsageError.h"
 
@@ -23,10 +22,6 @@ int TwoDigits(const std::string& text, std::size_t at, int limit) {
     return -1;
   const int value = (text[at] - '0') * 10 + (text[at + 1] - '0');
   return value <= limit ? value : -1;
-}
-
-bool IsDropFrameRate(const FrameRate& rate) {
-  return rate.denominator == 1001 && (rate.numerator == 30000 || rate.numerator == 60000);
 }
 
 }  // namespace
@@ -58,20 +53,14 @@ StartTime ParseStartTime(const std::string& text) {
 }
 
 std::string StartTimecode(const StartTime& start, const FrameRate& rate) {
-  const bool drop = IsDropFrameRate(rate);
   if (rate.denominator != 1 && rate.denominator != 1001)
     throw UsageError("a timecode counts whole frames per second (or their 1000/1001 rates); --fps " +
                      rate.Text() + " has none");
-  // The frame nearest the start moment, counted at the true rate; drop-frame
-  // numbering then shows that frame with the wall-clock time.
-  const std::int64_t frame =
-      (2 * start.milliseconds * rate.numerator + 1000 * rate.denominator) /
-      (2000 * rate.denominator);
-  AVTimecode timecode{};
-  const AVRational fps{static_cast<int>(rate.numerator), static_cast<int>(rate.denominator)};
-  if (av_timecode_init(&timecode, fps, drop ? AV_TIMECODE_FLAG_DROPFRAME : 0, 0, nullptr) < 0)
-    throw UsageError("no timecode counts --fps " + rate.Text());
-  char text[AV_TIMECODE_STR_SIZE];
-  av_timecode_make_string(&timecode, text, static_cast<int>(frame));
-  return text;
+  const std::optional<TimecodeRateInfo> counting =
+      TimecodeRateFor(rate.numerator, rate.denominator);
+  if (!counting) throw UsageError("no timecode counts --fps " + rate.Text());
+  // The label of the frame shown at the start moment, from the code that
+  // labels the SYNC plug-in's frames: the file and the picture agree, and the
+  // hours stay within the day.
+  return FormatTimecodeTag(TimecodeAt(start.milliseconds, *counting), *counting);
 }

@@ -21,8 +21,10 @@ constexpr int kMaxStartHours = 24;
 // one to three decimals); throws UsageError for anything else.
 StartTime ParseStartTime(const std::string& text);
 
-// The SMPTE timecode of the frame nearest the start time at `rate`:
-// "HH:MM:SS:FF", or "HH:MM:SS;FF" drop-frame for 30000/1001 and 60000/1001
-// (so that it keeps step with the clock). Throws UsageError for a rate no
-// timecode counts (neither whole frames per second nor N x 1000/1001).
+// The SMPTE timecode of the frame shown at the start time at `rate`, the
+// label the SYNC plug-in draws on it (framestamp/Timecode.h): "HH:MM:SS:FF",
+// or "HH:MM:SS;FF" drop-frame for 30000/1001 and 60000/1001 (so that it
+// keeps step with the clock), always within 00 to 23 hours. Throws
+// UsageError for a rate no timecode counts (neither whole frames per second
+// nor N x 1000/1001).
 std::string StartTimecode(const StartTime& start, const FrameRate& rate);
