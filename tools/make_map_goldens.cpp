@@ -1,4 +1,4 @@
-// make-map-goldens: renders the golden MAP pictures (tests/map/MapGoldenCases.h)
+// make-map-goldens: renders the golden MAP pictures (goldens/MapGoldenCases.h)
 // through the plug-in file and writes each as a 16-bit RGBA PNG into the
 // output folder: a fresh instance per picture, its file and screen set as a
 // host sets them, the first frame, on Mesa's llvmpipe like the tests.
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "MapGoldenCases.h"
+#include "goldens/MapGoldenCases.h"
 #include "hostkit/GLContext.h"
 #include "hostkit/HostInstance.h"
 #include "hostkit/PluginLibrary.h"

@@ -1,4 +1,4 @@
-// make-sync-goldens: renders the golden SYNC picture (tests/sync/SyncGoldenCase.h)
+// make-sync-goldens: renders the golden SYNC picture (goldens/SyncGoldenCase.h)
 // through the plug-in file and writes it as an 8-bit RGBA PNG into the output
 // folder: a fresh instance with its clock on Host Time from the case's start,
 // frame 0 at host time 0, on Mesa's llvmpipe like the tests.
@@ -16,7 +16,7 @@
 #include "hostkit/SoftwareRasteriser.h"
 #include "imaging/PngFile.h"
 #include "sync/Parameters.h"
-#include "tests/sync/SyncGoldenCase.h"
+#include "goldens/SyncGoldenCase.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

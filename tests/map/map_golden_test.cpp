@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "MapGoldenCases.h"
+#include "goldens/MapGoldenCases.h"
 #include "MapKit.h"
 #include "imaging/PngFile.h"
 

@@ -20,7 +20,7 @@
 #include "hostkit/PluginLibrary.h"
 #include "imaging/PngFile.h"
 #include "sync/Parameters.h"
-#include "tests/sync/SyncGoldenCase.h"
+#include "goldens/SyncGoldenCase.h"
 #include "tools/sync-read/LumaImage.h"
 #include "tools/sync-read/StripDecoder.h"
 

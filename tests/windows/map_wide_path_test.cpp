@@ -2,7 +2,7 @@
 // hands it over: "Map File" is UTF-8, and Windows opens such a name only
 // through its wide API. A golden layout copied into a folder named with
 // umlauts must draw exactly the picture made on Linux from the same layout
-// (tests/map/MapGoldenCases.h); a missing file whose own name has an umlaut
+// (goldens/MapGoldenCases.h); a missing file whose own name has an umlaut
 // must give the error screen, never a crash. The copy keeps the layout's
 // file name because the info line shows it: another name is other pixels.
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 #include <system_error>
 #include <vector>
 
-#include "MapGoldenCases.h"
+#include "goldens/MapGoldenCases.h"
 #include "MapKit.h"
 #include "imaging/PngFile.h"
 #include "map/Palette.h"
