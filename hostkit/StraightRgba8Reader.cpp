@@ -142,6 +142,13 @@ class ScopedPassState {
   GLint viewport_[4] = {0, 0, 0, 0};
 };
 
+std::size_t CheckedFrameBytes(int width, int height) {
+  if (width <= 0 || height <= 0)
+    throw std::invalid_argument("read-back size " + std::to_string(width) + "x" +
+                                std::to_string(height) + " is not positive");
+  return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+}
+
 std::uint8_t ToByte(float value) {
   const float clamped = std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);
   return static_cast<std::uint8_t>(std::lround(clamped * 255.0f));
@@ -160,13 +167,7 @@ void StraightRgba8FromPremultiplied(const float* premultiplied, std::size_t coun
 }
 
 StraightRgba8Reader::StraightRgba8Reader(int width, int height, int depth)
-    : width_(width), height_(height), depth_(depth) {
-  if (width <= 0 || height <= 0)
-    throw std::invalid_argument("read-back size " + std::to_string(width) + "x" +
-                                std::to_string(height) + " is not positive");
-  if (depth < 2 || depth > 3)
-    throw std::invalid_argument("read-back ring depth " + std::to_string(depth) +
-                                " is not 2 or 3");
+    : width_(width), height_(height), ring_(CheckedFrameBytes(width, height), depth) {
   try {
     program_ = LinkProgram();
     viewportLocation_ = glGetUniformLocation(program_, "outputRect");
@@ -199,17 +200,6 @@ StraightRgba8Reader::StraightRgba8Reader(int width, int height, int depth)
         throw std::runtime_error("read-back framebuffer " + std::to_string(width) + "x" +
                                  std::to_string(height) + " is incomplete");
     }
-    glGenBuffers(depth_, buffers_);
-    gl::ScopedBufferBinding pack(GL_PIXEL_PACK_BUFFER, GL_PIXEL_PACK_BUFFER_BINDING, 0);
-    for (int i = 0; i < depth_; ++i) {
-      glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[i]);
-      glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(FrameBytes()), nullptr,
-                   GL_STREAM_READ);
-    }
-    if (glGetError() == GL_OUT_OF_MEMORY)
-      throw std::runtime_error("no memory for " + std::to_string(depth_) +
-                               " read-back buffers of " + std::to_string(FrameBytes()) +
-                               " bytes");
   } catch (...) {
     DeleteObjects();
     throw;
@@ -219,16 +209,6 @@ StraightRgba8Reader::StraightRgba8Reader(int width, int height, int depth)
 StraightRgba8Reader::~StraightRgba8Reader() { DeleteObjects(); }
 
 void StraightRgba8Reader::DeleteObjects() noexcept {
-  if (mapped_) {
-    gl::ScopedBufferBinding pack(GL_PIXEL_PACK_BUFFER, GL_PIXEL_PACK_BUFFER_BINDING,
-                                 buffers_[oldest_]);
-    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
-    mapped_ = false;
-  }
-  for (auto& fence : fences_)
-    if (fence) glDeleteSync(static_cast<GLsync>(std::exchange(fence, nullptr)));
-  glDeleteBuffers(3, buffers_);  // zero names are ignored
-  std::fill(std::begin(buffers_), std::end(buffers_), 0u);
   glDeleteFramebuffers(1, &framebuffer_);
   glDeleteTextures(1, &texture_);
   glDeleteVertexArrays(1, &vertexArray_);
@@ -236,20 +216,14 @@ void StraightRgba8Reader::DeleteObjects() noexcept {
   framebuffer_ = texture_ = vertexArray_ = program_ = 0;
 }
 
-std::size_t StraightRgba8Reader::FrameBytes() const {
-  return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4;
-}
-
 void StraightRgba8Reader::Queue(const RenderTarget& target) {
-  if (pending_ == depth_)
-    throw std::logic_error("every read-back buffer is pending; release the oldest first");
+  const unsigned buffer = ring_.NextBuffer();
   const Viewport output = target.GetViewport();
   if (output.width != width_ || output.height != height_)
     throw std::invalid_argument("output " + std::to_string(output.width) + "x" +
                                 std::to_string(output.height) + " does not match the " +
                                 std::to_string(width_) + "x" + std::to_string(height_) +
                                 " read-back");
-  const int slot = (oldest_ + pending_) % depth_;
   {
     ScopedPassState pass;
     gl::ScopedFramebufferBinding framebuffers;
@@ -269,46 +243,16 @@ void StraightRgba8Reader::Queue(const RenderTarget& target) {
     glDrawArrays(GL_TRIANGLES, 0, 3);
 
     gl::ScopedPackState pack;  // tight rows, whatever the plug-in left set
-    gl::ScopedBufferBinding buffer(GL_PIXEL_PACK_BUFFER, GL_PIXEL_PACK_BUFFER_BINDING,
-                                   buffers_[slot]);
+    gl::ScopedBufferBinding binding(GL_PIXEL_PACK_BUFFER, GL_PIXEL_PACK_BUFFER_BINDING, buffer);
     glReadPixels(0, 0, width_, height_, GL_RGBA_INTEGER, GL_UNSIGNED_BYTE, nullptr);
   }
-  fences_[slot] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-  glFlush();  // start the work now, so it runs while the caller does other things
-  ++pending_;
+  ring_.Queued();
 }
 
 const std::uint8_t* StraightRgba8Reader::MapOldest() {
-  if (pending_ == 0) throw std::logic_error("no read-back is pending");
-  if (mapped_) throw std::logic_error("the oldest read-back is already mapped");
-  if (GLsync fence = static_cast<GLsync>(std::exchange(fences_[oldest_], nullptr))) {
-    GLenum wait = GL_TIMEOUT_EXPIRED;
-    while (wait == GL_TIMEOUT_EXPIRED)
-      wait = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1'000'000'000);
-    glDeleteSync(fence);
-    if (wait == GL_WAIT_FAILED) throw std::runtime_error("waiting for a read-back failed");
-  }
-  gl::ScopedBufferBinding pack(GL_PIXEL_PACK_BUFFER, GL_PIXEL_PACK_BUFFER_BINDING,
-                               buffers_[oldest_]);
-  const void* bytes = glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0,
-                                       static_cast<GLsizeiptr>(FrameBytes()), GL_MAP_READ_BIT);
-  if (!bytes) throw std::runtime_error("a read-back buffer cannot be mapped");
-  mapped_ = true;
-  return static_cast<const std::uint8_t*>(bytes);
+  return static_cast<const std::uint8_t*>(ring_.MapOldest());
 }
 
-void StraightRgba8Reader::ReleaseOldest() {
-  if (pending_ == 0) throw std::logic_error("no read-back is pending");
-  if (mapped_) {
-    gl::ScopedBufferBinding pack(GL_PIXEL_PACK_BUFFER, GL_PIXEL_PACK_BUFFER_BINDING,
-                                 buffers_[oldest_]);
-    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
-    mapped_ = false;
-  }
-  if (GLsync fence = static_cast<GLsync>(std::exchange(fences_[oldest_], nullptr)))
-    glDeleteSync(fence);
-  oldest_ = (oldest_ + 1) % depth_;
-  --pending_;
-}
+void StraightRgba8Reader::ReleaseOldest() { ring_.ReleaseOldest(); }
 
 }  // namespace hostkit

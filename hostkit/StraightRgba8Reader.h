@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "hostkit/PackBufferRing.h"
 #include "hostkit/RenderTarget.h"
 
 namespace hostkit {
@@ -35,10 +36,10 @@ class StraightRgba8Reader {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  std::size_t FrameBytes() const;
-  int Depth() const { return depth_; }
+  std::size_t FrameBytes() const { return ring_.FrameBytes(); }
+  int Depth() const { return ring_.Depth(); }
   // Frames queued and not yet released.
-  int Pending() const { return pending_; }
+  int Pending() const { return ring_.Pending(); }
 
   // Queues the read-back of `target`'s current output (its viewport, which
   // must be width x height) into the next free pack buffer and returns at
@@ -56,13 +57,10 @@ class StraightRgba8Reader {
  private:
   void DeleteObjects() noexcept;
 
-  int width_, height_, depth_;
+  int width_, height_;
+  PackBufferRing ring_;
   unsigned program_ = 0, vertexArray_ = 0, texture_ = 0, framebuffer_ = 0;
   int viewportLocation_ = -1;
-  unsigned buffers_[3] = {0, 0, 0};
-  void* fences_[3] = {nullptr, nullptr, nullptr};  // GLsync of each queued read
-  int oldest_ = 0, pending_ = 0;
-  bool mapped_ = false;
 };
 
 // The CPU conversion the GPU pass reproduces: premultiplied RGBA floats (as

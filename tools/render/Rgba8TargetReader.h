@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "hostkit/PackBufferRing.h"
 #include "hostkit/RenderTarget.h"
 
 // Rows of 8-bit RGBA: `top` is the top row, and the next row lies `stride`
@@ -27,13 +28,12 @@ class Rgba8TargetReader {
   // std::invalid_argument for a bad size or depth, std::runtime_error when
   // the buffers cannot be had.
   Rgba8TargetReader(int width, int height, int depth = 3);
-  ~Rgba8TargetReader();
   Rgba8TargetReader(const Rgba8TargetReader&) = delete;
   Rgba8TargetReader& operator=(const Rgba8TargetReader&) = delete;
 
-  std::size_t FrameBytes() const;
-  int Depth() const { return depth_; }
-  int Pending() const { return pending_; }
+  std::size_t FrameBytes() const { return ring_.FrameBytes(); }
+  int Depth() const { return ring_.Depth(); }
+  int Pending() const { return ring_.Pending(); }
 
   // Queues the read-back of `target`'s viewport (an RGBA8 target's, of
   // width x height) and returns at once. Throws std::logic_error when every
@@ -44,11 +44,6 @@ class Rgba8TargetReader {
   void ReleaseOldest();
 
  private:
-  void DeleteObjects() noexcept;
-
-  int width_, height_, depth_;
-  unsigned buffers_[3] = {0, 0, 0};
-  void* fences_[3] = {nullptr, nullptr, nullptr};  // GLsync of each queued read
-  int oldest_ = 0, pending_ = 0;
-  bool mapped_ = false;
+  int width_, height_;
+  hostkit::PackBufferRing ring_;
 };
