@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "clock/ClockStep.h"
+
 struct AnimationValues {
   int sweepX = 0, sweepY = 0;          // Sweep: column and row of the two sweep lines
   int sweepPassX = 0, sweepPassY = 0;  // SweepPass: completed passes modulo 4
@@ -26,7 +28,7 @@ class FrameClock {
   // The longest step one Advance takes, however long the gap since the last
   // call: a host that stalls resumes the animation where it stopped instead
   // of jumping. Programs that step the clock themselves split longer gaps.
-  static constexpr std::int64_t kMaxStepNanoseconds = 50'000'000;
+  static constexpr std::int64_t kMaxStepNanoseconds = kLongestClockStepNanoseconds;
   static constexpr double kMaxStepSeconds = kMaxStepNanoseconds / 1e9;
 
   FrameClock() = default;

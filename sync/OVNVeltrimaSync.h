@@ -64,7 +64,8 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   std::uint64_t framesDrawn_ = 0;
   std::optional<std::int64_t> previousMillisecond_;
   FrameFacts lastFacts_;
-  // The QR code is encoded again only when its text changes.
+  // The last frame's QR symbol and its text. The text holds the frame
+  // number, so no two frames share a symbol: every frame encodes its own.
   std::string qrText_;
   std::optional<QrSymbol> qr_;
   // A malformed start time is reported once per text, not once per frame.

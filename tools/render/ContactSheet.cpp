@@ -16,15 +16,14 @@ constexpr int kCaptionHeight = 7 * kCaptionScale + 10;
 constexpr std::uint8_t kBackground[4] = {24, 24, 28, 255};
 constexpr std::uint8_t kInk[4] = {235, 235, 235, 255};
 
-// The caption font is the plug-in's, plus a slash, which preset names use
-// and the plug-in's font lacks.
-constexpr char kSlash[] = "00001000010001000100010001000010000";
-
+// The caption font is the shared one (glyphs/GlyphTable.h): the plug-in's
+// glyphs, which its encoder picks, and the table's slash, which preset names
+// use and the plug-in's encoder does not know.
 // Captions are written in capitals, except the x of a size such as
 // 176x176, which keeps the font's small x as the plug-in writes it.
 const char* CaptionGlyph(const std::string& text, std::size_t i) {
   const char c = text[i];
-  if (c == '/') return kSlash;
+  if (c == '/') return GlyphBitmap(kGlyphSlash);
   const auto isDigit = [&](std::size_t at) {
     return at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]));
   };

@@ -1,12 +1,12 @@
 #include "tools/render/FrameSource.h"
 
 #include "hostkit/StraightRgba8Reader.h"
-#include "free/FrameClock.h"
+#include "clock/ClockStep.h"
 
 namespace {
 
 // The linked plug-in advances its clock by at most this much per frame.
-constexpr std::int64_t kLongestStep = FrameClock::kMaxStepNanoseconds;
+constexpr std::int64_t kLongestStep = kLongestClockStepNanoseconds;
 
 }  // namespace
 

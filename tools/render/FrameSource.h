@@ -2,7 +2,7 @@
 // frame n shows the state n / fps seconds after the first.
 //
 // Two ways to drive its time. The plug-in linked into the tool (FREE) reads
-// a stepped clock: steps longer than its clock cap (FrameClock::kMaxStepSeconds)
+// a stepped clock: steps longer than its clock cap (clock/ClockStep.h)
 // are split into hidden frames, drawn at 1x1 so that they cost nothing. A
 // plug-in loaded from a file is driven as a host drives it: its host time
 // (code 20) is set to n / fps before the one ProcessOpenGL of frame n, and
