@@ -17,7 +17,8 @@
 
 namespace shapes {
 
-// The kinds as the figure shaders number them (shapes/shaders/figure_*.glsl).
+// The kinds as the figure shaders number them (shapes/shaders/figure_*.glsl,
+// held to these at build time by cmake/CheckFigureFacts.cmake).
 enum class FigureKind : int {
   Solid = 0,           // the rectangle in one colour
   Hatch = 1,           // lines of one pixel every `period` pixels over a ground colour
@@ -28,6 +29,9 @@ enum class FigureKind : int {
   TextRun = 6,         // up to kGlyphsPerRun upright glyphs in a row, one box for all
   Box = 7,             // a rectangle with a border of its own colour and width
 };
+// One past the last kind: the build holds the kinds to counting 0, 1, 2, ...
+// (cmake/CheckFigureFacts.cmake), so this is how many there are.
+constexpr std::size_t kFigureKindCount = static_cast<std::size_t>(FigureKind::Box) + 1;
 
 // Glyphs one TextRun figure holds: four to a float of its second colour,
 // six bits each (24 bits, exact in a float).

@@ -22,8 +22,6 @@
 
 namespace shapes {
 
-constexpr std::size_t kFigureKindCount = 8;
-
 class FigureRenderer {
  public:
   FigureRenderer() = default;
@@ -38,8 +36,9 @@ class FigureRenderer {
   bool Ready() const { return vertexArray_ != 0; }
 
   // Copies `list` into the vertex buffer and builds the programs of the kinds
-  // it holds; later draws show it. False (one diagnostic line, nothing kept
-  // to draw) when a program could not be built, or before Create.
+  // it holds; later draws show it. False, with nothing kept to draw, when a
+  // program could not be built (ShaderProgram logs the driver's diagnostic
+  // line), when the list is too long for one draw call, or before Create.
   bool Upload(const FigureList& list);
   // Draws the uploaded figures for an output of width x height pixels.
   void Draw(int width, int height);
