@@ -5,8 +5,9 @@
 // tool runs them. A measurement, never a test (scripts/render-speed.sh runs
 // it, interleaved and repeated).
 //   Draw            the draw alone, waited for with glFinish;
-//   ToolFrame/S     the tool's 8-bit step for the linked plug-in exactly (draw,
-//                   ring of three, write), to sink S: 0 /dev/null, 1 a pipe a
+//   ToolFrame/S     the tool's 8-bit step for the linked plug-in, its own code
+//                   (the draw, then tools/render/Sequence.h's BytesRing: the
+//                   ring of three and the write), to sink S: 0 /dev/null, 1 a pipe a
 //                   thread drains (64 KiB, the kernel's default; a 1 MiB pipe
 //                   was tried and doubled the write, its chunks no longer
 //                   staying in cache);
@@ -40,15 +41,18 @@
 #include "hostkit/GLContext.h"
 #include "tools/render/FrameOutput.h"
 #include "tools/render/FrameSource.h"
+#include "tools/render/FreeParameterNames.h"
 #include "tools/render/OpaqueBytes.h"
 #include "tools/render/ParameterTable.h"
+#include "tools/render/Progress.h"
 #include "tools/render/Rgba8TargetReader.h"
+#include "tools/render/Sequence.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kWidth = 1920, kHeight = 1080;
-constexpr int kRing = 3;  // as the tool uses for any run of three frames or more
+const int kRing = RingDepth(3);  // the tool's ring for any run of three frames or more
 const FrameRate kRate{60, 1};
 
 hostkit::GLContext& Context() {
@@ -63,7 +67,7 @@ struct Bars {
       : plugin(&plugMain, &SetLogCallback, "OVNVeltrimaFree"),
         table(plugin),
         source(plugin, Clocking::SteppedLinked, kWidth, kHeight,
-               {table.ResolveValue(table.Find("Preset"), "Colour Bars")}, true) {
+               {table.ResolveValue(table.Find(FreePresetName()), "Colour Bars")}, true) {
     for (int i = 0; i < 3; ++i) Draw();  // program builds and first-frame work
   }
   void Draw() {
@@ -135,17 +139,13 @@ void ToolFrame(benchmark::State& state) {
   Bars& bars = TheBars();
   const Sink sink(state.range(0) == 1);
   FrameWriter writer({OutputKind::RawStream, "-"}, kWidth, kHeight, sink.Descriptor());
-  Rgba8TargetReader reader(kWidth, kHeight, kRing);
-  const auto writeOldest = [&] {
-    writer.Write(0, reader.MapOldest());
-    reader.ReleaseOldest();
-  };
+  Progress quiet(0, true);
+  BytesRing ring({kWidth, kHeight}, kRing, false, 0, writer, quiet);
   for (auto _ : state) {
     bars.Draw();
-    if (reader.Pending() == reader.Depth()) writeOldest();
-    reader.Queue(bars.source.Bytes());
+    ring.Add(bars.source.Bytes());
   }
-  while (reader.Pending() > 0) writeOldest();
+  ring.Finish();
 }
 
 void Phases(benchmark::State& state) {

@@ -39,6 +39,9 @@ const std::array<ParamDefinition, kParamCount>& ParameterDefinitions();
 // The whole numbers a frame clamps the parameter's value to (its definition's).
 WholeRange WholeNumberRange(ParamIndex index);
 
+// The "Background" option's element values ("Opaque", "Transparent").
+enum BackgroundElement : int { kBackgroundOpaque = 0, kBackgroundTransparent = 1 };
+
 // Pattern numbers as the "Pattern" option's element values (the shader
 // shares them: free/shaders/ShaderConstants.h).
 enum PatternNumber : int {

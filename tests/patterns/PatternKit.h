@@ -16,37 +16,40 @@
 #include <vector>
 
 #include "PixelProbe.h"
+#include "free/Parameters.h"
 
 namespace patterns {
 
-// Parameter indices, as the host addresses them.
+// Parameter indices, as the host addresses them: the plug-in's own
+// (free/Parameters.h), under the short names these tests use.
 enum Param : int {
-  kPreset = 0,
-  kPattern = 1,
-  kPanelWidth = 2,
-  kPanelHeight = 3,
-  kOffsetX = 4,
-  kOffsetY = 5,
-  kPanelLabel = 6,
-  kMoving = 7,
-  kShowRes = 8,
-  kBrightness = 9,
-  kLineWidth = 10,
-  kNumberSize = 11,
-  kSolidColour = 12,
-  kSpeed = 13,
-  kBackground = 14,
-  kCredit = 15,
+  kPreset = kParamPreset,
+  kPattern = kParamPattern,
+  kPanelWidth = kParamPanelWidth,
+  kPanelHeight = kParamPanelHeight,
+  kOffsetX = kParamOffsetX,
+  kOffsetY = kParamOffsetY,
+  kPanelLabel = kParamPanelLabel,
+  kMoving = kParamMovingElement,
+  kShowRes = kParamShowResolution,
+  kBrightness = kParamBrightness,
+  kLineWidth = kParamLineWidth,
+  kNumberSize = kParamNumberSize,
+  kSolidColour = kParamSolidColour,
+  kSpeed = kParamSpeed,
+  kBackground = kParamBackground,
+  kCredit = kParamCredit,
 };
 
+// The "Pattern" option's element values, the plug-in's own.
 enum Pattern : int {
-  kPanelGrid = 0,
-  kFullRaster = 1,
-  kColourBars = 2,
-  kGradients = 3,
-  kSolid = 4,
-  kLineSweep = 5,
-  kPixelChecker = 6,
+  kPanelGrid = kPatternPanelGrid,
+  kFullRaster = kPatternFullRaster,
+  kColourBars = kPatternColourBars,
+  kGradients = kPatternGradients,
+  kSolid = kPatternSolidColour,
+  kLineSweep = kPatternLineSweep,
+  kPixelChecker = kPatternPixelChecker,
 };
 
 constexpr Rgba kOpaqueBlack{0, 0, 0, 1};

@@ -22,10 +22,11 @@
 #include "hostkit/GLContext.h"
 #include "hostkit/StraightRgba8Reader.h"
 #include "imaging/PngFile.h"
-#include "tools/render/AllScreens.h"
+#include "tools/render/AllScreensRun.h"
 #include "tools/render/Codec.h"
 #include "tools/render/ContactSheet.h"
 #include "tools/render/FrameOutput.h"
+#include "tools/render/FreeParameterNames.h"
 #include "framestamp/FrameRate.h"
 #include "tools/render/FrameSource.h"
 #include "tools/render/OpaqueBytes.h"
@@ -35,14 +36,14 @@
 #include "tools/render/PrivateStdout.h"
 #include "tools/render/Progress.h"
 #include "tools/render/RenderLimits.h"
-#include "tools/render/Rgba8TargetReader.h"
+#include "tools/render/RenderOptions.h"
+#include "tools/render/Sequence.h"
 #include "tools/render/StartTime.h"
 #include "tools/render/StraightRgba16.h"
 #include "tools/render/VideoFile.h"
+#include "tools/render/Warnings.h"
 
 namespace {
-
-constexpr char kProgram[] = "veltrima-render";
 
 constexpr char kExamples[] = R"(Examples:
   veltrima-render --preset "ROE BP2 / 176x176" --size 3840x2160 -o grid.png
@@ -93,30 +94,6 @@ width x height x 4 bytes per frame, RGBA, 8 bits per channel, rows top-down,
 straight alpha: ffmpeg's "rgba" pixel format.
 )";
 
-struct Options {
-  std::string output;
-  std::string preset;
-  std::vector<std::string> sets;
-  std::string size = "1920x1080";
-  long frames = 1;
-  std::string fps = "60";
-  std::string sheet;
-  std::string presetFolder;
-  std::string plugin = "free";
-  std::string codec;
-  std::string pixFmt;
-  int depth = 8;
-  std::string startTime;
-  bool list = false;
-  bool quiet = false;
-  bool allScreens = false;
-  bool sizeGiven = false;  // --size on the command line, not its default
-};
-
-void Warn(const std::string& message) {
-  std::fprintf(stderr, "%s: warning: %s\n", kProgram, message.c_str());
-}
-
 // What the plug-in's own parameters make of --start-time: a "Clock Source"
 // option switched to "Host Time", and the start as the "Start Time" text.
 std::vector<ParameterValue> StartTimeValues(const ParameterTable& table, const StartTime& start) {
@@ -132,11 +109,11 @@ std::vector<ParameterValue> StartTimeValues(const ParameterTable& table, const S
 
 // The values to send after instantiation: the start time's, the preset,
 // then the sets, so that an explicit --set has the last word.
-std::vector<ParameterValue> ResolveValues(const ParameterTable& table, const Options& options,
-                                          const StartTime& start) {
+std::vector<ParameterValue> ResolveValues(const ParameterTable& table,
+                                          const RenderOptions& options, const StartTime& start) {
   std::vector<ParameterValue> values = StartTimeValues(table, start);
   if (!options.preset.empty())
-    values.push_back(table.ResolveValue(table.Find("Preset"), options.preset));
+    values.push_back(table.ResolveValue(table.Find(FreePresetName()), options.preset));
   for (const auto& set : options.sets) values.push_back(table.Resolve(set));
   for (const auto& value : values)
     if (!value.warning.empty()) Warn(value.warning + "; passed on as a host would");
@@ -145,7 +122,7 @@ std::vector<ParameterValue> ResolveValues(const ParameterTable& table, const Opt
 
 void PrintList(const ParameterTable& table, int descriptor) {
   std::string text = "Parameters:\n" + table.Listing();
-  if (const ParameterInfo* presets = table.FindIfAny("Preset")) {
+  if (const ParameterInfo* presets = table.FindIfAny(FreePresetName())) {
     text += "\nPresets (--preset NAME or NUMBER):\n";
     for (std::size_t i = 0; i < presets->elements.size(); ++i)
       text += "  " + std::to_string(i) + "  " + presets->elements[i].name + "\n";
@@ -167,202 +144,11 @@ std::string PresetFileName(std::size_t index, const std::string& name) {
   return number + slug + ".png";
 }
 
-// Everything a sequence needs besides the plug-in.
-struct SequencePlan {
-  OutputTarget target;
-  Size size;
-  FrameRate rate;
-  Clocking clocking = Clocking::SteppedLinked;
-  int depth = 8;
-  std::optional<VideoSettings> video;  // for a video file
-  // The linked plug-in's "Background" option and its "Transparent" value;
-  // nullptr for a loaded module, whose frames alone tell (each is checked).
-  const ParameterInfo* background = nullptr;
-};
-
-bool IsOpaque16(const std::vector<std::uint16_t>& rgba) {
-  for (std::size_t i = 3; i < rgba.size(); i += 4)
-    if (rgba[i] != 65535) return false;
-  return true;
-}
-
-class SequenceWriter {
- public:
-  SequenceWriter(const SequencePlan& plan, int rawDescriptor)
-      : plan_(plan), rawDescriptor_(rawDescriptor) {}
-
-  // Opens the output once the first frame has told whether it is transparent.
-  FrameWriter& Open(bool transparent) {
-    if (!writer_) {
-      std::optional<VideoSettings> video = plan_.video;
-      if (video) {
-        video->alpha = transparent;
-        if (transparent && !KeepsAlpha(*video->codec))
-          Warn(std::string("--codec ") + video->codec->name +
-               " keeps no alpha: transparent pixels keep their colour and lose their alpha");
-      }
-      writer_ = std::make_unique<FrameWriter>(plan_.target, plan_.size.width, plan_.size.height,
-                                              rawDescriptor_, video ? &*video : nullptr);
-    }
-    return *writer_;
-  }
-  FrameWriter& Writer() { return *writer_; }
-
- private:
-  const SequencePlan& plan_;
-  int rawDescriptor_;
-  std::unique_ptr<FrameWriter> writer_;
-};
-
-// The ring's depth for a run of `frames` frames: three buffers let the
-// read-back of one frame and the writing of another overlap the drawing.
-int RingDepth(long frames) { return frames >= 3 ? 3 : 2; }
-
-// Frames [first, frames) through the float target and the un-premultiplying
-// pass, in a read-back ring: frame n is queued as soon as it is drawn and
-// written out only when the ring is full. Nothing is allocated per frame.
-void RenderOnFloat(FrameSource& source, const SequencePlan& plan, long first, long frames,
-                   FrameWriter& writer, Progress& progress) {
-  hostkit::StraightRgba8Reader reader(plan.size.width, plan.size.height,
-                                      RingDepth(frames - first));
-  long written = first;
-  const auto writeOldest = [&] {
-    writer.Write(written, FrameRows{reader.MapOldest(),
-                                    static_cast<std::ptrdiff_t>(plan.size.width) * 4});
-    reader.ReleaseOldest();
-    progress.Update(++written);
-  };
-  for (long n = first; n < frames; ++n) {
-    StopIfInterrupted();
-    source.Render(n, plan.rate, Surface::Float);
-    if (reader.Pending() == reader.Depth()) writeOldest();
-    reader.Queue(source.Target());
-  }
-  while (reader.Pending() > 0) writeOldest();
-}
-
-// Frames [1, frames) drawn into the 8-bit target, whose bytes go out as they
-// are, in a read-back ring like the float path's. With `checkAlpha` (a loaded
-// module, whose alpha nothing tells in advance) each frame's alpha is
-// checked as it is written, a third of a millisecond at 1080p. The first
-// frame that is not opaque ends the 8-bit run: the frames already drawn by
-// then (that one and up to three behind it) cannot be drawn again, since a
-// plug-in gets exactly one draw per frame, so their premultiplied bytes are
-// made straight on the CPU (exact where alpha is 0 or 255); every later
-// frame takes the float path. Answers the first frame not yet drawn:
-// `frames` when all went out here.
-long RenderOnBytes(FrameSource& source, const SequencePlan& plan, long frames, bool checkAlpha,
-                   FrameWriter& writer, Progress& progress) {
-  Rgba8TargetReader reader(plan.size.width, plan.size.height, RingDepth(frames));
-  const std::size_t rowBytes = static_cast<std::size_t>(plan.size.width) * 4;
-  std::vector<std::uint8_t> straight;  // only once a frame is not opaque
-  long written = 1, notOpaque = -1;
-  const auto writeOldest = [&] {
-    const FrameRows rows = reader.MapOldest();
-    const std::uint8_t* lowest = rows.top + rows.stride * (plan.size.height - 1);
-    if (checkAlpha && notOpaque < 0 && !AllOpaque(lowest, reader.FrameBytes()))
-      notOpaque = written;
-    if (notOpaque < 0) {
-      writer.Write(written, rows);
-    } else {
-      straight.resize(reader.FrameBytes());
-      for (int y = 0; y < plan.size.height; ++y)
-        StraightFromPremultiplied8(rows.top + rows.stride * y, rowBytes,
-                                   straight.data() + rowBytes * static_cast<std::size_t>(y));
-      writer.Write(written, straight.data());
-    }
-    reader.ReleaseOldest();
-    progress.Update(++written);
-  };
-  long n = 1;
-  for (; n < frames && notOpaque < 0; ++n) {
-    StopIfInterrupted();
-    source.Render(n, plan.rate, Surface::Bytes);
-    if (reader.Pending() == reader.Depth()) writeOldest();
-    reader.Queue(source.Bytes());
-  }
-  while (reader.Pending() > 0) writeOldest();
-  if (notOpaque >= 0) {
-    std::string note = "frame " + std::to_string(notOpaque) +
-                       " is not opaque: frames " + std::to_string(notOpaque) + " to " +
-                       std::to_string(n - 1) +
-                       " are made straight from their 8-bit bytes, later ones take the float path";
-    if (plan.video) note += "; the file was begun opaque and keeps no alpha";
-    progress.Note((std::string(kProgram) + ": note: " + note).c_str());
-  }
-  return n;
-}
-
-// Whether the linked plug-in's background, as the preset and the sets left
-// it, is its transparent one: its shader draws alpha 1 everywhere on any
-// other, so its frames need no alpha check.
-bool TransparentBackground(const FrameSource& source, const ParameterInfo* background) {
-  if (!background) return false;
-  const float value = source.Value(background->id);
-  const hostkit::ParameterElement* nearest = nullptr;
-  for (const auto& element : background->elements)
-    if (!nearest || std::fabs(element.value - value) < std::fabs(nearest->value - value))
-      nearest = &element;
-  return nearest && nearest->name == "Transparent";
-}
-
-// 8-bit output. Frame 0 is drawn into the float target and converted
-// exactly. When it is opaque everywhere (and, for the linked plug-in, its
-// background is not the transparent one), the rest are drawn into an 8-bit
-// target whose bytes go out as they are (the GPU's own rounding, what an
-// 8-bit host framebuffer shows); a loaded module's frames are checked to stay
-// opaque. Transparent output takes the float target, whose straight-alpha
-// bytes need the un-premultiplying pass.
-void RenderSequence8(FrameSource& source, const SequencePlan& plan, long frames,
-                     SequenceWriter& output, Progress& progress) {
-  source.Render(0, plan.rate, Surface::Float);
-  const std::vector<std::uint8_t> first = source.StraightRgba8();
-  const bool opaque = AllOpaque(first.data(), first.size());
-  FrameWriter& writer = output.Open(!opaque);
-  writer.Write(0, first.data());
-  progress.Update(1);
-  long next = 1;
-  if (opaque && !TransparentBackground(source, plan.background) && frames > 1)
-    next = RenderOnBytes(source, plan, frames, plan.background == nullptr, writer, progress);
-  if (next < frames) RenderOnFloat(source, plan, next, frames, writer, progress);
-}
-
-// Deeper output: every frame from the float read-back, at 16 bits.
-void RenderSequence16(FrameSource& source, const SequencePlan& plan, long frames,
-                      SequenceWriter& output, Progress& progress) {
-  std::vector<std::uint16_t> words;
-  for (long n = 0; n < frames; ++n) {
-    StopIfInterrupted();
-    source.Render(n, plan.rate, Surface::Float);
-    const std::vector<float> floats = source.Target().ReadOutput();
-    words.resize(floats.size());
-    StraightRgba16FromPremultiplied(floats.data(), floats.size(), words.data());
-    output.Open(!IsOpaque16(words)).Write16(n, words.data());
-    progress.Update(n + 1);
-  }
-}
-
-void RenderSequence(const hostkit::PluginLibrary& plugin, const SequencePlan& plan,
-                    const std::vector<ParameterValue>& values, long frames, bool quiet,
-                    int rawDescriptor) {
-  FrameSource source(plugin, plan.clocking, plan.size.width, plan.size.height, values,
-                     plan.depth == 8);
-  SequenceWriter output(plan, rawDescriptor);
-  {
-    Progress progress(frames, quiet);
-    if (plan.depth == 8)
-      RenderSequence8(source, plan, frames, output, progress);
-    else
-      RenderSequence16(source, plan, frames, output, progress);
-  }
-  StopIfInterrupted();
-  output.Writer().Commit();
-}
 
 void RenderSheet(const hostkit::PluginLibrary& plugin, const ParameterTable& table,
                  const Size& size, const FrameRate& rate,
-                 const std::vector<ParameterValue>& values, const Options& options) {
-  const ParameterInfo& preset = table.Find("Preset");
+                 const std::vector<ParameterValue>& values, const RenderOptions& options) {
+  const ParameterInfo& preset = table.Find(FreePresetName());
   const int count = static_cast<int>(preset.elements.size());
   ContactSheet sheet(size.width, size.height, count);
   std::list<FrameWriter> files;  // removed again unless the sheet is written too
@@ -392,57 +178,6 @@ void RenderSheet(const hostkit::PluginLibrary& plugin, const ParameterTable& tab
   for (auto& file : files) file.Commit();
 }
 
-constexpr int kDepths[] = {8, 10, 12, 16};
-
-// Reads the output options into a plan; every mistake is a UsageError here,
-// before a GL context or a file exists.
-SequencePlan PlanSequence(const Options& options, const Size& size, const FrameRate& rate,
-                          bool linked) {
-  SequencePlan plan;
-  plan.target = ParseOutput(options.output, options.frames);
-  plan.size = size;
-  plan.rate = rate;
-  plan.clocking = linked ? Clocking::SteppedLinked : Clocking::HostTime;
-  plan.depth = options.depth;
-  if (std::find(std::begin(kDepths), std::end(kDepths), options.depth) == std::end(kDepths))
-    throw UsageError("--depth takes 8, 10, 12 or 16, not " + std::to_string(options.depth));
-  if (!options.pixFmt.empty() && options.pixFmt != "yuv420p" && options.pixFmt != "yuv444p")
-    throw UsageError("--pix-fmt takes yuv420p or yuv444p (H.264's default), not \"" +
-                     options.pixFmt + "\"");
-  if (plan.target.kind != OutputKind::Video) {
-    if (!options.codec.empty() || !options.pixFmt.empty())
-      throw UsageError("--codec and --pix-fmt are for video files (-o NAME.mkv, .mov or .mp4)");
-    if (plan.target.kind == OutputKind::RawStream && options.depth != 8)
-      throw UsageError("raw frames are 8-bit; write --depth " + std::to_string(options.depth) +
-                       " as a video file (.mkv) or, at 16, as PNG");
-    if (plan.target.kind != OutputKind::RawStream && options.depth != 8 && options.depth != 16)
-      throw UsageError("PNG files take --depth 8 or 16, not " + std::to_string(options.depth));
-    return plan;
-  }
-  VideoSettings video;
-  video.path = plan.target.path;
-  std::string extension = std::filesystem::path(video.path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  video.codec = options.codec.empty() ? DefaultCodecFor(extension) : &FindCodec(options.codec);
-  video.depth = options.depth;
-  video.yuv420 = options.pixFmt == "yuv420p";
-  video.rate = rate;
-  const StartTime start = ParseStartTime(options.startTime.empty() ? "00:00:00.000"
-                                                                   : options.startTime);
-  try {
-    video.timecode = StartTimecode(start, rate);
-  } catch (const UsageError&) {
-    // Without --start-time, a rate no timecode counts simply gets none.
-    if (!options.startTime.empty()) throw;
-  }
-  CheckVideoSettings(video, size.width, size.height);
-  if (video.yuv420)
-    Warn("--pix-fmt yuv420p halves the colour resolution: one-pixel coloured lines and "
-         "checkers smear; leave it out for 4:4:4");
-  plan.video = video;
-  return plan;
-}
 
 struct LoadedPlugin {
   explicit LoadedPlugin(const PluginChoice& choice) {
@@ -461,84 +196,8 @@ struct LoadedPlugin {
   std::optional<hostkit::PluginLibrary> library;
 };
 
-// What --all-screens refuses before any module is loaded: it makes one
-// still PNG per screen of a MAP layout, each at that screen's own size.
-void CheckAllScreensOptions(const Options& options) {
-  if (options.plugin != "map")
-    throw UsageError("--all-screens is the MAP plug-in's: use it with --plugin map");
-  if (options.frames != 1)
-    throw UsageError("--all-screens writes one still PNG per screen; leave out --frames");
-  if (options.sizeGiven)
-    throw UsageError("--all-screens renders each screen at its own canvas; leave out --size");
-  if (options.output.empty() || options.output == "-" ||
-      ParseOutput(options.output, 1).kind != OutputKind::SingleImage)
-    throw UsageError("--all-screens needs -o NAME.png (it writes NAME-1.png, NAME-2.png, ...)");
-}
 
-// The layout file the sets give the MAP plug-in (the last one wins, as it
-// would in a host), with no --set of the screen, which --all-screens sets.
-std::string LayoutPathOf(const ParameterTable& table, const std::vector<ParameterValue>& values) {
-  const FFUInt32 file = table.Find(kMapFileParameterName).id;
-  const FFUInt32 screen = table.Find(kMapScreenParameterName).id;
-  std::string path;
-  for (const auto& value : values) {
-    if (value.id == file) path = value.text;
-    if (value.id == screen)
-      throw UsageError(std::string("--all-screens sets \"") + kMapScreenParameterName +
-                       "\" itself, one PNG per screen; leave out its --set");
-  }
-  if (path.empty())
-    throw UsageError(std::string("--all-screens needs the layout: --set \"") +
-                     kMapFileParameterName + "=PATH\"");
-  return path;
-}
-
-// Removes the PNGs already written unless Keep() is called: an error in a
-// later screen leaves no part of the set behind.
-class WrittenFiles {
- public:
-  WrittenFiles() = default;
-  WrittenFiles(const WrittenFiles&) = delete;
-  WrittenFiles& operator=(const WrittenFiles&) = delete;
-  ~WrittenFiles() {
-    std::error_code ignored;
-    for (const auto& path : paths_) std::filesystem::remove(path, ignored);
-  }
-  void Add(const std::string& path) { paths_.push_back(path); }
-  void Keep() { paths_.clear(); }
-
- private:
-  std::vector<std::string> paths_;
-};
-
-int RenderAllScreens(const hostkit::PluginLibrary& plugin, const ParameterTable& table,
-                     const Options& options, const FrameRate& rate,
-                     const std::vector<ParameterValue>& values, int rawDescriptor) {
-  const std::vector<ScreenImage> images = PlanScreenImages(LayoutPathOf(table, values),
-                                                           options.output, &Warn);
-  const ParameterInfo& screenParam = table.Find(kMapScreenParameterName);
-  std::vector<SequencePlan> plans;
-  for (const ScreenImage& image : images) {
-    Options one = options;
-    one.output = image.path;
-    plans.push_back(PlanSequence(one, image.size, rate, false));
-  }
-
-  hostkit::GLContext context(hostkit::OptionsFromEnvironment());
-  for (const ScreenImage& image : images) RequireWithinGLLimits(image.size);
-
-  WrittenFiles written;
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    std::vector<ParameterValue> screenValues = values;
-    screenValues.push_back(table.ResolveValue(screenParam, std::to_string(images[i].screen)));
-    RenderSequence(plugin, plans[i], screenValues, 1, true, rawDescriptor);
-    written.Add(images[i].path);
-  }
-  written.Keep();
-  return 0;
-}
-
-int Run(const Options& options) {
+int Run(const RenderOptions& options) {
   if (options.allScreens) CheckAllScreensOptions(options);
   // From here on the plug-in's code runs: whatever it prints goes to
   // standard error, never into the frames.
@@ -572,7 +231,7 @@ int Run(const Options& options) {
   const Size size = ParseSize(options.size);
   std::optional<SequencePlan> plan;
   if (!options.output.empty()) plan = PlanSequence(options, size, rate, choice.linked);
-  if (plan && choice.linked) plan->background = table.FindIfAny("Background");
+  if (plan && choice.linked) plan->background = table.FindIfAny(FreeBackgroundName());
   if (!options.sheet.empty()) RequireFolderOf(options.sheet);
   if (!options.presetFolder.empty()) RequireFolderOf(options.presetFolder + "/x.png");
 
@@ -589,7 +248,7 @@ int Run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
+  RenderOptions options;
   CLI::App app{"Renders the OVNVeltrima test patterns to PNG files, video files or raw frames.",
                kProgram};
   app.footer(kExamples + CodecListing() + kAfterCodecs);
