@@ -5,7 +5,8 @@
 
 namespace {
 
-// What this product is; the FFGL version it speaks is the one every product
+// What this product is: a table of its own values, alike in shape in every
+// product on purpose. The FFGL version it speaks is the one every product
 // shares, left at its default in host/PluginRegistration.h.
 PluginRegistrationValues Values() {
   PluginRegistrationValues v;
