@@ -8,6 +8,7 @@
 #include "framestamp/SyncFlash.h"
 #include "framestamp/TimeOfDay.h"
 #include "gl/ShaderProgram.h"
+#include "host/HostLog.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "sync/Layout.h"
 #include "sync/Settings.h"
@@ -98,6 +99,14 @@ std::int64_t OVNVeltrimaSync::ShownMillisecond(const SyncSettings& s) {
   return MillisecondOfDay(ReadWallClock(), s.zone);
 }
 
+void OVNVeltrimaSync::ReportLeftOut(const SyncLayout& layout, int width, int height) {
+  if (layout.leftOut == reportedLeftOut_) return;
+  reportedLeftOut_ = layout.leftOut;
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  for (const std::string& line : layout.leftOut)
+    LogToHost(("OVNVeltrima SYNC at " + size + ": " + line).c_str());
+}
+
 FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
   const int width = OutputDimension(Viewport().width);
   const int height = OutputDimension(Viewport().height);
@@ -112,6 +121,7 @@ FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
   previousMillisecond_ = facts.millisecondOfDay;
 
   const SyncLayout layout = ComputeSyncLayout(width, height, settings.cellSize, settings.qrModule);
+  ReportLeftOut(layout, width, height);
   if (settings.shown.qr && layout.qrModule > 0) {
     std::string text = QrTextFor(settings, facts);
     if (!qr_ || text != qrText_) {
