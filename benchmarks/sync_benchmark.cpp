@@ -1,5 +1,7 @@
 // SYNC frame times through plugMain beside the trivial fill (the fill
-// reference of benchmarks/FillReference.h), at 1920x1080 and 3840x2160: every
+// reference of benchmarks/FillReference.h), at 1920x1080 and 3840x2160 and
+// at the shapes LED outputs come in (pillars, portrait, ribbons, 5:4, small
+// 16:9, 8K; each should stay within 3x the fill): every
 // element on, the clock following code 20 as the render tool drives it, a new
 // time each frame so that the QR code is encoded again every frame. Not a
 // test: numbers depend on the machine and its load.
@@ -41,6 +43,14 @@ void SyncFrames(benchmark::State& state) {
 BENCHMARK(SyncFrames)
     ->Args({1920, 1080})
     ->Args({3840, 2160})
+    ->Args({256, 2048})
+    ->Args({512, 2048})
+    ->Args({1080, 1920})
+    ->Args({3840, 540})
+    ->Args({7680, 1080})
+    ->Args({1280, 1024})
+    ->Args({640, 360})
+    ->Args({7680, 2160})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(kSamples);

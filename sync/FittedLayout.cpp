@@ -152,7 +152,7 @@ void Landscape(SyncLayout& l, const Rect& content, int margin, int requestedModu
   l.ruler = {rest.x0, rest.y1 - rulerHeight, rest.x1, rest.y1};
   l.rulerTextScale = RulerTextScaleFor(rulerHeight);
 
-  const int thickness = std::max(kMinTrackLabelThickness, shortSide / 16);
+  const int thickness = std::max(kMinTrackLabelThickness, shortSide / (ribbon ? 12 : 16));
   const int trackGap = std::max(2, thickness / 4);
   l.trackLabelScale = std::max(1, (thickness - 2) / kGlyphRows);
   const int labelWidth = shapes::TextWidth(6, l.trackLabelScale);  // "8 PX/F"
