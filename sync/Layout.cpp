@@ -2,12 +2,10 @@
 
 #include <algorithm>
 
-#include "glyphs/GlyphTable.h"
 #include "shapes/GlyphText.h"
 #include "sync/ClassicLayout.h"
 #include "sync/FittedLayout.h"
 #include "sync/LayoutRules.h"
-#include "sync/QrSymbol.h"
 
 namespace {
 

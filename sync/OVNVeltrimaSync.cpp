@@ -120,8 +120,15 @@ FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
                          static_cast<std::int64_t>(settings.flashEverySeconds) * 1000);
   previousMillisecond_ = facts.millisecondOfDay;
 
-  const SyncLayout layout = ComputeSyncLayout(width, height, settings.cellSize, settings.qrModule);
-  ReportLeftOut(layout, width, height);
+  // The layout is worked out again only when the output or the sizes asked
+  // for change: weighing its rules takes longer than the frame's list.
+  const std::array<int, 4> layoutKey = {width, height, settings.cellSize, settings.qrModule};
+  if (!layout_ || layoutKey != layoutKey_) {
+    layout_ = ComputeSyncLayout(width, height, settings.cellSize, settings.qrModule);
+    layoutKey_ = layoutKey;
+    ReportLeftOut(*layout_, width, height);
+  }
+  const SyncLayout& layout = *layout_;
   if (settings.shown.qr && layout.qrModule > 0) {
     std::string text = QrTextFor(settings, facts);
     if (!qr_ || text != qrText_) {

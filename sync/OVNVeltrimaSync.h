@@ -73,4 +73,7 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   // A malformed start time is reported once per text, not once per frame.
   std::optional<std::string> reportedStartTime_;
   std::vector<std::string> reportedLeftOut_;
+  // The last layout and the output size, cell size and module it was made for.
+  std::optional<SyncLayout> layout_;
+  std::array<int, 4> layoutKey_{};
 };
