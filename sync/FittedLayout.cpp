@@ -181,7 +181,11 @@ void Portrait(SyncLayout& l, const Rect& content, int margin, int requestedModul
              std::max(1, margin / 2));
   int y = TextBlockBottom(l) + margin;
 
-  const Tiles tiles = ChooseTiles(width, content.Height() * 7 / 20, margin, requestedModule, true);
+  // The tiles take up to 35% of the height; on a narrow pillar, where that
+  // holds no QR code stacked three high, up to half.
+  Tiles tiles = ChooseTiles(width, content.Height() * 7 / 20, margin, requestedModule, true);
+  if (tiles.module < kMinQrModule)
+    tiles = ChooseTiles(width, content.Height() / 2, margin, requestedModule, true);
   PlaceTiles(l, tiles, content.x0, y, margin);
   y += tiles.Height(margin) + margin;
 
