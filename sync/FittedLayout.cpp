@@ -97,6 +97,8 @@ struct Tiles {
 Tiles ChooseTiles(int maxWidth, int maxHeight, int gap, int requestedModule, bool preferWide) {
   Tiles best;
   best.side = -1;
+  // Column counts in the order that wins a tie: beside the texts the
+  // narrowest block, across a pillar or at a ribbon's end the lowest.
   const int order[2][3] = {{1, 2, 3}, {3, 2, 1}};
   for (int columns : order[preferWide ? 1 : 0]) {
     Tiles t;
