@@ -15,10 +15,10 @@ using shapes::Rect;
 // The four texts in drawing order (label, frame number, time of day,
 // timecode): the glyphs each is sized for, and its share of the height when
 // they are stacked.
-struct TextSpec {
+struct TextRow {
   int designGlyphs, heightShare;
 };
-constexpr TextSpec kTexts[4] = {{kLabelDesignGlyphs, 10},
+constexpr TextRow kTexts[4] = {{kLabelDesignGlyphs, 10},
                                 {kFrameNumberDesignDigits, 13},
                                 {kTimeDesignGlyphs, 8},
                                 {kTimeDesignGlyphs, 8}};
@@ -35,7 +35,7 @@ struct TextPlacement {
 TextPlacement Stacked(const Rect& box, int gap) {
   TextPlacement p;
   int shares = 0;
-  for (const TextSpec& t : kTexts) shares += t.heightShare;
+  for (const TextRow& t : kTexts) shares += t.heightShare;
   const int room = std::max(0, box.Height() - 3 * gap);
   int y = box.y0;
   for (std::size_t i = 0; i < 4; ++i) {
@@ -52,7 +52,7 @@ TextPlacement Stacked(const Rect& box, int gap) {
 TextPlacement SideBySide(const Rect& box, int gap) {
   TextPlacement p;
   int glyphs = 0;
-  for (const TextSpec& t : kTexts) glyphs += t.designGlyphs;
+  for (const TextRow& t : kTexts) glyphs += t.designGlyphs;
   const int room = std::max(0, box.Width() - 3 * gap);
   int x = box.x0;
   for (std::size_t i = 0; i < 4; ++i) {
