@@ -1,4 +1,4 @@
-// The golden SYNC frames: a Host Time clip's first frames, each of whose
+// The golden SYNC frames: for each case, a Host Time clip's first frames, each of whose
 // strips must decode to its stamp, and the first frame's picture in
 // tests/golden/. Read by the golden test (on Linux and, cross-built, under
 // Wine) and by make-sync-goldens, so the picture and its checks cannot drift
@@ -16,7 +16,11 @@ struct SyncGoldenCase {
   std::uint32_t output;   // "Output Number"
 };
 
-// Starts 50 ms before midnight, so that the fourth frame's stamp wraps to
-// 00:00:00.000 of the next day.
-inline constexpr SyncGoldenCase kSyncGoldenCase = {"sync-host-time.png", 1920, 1080,
-                                                   "23:59:59.950", 60, 6, 5};
+// Each starts 50 ms before midnight, so that the fourth frame's stamp wraps
+// to 00:00:00.000 of the next day: 1080p (the first layout), a stage pillar
+// and a ribbon (the layout fitted to them).
+inline constexpr SyncGoldenCase kSyncGoldenCases[] = {
+    {"sync-host-time.png", 1920, 1080, "23:59:59.950", 60, 6, 5},
+    {"sync-pillar.png", 256, 2048, "23:59:59.950", 60, 6, 5},
+    {"sync-ribbon.png", 3840, 540, "23:59:59.950", 60, 6, 5},
+};

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Re-renders the golden first frames of every preset, the SYNC plug-in's
-# Host Time picture and the MAP plug-in's pictures of the test layouts, into
+# Host Time pictures (1080p, a pillar, a ribbon) and the MAP plug-in's pictures of the test layouts, into
 # tests/golden/.
 # Run it deliberately, after a change to the image that is meant; the tests
 # only compare against these files and never write them.
@@ -9,10 +9,13 @@ cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 cmake -S . -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target OVNVeltrimaFree make-goldens \
-  OVNVeltrimaSync make-sync-goldens OVNVeltrimaMap make-map-goldens
+  OVNVeltrimaSync make-sync-goldens OVNVeltrimaMap make-map-goldens veltrima-render
 mkdir -p tests/golden
 "$build_dir/tools/make-goldens" "$build_dir/OVNVeltrimaFree.so" tests/golden
 "$build_dir/tools/make-sync-goldens" "$build_dir/OVNVeltrimaSync.so" tests/golden
+# The README's pictures of SYNC on a pillar and on a ribbon.
+VELTRIMA_PLUGIN_DIR="$build_dir" "$build_dir/tools/veltrima-render" --plugin sync --size 512x2048 -q -o docs/sync-pillar.png
+VELTRIMA_PLUGIN_DIR="$build_dir" "$build_dir/tools/veltrima-render" --plugin sync --size 3840x540 -q -o docs/sync-ribbon.png
 "$build_dir/tools/make-map-goldens" "$build_dir/OVNVeltrimaMap.so" tests/map/layouts tests/golden
 # The README's picture of a map: examples/wall.csv at its own canvas.
 "$build_dir/tools/make-map-goldens" "$build_dir/OVNVeltrimaMap.so" \

@@ -2,108 +2,19 @@
 
 #include <algorithm>
 
-#include "framestamp/StampCode.h"
-#include "glyphs/GlyphTable.h"
 #include "shapes/GlyphText.h"
-#include "sync/QrSymbol.h"
+#include "sync/ClassicLayout.h"
+#include "sync/FittedLayout.h"
+#include "sync/LayoutRules.h"
 
 namespace {
 
 using shapes::Rect;
 
-// Text rows' heights as shares of the text column: label, frame number, time
-// of day, timecode.
-constexpr int kLabelShare = 10, kFrameShare = 13, kTimeShare = 8;
-constexpr int kShareTotal = kLabelShare + kFrameShare + 2 * kTimeShare;
-
-// The glyph scale of a row: its share of the column's height, and no wider
-// than the column for its design length.
-int Scale(int share, int textHeight, int designGlyphs, int columnWidth) {
-  const int byHeight = static_cast<int>(static_cast<long long>(std::max(0, textHeight)) * share /
-                                        (static_cast<long long>(kShareTotal) * kGlyphRows));
-  const int byWidth = shapes::FittingScale(designGlyphs, columnWidth, textHeight);
-  return std::max(0, std::min(byHeight, byWidth));
-}
-
-}  // namespace
-
-SyncLayout ComputeSyncLayout(int width, int height, int requestedCellSize, int requestedQrModule) {
-  SyncLayout l;
-  // Beyond any viewport GL draws; the layout's arithmetic stays well inside
-  // int below it, whatever size a host announces.
-  l.width = std::clamp(width, 0, kMaxLayoutDimension);
-  l.height = std::clamp(height, 0, kMaxLayoutDimension);
-  const int W = l.width, H = l.height;
-  l.cellSize = StripCellSize(requestedCellSize, W);
-  if (l.cellSize > 0 && kStripBandRows * l.cellSize > H) l.cellSize = 0;
-  if (l.cellSize > 0) {
-    const StripRect band = StripBand(l.cellSize, H);
-    l.stripBand = shapes::RectAt(band.x, band.y, band.width, band.height);
-  }
-  // Everything else lies above the strip's rows, across the whole width.
-  const int bottom = l.cellSize > 0 ? H - kStripBandRows * l.cellSize : H;
-  const int margin = std::max(1, bottom / 40);
-
-  const int rulerHeight = std::max(1, bottom / 9);
-  l.ruler = {margin, bottom - margin - rulerHeight, W - margin, bottom - margin};
-  // The ticks take the ruler's upper half; the numbers, one glyph pixel
-  // below them, must end inside its lower half: 8 glyph pixels in h/2 - 2.
-  l.rulerTextScale = std::max(1, (rulerHeight / 2 - 2) / (kGlyphRows + 1));
-
-  const int trackHeight = std::max(1, bottom / 24);
-  const int trackGap = std::max(1, trackHeight / 4);
-  l.trackLabelScale = std::max(1, (trackHeight - 2) / 7);
-  const int trackLabelWidth = shapes::TextWidth(6, l.trackLabelScale) + margin;  // "8 PX/F"
-  const int tracksBottom = l.ruler.y0 - margin;
-  for (int i = 0; i < kMotionTrackCount; ++i) {
-    const int y0 = tracksBottom - (kMotionTrackCount - i) * trackHeight -
-                   (kMotionTrackCount - 1 - i) * trackGap;
-    l.trackLabels[static_cast<std::size_t>(i)] = {margin, y0, margin + trackLabelWidth - margin / 2,
-                                                  y0 + trackHeight};
-    l.tracks[static_cast<std::size_t>(i)] = {margin + trackLabelWidth, y0, W - margin,
-                                             y0 + trackHeight};
-  }
-
-  // The top block: a text column on the left, the codes and markers right.
-  const int topBottom = l.tracks[0].y0 - margin;
-  const int topHeight = topBottom - margin;
-  const int rightWidth = W / 4;
-  const int rightX = W - margin - rightWidth;
-  const int qrSide = std::min(rightWidth, topHeight * 3 / 5);
-  l.qrModule = std::max(0, std::min(requestedQrModule, qrSide / kQrReservedModules));
-  l.qr = shapes::RectAt(rightX, margin, kQrReservedModules * l.qrModule,
-                        kQrReservedModules * l.qrModule);
-
-  const int belowQr = (l.qrModule > 0 ? l.qr.y1 : margin) + margin;
-  l.flash = {rightX, belowQr, rightX + rightWidth / 2 - margin / 2, topBottom};
-  const int markersX = l.flash.x1 + margin;
-  const int markersWidth = W - margin - markersX;
-  const int parity = std::max(0, std::min((markersWidth - margin) / 2, (topBottom - belowQr - margin) / 2));
-  l.parityA = shapes::RectAt(markersX, belowQr, parity, parity);
-  l.parityB = shapes::RectAt(markersX + parity + margin, belowQr, parity, parity);
-  l.colourBar = {markersX, belowQr + parity + margin, W - margin, topBottom};
-
-  const int columnRight = rightX - margin;
-  const int columnWidth = columnRight - margin;
-  const int gap = std::max(1, margin / 2);
-  const int textHeight = topHeight - 3 * gap;
-  l.labelScale = Scale(kLabelShare, textHeight, kLabelDesignGlyphs, columnWidth);
-  l.frameScale = Scale(kFrameShare, textHeight, kFrameNumberDesignDigits, columnWidth);
-  l.timeScale = Scale(kTimeShare, textHeight, kTimeDesignGlyphs, columnWidth);
-  int y = margin;
-  auto row = [&](int scale) {
-    const Rect r{margin, y, columnRight, y + shapes::TextHeight(scale)};
-    y = r.y1 + gap;
-    return r;
-  };
-  l.label = row(l.labelScale);
-  l.frameNumber = row(l.frameScale);
-  l.timeOfDay = row(l.timeScale);
-  l.timecode = row(l.timeScale);
-
-  // At small sizes the proportions run out of room: what falls outside the
-  // output is cut away (an empty rectangle where nothing is left).
-  const Rect output{0, 0, W, H};
+// What falls outside the output is cut away (an empty rectangle where
+// nothing is left).
+void ClipToOutput(SyncLayout& l) {
+  const Rect output{0, 0, l.width, l.height};
   auto clip = [&output](Rect& r) {
     r = {std::max(r.x0, output.x0), std::max(r.y0, output.y0), std::min(r.x1, output.x1),
          std::min(r.y1, output.y1)};
@@ -114,9 +25,30 @@ SyncLayout ComputeSyncLayout(int width, int height, int requestedCellSize, int r
     clip(*r);
   for (auto& r : l.trackLabels) clip(r);
   for (auto& r : l.tracks) clip(r);
-  if (l.qr.Width() < kQrReservedModules * l.qrModule || l.qr.Height() < kQrReservedModules * l.qrModule)
-    l.qrModule = 0;
-  return l;
+}
+
+}  // namespace
+
+SyncLayout ComputeSyncLayout(int width, int height, int requestedCellSize, int requestedQrModule) {
+  // Beyond any viewport GL draws; the layout's arithmetic stays well inside
+  // int below it, whatever size a host announces.
+  const int w = std::clamp(width, 0, kMaxLayoutDimension);
+  const int h = std::clamp(height, 0, kMaxLayoutDimension);
+  // The first layout stays on outputs within a tenth of 16:9 wherever it
+  // keeps every minimum, so that their pictures (1080p and up) are what they
+  // always were.
+  const long long wide = 9LL * w, tall = 16LL * h;
+  const bool nearSixteenByNine = 10 * wide >= 9 * tall && 10 * wide <= 11 * tall;
+  SyncLayout classic = ClassicSyncLayout(w, h, requestedCellSize, requestedQrModule);
+  classic.rulerStepMs = RulerStepFor(classic.ruler, classic.rulerTextScale);
+  bool whole = true;
+  for (const auto& element : LayoutElements(classic)) whole = whole && !element.second.Empty();
+  if (nearSixteenByNine && whole && MinimumSizeFaults(classic).empty()) return classic;
+  SyncLayout fitted = FittedSyncLayout(w, h, requestedCellSize, requestedQrModule);
+  ClipToOutput(fitted);
+  fitted.rulerStepMs = RulerStepFor(fitted.ruler, fitted.rulerTextScale);
+  LeaveOutWhatIsTooSmall(fitted);
+  return fitted;
 }
 
 std::vector<std::pair<std::string, shapes::Rect>> LayoutElements(const SyncLayout& l) {
@@ -131,4 +63,48 @@ std::vector<std::pair<std::string, shapes::Rect>> LayoutElements(const SyncLayou
     all.emplace_back("motion track " + std::to_string(i), l.tracks[static_cast<std::size_t>(i)]);
   }
   return all;
+}
+
+int TrackBarLength(const Rect& track, bool alongHeight) {
+  return std::max(2, (alongHeight ? track.Width() : track.Height()) / 2);
+}
+
+int TrackTravel(const Rect& track, bool alongHeight) {
+  return (alongHeight ? track.Height() : track.Width()) - TrackBarLength(track, alongHeight);
+}
+
+int RulerX(const Rect& ruler, int ms) {
+  const int tickWidth = std::max(1, ruler.Width() / 1000);
+  const int span = std::max(0, ruler.Width() - tickWidth);
+  return ruler.x0 + static_cast<int>(static_cast<long long>(span) * ms / 999);
+}
+
+namespace {
+
+// The number's glyphs start one glyph pixel below the major ticks (half the
+// ruler's height).
+Rect RulerNumberAt(const Rect& ruler, int textScale, int ms) {
+  const int digits = static_cast<int>(std::to_string(ms).size());
+  const int width = shapes::TextWidth(digits, textScale);
+  const int x = std::min(RulerX(ruler, ms), ruler.x1 - width);
+  const int y = ruler.y0 + std::max(1, ruler.Height() / 2) + std::max(1, textScale);
+  return shapes::RectAt(x, y, width, shapes::TextHeight(textScale));
+}
+
+}  // namespace
+
+Rect RulerNumberBox(const SyncLayout& l, int ms) { return RulerNumberAt(l.ruler, l.rulerTextScale, ms); }
+
+int RulerStepFor(const Rect& ruler, int textScale) {
+  if (ruler.Empty() || textScale <= 0) return 0;
+  if (RulerNumberAt(ruler, textScale, 0).y1 > ruler.y1) return 0;
+  for (int step : kRulerNumberSteps) {
+    // Each number ends at least one glyph advance before the next begins.
+    bool apart = true;
+    for (int ms = 0; ms + step < 1000 && apart; ms += step)
+      apart = RulerNumberAt(ruler, textScale, ms).x1 + shapes::kGlyphAdvance * textScale <=
+              RulerNumberAt(ruler, textScale, ms + step).x0;
+    if (apart) return step;
+  }
+  return 0;
 }

@@ -8,6 +8,7 @@
 #include "framestamp/SyncFlash.h"
 #include "framestamp/TimeOfDay.h"
 #include "gl/ShaderProgram.h"
+#include "host/HostLog.h"
 #include "host/OutputDimension.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "sync/Layout.h"
@@ -90,6 +91,14 @@ std::int64_t OVNVeltrimaSync::ShownMillisecond(const SyncSettings& s) {
   return MillisecondOfDay(ReadWallClock(), s.zone);
 }
 
+void OVNVeltrimaSync::ReportLeftOut(const SyncLayout& layout, int width, int height) {
+  if (layout.leftOut == reportedLeftOut_) return;
+  reportedLeftOut_ = layout.leftOut;
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  for (const std::string& line : layout.leftOut)
+    LogToHost(("OVNVeltrima SYNC at " + size + ": " + line).c_str());
+}
+
 FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
   const int width = OutputDimension(Viewport().width);
   const int height = OutputDimension(Viewport().height);
@@ -103,7 +112,15 @@ FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
                          static_cast<std::int64_t>(settings.flashEverySeconds) * 1000);
   previousMillisecond_ = facts.millisecondOfDay;
 
-  const SyncLayout layout = ComputeSyncLayout(width, height, settings.cellSize, settings.qrModule);
+  // The layout is worked out again only when the output or the sizes asked
+  // for change: weighing its rules takes longer than the frame's list.
+  const std::array<int, 4> layoutKey = {width, height, settings.cellSize, settings.qrModule};
+  if (!layout_ || layoutKey != layoutKey_) {
+    layout_ = ComputeSyncLayout(width, height, settings.cellSize, settings.qrModule);
+    layoutKey_ = layoutKey;
+    ReportLeftOut(*layout_, width, height);
+  }
+  const SyncLayout& layout = *layout_;
   if (settings.shown.qr && layout.qrModule > 0) {
     std::string text = QrTextFor(settings, facts);
     if (!qr_ || text != qrText_) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/Plugin.h"
 #include "shapes/ShapeList.h"
@@ -56,6 +57,8 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   bool IsText(FFUInt32 index) const;
   // The time of day this frame shows, from the chosen clock.
   std::int64_t ShownMillisecond(const SyncSettings& settings);
+  // Logs the elements the layout leaves out, and why, once for each change.
+  void ReportLeftOut(const SyncLayout& layout, int width, int height);
 
   std::array<float, kSyncParamCount> values_{};
   std::array<std::string, kSyncParamCount> texts_;
@@ -70,4 +73,8 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   std::optional<QrSymbol> qr_;
   // A malformed start time is reported once per text, not once per frame.
   std::optional<std::string> reportedStartTime_;
+  std::vector<std::string> reportedLeftOut_;
+  // The last layout and the output size, cell size and module it was made for.
+  std::optional<SyncLayout> layout_;
+  std::array<int, 4> layoutKey_{};
 };

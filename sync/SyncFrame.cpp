@@ -69,53 +69,61 @@ void AddQr(ShapeList& list, const SyncLayout& l, const QrSymbol& symbol) {
   }
 }
 
-void AddRuler(ShapeList& list, const Rect& r, int textScale, std::int64_t millisecondOfDay,
-              float brightness) {
+void AddRuler(ShapeList& list, const SyncLayout& l, std::int64_t millisecondOfDay, float brightness) {
+  const Rect& r = l.ruler;
   if (r.Empty()) return;
   const Colour tick = Dimmed(shapes::kWhite, brightness);
   const int length = r.Width();
   const int tickWidth = std::max(1, length / 1000);
-  const int span = std::max(0, length - tickWidth);
-  // x of millisecond ms (0..999) of the second.
-  auto at = [&](int ms) { return r.x0 + static_cast<int>(static_cast<long long>(span) * ms / 999); };
   list.AddRect(r, Dimmed({0.12f, 0.12f, 0.12f, 1.0f}, brightness));
   const int minor = std::max(1, r.Height() / 5), major = std::max(1, r.Height() / 2);
   for (int ms = 0; ms < 1000; ms += 10)
-    list.AddRect(shapes::RectAt(at(ms), r.y0, tickWidth, ms % 100 == 0 ? major : minor), tick);
-  list.AddRect(shapes::RectAt(at(999), r.y0, tickWidth, major), tick);
-  const int textY = r.y0 + major + std::max(1, textScale);
-  for (int ms = 0; ms < 1000; ms += 100) {
-    const auto glyphs = Glyphs(std::to_string(ms));
-    const int x = std::min(at(ms), r.x1 - shapes::TextWidth(static_cast<int>(glyphs.size()), textScale));
-    if (textY + shapes::TextHeight(textScale) <= r.y1)
-      shapes::AddGlyphText(list, glyphs, x, textY, textScale, tick, r.x1 - x);
+    list.AddRect(shapes::RectAt(RulerX(r, ms), r.y0, tickWidth, ms % 100 == 0 ? major : minor), tick);
+  list.AddRect(shapes::RectAt(RulerX(r, 999), r.y0, tickWidth, major), tick);
+  // Only the numbers that fit apart: every 100, 200 or 500 ms.
+  for (int ms = 0; l.rulerStepMs > 0 && ms < 1000; ms += l.rulerStepMs) {
+    const Rect box = RulerNumberBox(l, ms);
+    shapes::AddGlyphText(list, Glyphs(std::to_string(ms)), box.x0, box.y0, l.rulerTextScale, tick,
+                         r.x1 - box.x0);
   }
   // The marker at this frame's millisecond of its second, over the ticks.
   const int ms = static_cast<int>(millisecondOfDay % 1000);
   const int markerWidth = std::max(2, length / 400);
-  const int markerX = std::min(at(ms), r.x1 - markerWidth);
+  const int markerX = std::min(RulerX(r, ms), r.x1 - markerWidth);
   list.AddRect({markerX, r.y0, markerX + markerWidth, r.y1}, Dimmed({1.0f, 0.15f, 0.15f, 1.0f}, brightness));
+}
+
+// "8 PX/F" on one line, or "8" above "PX/F" where the column is narrow.
+void AddTrackLabel(ShapeList& list, const SyncLayout& l, const Rect& box, int speed, const Colour& colour) {
+  if (l.trackLabelLines == 1) {
+    AddLine(list, Glyphs(std::to_string(speed) + " PX/F"), box, l.trackLabelScale, colour);
+    return;
+  }
+  const int s = l.trackLabelScale;
+  AddLine(list, Glyphs(std::to_string(speed)), box, s, colour);
+  AddLine(list, Glyphs("PX/F"), {box.x0, box.y0 + shapes::TextHeight(s) + s, box.x1, box.y1}, s, colour);
 }
 
 void AddTracks(ShapeList& list, const SyncLayout& l, std::uint64_t frame, float brightness) {
   for (int i = 0; i < kMotionTrackCount; ++i) {
     const Rect& track = l.tracks[static_cast<std::size_t>(i)];
     const Rect& label = l.trackLabels[static_cast<std::size_t>(i)];
-    const int speed = 1 << i;  // pixels per frame
-    AddLine(list, Glyphs(std::to_string(speed) + " PX/F"), label, l.trackLabelScale,
-            Dimmed(shapes::kWhite, brightness));
+    const int speed = TrackSpeed(i);  // pixels per frame
+    AddTrackLabel(list, l, label, speed, Dimmed(shapes::kWhite, brightness));
     if (track.Empty()) continue;
     list.AddRect(track, Dimmed({0.12f, 0.12f, 0.12f, 1.0f}, brightness));
-    const int barWidth = std::max(2, track.Height() / 2);
-    const int travel = track.Width() - barWidth;
+    const int bar = TrackBarLength(track, l.tracksAlongHeight);
+    const int travel = TrackTravel(track, l.tracksAlongHeight);
     // Exactly `speed` pixels further each frame, starting over at the end.
     const std::uint64_t offset =
         travel > 0 ? (frame % static_cast<std::uint64_t>(travel)) * static_cast<std::uint64_t>(speed) %
                          static_cast<std::uint64_t>(travel)
                    : 0;
-    const int x = track.x0 + static_cast<int>(offset);
-    list.AddRect({x, track.y0, std::min(x + barWidth, track.x1), track.y1},
-                 Dimmed(shapes::kWhite, brightness));
+    const int at = static_cast<int>(offset);
+    const Rect moving = l.tracksAlongHeight
+                            ? Rect{track.x0, track.y0 + at, track.x1, std::min(track.y0 + at + bar, track.y1)}
+                            : Rect{track.x0 + at, track.y0, std::min(track.x0 + at + bar, track.x1), track.y1};
+    list.AddRect(moving, Dimmed(shapes::kWhite, brightness));
   }
 }
 
@@ -171,6 +179,6 @@ void ComposeSyncFrame(const SyncSettings& s, const SyncLayout& l, const FrameFac
     list.AddRect(l.colourBar, Dimmed(MarkerColourFor(f.frame).colour, b));
   }
   if (s.shown.tracks) AddTracks(list, l, f.frame, b);
-  if (s.shown.ruler) AddRuler(list, l.ruler, l.rulerTextScale, f.millisecondOfDay, b);
+  if (s.shown.ruler) AddRuler(list, l, f.millisecondOfDay, b);
   if (s.shown.strip) AddStrip(list, l, s, f);
 }

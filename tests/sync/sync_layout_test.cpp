@@ -2,7 +2,9 @@
 // and a wide strip) no two elements share a
 // pixel, all lie inside the output, the text rows have room for their
 // longest texts, and the QR code's square holds every symbol the plug-in
-// makes; below that, any size is laid out without a fault.
+// makes; below that, any size is laid out without a fault. At every shape a
+// wall has (pillars, ribbons, 5:4, 8K) each element keeps its minimum size
+// or is left out with a reason, and no text meets another.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -12,6 +14,7 @@
 #include "framestamp/TimeOfDay.h"
 #include "shapes/GlyphText.h"
 #include "sync/Layout.h"
+#include "sync/LayoutRules.h"
 #include "sync/QrSymbol.h"
 #include "sync/Settings.h"
 #include "sync/SyncFrame.h"
@@ -43,8 +46,8 @@ TEST(SyncLayout, ElementsAreDisjointAndInsideFrom720pUp) {
                 << name << " meets " << elements[j].first << " at " << where;
         }
         EXPECT_EQ(l.cellSize, StripCellSize(cell, size.width)) << where;
-        EXPECT_GE(l.qrModule, 1) << where;
-        EXPECT_LE(l.qrModule, module) << where;
+        EXPECT_GE(l.qrModule, kMinQrModule) << where;
+        EXPECT_LE(l.qrModule, std::max(module, kMinQrModule)) << where;
       }
 }
 
@@ -94,6 +97,137 @@ TEST(SyncLayout, RulerShowsItsNumbersAtEverySize) {
   }
   EXPECT_EQ(counts[1], counts[0]);
   EXPECT_EQ(counts[2], counts[0]);
+}
+
+// The shapes LED outputs come in: pillars, portrait, ribbons, 5:4, small
+// 16:9, 8K; and the 16:9 sizes whose pictures must not change.
+const Size kWallShapes[] = {{256, 2048}, {512, 2048}, {1080, 1920}, {3840, 540}, {7680, 1080},
+                            {1280, 1024}, {640, 360},  {7680, 2160}, {1280, 720}, {1920, 1080},
+                            {3840, 2160}, {2048, 256}};
+
+std::string Where(const Size& s) { return std::to_string(s.width) + "x" + std::to_string(s.height); }
+
+// Every text the frame draws, as the box it covers, with the element it
+// belongs to: the four text rows at their longest, the ruler's numbers and
+// the track labels' lines.
+struct TextBox {
+  std::string name;
+  shapes::Rect box, element;
+};
+std::vector<TextBox> TextBoxes(const SyncLayout& l) {
+  std::vector<TextBox> boxes;
+  auto row = [&](const char* name, const shapes::Rect& r, int scale, int glyphs) {
+    if (!r.Empty())
+      boxes.push_back({name, shapes::RectAt(r.x0, r.y0, shapes::TextWidth(glyphs, scale), shapes::TextHeight(scale)), r});
+  };
+  row("label", l.label, l.labelScale, kLabelDesignGlyphs);
+  row("frame number", l.frameNumber, l.frameScale, kFrameNumberDesignDigits);
+  row("time of day", l.timeOfDay, l.timeScale, 12);
+  row("timecode", l.timecode, l.timeScale, 14);
+  for (int ms = 0; l.rulerStepMs > 0 && ms < 1000; ms += l.rulerStepMs)
+    boxes.push_back({"ruler " + std::to_string(ms), RulerNumberBox(l, ms), l.ruler});
+  for (std::size_t i = 0; i < kMotionTrackCount; ++i) {
+    const shapes::Rect& r = l.trackLabels[i];
+    const int s = l.trackLabelScale;
+    if (l.trackLabelLines == 1) {
+      row("track label", r, s, 6);
+    } else {
+      row("track label", r, s, 1);
+      boxes.push_back({"track label line 2",
+                       shapes::RectAt(r.x0, r.y0 + shapes::TextHeight(s) + s, shapes::TextWidth(4, s),
+                                      shapes::TextHeight(s)),
+                       r});
+    }
+  }
+  return boxes;
+}
+
+bool Inside(const shapes::Rect& inner, const shapes::Rect& outer) {
+  return inner.x0 >= outer.x0 && inner.y0 >= outer.y0 && inner.x1 <= outer.x1 && inner.y1 <= outer.y1;
+}
+
+TEST(SyncLayoutShapes, EveryElementKeepsItsMinimumSize) {
+  for (const Size& size : kWallShapes) {
+    const SyncLayout l = ComputeSyncLayout(size.width, size.height, kStripDefaultCellSize, 4);
+    const std::string where = Where(size);
+    EXPECT_TRUE(l.leftOut.empty()) << where << ": " << (l.leftOut.empty() ? "" : l.leftOut[0]);
+    const auto elements = LayoutElements(l);
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+      const auto& [name, r] = elements[i];
+      EXPECT_FALSE(r.Empty()) << name << " missing at " << where;
+      EXPECT_TRUE(Inside(r, {0, 0, size.width, size.height})) << name << " leaves " << where;
+      for (std::size_t j = i + 1; j < elements.size(); ++j)
+        EXPECT_FALSE(r.Overlaps(elements[j].second)) << name << " meets " << elements[j].first << " at " << where;
+    }
+    for (int scale : {l.labelScale, l.frameScale, l.timeScale, l.trackLabelScale, l.rulerTextScale})
+      EXPECT_GE(scale, 2) << where;
+    EXPECT_GE(l.qrModule, 2) << where;
+    EXPECT_GE(l.qr.Width(), 53 * l.qrModule) << where;
+    EXPECT_GE(l.qr.Height(), 53 * l.qrModule) << where;
+    EXPECT_GE(std::min(l.flash.Width(), l.flash.Height()), 53 * l.qrModule) << "flash box at " << where;
+    for (const shapes::Rect& marker : {l.parityA, l.parityB, l.colourBar})
+      EXPECT_GE(std::min(marker.Width(), marker.Height()), 16) << where;
+    // The tracks run along the longer side, each long enough for 16 frames.
+    EXPECT_EQ(l.tracksAlongHeight, size.height > size.width) << where;
+    for (std::size_t i = 0; i < kMotionTrackCount; ++i) {
+      const shapes::Rect& t = l.tracks[i];
+      const int length = l.tracksAlongHeight ? t.Height() : t.Width();
+      const int thickness = l.tracksAlongHeight ? t.Width() : t.Height();
+      EXPECT_GE(length - TrackBarLength(t, l.tracksAlongHeight), 16 << i) << "track " << i << " at " << where;
+      EXPECT_GE(thickness, kMinTrackThickness) << where;
+    }
+    EXPECT_TRUE(MinimumSizeFaults(l).empty()) << where;
+  }
+}
+
+TEST(SyncLayoutShapes, NoTextMeetsAnotherOrLeavesItsElement) {
+  for (const Size& size : kWallShapes) {
+    const SyncLayout l = ComputeSyncLayout(size.width, size.height, kStripDefaultCellSize, 4);
+    const auto boxes = TextBoxes(l);
+    EXPECT_NE(l.rulerStepMs, 0) << Where(size);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      EXPECT_TRUE(Inside(boxes[i].box, boxes[i].element)) << boxes[i].name << " at " << Where(size);
+      // Not even touching: one pixel around each box stays free.
+      const shapes::Rect& b = boxes[i].box;
+      const shapes::Rect around{b.x0 - 1, b.y0 - 1, b.x1 + 1, b.y1 + 1};
+      for (std::size_t j = i + 1; j < boxes.size(); ++j)
+        EXPECT_FALSE(around.Overlaps(boxes[j].box)) << boxes[i].name << " meets " << boxes[j].name << " at " << Where(size);
+    }
+  }
+}
+
+// Pillars stack the texts; ribbons set them side by side.
+TEST(SyncLayoutShapes, TextsStackInPortraitAndStandSideBySideOnRibbons) {
+  for (const Size& size : {Size{256, 2048}, Size{1080, 1920}}) {
+    const SyncLayout l = ComputeSyncLayout(size.width, size.height, kStripDefaultCellSize, 4);
+    EXPECT_LT(l.label.y1, l.frameNumber.y0) << Where(size);
+    EXPECT_LT(l.timeOfDay.y1, l.timecode.y0) << Where(size);
+  }
+  for (const Size& size : {Size{3840, 540}, Size{7680, 1080}}) {
+    const SyncLayout l = ComputeSyncLayout(size.width, size.height, kStripDefaultCellSize, 4);
+    EXPECT_EQ(l.label.y0, l.timecode.y0) << Where(size);
+    EXPECT_LT(l.label.x1, l.frameNumber.x0) << Where(size);
+    EXPECT_LT(l.timeOfDay.x1, l.timecode.x0) << Where(size);
+  }
+}
+
+// Where an element has no room for its minimum it is left out whole, and
+// the layout says which and why; nothing is drawn at a sliver.
+TEST(SyncLayoutShapes, WhatHasNoRoomIsLeftOutWithItsReason) {
+  for (const Size& size : {Size{320, 180}, Size{200, 1600}, Size{1600, 200}, Size{100, 100}}) {
+    const SyncLayout l = ComputeSyncLayout(size.width, size.height, kStripDefaultCellSize, 4);
+    EXPECT_TRUE(MinimumSizeFaults(l).empty()) << Where(size);
+    for (const auto& [name, r] : LayoutElements(l)) {
+      if (!r.Empty()) continue;
+      bool said = false;
+      for (const std::string& line : l.leftOut) said = said || line.rfind(name + " left out: ", 0) == 0;
+      EXPECT_TRUE(said) << name << " left out without a reason at " << Where(size);
+    }
+  }
+  const SyncLayout small = ComputeSyncLayout(320, 180, kStripDefaultCellSize, 4);
+  EXPECT_TRUE(small.qr.Empty());
+  EXPECT_EQ(small.qrModule, 0);
+  ASSERT_FALSE(small.leftOut.empty());
 }
 
 TEST(SyncLayout, AnySizeIsLaidOutWithoutFault) {
