@@ -1,0 +1,79 @@
+#include "hdr/OVNVeltrimaHdr.h"
+
+#include <string>
+
+#include "hdr/FramebufferDepth.h"
+#include "hdr/Patterns.h"
+#include "host/HostLog.h"
+#include "host/OutputDimension.h"
+
+OVNVeltrimaHdr::OVNVeltrimaHdr() : CFFGLPlugin(false) {
+  SetMinInputs(0);
+  SetMaxInputs(0);
+  DefineParameters();
+}
+
+// GL objects are released by DeInitGL, which the host calls first; the
+// destructor may run with no context current.
+OVNVeltrimaHdr::~OVNVeltrimaHdr() = default;
+
+void OVNVeltrimaHdr::DefineParameters() {
+  const auto& definitions = HdrParameterDefinitions();
+  for (FFUInt32 index = 0; index < kHdrParamCount; ++index) {
+    DefineParameter(index, definitions[index]);
+    values_[index] = definitions[index].defaultValue;
+  }
+}
+
+FFUInt32 OVNVeltrimaHdr::SetFloatParameter(FFUInt32 index, float value) {
+  if (index >= kHdrParamCount) return FF_FAIL;
+  values_[index] = value;
+  return FF_SUCCESS;
+}
+
+float OVNVeltrimaHdr::GetFloatParameter(FFUInt32 index) {
+  return index < kHdrParamCount ? values_[index] : 0.0f;
+}
+
+FFUInt32 OVNVeltrimaHdr::InitGL(const FFGLViewportStruct* viewport) {
+  if (viewport && renderer_.Create()) {
+    StoreViewport(*viewport);
+    composed_.reset();
+    return FF_SUCCESS;
+  }
+  DeInitGL();
+  return FF_FAIL;
+}
+
+FFUInt32 OVNVeltrimaHdr::DeInitGL() {
+  renderer_.Release();
+  composed_.reset();
+  return FF_SUCCESS;
+}
+
+bool OVNVeltrimaHdr::FramebufferRounds() {
+  const std::optional<int> bits = hdr::DrawFramebufferRedBits();
+  const bool rounds = bits && *bits < hdr::kCodeBits;
+  if (rounds && !roundingLogged_) {
+    roundingLogged_ = true;
+    LogToHost(("OVNVeltrima HDR: the framebuffer holds " + std::to_string(*bits) +
+               " bits per channel; 10-bit codes are rounded")
+                  .c_str());
+  }
+  return rounds;
+}
+
+FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
+  const int width = OutputDimension(Viewport().width);
+  const int height = OutputDimension(Viewport().height);
+  const HdrSettings settings = ConvertHdrSettings(values_);
+  const bool rounded = FramebufferRounds();
+  if (!composed_ || composed_->settings != settings || composed_->width != width ||
+      composed_->height != height || composed_->rounded != rounded) {
+    shapes_.Clear();
+    hdr::ComposeHdrFrame(settings, width, height, rounded, shapes_);
+    composed_ = Composed{settings, width, height, rounded};
+  }
+  renderer_.Draw(shapes_, width, height);
+  return FF_SUCCESS;
+}
