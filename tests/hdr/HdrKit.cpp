@@ -4,6 +4,9 @@
 #include <functional>
 #include <ostream>
 #include <sstream>
+#include <algorithm>
+
+#include "glyphs/GlyphTable.h"
 
 namespace {
 
@@ -108,4 +111,48 @@ void ExpectCodes(const CodeFrame& f, int x0, int y0, int x1, int y1,
     }
   EXPECT_EQ(differing, 0) << what << " in [" << x0 << "," << x1 << ") x [" << y0 << "," << y1
                           << "): " << differing << " pixels differ" << first.str();
+}
+
+namespace {
+
+// The characters of the font's glyphs, in table order (glyphs/GlyphTable.h).
+const char kGlyphCharacters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZx:- .,/=#+()'_?!~%&*\";<>@[]?";
+
+char ReadGlyph(const CodeFrame& f, int x, int y, int scale, int black) {
+  for (int g = 0; g < kGlyphTableSize - 1; ++g) {
+    bool same = true;
+    for (int row = 0; row < kGlyphRows && same; ++row)
+      for (int column = 0; column < kGlyphColumns && same; ++column) {
+        const Code3& c = f.At(x + column * scale + scale / 2, y + row * scale + scale / 2);
+        same = (c.r > black + 100) == GlyphPixel(g, column, row);
+      }
+    if (same) return kGlyphCharacters[g];
+  }
+  return '?';
+}
+
+}  // namespace
+
+std::vector<std::string> ReadLabel(const CodeFrame& f, int x0, int y0, int x1, int y1, int black,
+                                   int lines) {
+  int left = x1, top = y1, right = x0 - 1, bottom = y0 - 1;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x)
+      if (f.At(x, y) == Grey(black)) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+  if (right < left) return {};
+  const int scale = (bottom - top + 1) / (8 * lines + 1);
+  if (scale <= 0) return {};
+  std::vector<std::string> text;
+  for (int line = 0; line < lines; ++line) {
+    std::string s;
+    const int y = top + scale + line * 8 * scale;
+    for (int x = left + scale; x + 5 * scale <= right + 1; x += 6 * scale)
+      s += ReadGlyph(f, x, y, scale, black);
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    text.push_back(s);
+  }
+  return text;
 }

@@ -76,3 +76,11 @@ inline void ExpectCodes(const CodeFrame& frame, int x0, int y0, int x1, int y1, 
                         const std::string& what) {
   ExpectCodes(frame, x0, y0, x1, y1, [&](int, int) { return expected; }, what);
 }
+
+// The text of a label (white glyphs of the shared font in a box of `black`)
+// whose box lies inside [x0, x1) x [y0, y1) on a ground other than black:
+// the box is found as the black pixels' extent, the glyph scale from its
+// height (8 x lines + 1 glyph pixels), each glyph matched against the font
+// cell by cell. Empty when no box is found.
+std::vector<std::string> ReadLabel(const CodeFrame& frame, int x0, int y0, int x1, int y1,
+                                   int black, int lines);
