@@ -4,12 +4,14 @@
 // a 10-bit code c written as c / 1023; a framebuffer of under 10 bits is
 // said on screen and, once, in the log. The frame's rectangles are composed
 // again only when a parameter, the output size or the framebuffer's depth
-// changed, and drawn in one instanced call.
+// changed, drawn in one instanced call into a picture of the output's size,
+// and that picture copied each frame.
 #pragma once
 
 #include <array>
 #include <optional>
 
+#include "gl/OutputCache.h"
 #include "hdr/Parameters.h"
 #include "hdr/Settings.h"
 #include "host/Plugin.h"
@@ -34,6 +36,9 @@ class OVNVeltrimaHdr : public CFFGLPlugin {
 
   // --- For programs that link the plug-in's code (tests, benchmarks).
   const shapes::ShapeList& LastShapes() const { return shapes_; }
+  // Test seam: with `on` false, every frame draws the rectangles instead of
+  // copying the picture kept from the first (the two must be identical).
+  void UseFrameCache(bool on) { useCache_ = on; }
 
  private:
   void DefineParameters();
@@ -52,4 +57,9 @@ class OVNVeltrimaHdr : public CFFGLPlugin {
   };
   std::optional<Composed> composed_;
   bool roundingLogged_ = false;
+  // The composed picture, drawn once and copied each frame (outputs up to
+  // ffglex::OutputCache::kMaxPixels); larger ones are drawn every frame.
+  ffglex::OutputCache cache_;
+  bool cacheCurrent_ = false;
+  bool useCache_ = true;
 };

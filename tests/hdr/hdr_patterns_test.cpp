@@ -283,6 +283,26 @@ TEST(FramebufferDepth, EightBitsAreSaidOnScreenAndOnceInTheLog) {
   EXPECT_TRUE(HdrLog().empty()) << "a float target is not rounded";
 }
 
+// An 8-bit framebuffer gets round(c x 255 / 1023) of every code: read back
+// as the code each byte stands for, the ramp's upper half is each code
+// through 8 bits.
+TEST(FramebufferDepth, EightBitsGetEveryCodeRounded) {
+  for (const char* signal : {"PQ Narrow", "SDR Full"}) {
+    const bool narrow = std::string(signal) == "PQ Narrow";
+    const int black = narrow ? 64 : 0, span = (narrow ? 940 : 1023) - black + 1;
+    const CodeFrame f = RenderHdr({Option("Pattern", "Ramp"), Option("Signal", signal),
+                                   Value("Framebuffer Warning", 0)},
+                                  1920, 1080, hostkit::PixelFormat::RGBA8);
+    ExpectCodes(f, 0, 0, 1920, 400,
+                [&](int x, int) {
+                  const int code = black + x * span / 1920;
+                  const double eight = std::round(code * 255.0 / 1023.0);
+                  return Grey(static_cast<int>(std::lround(eight * 1023.0 / 255.0)));
+                },
+                std::string(signal) + " ramp on 8 bits");
+  }
+}
+
 TEST(FramebufferDepth, ManyFramesLogOnce) {
   HdrContext();
   HdrLog().clear();
