@@ -55,7 +55,8 @@ FFUInt32 OVNVeltrimaHdr::DeInitGL() {
 
 bool OVNVeltrimaHdr::FramebufferRounds() {
   const std::optional<int> bits = hdr::DrawFramebufferRedBits();
-  const bool rounds = bits && *bits < hdr::kCodeBits;
+  // A size of 0 says nothing about the buffer (it is not a colour one).
+  const bool rounds = bits && *bits > 0 && *bits < hdr::kCodeBits;
   if (rounds && !roundingLogged_) {
     roundingLogged_ = true;
     LogToHost(("OVNVeltrima HDR: the framebuffer holds " + std::to_string(*bits) +
