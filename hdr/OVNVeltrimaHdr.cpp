@@ -71,17 +71,21 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
   const int height = OutputDimension(Viewport().height);
   const HdrSettings settings = ConvertHdrSettings(values_);
   const bool rounded = FramebufferRounds();
+  bool changed = false;
   if (!composed_ || composed_->settings != settings || composed_->width != width ||
       composed_->height != height || composed_->rounded != rounded) {
     shapes_.Clear();
     hdr::ComposeHdrFrame(settings, width, height, rounded, shapes_);
     composed_ = Composed{settings, width, height, rounded};
     cacheCurrent_ = false;
+    changed = true;
   }
   // A ramp is a thousand thin rectangles, which a software renderer draws
   // at several times the cost of a fill: the picture is drawn once into a
-  // float buffer (codes kept exactly) and copied each frame.
-  if (!useCache_ || !cache_.Prepare(width, height)) {
+  // float buffer (codes kept exactly) and copied each frame. A frame whose
+  // picture just changed draws it directly, and the next one keeps it, so
+  // that a parameter moved every frame costs one draw, not a draw and a copy.
+  if (changed || !useCache_ || !cache_.Prepare(width, height)) {
     renderer_.Draw(shapes_, width, height);
     return FF_SUCCESS;
   }

@@ -99,4 +99,21 @@ TEST(HdrContract, ValuesNoHostShouldSendStillGiveAFrameOfCodes) {
     }
 }
 
+// A frame whose picture just changed is drawn directly, later ones are
+// copied from the picture kept: the two must be the same, pixel for pixel,
+// on a float and on an 8-bit target.
+TEST(HdrContract, KeptFramesEqualTheFrameDrawnFirst) {
+  HdrContext();
+  for (hostkit::PixelFormat format : {hostkit::PixelFormat::RGBA32F, hostkit::PixelFormat::RGBA8})
+    for (int pattern = 0; pattern < 6; ++pattern) {
+      hostkit::HostInstance host(HdrPlugin(), 640, 360, format);
+      host.Set(HdrParam("Pattern"), static_cast<float>(pattern));
+      ASSERT_EQ(host.RunFrames(1), FF_SUCCESS);
+      const std::vector<float> drawn = host.Target().ReadOutput();
+      host.Target().Clear(0.5f, 0.5f, 0.5f, 0.5f);
+      ASSERT_EQ(host.RunFrames(2), FF_SUCCESS);
+      EXPECT_TRUE(host.Target().ReadOutput() == drawn) << "pattern " << pattern;
+    }
+}
+
 }  // namespace
