@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer + UndefinedBehaviorSanitizer (no
-# recovery) and LeakSanitizer, then runs every test (the FREE, SYNC and MAP
-# plug-ins' suites, every bad layout file among them, the fuzz corpora
-# replayed) and the validator on the three plug-ins there. Any report fails
+# recovery) and LeakSanitizer, then runs every test (the FREE, SYNC, MAP and
+# HDR plug-ins' suites, every bad layout file among them, the fuzz corpora
+# replayed) and the validator on the four plug-ins there. Any report fails
 # the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +19,6 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$(pwd)/tests/sanitizers/lsan.supp:print_suppressions=0
 build_dir=${SANITIZER_BUILD_DIR:-build-asan}
 ctest --test-dir "$build_dir" -j "$(nproc)" --output-on-failure
-for plugin in OVNVeltrimaFree.so OVNVeltrimaSync.so OVNVeltrimaMap.so; do
+for plugin in OVNVeltrimaFree.so OVNVeltrimaSync.so OVNVeltrimaMap.so OVNVeltrimaHdr.so; do
   "$build_dir/tools/validate/ffgl-validate" --seed 1 "$build_dir/$plugin"
 done
