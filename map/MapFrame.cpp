@@ -205,6 +205,29 @@ std::string SizeText(const ScreenPlan& plan, int width, int height) {
          ", OUTPUT " + std::to_string(width) + "x" + std::to_string(height);
 }
 
+std::string NoSuchScreenText(const ScreenPlan& plan) {
+  return "SCREEN " + std::to_string(plan.screen) + " OF " + std::to_string(plan.screenCount) +
+         ": NO SUCH SCREEN";
+}
+
+std::string ScreenNamesText(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (names[i].empty()) continue;
+    text += (text.empty() ? "SCREENS: " : kDot) + std::to_string(i + 1) + " " + names[i];
+  }
+  return text;
+}
+
+void ComposeLoadingLine(const std::string& fileName, int width, int height, FigureList& list) {
+  if (width <= 0 || height <= 0) return;
+  const int bannerH = BannerHeight(height) / 2;
+  list.AddRect({0, 0, width, bannerH}, map_palette::kPlate.colour);
+  const int scale = std::max(1, bannerH / 10);
+  list.AddText(Glyphs("LOADING " + fileName), scale * 2, scale * 2, scale,
+               map_palette::kText.colour, std::max(0, width - 4 * scale));
+}
+
 void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& s,
                      int width, int height, FigureList& list) {
   if (width <= 0 || height <= 0) return;
@@ -219,7 +242,17 @@ void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapS
                     width, height, {2, 1}, text, nullptr);
     return;
   }
-  if (plan) {
+  const bool noSuchScreen = plan && (plan->screen < 1 || plan->screen > plan->screenCount);
+  if (noSuchScreen) {
+    // Said in words: an empty map's "0 CABINETS · CANVAS 0x0" tells a
+    // technician nothing.
+    list.AddRect({0, 0, width, height}, black);
+    std::vector<GlyphLine> lines = {Glyphs(source.GoodFileName()), Glyphs(NoSuchScreenText(*plan))};
+    const layout::Layout* good = source.GoodLayout();
+    const std::string names = good ? ScreenNamesText(good->screenNames) : std::string();
+    if (!names.empty()) lines.push_back(Glyphs(names));
+    AddCentredLines(list, lines, width, height, std::vector<int>(lines.size(), 2), text, nullptr);
+  } else if (plan) {
     AddMap(list, *plan, source.GoodFileName(), s, width, height);
   } else {
     list.AddRect({0, 0, width, height}, black);

@@ -3,9 +3,13 @@
 // copying its kept picture and one drawing its figures each frame, and every
 // frame of the two must match pixel for pixel — in a viewport away from the
 // framebuffer's corner, after a parameter change, after the file is set
-// again, and after a resize.
+// again, after a resize and through a fade (the brightness applied in the
+// copy against composed into the figures). The host's framebuffer is 8-bit,
+// as a show's is; a float one keeps a half-float picture (checked apart).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -29,8 +33,8 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
   // A 1000 x 600 target with the output at (17, 23): the copy must land in
   // the viewport, not in the corner.
   const hostkit::Viewport viewport{17, 23, 960, 540};
-  hostkit::HostInstance kept(LinkedMap(), 1000, 600, viewport);
-  hostkit::HostInstance drawn(LinkedMap(), 1000, 600, viewport);
+  hostkit::HostInstance kept(LinkedMap(), 1000, 600, viewport, hostkit::PixelFormat::RGBA8);
+  hostkit::HostInstance drawn(LinkedMap(), 1000, 600, viewport, hostkit::PixelFormat::RGBA8);
   static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
   for (auto* host : {&kept, &drawn})
     ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
@@ -41,6 +45,9 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
       {"after a line width change", kMapLineWidth, 5, false, {0, 0, 0, 0}},
       {"after the file is set again", kMapParamCount, 0, true, {0, 0, 0, 0}},
       {"after a resize", kMapParamCount, 0, false, {5, 7, 640, 360}},
+      {"at brightness 0.5", kMapBrightness, 0.5f, false, {0, 0, 0, 0}},
+      {"at brightness 0.13", kMapBrightness, 0.13f, false, {0, 0, 0, 0}},
+      {"at brightness 0", kMapBrightness, 0.0f, false, {0, 0, 0, 0}},
   };
   for (const Step& step : steps) {
     for (auto* host : {&kept, &drawn}) {
@@ -51,6 +58,9 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
       }
       ASSERT_EQ(host->RunFrames(1), FF_SUCCESS) << step.what;
     }
+    // These layouts are small enough to be drawn whole in the frame after a change.
+    EXPECT_FALSE(static_cast<OVNVeltrimaMap*>(kept.Id())->Updating()) << step.what;
+    EXPECT_EQ(static_cast<OVNVeltrimaMap*>(kept.Id())->KeptBytesPerPixel(), 4) << step.what;
     // The whole target, inside the viewport and around it.
     const std::vector<float> a = kept.Target().ReadWholeTarget();
     const std::vector<float> b = drawn.Target().ReadWholeTarget();
@@ -58,8 +68,32 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
     std::size_t differing = 0, first = a.size();
     for (std::size_t i = 0; i < a.size(); ++i)
       if (a[i] != b[i] && differing++ == 0) first = i;
-    EXPECT_EQ(differing, 0u) << step.what << ": first difference at float " << first;
+    EXPECT_EQ(differing, 0u) << step.what << ": first difference at float " << first << " ("
+                             << (first < a.size() ? a[first] * 255 : 0) << " against "
+                             << (first < b.size() ? b[first] * 255 : 0) << " of 255)";
   }
+}
+
+// A float framebuffer gets a half-float picture (8 bytes a pixel, not 16):
+// within half a step of an 8-bit value of what drawing every frame gives.
+TEST(MapCache, AFloatHostKeepsAHalfFloatPicture) {
+  LinkedMapContext();
+  const std::string file = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
+  hostkit::HostInstance kept(LinkedMap(), 320, 180);
+  hostkit::HostInstance drawn(LinkedMap(), 320, 180);
+  static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
+  for (auto* host : {&kept, &drawn}) {
+    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+    ASSERT_EQ(host->RunFrames(1), FF_SUCCESS);
+  }
+  EXPECT_EQ(static_cast<OVNVeltrimaMap*>(kept.Id())->KeptBytesPerPixel(), 8);
+  const std::vector<float> a = kept.Target().ReadWholeTarget();
+  const std::vector<float> b = drawn.Target().ReadWholeTarget();
+  ASSERT_EQ(a.size(), b.size());
+  float worst = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::fabs(a[i] - b[i]));
+  EXPECT_GT(worst, 0.0f) << "a half-float picture should round somewhere";
+  EXPECT_LT(worst, 0.5f / 255.0f);
 }
 
 }  // namespace

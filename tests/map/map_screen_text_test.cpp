@@ -40,7 +40,7 @@ TEST_P(MapErrorScreen, NamesTheFileAndTheFault) {
   LinkedMapContext();
   hostkit::HostInstance map(LinkedMap(), kWidth, kHeight);
   ASSERT_EQ(LinkedMap().SetTextParameter(map.Id(), kMapFile, c.make().c_str()), FF_SUCCESS);
-  ASSERT_EQ(map.RunFrames(1), FF_SUCCESS);
+  ASSERT_TRUE(Settle(map));
   std::vector<std::string> banner, centre;
   for (const ScreenText& t : TextsOf(map))
     (t.y < BannerHeight(kHeight) ? banner : centre).push_back(t.text);
@@ -65,7 +65,7 @@ TEST(MapScreenText, ASmallXIsALetterInNamesAndASignInSizes) {
   for (FFUInt32 p : {kMapShowCoordinates, kMapShowOrientation, kMapShowArrows, kMapShowHatch})
     ASSERT_EQ(map.Set(p, 0), FF_SUCCESS);
   for (FFUInt32 p : {kMapShowLabels, kMapShowInfo}) ASSERT_EQ(map.Set(p, 1), FF_SUCCESS);
-  ASSERT_EQ(map.RunFrames(1), FF_SUCCESS);
+  ASSERT_TRUE(Settle(map));
   EXPECT_EQ(Texts(map), (std::vector<std::string>{
                             "BOX", "NO PORT", "480x270", "MAX", "NO PORT", "480x270",
                             "BOXES.JSON \xC2\xB7 2 CABINETS \xC2\xB7 SCREEN 1 BOX WALL",
