@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BadFiles.h"
 #include "LinkedMap.h"
 #include "map/OVNVeltrimaMap.h"
 #include "map/Parameters.h"
@@ -72,6 +73,42 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
                              << (first < a.size() ? a[first] * 255 : 0) << " against "
                              << (first < b.size() ? b[first] * 255 : 0) << " of 255)";
   }
+}
+
+// A picture too large to draw in one frame is drawn a part per frame into
+// the second kept picture while the last one keeps showing, unchanged,
+// never half-drawn; then it shows whole, as drawing every frame gives it.
+TEST(MapCache, ANewPictureShowsOnlyWhenWhole) {
+  LinkedMapContext();
+  // 10 x 10 cabinets, about 800 figures: several frames' worth at 960x540.
+  std::string csv = "id,x,y,w,h,port,chain\n";
+  for (int i = 0; i < 100; ++i)
+    csv += "C" + std::to_string(i) + "," + std::to_string(i % 10 * 96) + "," +
+           std::to_string(i / 10 * 54) + ",96,54,1," + std::to_string(i + 1) + "\n";
+  const std::string file = Temp().Write("grid.csv", csv);
+  hostkit::HostInstance kept(LinkedMap(), 960, 540, hostkit::PixelFormat::RGBA8);
+  hostkit::HostInstance drawn(LinkedMap(), 960, 540, hostkit::PixelFormat::RGBA8);
+  static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
+  auto& map = *static_cast<OVNVeltrimaMap*>(kept.Id());
+  for (auto* host : {&kept, &drawn}) {
+    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+    ASSERT_EQ(host->RunFrames(1), FF_SUCCESS);
+  }
+  const std::vector<float> last = kept.Target().ReadWholeTarget();
+  ASSERT_EQ(last, drawn.Target().ReadWholeTarget()) << "the first picture, drawn whole";
+  for (auto* host : {&kept, &drawn}) ASSERT_EQ(host->Set(kMapLineWidth, 6), FF_SUCCESS);
+  int partFrames = 0;
+  while (map.Updating() && partFrames < 100) {
+    ASSERT_EQ(kept.RunFrames(1), FF_SUCCESS);
+    if (map.Updating()) {
+      ++partFrames;
+      ASSERT_EQ(kept.Target().ReadWholeTarget(), last) << "frame " << partFrames << " of the parts";
+    }
+  }
+  EXPECT_GE(partFrames, 2) << "the new picture should take several frames";
+  ASSERT_EQ(drawn.RunFrames(1), FF_SUCCESS);
+  EXPECT_EQ(kept.Target().ReadWholeTarget(), drawn.Target().ReadWholeTarget());
+  EXPECT_NE(kept.Target().ReadWholeTarget(), last);
 }
 
 // A float framebuffer gets a half-float picture (8 bytes a pixel, not 16):
