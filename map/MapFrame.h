@@ -38,9 +38,13 @@ std::string SizeText(const ScreenPlan& plan, int width, int height);
 MapFacts CountFacts(const ScreenPlan& plan, int width, int height);
 
 // Appends the frame for an output of width x height. `plan` is the chosen
-// screen of source.GoodLayout() (null when there is none).
+// screen of source.GoodLayout() (null when there is none). The info line
+// goes where it covers none of a cabinet's texts, marks or borders
+// (map/InfoPlacement.h); where there is no such place it is left out and
+// `note`, when given, says why.
 void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& settings,
-                     int width, int height, shapes::FigureList& list);
+                     int width, int height, shapes::FigureList& list,
+                     std::string* note = nullptr);
 
 // "LOADING WALL.CSV" on a black band across the top of an output of
 // width x height, drawn over the last picture while the file is read.

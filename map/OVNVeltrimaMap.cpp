@@ -129,7 +129,14 @@ void OVNVeltrimaMap::Compose(int width, int height) {
                        composed_->height == height;
   if (current) return;
   figures_.Clear();
-  ComposeMapFrame(source_, plan_ ? &*plan_ : nullptr, settings, width, height, figures_);
+  std::string note;
+  ComposeMapFrame(source_, plan_ ? &*plan_ : nullptr, settings, width, height, figures_, &note);
+  // Said once for each read of the file, not at every composition.
+  if (!composed_ || composed_->revision != source_.Revision()) note_.clear();
+  if (!note.empty() && note != note_) {
+    LogToHost(("OVNVeltrima MAP: " + note).c_str());
+    note_ = note;
+  }
   ++compositions_;
   composed_ = Composed{source_.Revision(), settings, width, height};
   uploaded_ = false;

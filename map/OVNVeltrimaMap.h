@@ -101,6 +101,7 @@ class OVNVeltrimaMap : public CFFGLPlugin {
     int width = 0, height = 0;
   };
   std::optional<Composed> composed_;
+  std::string note_;  // why the last composition left something out, as logged
   bool uploaded_ = false;  // figures_ are in renderer_
   bool uploadFailed_ = false;
   // The pictures, drawn once and copied each frame (outputs up to

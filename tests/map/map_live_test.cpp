@@ -33,7 +33,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kBound = std::chrono::milliseconds(500);
 constexpr auto kStall = std::chrono::seconds(2);
-constexpr int kWidth = 480, kHeight = 270;
+constexpr int kWidth = 960, kHeight = 540;
 
 const std::string& GoodLayout() {
   static const std::string path = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
