@@ -27,6 +27,10 @@ std::size_t FiguresPerFrame(int width, int height) {
       std::max(kFewest, static_cast<long long>(width) * height / kPixelsPerFigure));
 }
 
+// Frames a new picture may wait, drawn part by part, before it is drawn
+// whole: a second at 60 frames a second.
+constexpr int kMostPartFrames = 60;
+
 // Whether an output of this size is drawn through kept pictures.
 bool KeptSize(int width, int height) {
   return width > 0 && height > 0 &&
@@ -172,20 +176,26 @@ bool OVNVeltrimaMap::DrawKept(int width, int height) {
     shown_->Render([&] { renderer_.Draw(width, height); });
     shownCurrent_ = true;
     drawnFigures_ = count;
+    waitingFrames_ = 0;
     return true;
   }
   if (shownCurrent_) return true;
   if (!next_->Prepare(width, height)) {
     shown_->Render([&] { renderer_.Draw(width, height); });
     shownCurrent_ = true;
+    waitingFrames_ = 0;
     return true;
   }
-  const std::size_t part = FiguresPerFrame(width, height);
+  // A parameter that changes every frame (an automated one) would start the
+  // next picture again each frame and never show it: past kMostPartFrames
+  // frames of waiting, the rest is drawn at once.
+  const std::size_t part = ++waitingFrames_ > kMostPartFrames ? count : FiguresPerFrame(width, height);
   next_->Render([&] { renderer_.Draw(width, height, drawnFigures_, part); }, drawnFigures_ == 0);
   drawnFigures_ += part;
   if (drawnFigures_ >= count) {
     std::swap(shown_, next_);
     shownCurrent_ = true;
+    waitingFrames_ = 0;
   }
   return true;
 }

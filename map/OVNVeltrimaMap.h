@@ -113,6 +113,7 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   ffglex::OutputCache* next_ = &pictures_[1];
   bool shownCurrent_ = false;  // shown_ holds the uploaded figures
   std::size_t drawnFigures_ = 0;
+  int waitingFrames_ = 0;  // frames since the shown picture stopped being current
   bool useCache_ = true;
   // "LOADING <FILE>" over the picture while a file is read.
   shapes::FigureRenderer loadingRenderer_;
