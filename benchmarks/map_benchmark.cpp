@@ -2,17 +2,28 @@
 // (benchmarks/FillReference.h): a wall of 2,000 cabinets over 3840x2160 and
 // 1920x1080 (50 x 40 cabinets on two ports, serpentine chains, every fourth
 // column turned, a gap and overlaps), every element on. "Steady" frames copy
-// the picture kept from the first frame; "Recomposed" frames change a
-// parameter each time, so each composes the figures, uploads them, draws
-// them into the kept picture and copies it. Steady frames are also measured
-// with parts left out. Also the time of reading the file when the parameter
-// is set. Not a test: numbers depend on the machine and its load.
+// the picture kept from the first frame; "Recomposed" frames change the line
+// width each time, so each composes the figures (in the set call), uploads
+// them, draws a part of the next picture and copies the shown one. Steady frames are also measured
+// with parts left out, and a wall of 10,000 cabinets (the limit). Also the
+// time of reading the file when the parameter is set.
+//
+// "Changes" prints, per output size, the steady frame beside the slowest of
+// the frames after each kind of change (the file set again, the screen, the
+// labels, the brightness) and every frame of a 60-frame brightness fade,
+// medians of several rounds. With VELTRIMA_MAP_MODULE naming a built
+// OVNVeltrimaMap module, every case measures that module instead of the
+// linked code (an earlier build, for a before/after table).
+// Every host framebuffer is 8-bit RGBA, as a show's host has.
+// Not a test: numbers depend on the machine and its load.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 #include <fstream>
 #include <string>
 
@@ -29,38 +40,65 @@ constexpr int kSamples = 9;
 constexpr int kColumns = 50, kRows = 40;  // 2,000 cabinets
 
 const hostkit::PluginLibrary& Plugin() {
-  static hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "OVNVeltrimaMap");
+  static hostkit::PluginLibrary plugin = [] {
+    const char* module = std::getenv("VELTRIMA_MAP_MODULE");
+    return module && *module ? hostkit::PluginLibrary(module)
+                             : hostkit::PluginLibrary(&plugMain, &SetLogCallback, "OVNVeltrimaMap");
+  }();
   return plugin;
 }
 
-// The wall for an output of width x height, written once per size.
-std::string WallFile(int width, int height) {
+// The wall for an output of width x height, columns x rows cabinets, on
+// each of `screens` screens alike; `tag` tells apart files of the same wall.
+std::string WallFile(int width, int height, int columns = kColumns, int rows = kRows,
+                     int screens = 1, const std::string& tag = "") {
   const std::string path = "/tmp/veltrima-map-benchmark-" + std::to_string(getpid()) + "-" +
-                           SizeText(width, height) + ".csv";
+                           SizeText(width, height) + "-" + std::to_string(columns * rows) + tag +
+                           ".csv";
   std::ofstream out(path, std::ios::trunc);
-  out << "id,x,y,w,h,rot,port,chain\n";
-  const int w = width / kColumns, h = height / kRows;
-  for (int row = 0; row < kRows; ++row)
-    for (int i = 0; i < kColumns; ++i) {
-      // Serpentine: even rows left to right, odd rows back.
-      const int column = row % 2 == 0 ? i : kColumns - 1 - i;
-      const int port = row < kRows / 2 ? 1 : 2;
-      const int chain = (row % (kRows / 2)) * kColumns + i + 1;
-      // A gap in the middle column and an overlap on every tenth row.
-      const int x = column * w + (column == kColumns / 2 ? 4 : 0);
-      const int y = row * h - (row % 10 == 9 ? h / 4 : 0);
-      out << "C" << row << "-" << column << "," << x << "," << y << "," << w - (column == kColumns / 2 ? 8 : 0)
-          << "," << h << "," << (column % 4 == 3 ? 90 : 0) << "," << port << "," << chain << "\n";
+  out << "id,x,y,w,h,rot,port,chain,screen\n";
+  const int w = width / columns, h = height / rows;
+  for (int screen = 1; screen <= screens; ++screen) {
+    for (int row = 0; row < rows; ++row) {
+      for (int i = 0; i < columns; ++i) {
+        // Serpentine: even rows left to right, odd rows back; each screen
+        // goes on along its ports' chains.
+        const int column = row % 2 == 0 ? i : columns - 1 - i;
+        const int port = row < rows / 2 ? 1 : 2;
+        const int chain = ((screen - 1) * (rows / 2) + row % (rows / 2)) * columns + i + 1;
+        // A gap in the middle column and an overlap on every tenth row.
+        const int x = column * w + (column == columns / 2 ? 4 : 0);
+        const int y = row * h - (row % 10 == 9 ? h / 4 : 0);
+        out << "C" << screen << "-" << row << "-" << column << "," << x << "," << y << ","
+            << w - (column == columns / 2 ? 8 : 0) << "," << h << ","
+            << (column % 4 == 3 ? 90 : 0) << "," << port << "," << chain << "," << screen << "\n";
+      }
     }
+  }
   return path;
+}
+
+// Runs frames until the file is read and its picture drawn whole (the
+// "Map File" display says LOADING or UPDATING until then; a module that
+// draws a change within its frame never says either).
+void Settle(hostkit::HostInstance& host) {
+  for (int i = 0; i < 1000; ++i) {
+    host.RunFrames(1);
+    const char* shown =
+        static_cast<const char*>(Plugin().GetParameterDisplay(host.Id(), kMapFile).PointerValue);
+    if (!shown || (std::string(shown) != "LOADING" && std::string(shown) != "UPDATING")) return;
+    usleep(1000);
+  }
 }
 
 void MapFrames(benchmark::State& state, bool recompose) {
   Context().MakeCurrent();
   const int width = static_cast<int>(state.range(0));
   const int height = static_cast<int>(state.range(1));
-  const std::string file = WallFile(width, height);
-  hostkit::HostInstance host(Plugin(), width, height);
+  // 2,000 cabinets, or 10,000 (the limit) where the fourth argument says so.
+  const bool most = state.range(3) != 0;
+  const std::string file = most ? WallFile(width, height, 100, 100) : WallFile(width, height);
+  hostkit::HostInstance host(Plugin(), width, height, hostkit::PixelFormat::RGBA8);
   Plugin().SetTextParameter(host.Id(), kMapFile, file.c_str());
   // What is left out, to show what each part costs: 1 the texts (labels and
   // coordinates), 2 also the orientation marks and chain arrows.
@@ -73,17 +111,19 @@ void MapFrames(benchmark::State& state, bool recompose) {
     host.Set(kMapShowOrientation, 0.0f);
     host.Set(kMapShowArrows, 0.0f);
   }
-  host.RunFrames(1);  // composes and uploads
+  Settle(host);  // read, composed, uploaded and drawn
   glFinish();
   int frame = 0;
   Interleaved(state, host.Target(), [&] {
-    // Brightness between 0.9 and 1: a new composition each frame.
-    if (recompose) host.Set(kMapBrightness, 1.0f - static_cast<float>(frame++ % 2) * 0.1f);
+    // Line width 2 or 3: a new composition each frame (brightness would
+    // compose nothing: the copy applies it).
+    if (recompose) host.Set(kMapLineWidth, 2.0f + static_cast<float>(frame++ % 2));
     host.RunFrames(1);
   });
   std::remove(file.c_str());
   const char* const kParts[] = {"everything", "no texts", "no texts, marks or arrows"};
-  state.SetLabel(std::string(recompose ? "recomposed" : "steady") + ", 2000 cabinets " +
+  state.SetLabel(std::string(recompose ? "recomposed" : "steady") +
+                 (most ? ", 10000 cabinets " : ", 2000 cabinets ") +
                  SizeText(width, height) + ", " + kParts[std::min(leftOut, 2)]);
 }
 
@@ -94,7 +134,7 @@ void Recomposed(benchmark::State& state) { MapFrames(state, true); }
 void ReadFile(benchmark::State& state) {
   Context().MakeCurrent();
   const std::string file = WallFile(3840, 2160);
-  hostkit::HostInstance host(Plugin(), 64, 64);
+  hostkit::HostInstance host(Plugin(), 64, 64, hostkit::PixelFormat::RGBA8);
   for (auto _ : state) {
     const auto start = Clock::now();
     Plugin().SetTextParameter(host.Id(), kMapFile, file.c_str());
@@ -107,19 +147,131 @@ void ReadFile(benchmark::State& state) {
 }
 
 BENCHMARK(Steady)
-    ->Args({1920, 1080, 0})
-    ->Args({3840, 2160, 0})
-    ->Args({3840, 2160, 1})
-    ->Args({3840, 2160, 2})
+    ->Args({1920, 1080, 0, 0})
+    ->Args({3840, 2160, 0, 0})
+    ->Args({3840, 2160, 1, 0})
+    ->Args({3840, 2160, 2, 0})
+    ->Args({3840, 2160, 0, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(kSamples);
 BENCHMARK(Recomposed)
-    ->Args({1920, 1080, 0})
-    ->Args({3840, 2160, 0})
+    ->Args({1920, 1080, 0, 0})
+    ->Args({3840, 2160, 0, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(kSamples);
+// Frames after each kind of change beside the steady frame.
+constexpr int kRounds = 3;
+constexpr int kFramesAfterAChange = 30;
+constexpr int kFadeFrames = 60;
+
+double FrameMs(hostkit::HostInstance& host) {
+  return FinishedMilliseconds([&] { host.RunFrames(1); });
+}
+
+// The median of a few steady frames: each change is measured against the
+// steady frames just before it, so that load from other processes falls on
+// both alike.
+double SteadyMs(hostkit::HostInstance& host) {
+  Settle(host);
+  std::vector<double> frames;
+  for (int i = 0; i < 5; ++i) frames.push_back(FrameMs(host));
+  return Median(frames);
+}
+
+void Changes(benchmark::State& state) {
+  Context().MakeCurrent();
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  // Two screens of 2,000 cabinets each, under two paths (the same wall).
+  const std::string files[2] = {WallFile(width, height, kColumns, kRows, 2, "a"),
+                                WallFile(width, height, kColumns, kRows, 2, "b")};
+  hostkit::HostInstance host(Plugin(), width, height, hostkit::PixelFormat::RGBA8);
+  Plugin().SetTextParameter(host.Id(), kMapFile, files[0].c_str());
+  Settle(host);
+
+  struct Change {
+    const char* name;
+    // Applies the change numbered `n` (each undoes the one before).
+    void (*apply)(hostkit::HostInstance&, const std::string*, int n);
+  };
+  const Change changes[] = {
+      {"file", [](hostkit::HostInstance& h, const std::string* f, int n) {
+         Plugin().SetTextParameter(h.Id(), kMapFile, f[(n + 1) % 2].c_str());
+       }},
+      {"screen", [](hostkit::HostInstance& h, const std::string*, int n) {
+         h.Set(kMapScreen, static_cast<float>(n % 2 == 0 ? 2 : 1));
+       }},
+      {"labels", [](hostkit::HostInstance& h, const std::string*, int n) {
+         h.Set(kMapShowLabels, n % 2 == 0 ? 0.0f : 1.0f);
+       }},
+      {"brightness", [](hostkit::HostInstance& h, const std::string*, int n) {
+         h.Set(kMapBrightness, n % 2 == 0 ? 0.5f : 1.0f);
+       }},
+  };
+  std::vector<double> steadyAll;
+  std::printf("\n%s, 2000 cabinets a screen\n", SizeText(width, height).c_str());
+  std::printf("%-11s %10s %10s %14s %9s\n", "change", "set call", "steady", "slowest frame",
+              "x steady");
+  for (const Change& change : changes) {
+    std::vector<double> slowest, calls, steady, ratios;
+    for (int n = 0; n < 2 * kRounds; ++n) {
+      steady.push_back(SteadyMs(host));
+      const auto start = Clock::now();
+      change.apply(host, files, n);
+      calls.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+      double worst = 0;
+      for (int i = 0; i < kFramesAfterAChange; ++i) worst = std::max(worst, FrameMs(host));
+      slowest.push_back(worst);
+      ratios.push_back(worst / steady.back());
+    }
+    steadyAll.insert(steadyAll.end(), steady.begin(), steady.end());
+    std::printf("%-11s %7.2f ms %7.2f ms %11.2f ms %8.2fx\n", change.name, Median(calls),
+                Median(steady), Median(slowest), Median(ratios));
+    state.counters[std::string(change.name) + "_x_steady"] = Median(ratios);
+  }
+  // A fade from full to black and back, a new brightness every frame, each
+  // frame against the steady frames before that round.
+  host.Set(kMapBrightness, 1.0f);
+  std::vector<std::vector<double>> fade(kFadeFrames), fadeRatios(kFadeFrames);
+  for (int round = 0; round < kRounds; ++round) {
+    const double steady = SteadyMs(host);
+    steadyAll.push_back(steady);
+    for (int i = 0; i < kFadeFrames; ++i) {
+      const float level = static_cast<float>(round % 2 == 0 ? kFadeFrames - 1 - i : i) /
+                          static_cast<float>(kFadeFrames - 1);
+      host.Set(kMapBrightness, level);
+      const double ms = FrameMs(host);
+      fade[static_cast<std::size_t>(i)].push_back(ms);
+      fadeRatios[static_cast<std::size_t>(i)].push_back(ms / steady);
+    }
+  }
+  std::printf("fade, every frame (ms):");
+  double worstFade = 0, worstRatio = 0;
+  for (int i = 0; i < kFadeFrames; ++i) {
+    const double ms = Median(fade[static_cast<std::size_t>(i)]);
+    worstFade = std::max(worstFade, ms);
+    worstRatio = std::max(worstRatio, Median(fadeRatios[static_cast<std::size_t>(i)]));
+    std::printf("%s%.1f", i % 20 == 0 ? "\n  " : " ", ms);
+  }
+  std::printf("\nfade, slowest frame %.2f ms, %.2fx the steady frames before it\n", worstFade,
+              worstRatio);
+  std::fflush(stdout);
+  const double steadyMs = Median(steadyAll);
+  state.counters["steady_ms"] = steadyMs;
+  state.counters["fade_x_steady"] = worstRatio;
+  for (auto _ : state) state.SetIterationTime(steadyMs / 1000.0);
+  for (const std::string& f : files) std::remove(f.c_str());
+  state.SetLabel("changes, 2000 cabinets " + SizeText(width, height));
+}
+
+BENCHMARK(Changes)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
 BENCHMARK(ReadFile)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(kSamples);
 
 }  // namespace

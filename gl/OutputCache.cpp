@@ -9,17 +9,21 @@ GLuint Bound(GLenum binding) {
   return static_cast<GLuint>(value);
 }
 
-// The settings Render turns off, as the host had them, put back at the end.
+// The capabilities Render turns off; the gain copy turns off all but the
+// scissor test (a copy is clipped by the host's scissor box, like a draw).
+constexpr int kCapCount = 4;
+constexpr GLenum kCaps[kCapCount] = {GL_SCISSOR_TEST, GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE};
+
+// The settings a call changes, as the host had them, put back at the end.
 class HostSettings {
  public:
   HostSettings() {
     glGetIntegerv(GL_VIEWPORT, viewport_);
     glGetBooleanv(GL_COLOR_WRITEMASK, mask_);
-    for (int i = 0; i < kCount; ++i) enabled_[i] = glIsEnabled(kCaps[i]);
+    for (int i = 0; i < kCapCount; ++i) enabled_[i] = glIsEnabled(kCaps[i]);
   }
   ~HostSettings() {
-    for (int i = 0; i < kCount; ++i)
-      enabled_[i] ? glEnable(kCaps[i]) : glDisable(kCaps[i]);
+    for (int i = 0; i < kCapCount; ++i) enabled_[i] ? glEnable(kCaps[i]) : glDisable(kCaps[i]);
     glColorMask(mask_[0], mask_[1], mask_[2], mask_[3]);
     glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
   }
@@ -27,11 +31,9 @@ class HostSettings {
   HostSettings& operator=(const HostSettings&) = delete;
 
  private:
-  static constexpr int kCount = 4;
-  static constexpr GLenum kCaps[kCount] = {GL_SCISSOR_TEST, GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE};
   GLint viewport_[4] = {0, 0, 0, 0};
   GLboolean mask_[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
-  GLboolean enabled_[kCount] = {};
+  GLboolean enabled_[kCapCount] = {};
 };
 
 // Binds `framebuffer` to `target` and the earlier one back at the end.
@@ -50,6 +52,73 @@ class FramebufferUse {
   GLuint earlier_;
 };
 
+// Binds `texture` to unit 0's 2D target, and the unit and texture the host
+// had back at the end.
+class TextureUse {
+ public:
+  explicit TextureUse(GLuint texture) : unit_(Bound(GL_ACTIVE_TEXTURE)) {
+    glActiveTexture(GL_TEXTURE0);
+    earlier_ = Bound(GL_TEXTURE_BINDING_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+  }
+  ~TextureUse() {
+    glBindTexture(GL_TEXTURE_2D, earlier_);
+    glActiveTexture(unit_);
+  }
+  TextureUse(const TextureUse&) = delete;
+  TextureUse& operator=(const TextureUse&) = delete;
+
+ private:
+  GLenum unit_;
+  GLuint earlier_ = 0;
+};
+
+// The format that holds what the framebuffer bound for drawing holds: 8-bit
+// normalised colour, or more (kept as half floats).
+GLenum HostPrecisionFormat() {
+  const GLuint bound = Bound(GL_DRAW_FRAMEBUFFER_BINDING);
+  GLint redBits = 0, componentType = GL_UNSIGNED_NORMALIZED;
+  if (bound != 0) {
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                                          GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &redBits);
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                                          GL_FRAMEBUFFER_ATTACHMENT_COMPONENT_TYPE,
+                                          &componentType);
+  } else {
+    // The window's own framebuffer: its colour bits, whichever buffer it draws to.
+    const GLenum buffer = static_cast<GLenum>(Bound(GL_DRAW_BUFFER));
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, buffer,
+                                          GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &redBits);
+  }
+  const bool eightBit = redBits > 0 && redBits <= 8 && componentType == GL_UNSIGNED_NORMALIZED;
+  return eightBit ? GL_RGBA8 : GL_RGBA16F;
+}
+
+constexpr char kGainVertex[] = R"(#version 410 core
+void main() {
+  // One triangle that covers the viewport.
+  vec2 corner = vec2(float((gl_VertexID & 1) << 2), float((gl_VertexID & 2) << 1));
+  gl_Position = vec4(corner - 1.0, 0.0, 1.0);
+}
+)";
+
+constexpr char kGainFragment[] = R"(#version 410 core
+uniform sampler2D Picture;
+uniform ivec2 Origin;
+uniform float Gain;
+// 255 for an 8-bit picture, 0 otherwise.
+uniform float Steps;
+out vec4 colour;
+void main() {
+  vec4 kept = texelFetch(Picture, ivec2(gl_FragCoord.xy) - Origin, 0);
+  // An 8-bit value as the division byte / 255 gives it, so that the gain
+  // lands on the byte that drawing with colours times the gain gives, halves
+  // included.
+  if (Steps > 0.0) kept.rgb = floor(kept.rgb * Steps + 0.5) / Steps;
+  colour = vec4(kept.rgb * Gain, kept.a);
+}
+)";
+
 }  // namespace
 
 bool OutputCache::Prepare(int width, int height) {
@@ -57,58 +126,99 @@ bool OutputCache::Prepare(int width, int height) {
     Release();
     return false;
   }
-  if (Ready() && width == width_ && height == height_) return true;
+  const GLenum format = HostPrecisionFormat();
+  if (Ready() && width == width_ && height == height_ && format == format_) return true;
   Release();
-  while (glGetError() != GL_NO_ERROR) {
+  glGenTextures(1, &colour_);
+  {
+    TextureUse use(colour_);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   }
-  const GLuint earlierRenderbuffer = Bound(GL_RENDERBUFFER_BINDING);
-  glGenRenderbuffers(1, &colour_);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA32F, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, earlierRenderbuffer);
   glGenFramebuffers(1, &framebuffer_);
   bool complete = false;
   {
+    // Storage the driver could not make leaves the texture without an image,
+    // which makes the framebuffer incomplete: no error state to read.
     FramebufferUse use(GL_DRAW_FRAMEBUFFER, GL_DRAW_FRAMEBUFFER_BINDING, framebuffer_);
-    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_, 0);
     complete = glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   }
-  // A buffer the driver could not store leaves an error, not an incomplete framebuffer.
-  if (!complete || glGetError() != GL_NO_ERROR) {
+  if (!complete) {
     Release();
     return false;
   }
   width_ = width;
   height_ = height;
+  format_ = format;
   fresh_ = true;
   return true;
 }
 
-void OutputCache::Render(const std::function<void()>& draw) {
+void OutputCache::Render(const std::function<void()>& draw, bool clear) {
   if (!Ready()) return;
   HostSettings settings;
   FramebufferUse use(GL_DRAW_FRAMEBUFFER, GL_DRAW_FRAMEBUFFER_BINDING, framebuffer_);
-  for (GLenum cap : {GL_SCISSOR_TEST, GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE}) glDisable(cap);
+  for (GLenum cap : kCaps) glDisable(cap);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glViewport(0, 0, width_, height_);
-  const GLfloat transparent[4] = {0, 0, 0, 0};
-  glClearBufferfv(GL_COLOR, 0, transparent);
+  if (clear) {
+    const GLfloat transparent[4] = {0, 0, 0, 0};
+    glClearBufferfv(GL_COLOR, 0, transparent);
+  }
   draw();
   fresh_ = false;
 }
 
-void OutputCache::CopyTo(int x, int y) {
+bool OutputCache::MakeGainProgram() {
+  if (gainProgram_.ProgramId() != 0 && emptyArray_ != 0) return true;
+  if (!gainProgram_.Compile(kGainVertex, kGainFragment)) return false;
+  glGenVertexArrays(1, &emptyArray_);
+  return emptyArray_ != 0;
+}
+
+void OutputCache::CopyTo(int x, int y, float gain) {
   if (!Ready()) return;
-  FramebufferUse use(GL_READ_FRAMEBUFFER, GL_READ_FRAMEBUFFER_BINDING, framebuffer_);
-  glBlitFramebuffer(0, 0, width_, height_, x, y, x + width_, y + height_, GL_COLOR_BUFFER_BIT,
-                    GL_NEAREST);
+  if (gain == 1.0f || !MakeGainProgram()) {
+    FramebufferUse use(GL_READ_FRAMEBUFFER, GL_READ_FRAMEBUFFER_BINDING, framebuffer_);
+    glBlitFramebuffer(0, 0, width_, height_, x, y, x + width_, y + height_, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    return;
+  }
+  HostSettings settings;
+  for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE}) glDisable(cap);
+  glViewport(x, y, width_, height_);
+  TextureUse texture(colour_);
+  const GLuint earlierProgram = Bound(GL_CURRENT_PROGRAM);
+  const GLuint earlierArray = Bound(GL_VERTEX_ARRAY_BINDING);
+  glUseProgram(gainProgram_.ProgramId());
+  glUniform1i(gainProgram_.UniformLocation("Picture"), 0);
+  glUniform2i(gainProgram_.UniformLocation("Origin"), x, y);
+  glUniform1f(gainProgram_.UniformLocation("Gain"), gain);
+  glUniform1f(gainProgram_.UniformLocation("Steps"), format_ == GL_RGBA8 ? 255.0f : 0.0f);
+  glBindVertexArray(emptyArray_);
+  glDrawArrays(GL_TRIANGLES, 0, 3);
+  glBindVertexArray(earlierArray);
+  glUseProgram(earlierProgram);
+}
+
+int OutputCache::BytesPerPixel() const {
+  if (!Ready()) return 0;
+  return format_ == GL_RGBA8 ? 4 : 8;
 }
 
 void OutputCache::Release() {
   if (framebuffer_ != 0) glDeleteFramebuffers(1, &framebuffer_);
-  if (colour_ != 0) glDeleteRenderbuffers(1, &colour_);
+  if (colour_ != 0) glDeleteTextures(1, &colour_);
+  if (emptyArray_ != 0) glDeleteVertexArrays(1, &emptyArray_);
+  gainProgram_.Release();
   framebuffer_ = 0;
   colour_ = 0;
+  emptyArray_ = 0;
+  format_ = 0;
   width_ = height_ = 0;
   fresh_ = false;
 }

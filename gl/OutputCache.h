@@ -1,51 +1,71 @@
 // OutputCache: a picture that stays the same from frame to frame, drawn once
-// into a colour buffer of the output's size (RGBA32F, so every value the
-// drawing wrote is kept exactly) and copied to the host's framebuffer each
-// frame with one blit: on a software renderer a copy costs about one fill,
-// however many shapes the picture holds. GL objects go only through
+// into a colour buffer of the output's size and copied to the host's
+// framebuffer each frame: on a software renderer a copy costs about one
+// fill, however many shapes the picture holds. GL objects go only through
 // Release(), because a destructor may run with no context current.
 //
-// Both calls leave every binding and setting as they found them (the host's
+// The buffer holds no more precision than the host's framebuffer: RGBA8
+// where the framebuffer bound when it is made has 8-bit normalised colour
+// (every value the drawing writes lands on the same byte as a direct draw
+// would), RGBA16F otherwise. The copy may scale the colour by a gain (a
+// fade applied at copy time, so the picture is never drawn again for it).
+//
+// Every call leaves every binding and setting as it found it (the host's
 // framebuffers, viewport, scissor, blending, depth, culling, colour mask,
-// renderbuffer); the copy is clipped by the host's scissor box like a draw.
+// renderbuffer, texture, program, vertex array); the copy is clipped by the
+// host's scissor box like a draw. No call reads GL's error state: a lost
+// context may answer errors for ever, and the host's own errors are not
+// ours to take.
 #pragma once
 
 #include <GL/glew.h>
 
 #include <functional>
 
+#include "gl/ShaderProgram.h"
+
 namespace ffglex {
 
 class OutputCache {
  public:
-  // The largest picture kept (4096 x 2304 pixels, 151 MB); larger outputs
-  // are drawn directly every frame.
+  // The largest picture kept (4096 x 2304 pixels, 37.7 MB in RGBA8); larger
+  // outputs are drawn directly every frame.
   static constexpr long long kMaxPixels = 4096LL * 2304LL;
 
   OutputCache() = default;
   OutputCache(const OutputCache&) = delete;
   OutputCache& operator=(const OutputCache&) = delete;
 
-  // Makes or keeps a buffer of width x height; false when the size is past
-  // kMaxPixels or the buffer could not be made (nothing is kept then).
+  // Makes or keeps a buffer of width x height in the precision of the
+  // framebuffer bound for drawing; false when the size is past kMaxPixels
+  // or the buffer could not be made (nothing is kept then).
   bool Prepare(int width, int height);
   // Draws `draw` into the buffer (viewport 0,0,width,height, no scissor,
   // blending, depth test or culling, every channel written), after clearing
-  // it to transparent black.
-  void Render(const std::function<void()>& draw);
+  // it to transparent black when `clear` is set (a picture may also be drawn
+  // in several parts, one call each).
+  void Render(const std::function<void()>& draw, bool clear = true);
   // Copies the buffer to the framebuffer that was bound for drawing, at
-  // (x, y) in its own pixels (the host's viewport origin).
-  void CopyTo(int x, int y);
+  // (x, y) in its own pixels (the host's viewport origin), its red, green
+  // and blue times `gain` (0..1; 1 copies the bytes unchanged).
+  void CopyTo(int x, int y, float gain = 1.0f);
   void Release();
   bool Ready() const { return framebuffer_ != 0; }
   // True from a Prepare that made a new buffer until the next Render.
   bool Fresh() const { return fresh_; }
+  // Bytes a pixel of the buffer takes (4 or 8; 0 when none is kept).
+  int BytesPerPixel() const;
 
  private:
+  bool MakeGainProgram();
+
   bool fresh_ = false;
   GLuint framebuffer_ = 0;
-  GLuint colour_ = 0;
+  GLuint colour_ = 0;  // a texture, so that the gain copy can read it
+  GLenum format_ = 0;
   int width_ = 0, height_ = 0;
+  ShaderProgram gainProgram_;
+  GLuint emptyArray_ = 0;  // core profiles draw only with a vertex array bound
 };
 
 }  // namespace ffglex

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <vector>
 
 #include "glyphs/Utf8Glyphs.h"
 #include "map/CabinetDrawing.h"
 #include "map/Gaps.h"
+#include "map/InfoPlacement.h"
 #include "map/Palette.h"
 #include "shapes/Colour.h"
 #include "shapes/GlyphText.h"
@@ -81,8 +84,25 @@ void AddBanner(FigureList& list, const MapSource& source, int width, int height,
   list.AddText(message, scale * 2, scale * 11, scale, text, room);
 }
 
+Rect Clipped(const Rect& r, const Rect& area) {
+  return {std::max(r.x0, area.x0), std::max(r.y0, area.y0), std::min(r.x1, area.x1),
+          std::min(r.y1, area.y1)};
+}
+
+// The box of every figure of a list (the first four floats of each).
+std::vector<Rect> BoxesOf(const FigureList& list) {
+  std::vector<Rect> boxes;
+  const std::vector<float>& data = list.InstanceData();
+  for (std::size_t i = 0; i < list.Count(); ++i) {
+    const float* f = &data[i * shapes::kFloatsPerFigure];
+    boxes.push_back({static_cast<int>(std::floor(f[0])), static_cast<int>(std::floor(f[1])),
+                     static_cast<int>(std::ceil(f[2])), static_cast<int>(std::ceil(f[3]))});
+  }
+  return boxes;
+}
+
 void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileName,
-            const MapSettings& s, int width, int height) {
+            const MapSettings& s, int width, int height, std::string* note) {
   const float b = s.brightness;
   const Rect output = {0, 0, width, height};
   const Colour black = map_palette::kPlate.colour;
@@ -165,7 +185,52 @@ void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileNam
     std::vector<GlyphLine> lines = {Glyphs(InfoText(fileName, plan, facts))};
     const std::string sizes = SizeText(plan, width, height);
     if (!sizes.empty()) lines.push_back(Glyphs(sizes, SmallX::Times));
-    AddCentredLines(list, lines, width, height, std::vector<int>(lines.size(), 1), text, &black);
+    std::vector<int> counts;
+    int scale = std::numeric_limits<int>::max();
+    for (const GlyphLine& line : lines) {
+      counts.push_back(static_cast<int>(line.size()));
+      scale = std::min(scale, LineScale(counts.back(), width, height));
+    }
+    std::optional<InfoPlace> place;
+    // A gap at the lines' scale, or smaller where no gap holds them whole.
+    for (int g = scale; gaps && !place && g >= 1; --g)
+      place = PlaceInGaps(*gaps, plan.rects, output, counts, g);
+    if (!place && !shown.empty()) {
+      // The largest cabinet, in a band its own texts and mark leave clear.
+      std::size_t largest = shown.front();
+      long long most = -1;
+      for (std::size_t i : shown) {
+        const Rect c = Clipped(plan.rects[i], output);
+        const long long area = static_cast<long long>(c.Width()) * c.Height();
+        if (area > most) most = area, largest = i;
+      }
+      FigureList own;
+      const Rect& r = plan.rects[largest];
+      if (s.labels) AddCabinetTexts(own, *plan.cabinets[largest], r, s.lineWidth, text);
+      if (s.coordinates)
+        AddCornerCoordinates(own, r, s.lineWidth, plan.cabinets[largest]->rot, s.orientation, text);
+      if (s.orientation) {
+        AddOrientationTriangle(own, r, s.lineWidth, plan.cabinets[largest]->rot, text);
+        AddOrientationLetter(own, r, s.lineWidth, plan.cabinets[largest]->rot, text);
+      }
+      std::vector<Rect> others;
+      for (std::size_t i = 0; i < plan.rects.size(); ++i)
+        if (i != largest) others.push_back(plan.rects[i]);
+      place = PlaceInCabinet(Clipped(InnerRect(r, s.lineWidth), output), BoxesOf(own), others,
+                             counts, scale);
+    }
+    if (place) {
+      list.AddRect(place->plate, black);
+      const int pad = 2 * place->scale;
+      int y = place->plate.y0 + pad;
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int w = shapes::TextWidth(counts[i], place->scale);
+        list.AddText(lines[i], (place->plate.x0 + place->plate.x1 - w) / 2, y, place->scale, text);
+        y += shapes::TextHeight(place->scale) + 2 * place->scale;
+      }
+    } else if (note) {
+      *note = "INFO LINE LEFT OUT: NO GAP OR CABINET HAS ROOM FOR IT";
+    }
   }
 }
 
@@ -203,8 +268,31 @@ std::string SizeText(const ScreenPlan& plan, int width, int height) {
          ", OUTPUT " + std::to_string(width) + "x" + std::to_string(height);
 }
 
+std::string NoSuchScreenText(const ScreenPlan& plan) {
+  return "SCREEN " + std::to_string(plan.screen) + " OF " + std::to_string(plan.screenCount) +
+         ": NO SUCH SCREEN";
+}
+
+std::string ScreenNamesText(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (names[i].empty()) continue;
+    text += (text.empty() ? "SCREENS: " : kDot) + std::to_string(i + 1) + " " + names[i];
+  }
+  return text;
+}
+
+void ComposeLoadingLine(const std::string& fileName, int width, int height, FigureList& list) {
+  if (width <= 0 || height <= 0) return;
+  const int bannerH = BannerHeight(height) / 2;
+  list.AddRect({0, 0, width, bannerH}, map_palette::kPlate.colour);
+  const int scale = std::max(1, bannerH / 10);
+  list.AddText(Glyphs("LOADING " + fileName), scale * 2, scale * 2, scale,
+               map_palette::kText.colour, std::max(0, width - 4 * scale));
+}
+
 void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& s,
-                     int width, int height, FigureList& list) {
+                     int width, int height, FigureList& list, std::string* note) {
   if (width <= 0 || height <= 0) return;
   const float b = s.brightness;
   const Colour text = Dimmed(map_palette::kText.colour, b);
@@ -217,8 +305,18 @@ void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapS
                     width, height, {2, 1}, text, nullptr);
     return;
   }
-  if (plan) {
-    AddMap(list, *plan, source.GoodFileName(), s, width, height);
+  const bool noSuchScreen = plan && (plan->screen < 1 || plan->screen > plan->screenCount);
+  if (noSuchScreen) {
+    // Said in words: an empty map's "0 CABINETS · CANVAS 0x0" tells a
+    // technician nothing.
+    list.AddRect({0, 0, width, height}, black);
+    std::vector<GlyphLine> lines = {Glyphs(source.GoodFileName()), Glyphs(NoSuchScreenText(*plan))};
+    const layout::Layout* good = source.GoodLayout();
+    const std::string names = good ? ScreenNamesText(good->screenNames) : std::string();
+    if (!names.empty()) lines.push_back(Glyphs(names));
+    AddCentredLines(list, lines, width, height, std::vector<int>(lines.size(), 2), text, nullptr);
+  } else if (plan) {
+    AddMap(list, *plan, source.GoodFileName(), s, width, height, note);
   } else {
     list.AddRect({0, 0, width, height}, black);
     AddCentredLines(list, {Glyphs(source.FileName()), Glyphs(source.Error())}, width, height,

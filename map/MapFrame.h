@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "map/MapSource.h"
 #include "map/ScreenPlan.h"
@@ -37,9 +38,24 @@ std::string SizeText(const ScreenPlan& plan, int width, int height);
 MapFacts CountFacts(const ScreenPlan& plan, int width, int height);
 
 // Appends the frame for an output of width x height. `plan` is the chosen
-// screen of source.GoodLayout() (null when there is none).
+// screen of source.GoodLayout() (null when there is none). The info line
+// goes where it covers none of a cabinet's texts, marks or borders
+// (map/InfoPlacement.h); where there is no such place it is left out and
+// `note`, when given, says why.
 void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& settings,
-                     int width, int height, shapes::FigureList& list);
+                     int width, int height, shapes::FigureList& list,
+                     std::string* note = nullptr);
+
+// "LOADING WALL.CSV" on a black band across the top of an output of
+// width x height, drawn over the last picture while the file is read.
+void ComposeLoadingLine(const std::string& fileName, int width, int height,
+                        shapes::FigureList& list);
+
+// What a screen the file does not have says: "SCREEN 5 OF 2: NO SUCH
+// SCREEN", and "SCREENS: 1 FRONT · 2 SIDE" when the file names its
+// screens (empty otherwise).
+std::string NoSuchScreenText(const ScreenPlan& plan);
+std::string ScreenNamesText(const std::vector<std::string>& names);
 
 // The banner's height for an output `height` pixels tall (the error screen
 // and a failed re-read show it at the top).

@@ -19,11 +19,16 @@ std::string FileNameOf(std::string_view path) {
   return name;
 }
 
+MapSource::MapSource() = default;
+MapSource::~MapSource() = default;
+
 std::string MapSource::Load(std::string_view utf8Path) {
-  ++revision_;
-  fileName_ = FileNameOf(utf8Path);
-  error_.clear();
+  loader_.reset();
+  loadingName_.clear();
   if (utf8Path.empty()) {
+    ++revision_;
+    fileName_.clear();
+    error_.clear();
     state_ = State::NoFile;
     good_.reset();
     goodFileName_.clear();
@@ -31,17 +36,46 @@ std::string MapSource::Load(std::string_view utf8Path) {
   }
   if (utf8Path.size() > kMaxMapPathBytes) {
     fileName_ = FileNameOf(utf8Path.substr(0, Utf8PrefixLength(utf8Path, kMaxMapPathBytes)));
-    error_ = "PATH IS LONGER THAN " + std::to_string(kMaxMapPathBytes) + " BYTES";
-  } else {
-    layout::Result<layout::Layout> read = layout::LoadLayoutFile(std::string(utf8Path));
-    if (read.ok()) {
-      state_ = State::Loaded;
-      good_ = std::move(read.value());
-      goodFileName_ = fileName_;
-      return std::string();
-    }
-    error_ = read.error().Message();
+    return Failure("PATH IS LONGER THAN " + std::to_string(kMaxMapPathBytes) + " BYTES");
   }
+  const std::string path(utf8Path);
+  layout::Result<layout::LayoutFileHandle> file = layout::OpenLayoutFile(path);
+  if (!file.ok()) {
+    fileName_ = FileNameOf(utf8Path);
+    return Failure(file.error().Message());
+  }
+  loadingName_ = FileNameOf(utf8Path);
+  loader_ = std::make_unique<LayoutLoader>(std::move(file.value()), path);
+  return std::string();
+}
+
+bool MapSource::Poll(std::string& failure) {
+  failure.clear();
+  if (!loader_) return false;
+  std::optional<LayoutLoader::Outcome> outcome = loader_->Take();
+  if (!outcome) return false;
+  loader_.reset();
+  fileName_ = std::move(loadingName_);
+  loadingName_.clear();
+  if (!outcome->ok()) {
+    failure = Failure(outcome->error().Message());
+    return true;
+  }
+  ++revision_;
+  error_.clear();
+  state_ = State::Loaded;
+  good_ = std::move(outcome->value());
+  goodFileName_ = fileName_;
+  return true;
+}
+
+void MapSource::WaitForRead(std::chrono::milliseconds most) {
+  if (loader_) loader_->WaitFor(most);
+}
+
+std::string MapSource::Failure(std::string error) {
+  ++revision_;
+  error_ = std::move(error);
   state_ = State::Failed;
   // The log names the file by at most kLoggedNameBytes of its name.
   const std::size_t shown = Utf8PrefixLength(fileName_, kLoggedNameBytes);

@@ -2,13 +2,17 @@
 // from a layout file: each cabinet with its border in its port's colour, its
 // label, port and chain position, size, corner coordinates, orientation mark
 // and the arrow to the next cabinet of its chain; gaps and overlaps hatched.
-// The file is read when the "Map File" parameter is set, never per frame;
-// the frame's figures are composed again only when the layout, a parameter
-// or the output size changed, drawn with one draw call per kind of figure
-// into a picture of the output's size, and that picture copied each frame.
+// The file is read on a thread of its own when the "Map File" parameter is
+// set ("LOADING <FILE>" shows over the last picture until it is read); the
+// figures are composed when a parameter that shapes them is set, not in the
+// frame. A new picture is drawn into a second kept picture a part per frame
+// while the last one keeps showing, and takes its place when whole; each
+// frame copies the shown picture, with the brightness applied in the copy,
+// so that a fade draws nothing again.
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -27,23 +31,31 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   OVNVeltrimaMap();
   ~OVNVeltrimaMap() override;
 
-  // Stores the value unchanged; failure for an index that names no numeric
+  // Stores the value unchanged and composes the figures again when it
+  // changes what they show; failure for an index that names no numeric
   // parameter.
   FFUInt32 SetFloatParameter(FFUInt32 index, float value) override;
   float GetFloatParameter(FFUInt32 index) override;
   // "Map File": stores the path (null as empty; at most kMaxMapPathBytes, cut
-  // on a UTF-8 boundary) and reads the file now, even when the path is the
-  // one already set; a failed read is logged once. Failure for an index that
-  // names no text parameter.
+  // on a UTF-8 boundary) and starts reading the file, even when the path is
+  // the one already set. A path that is not a regular file fails at once;
+  // the read waits at most kReadSettleMs for the file here, then goes on
+  // off the host's thread. A failed read is logged once. Failure for an
+  // index that names no text parameter.
   FFUInt32 SetTextParameter(FFUInt32 index, const char* value) override;
   // The stored path, owned by the instance and valid until the next set;
   // null for an index that names no text parameter.
   char* GetTextParameter(FFUInt32 index) override;
+  // "Map File" shows "LOADING" while its file is read, and "UPDATING" while
+  // a new picture is drawn part by part; the path otherwise.
+  const char* GetParameterDisplay(FFUInt32 index) override;
 
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
   FFUInt32 DeInitGL() override;
-  // Draws the frame, composing it first when something it shows changed.
-  // Leaves program 0, vertex array 0 and array buffer 0 bound.
+  // Copies the shown picture (drawing a part of the next one first when one
+  // is under way); composes only when the output size changed or a read
+  // ended since the last call. Leaves program 0, vertex array 0 and array
+  // buffer 0 bound.
   FFUInt32 ProcessOpenGL(ProcessOpenGLStruct* frame) override;
 
   // --- For programs that link the plug-in's code (tests, benchmarks).
@@ -51,12 +63,29 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   const shapes::FigureList& LastFigures() const { return figures_; }
   // Frames that composed their figures anew (the others drew the last ones).
   std::size_t Compositions() const { return compositions_; }
+  // True while a read or a picture drawn part by part is under way.
+  bool Updating() const;
+  // Bytes a pixel of the shown kept picture takes (0 when none is kept).
+  int KeptBytesPerPixel() const { return shown_->BytesPerPixel(); }
   // Test seam: with `on` false, every frame draws the figures instead of
   // copying the picture kept from the first (the two must be identical).
   void UseFrameCache(bool on) { useCache_ = on; }
 
+  // How long setting "Map File" waits for the read before it goes on off
+  // the host's thread: a local file is read within it, so that the next
+  // frame shows it; a stalled share costs the host no more.
+  static constexpr int kReadSettleMs = 20;
+
  private:
   void DefineParameters();
+  // Takes the outcome of a read that ended, logging a failure.
+  void PollSource();
+  // Composes and uploads the figures when what they show changed.
+  void Compose(int width, int height);
+  // The map drawn into the kept pictures: a part of the next one, or all
+  // of it when none is shown yet; true when a picture is there to copy.
+  bool DrawKept(int width, int height);
+  void DrawLoadingLine(int width, int height);
 
   std::array<float, kMapParamCount> values_{};
   std::string path_;
@@ -72,11 +101,23 @@ class OVNVeltrimaMap : public CFFGLPlugin {
     int width = 0, height = 0;
   };
   std::optional<Composed> composed_;
+  std::string note_;  // why the last composition left something out, as logged
+  bool uploaded_ = false;  // figures_ are in renderer_
   bool uploadFailed_ = false;
-  // The composed picture, drawn once and copied each frame (outputs up to
-  // ffglex::OutputCache::kMaxPixels); larger ones are drawn every frame.
-  ffglex::OutputCache cache_;
-  bool cacheCurrent_ = false;
+  // The pictures, drawn once and copied each frame (outputs up to
+  // ffglex::OutputCache::kMaxPixels); larger ones are drawn every frame. The
+  // next one is drawn a part per frame (figures [0, drawnFigures_) so far)
+  // and then swapped with the shown one.
+  ffglex::OutputCache pictures_[2];
+  ffglex::OutputCache* shown_ = &pictures_[0];
+  ffglex::OutputCache* next_ = &pictures_[1];
+  bool shownCurrent_ = false;  // shown_ holds the uploaded figures
+  std::size_t drawnFigures_ = 0;
+  int waitingFrames_ = 0;  // frames since the shown picture stopped being current
   bool useCache_ = true;
+  // "LOADING <FILE>" over the picture while a file is read.
+  shapes::FigureRenderer loadingRenderer_;
+  std::string loadingFor_;
+  std::string display_;
   std::size_t compositions_ = 0;
 };

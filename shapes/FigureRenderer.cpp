@@ -1,5 +1,6 @@
 #include "shapes/FigureRenderer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -92,6 +93,7 @@ bool FigureRenderer::EnsureProgram(FigureKind kind) {
 
 bool FigureRenderer::Upload(const FigureList& list) {
   runs_.clear();
+  count_ = 0;
   if (!Ready()) return false;
   const std::size_t count = list.Count();
   if (count > static_cast<std::size_t>(std::numeric_limits<GLsizei>::max()) /
@@ -119,13 +121,22 @@ bool FigureRenderer::Upload(const FigureList& list) {
                vertices.empty() ? nullptr : vertices.data(), GL_STATIC_DRAW);
   bufferScope.End();
   runs_ = std::move(runs);
+  count_ = count;
   return true;
 }
 
-void FigureRenderer::Draw(int width, int height) {
+void FigureRenderer::Draw(int width, int height) { Draw(width, height, 0, count_); }
+
+void FigureRenderer::Draw(int width, int height, std::size_t first, std::size_t count) {
   if (!Ready() || runs_.empty() || width <= 0 || height <= 0) return;
+  const std::size_t end = std::min(count_, first + std::min(count, count_));
   ffglex::ScopedVertexArrayBinding arrayScope(vertexArray_);
-  for (const Run& run : runs_) {
+  for (const Run& whole : runs_) {
+    // The part of this run inside [first, end).
+    const std::size_t from = std::max(whole.first, first);
+    const std::size_t to = std::min(whole.first + whole.count, end);
+    if (from >= to) continue;
+    const Run run{whole.kind, from, to - from};
     ffglex::ShaderProgram& program = programs_[static_cast<std::size_t>(run.kind)];
     ffglex::ScopedProgramUse programScope(program.ProgramId());
     glUniform2f(program.UniformLocation("Res"), static_cast<float>(width),

@@ -42,6 +42,12 @@ class FigureRenderer {
   bool Upload(const FigureList& list);
   // Draws the uploaded figures for an output of width x height pixels.
   void Draw(int width, int height);
+  // Draws the uploaded figures [first, first + count) only, in order: a
+  // picture drawn in parts, one call after another into the same target,
+  // has the same pixels as one drawn whole.
+  void Draw(int width, int height, std::size_t first, std::size_t count);
+  // Figures uploaded.
+  std::size_t Count() const { return count_; }
   // Runs of one kind the uploaded list is drawn in (one draw call each).
   std::size_t RunCount() const { return runs_.size(); }
 
@@ -57,6 +63,7 @@ class FigureRenderer {
   GLuint vertexArray_ = 0;
   GLuint buffer_ = 0;
   std::vector<Run> runs_;
+  std::size_t count_ = 0;
 };
 
 }  // namespace shapes

@@ -11,11 +11,14 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "goldens/MapGoldenCases.h"
@@ -39,13 +42,30 @@ FFUInt32 ParameterNamed(const hostkit::PluginLibrary& plugin, const std::string&
   throw std::runtime_error("the plug-in has no parameter \"" + name + "\"");
 }
 
+// Runs frames until the plug-in's file display no longer says it is
+// reading the file or drawing a new picture part by part (one frame for a
+// picture drawn whole); FF_FAIL when a frame fails or that takes 10 s.
+FFUInt32 RunSettled(const hostkit::PluginLibrary& plugin, hostkit::HostInstance& host) {
+  const FFUInt32 file = ParameterNamed(plugin, "Map File");
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < limit) {
+    if (host.RunFrames(1) != FF_SUCCESS) return FF_FAIL;
+    const char* shown =
+        static_cast<const char*>(plugin.GetParameterDisplay(host.Id(), file).PointerValue);
+    if (!shown || (std::strcmp(shown, "LOADING") != 0 && std::strcmp(shown, "UPDATING") != 0))
+      return FF_SUCCESS;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return FF_FAIL;
+}
+
 // One frame of `layout` at width x height, as straight 8-bit RGBA.
 int RenderPicture(const hostkit::PluginLibrary& plugin, const std::string& layout, int width,
                   int height, const std::string& png) {
-  hostkit::HostInstance host(plugin, width, height);
+  hostkit::HostInstance host(plugin, width, height, hostkit::PixelFormat::RGBA8);
   if (plugin.SetTextParameter(host.Id(), ParameterNamed(plugin, "Map File"), layout.c_str()) !=
           FF_SUCCESS ||
-      host.RunFrames(1) != FF_SUCCESS) {
+      RunSettled(plugin, host) != FF_SUCCESS) {
     std::fprintf(stderr, "%s: %s was refused\n", kProgram, layout.c_str());
     return 1;
   }
@@ -65,11 +85,11 @@ int Run(const std::string& pluginPath, const std::string& layouts, const std::st
   const FFUInt32 file = ParameterNamed(plugin, "Map File");
   const FFUInt32 screen = ParameterNamed(plugin, "Screen");
   for (const MapGoldenCase& c : kMapGoldenCases) {
-    hostkit::HostInstance host(plugin, c.width, c.height);
+    hostkit::HostInstance host(plugin, c.width, c.height, hostkit::PixelFormat::RGBA8);
     const std::string layout = layouts + "/" + c.layout;
     if (plugin.SetTextParameter(host.Id(), file, layout.c_str()) != FF_SUCCESS ||
         host.Set(screen, static_cast<float>(c.screen)) != FF_SUCCESS ||
-        host.RunFrames(1) != FF_SUCCESS) {
+        RunSettled(plugin, host) != FF_SUCCESS) {
       std::fprintf(stderr, "%s: %s was refused\n", kProgram, c.layout);
       return 1;
     }

@@ -1,5 +1,6 @@
 #include "BadFiles.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -47,7 +48,16 @@ const std::vector<BadFile>& BadFiles() {
          fs::create_directories(Temp().Path() / "folder.csv");
          return (Temp().Path() / "folder.csv").string();
        },
-       "CANNOT", "FOLDER.CSV"},
+       "NOT A REGULAR FILE", "FOLDER.CSV"},
+      // A named pipe nobody writes to: refused, never waited on.
+      {"Fifo",
+       [] {
+         const std::string path = (Temp().Path() / "pipe.csv").string();
+         mkfifo(path.c_str(), 0600);
+         return path;
+       },
+       "NOT A REGULAR FILE", "PIPE.CSV"},
+      {"Device", [] { return std::string("/dev/zero"); }, "NOT A REGULAR FILE", "ZERO"},
       {"JsonSyntax", [] { return Temp().Write("syntax.json", "{\"cabinets\": [{\"id\": "); },
        "JSON", "SYNTAX.JSON"},
       {"XmlSyntax", [] { return Temp().Write("syntax.xml", "<XmlState><ScreenSetup>"); }, "XML",

@@ -1,6 +1,8 @@
 #include "LinkedMap.h"
 
 #include <array>
+#include <chrono>
+#include <thread>
 #include <cstdint>
 
 #include "glyphs/GlyphTable.h"
@@ -77,4 +79,15 @@ std::vector<ScreenText> TextsOf(const shapes::FigureList& figures) {
 
 std::vector<ScreenText> TextsOf(const hostkit::HostInstance& instance) {
   return TextsOf(static_cast<const OVNVeltrimaMap*>(instance.Id())->LastFigures());
+}
+
+bool Settle(hostkit::HostInstance& instance) {
+  const auto& map = *static_cast<const OVNVeltrimaMap*>(instance.Id());
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  do {
+    if (instance.RunFrames(1) != FF_SUCCESS) return false;
+    if (!map.Updating()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  } while (std::chrono::steady_clock::now() < limit);
+  return false;
 }

@@ -15,6 +15,10 @@ const hostkit::PluginLibrary& LinkedMap();
 // Current on the calling thread once asked for.
 hostkit::GLContext& LinkedMapContext();
 
+// Runs frames until the instance has read its file and drawn its picture
+// whole (one frame for a settled picture); false when that took 10 s.
+bool Settle(hostkit::HostInstance& instance);
+
 // One line of text as the figures draw it: the top-left corner of its
 // first glyph, its scale, and its glyphs as characters (capitals, digits,
 // punctuation; the font's small x as 'x', the middle dot as U+00B7 in

@@ -1,6 +1,8 @@
 #include "MapKit.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -65,7 +67,10 @@ Settings OnlySwitches(const std::vector<std::string>& on) {
 
 MapInstance::MapInstance(int width, int height) {
   MapContext();
-  host_ = std::make_unique<hostkit::HostInstance>(MapPlugin(), width, height);
+  // An 8-bit framebuffer, as a show's host has: the kept picture is 8-bit
+  // too and every value lands on the byte a direct draw gives.
+  host_ = std::make_unique<hostkit::HostInstance>(MapPlugin(), width, height,
+                                                  hostkit::PixelFormat::RGBA8);
 }
 
 FFUInt32 MapInstance::SetFile(const std::string& path) {
@@ -77,8 +82,21 @@ void MapInstance::Apply(const Settings& settings) {
     EXPECT_EQ(host_->Set(MapParam(name), value), FF_SUCCESS) << name;
 }
 
+bool MapInstance::Updating() const {
+  const FFMixed shown = MapPlugin().GetParameterDisplay(host_->Id(), MapParam("Map File"));
+  const char* text = static_cast<const char*>(shown.PointerValue);
+  return text && (std::strcmp(text, "LOADING") == 0 || std::strcmp(text, "UPDATING") == 0);
+}
+
 Pixels MapInstance::Frame() {
-  EXPECT_EQ(host_->RunFrames(1), FF_SUCCESS);
+  // Frames go on until a read or a picture drawn part by part has ended.
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  do {
+    EXPECT_EQ(host_->RunFrames(1), FF_SUCCESS);
+    if (!Updating()) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  } while (std::chrono::steady_clock::now() < limit);
+  EXPECT_FALSE(Updating()) << "the picture never settled";
   return ReadPixels(host_->Target());
 }
 

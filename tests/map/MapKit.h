@@ -46,8 +46,11 @@ class MapInstance {
   // Sets "Map File" (code 8 with a text); answers the result code.
   FFUInt32 SetFile(const std::string& path);
   void Apply(const Settings& settings);
-  // Draws one frame and reads it back.
+  // Draws frames until the plug-in's file display no longer says it is
+  // loading or updating (one frame for a settled picture), and reads the
+  // last one back.
   Pixels Frame();
+  bool Updating() const;
   hostkit::HostInstance& Host() { return *host_; }
 
  private:

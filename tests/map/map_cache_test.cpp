@@ -3,12 +3,17 @@
 // copying its kept picture and one drawing its figures each frame, and every
 // frame of the two must match pixel for pixel — in a viewport away from the
 // framebuffer's corner, after a parameter change, after the file is set
-// again, and after a resize.
+// again, after a resize and through a fade (the brightness applied in the
+// copy against composed into the figures). The host's framebuffer is 8-bit,
+// as a show's is; a float one keeps a half-float picture (checked apart).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "BadFiles.h"
 #include "LinkedMap.h"
 #include "map/OVNVeltrimaMap.h"
 #include "map/Parameters.h"
@@ -29,8 +34,8 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
   // A 1000 x 600 target with the output at (17, 23): the copy must land in
   // the viewport, not in the corner.
   const hostkit::Viewport viewport{17, 23, 960, 540};
-  hostkit::HostInstance kept(LinkedMap(), 1000, 600, viewport);
-  hostkit::HostInstance drawn(LinkedMap(), 1000, 600, viewport);
+  hostkit::HostInstance kept(LinkedMap(), 1000, 600, viewport, hostkit::PixelFormat::RGBA8);
+  hostkit::HostInstance drawn(LinkedMap(), 1000, 600, viewport, hostkit::PixelFormat::RGBA8);
   static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
   for (auto* host : {&kept, &drawn})
     ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
@@ -41,6 +46,9 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
       {"after a line width change", kMapLineWidth, 5, false, {0, 0, 0, 0}},
       {"after the file is set again", kMapParamCount, 0, true, {0, 0, 0, 0}},
       {"after a resize", kMapParamCount, 0, false, {5, 7, 640, 360}},
+      {"at brightness 0.5", kMapBrightness, 0.5f, false, {0, 0, 0, 0}},
+      {"at brightness 0.13", kMapBrightness, 0.13f, false, {0, 0, 0, 0}},
+      {"at brightness 0", kMapBrightness, 0.0f, false, {0, 0, 0, 0}},
   };
   for (const Step& step : steps) {
     for (auto* host : {&kept, &drawn}) {
@@ -51,6 +59,9 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
       }
       ASSERT_EQ(host->RunFrames(1), FF_SUCCESS) << step.what;
     }
+    // These layouts are small enough to be drawn whole in the frame after a change.
+    EXPECT_FALSE(static_cast<OVNVeltrimaMap*>(kept.Id())->Updating()) << step.what;
+    EXPECT_EQ(static_cast<OVNVeltrimaMap*>(kept.Id())->KeptBytesPerPixel(), 4) << step.what;
     // The whole target, inside the viewport and around it.
     const std::vector<float> a = kept.Target().ReadWholeTarget();
     const std::vector<float> b = drawn.Target().ReadWholeTarget();
@@ -58,8 +69,68 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
     std::size_t differing = 0, first = a.size();
     for (std::size_t i = 0; i < a.size(); ++i)
       if (a[i] != b[i] && differing++ == 0) first = i;
-    EXPECT_EQ(differing, 0u) << step.what << ": first difference at float " << first;
+    EXPECT_EQ(differing, 0u) << step.what << ": first difference at float " << first << " ("
+                             << (first < a.size() ? a[first] * 255 : 0) << " against "
+                             << (first < b.size() ? b[first] * 255 : 0) << " of 255)";
   }
+}
+
+// A picture too large to draw in one frame is drawn a part per frame into
+// the second kept picture while the last one keeps showing, unchanged,
+// never half-drawn; then it shows whole, as drawing every frame gives it.
+TEST(MapCache, ANewPictureShowsOnlyWhenWhole) {
+  LinkedMapContext();
+  // 10 x 10 cabinets, about 800 figures: several frames' worth at 960x540.
+  std::string csv = "id,x,y,w,h,port,chain\n";
+  for (int i = 0; i < 100; ++i)
+    csv += "C" + std::to_string(i) + "," + std::to_string(i % 10 * 96) + "," +
+           std::to_string(i / 10 * 54) + ",96,54,1," + std::to_string(i + 1) + "\n";
+  const std::string file = Temp().Write("grid.csv", csv);
+  hostkit::HostInstance kept(LinkedMap(), 960, 540, hostkit::PixelFormat::RGBA8);
+  hostkit::HostInstance drawn(LinkedMap(), 960, 540, hostkit::PixelFormat::RGBA8);
+  static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
+  auto& map = *static_cast<OVNVeltrimaMap*>(kept.Id());
+  for (auto* host : {&kept, &drawn}) {
+    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+    ASSERT_EQ(host->RunFrames(1), FF_SUCCESS);
+  }
+  const std::vector<float> last = kept.Target().ReadWholeTarget();
+  ASSERT_EQ(last, drawn.Target().ReadWholeTarget()) << "the first picture, drawn whole";
+  for (auto* host : {&kept, &drawn}) ASSERT_EQ(host->Set(kMapLineWidth, 6), FF_SUCCESS);
+  int partFrames = 0;
+  while (map.Updating() && partFrames < 100) {
+    ASSERT_EQ(kept.RunFrames(1), FF_SUCCESS);
+    if (map.Updating()) {
+      ++partFrames;
+      ASSERT_EQ(kept.Target().ReadWholeTarget(), last) << "frame " << partFrames << " of the parts";
+    }
+  }
+  EXPECT_GE(partFrames, 2) << "the new picture should take several frames";
+  ASSERT_EQ(drawn.RunFrames(1), FF_SUCCESS);
+  EXPECT_EQ(kept.Target().ReadWholeTarget(), drawn.Target().ReadWholeTarget());
+  EXPECT_NE(kept.Target().ReadWholeTarget(), last);
+}
+
+// A float framebuffer gets a half-float picture (8 bytes a pixel, not 16):
+// within half a step of an 8-bit value of what drawing every frame gives.
+TEST(MapCache, AFloatHostKeepsAHalfFloatPicture) {
+  LinkedMapContext();
+  const std::string file = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
+  hostkit::HostInstance kept(LinkedMap(), 320, 180);
+  hostkit::HostInstance drawn(LinkedMap(), 320, 180);
+  static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
+  for (auto* host : {&kept, &drawn}) {
+    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+    ASSERT_EQ(host->RunFrames(1), FF_SUCCESS);
+  }
+  EXPECT_EQ(static_cast<OVNVeltrimaMap*>(kept.Id())->KeptBytesPerPixel(), 8);
+  const std::vector<float> a = kept.Target().ReadWholeTarget();
+  const std::vector<float> b = drawn.Target().ReadWholeTarget();
+  ASSERT_EQ(a.size(), b.size());
+  float worst = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::fabs(a[i] - b[i]));
+  EXPECT_GT(worst, 0.0f) << "a half-float picture should round somewhere";
+  EXPECT_LT(worst, 0.5f / 255.0f);
 }
 
 }  // namespace

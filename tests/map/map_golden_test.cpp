@@ -31,7 +31,7 @@ TEST_P(MapGolden, MatchesTheStoredImageExactly) {
   MapInstance map(c.width, c.height);
   ASSERT_EQ(map.SetFile(LayoutPath(c.layout)), FF_SUCCESS);
   map.Apply({{"Screen", static_cast<float>(c.screen)}});
-  ASSERT_EQ(map.Host().RunFrames(1), FF_SUCCESS);
+  map.Frame();  // until the file is read
   const std::vector<std::uint16_t> frame = ToRgba16(map.Host().Target().ReadOutput());
   ASSERT_EQ(frame.size(), golden.rgba.size());
   std::size_t differing = 0, first = frame.size();

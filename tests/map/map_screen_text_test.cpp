@@ -40,7 +40,7 @@ TEST_P(MapErrorScreen, NamesTheFileAndTheFault) {
   LinkedMapContext();
   hostkit::HostInstance map(LinkedMap(), kWidth, kHeight);
   ASSERT_EQ(LinkedMap().SetTextParameter(map.Id(), kMapFile, c.make().c_str()), FF_SUCCESS);
-  ASSERT_EQ(map.RunFrames(1), FF_SUCCESS);
+  ASSERT_TRUE(Settle(map));
   std::vector<std::string> banner, centre;
   for (const ScreenText& t : TextsOf(map))
     (t.y < BannerHeight(kHeight) ? banner : centre).push_back(t.text);
@@ -65,11 +65,36 @@ TEST(MapScreenText, ASmallXIsALetterInNamesAndASignInSizes) {
   for (FFUInt32 p : {kMapShowCoordinates, kMapShowOrientation, kMapShowArrows, kMapShowHatch})
     ASSERT_EQ(map.Set(p, 0), FF_SUCCESS);
   for (FFUInt32 p : {kMapShowLabels, kMapShowInfo}) ASSERT_EQ(map.Set(p, 1), FF_SUCCESS);
-  ASSERT_EQ(map.RunFrames(1), FF_SUCCESS);
+  ASSERT_TRUE(Settle(map));
   EXPECT_EQ(Texts(map), (std::vector<std::string>{
                             "BOX", "NO PORT", "480x270", "MAX", "NO PORT", "480x270",
                             "BOXES.JSON \xC2\xB7 2 CABINETS \xC2\xB7 SCREEN 1 BOX WALL",
                             "CANVAS 960x270, OUTPUT 960x540"}));
+}
+
+// A screen the file does not have is said in words, with the screens the
+// file names; a file without names says only the first line.
+TEST(MapScreenText, AScreenPastTheFilesScreensSaysSo) {
+  LinkedMapContext();
+  const std::string named = std::string(VELTRIMA_MAP_LAYOUTS) + "/screens.xml";
+  const std::string unnamed = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
+  const struct {
+    const std::string& path;
+    float screen;
+    std::vector<std::string> texts;
+  } cases[] = {
+      {named, 5,
+       {"SCREENS.XML", "SCREEN 5 OF 2: NO SUCH SCREEN",
+        "SCREENS: 1 LEFT \xC2\xB7 2 RIGHT"}},
+      {unnamed, 3, {"MIXED.CSV", "SCREEN 3 OF 1: NO SUCH SCREEN"}},
+  };
+  for (const auto& c : cases) {
+    hostkit::HostInstance map(LinkedMap(), kWidth, kHeight);
+    ASSERT_EQ(LinkedMap().SetTextParameter(map.Id(), kMapFile, c.path.c_str()), FF_SUCCESS);
+    ASSERT_EQ(map.Set(kMapScreen, c.screen), FF_SUCCESS);
+    ASSERT_TRUE(Settle(map));
+    EXPECT_EQ(Texts(map), c.texts) << c.path << " screen " << c.screen;
+  }
 }
 
 }  // namespace

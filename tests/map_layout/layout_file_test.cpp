@@ -100,7 +100,7 @@ TEST_F(LayoutFile, PicksTheParserByExtensionThenByContent) {
 TEST_F(LayoutFile, SaysWhyAFileCannotBeRead) {
   EXPECT_EQ(MessageOf(layout::LoadLayoutFile((dir_ / "absent.csv").string())),
             "CANNOT OPEN FILE: NO SUCH FILE OR DIRECTORY");
-  EXPECT_EQ(MessageOf(layout::LoadLayoutFile(dir_.string())), "CANNOT READ FILE: IS A DIRECTORY");
+  EXPECT_EQ(MessageOf(layout::LoadLayoutFile(dir_.string())), "NOT A REGULAR FILE");
   // A UTF-8 name opens like any other.
   EXPECT_TRUE(layout::LoadLayoutFile(Write("w\xC3\xA4nd.csv", "id,x,y,w,h\na,0,0,1,1\n")).ok());
 }

@@ -1,0 +1,160 @@
+// The MAP plug-in on a live show, with its code linked in (for the reader's
+// test seam): a path that is no regular file is refused at once, writer or
+// not; a read that stalls holds no host call or frame and shows "LOADING
+// <FILE>" over the last picture until the layout comes; an instance
+// destroyed mid-read leaves no thread or descriptor behind.
+//
+// The bound on a call is far above a frame's time on a loaded machine and far
+// below the 2 s a stalled read or a late writer takes, so a call that waits
+// for either fails it.
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "BadFiles.h"
+#include "LinkedMap.h"
+#include "PixelProbe.h"
+#include "map/LayoutLoader.h"
+#include "map/MapFrame.h"
+#include "map/OVNVeltrimaMap.h"
+#include "map/Parameters.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kBound = std::chrono::milliseconds(500);
+constexpr auto kStall = std::chrono::seconds(2);
+constexpr int kWidth = 960, kHeight = 540;
+
+const std::string& GoodLayout() {
+  static const std::string path = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
+  return path;
+}
+
+OVNVeltrimaMap& Map(hostkit::HostInstance& host) {
+  return *static_cast<OVNVeltrimaMap*>(host.Id());
+}
+
+// The time one call takes.
+template <typename Call>
+Clock::duration Timed(Call call) {
+  const Clock::time_point start = Clock::now();
+  call();
+  return Clock::now() - start;
+}
+
+bool Shows(const hostkit::HostInstance& map, const std::string& part) {
+  for (const ScreenText& t : TextsOf(map))
+    if (t.text.find(part) != std::string::npos) return true;
+  return false;
+}
+
+int OpenDescriptors() {
+  int count = 0;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    while (readdir(dir)) ++count;
+    closedir(dir);
+  }
+  return count;
+}
+
+// Every test starts from a warm instance showing a good layout (its
+// programs built), and leaves the reader's seam as it found it.
+class MapLive : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    LinkedMapContext();
+    map_ = std::make_unique<hostkit::HostInstance>(LinkedMap(), kWidth, kHeight);
+    ASSERT_EQ(LinkedMap().SetTextParameter(map_->Id(), kMapFile, GoodLayout().c_str()), FF_SUCCESS);
+    ASSERT_EQ(map_->RunFrames(1), FF_SUCCESS);
+    ASSERT_TRUE(Shows(*map_, "MIXED.CSV"));
+  }
+  void TearDown() override { LayoutLoader::SetReadDelayForTests(std::chrono::milliseconds(0)); }
+
+  std::unique_ptr<hostkit::HostInstance> map_;
+};
+
+TEST_F(MapLive, APipeIsRefusedWithinAFrameWhetherAWriterComesOrNot) {
+  for (const bool writerComes : {false, true}) {
+    const std::string path = (Temp().Path() / (writerComes ? "late.csv" : "silent.csv")).string();
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0) << path;
+    std::thread writer;
+    if (writerComes)
+      writer = std::thread([path] {
+        std::this_thread::sleep_for(kStall);
+        // Without waiting for a reader: the plug-in has none open.
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) close(fd);
+      });
+    const auto took = Timed([&] {
+      EXPECT_EQ(LinkedMap().SetTextParameter(map_->Id(), kMapFile, path.c_str()), FF_SUCCESS);
+      EXPECT_EQ(map_->RunFrames(1), FF_SUCCESS);
+    });
+    EXPECT_LT(took, kBound) << path;
+    EXPECT_TRUE(Shows(*map_, "NOT A REGULAR FILE")) << path;
+    EXPECT_FALSE(Map(*map_).Updating());
+    if (writer.joinable()) writer.join();
+  }
+}
+
+TEST_F(MapLive, AStalledReadHoldsNoCallAndShowsLoadingOverTheLastPicture) {
+  const Pixels before = ReadPixels(map_->Target());
+  LayoutLoader::SetReadDelayForTests(kStall);
+  const std::string xml = std::string(VELTRIMA_MAP_LAYOUTS) + "/screens.xml";
+  const Clock::time_point start = Clock::now();
+  EXPECT_LT(Timed([&] {
+              LinkedMap().SetTextParameter(map_->Id(), kMapFile, xml.c_str());
+            }),
+            kBound);
+  const int band = BannerHeight(kHeight) / 2;
+  int frames = 0;
+  Clock::duration slowest{};
+  while (Map(*map_).Source().Loading() && Clock::now() - start < 4 * kStall) {
+    slowest = std::max(slowest, Timed([&] { EXPECT_EQ(map_->RunFrames(1), FF_SUCCESS); }));
+    if (frames++ == 0) {
+      // The last picture below the loading line, the line white on black.
+      const Pixels loading = ReadPixels(map_->Target());
+      int white = 0;
+      for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+          if (y >= band) {
+            ASSERT_EQ(loading.At(x, y), before.At(x, y)) << "the last picture at " << x << "," << y;
+          } else if (loading.At(x, y) == Rgba{1, 1, 1, 1}) {
+            ++white;
+          }
+        }
+      EXPECT_GT(white, 0) << "the loading line's text";
+      const FFMixed display = LinkedMap().GetParameterDisplay(map_->Id(), kMapFile);
+      EXPECT_STREQ(static_cast<const char*>(display.PointerValue), "LOADING");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_GE(Clock::now() - start, kStall) << "the seam should have stalled the read";
+  EXPECT_GT(frames, 10);
+  EXPECT_LT(slowest, kBound);
+  ASSERT_EQ(map_->RunFrames(1), FF_SUCCESS);
+  EXPECT_TRUE(Shows(*map_, "SCREENS.XML")) << "the layout once read";
+}
+
+TEST_F(MapLive, AnInstanceDestroyedMidReadLeavesNoThreadOrDescriptor) {
+  const int descriptors = OpenDescriptors();
+  LayoutLoader::SetReadDelayForTests(kStall);
+  ASSERT_EQ(LinkedMap().SetTextParameter(map_->Id(), kMapFile, GoodLayout().c_str()), FF_SUCCESS);
+  ASSERT_TRUE(Map(*map_).Source().Loading());
+  EXPECT_EQ(OpenDescriptors(), descriptors + 1) << "the file being read";
+  EXPECT_EQ(LayoutLoader::RunningThreadsForTests(), 1);
+  EXPECT_LT(Timed([&] { map_.reset(); }), kBound);
+  EXPECT_EQ(LayoutLoader::RunningThreadsForTests(), 0);
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+}  // namespace
