@@ -126,7 +126,7 @@ bool OutputCache::Prepare(int width, int height) {
     Release();
     return false;
   }
-  const GLenum format = HostPrecisionFormat();
+  const GLenum format = precision_ == Precision::Exact ? GL_RGBA32F : HostPrecisionFormat();
   if (Ready() && width == width_ && height == height_ && format == format_) return true;
   Release();
   glGenTextures(1, &colour_);
@@ -207,7 +207,11 @@ void OutputCache::CopyTo(int x, int y, float gain) {
 
 int OutputCache::BytesPerPixel() const {
   if (!Ready()) return 0;
-  return format_ == GL_RGBA8 ? 4 : 8;
+  switch (format_) {
+    case GL_RGBA8: return 4;
+    case GL_RGBA16F: return 8;
+    default: return 16;
+  }
 }
 
 void OutputCache::Release() {

@@ -32,7 +32,13 @@ class OutputCache {
   // outputs are drawn directly every frame.
   static constexpr long long kMaxPixels = 4096LL * 2304LL;
 
-  OutputCache() = default;
+  // How much of the drawing the buffer holds: what the host's framebuffer
+  // shows (above), or every value exactly (RGBA32F), for pictures whose
+  // values are measured code values that a deeper host must get unchanged.
+  enum class Precision { HostFramebuffer, Exact };
+
+  explicit OutputCache(Precision precision = Precision::HostFramebuffer)
+      : precision_(precision) {}
   OutputCache(const OutputCache&) = delete;
   OutputCache& operator=(const OutputCache&) = delete;
 
@@ -53,12 +59,13 @@ class OutputCache {
   bool Ready() const { return framebuffer_ != 0; }
   // True from a Prepare that made a new buffer until the next Render.
   bool Fresh() const { return fresh_; }
-  // Bytes a pixel of the buffer takes (4 or 8; 0 when none is kept).
+  // Bytes a pixel of the buffer takes (4, 8 or 16; 0 when none is kept).
   int BytesPerPixel() const;
 
  private:
   bool MakeGainProgram();
 
+  Precision precision_;
   bool fresh_ = false;
   GLuint framebuffer_ = 0;
   GLuint colour_ = 0;  // a texture, so that the gain copy can read it

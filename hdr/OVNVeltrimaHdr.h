@@ -59,7 +59,8 @@ class OVNVeltrimaHdr : public CFFGLPlugin {
   bool roundingLogged_ = false;
   // The composed picture, drawn once and copied each frame (outputs up to
   // ffglex::OutputCache::kMaxPixels); larger ones are drawn every frame.
-  ffglex::OutputCache cache_;
+  // Exact: a deeper host gets every code as c / 1023, unrounded.
+  ffglex::OutputCache cache_{ffglex::OutputCache::Precision::Exact};
   bool cacheCurrent_ = false;
   bool useCache_ = true;
 };
