@@ -30,11 +30,14 @@
 #include "tools/render/FrameSource.h"
 #include "tools/render/OpaqueBytes.h"
 #include "tools/render/Interrupt.h"
+#include "tools/render/ColourTags.h"
+#include "tools/render/LightPass.h"
 #include "tools/render/ParameterTable.h"
 #include "tools/render/PluginChoice.h"
 #include "tools/render/PrivateStdout.h"
 #include "tools/render/Progress.h"
 #include "tools/render/RenderLimits.h"
+#include "tools/render/SignalOutput.h"
 #include "tools/render/Rgba8TargetReader.h"
 #include "tools/render/StartTime.h"
 #include "tools/render/StraightRgba16.h"
@@ -111,6 +114,7 @@ struct Options {
   bool quiet = false;
   bool allScreens = false;
   bool sizeGiven = false;  // --size on the command line, not its default
+  bool depthGiven = false;
 };
 
 void Warn(const std::string& message) {
@@ -175,6 +179,8 @@ struct SequencePlan {
   Clocking clocking = Clocking::SteppedLinked;
   int depth = 8;
   std::optional<VideoSettings> video;  // for a video file
+  std::optional<VideoSignal> signal;   // the plug-in's "Signal", when it has one
+  std::optional<PngColour> pngColour;  // the cICP chunk of the signal's PNGs
   // The linked plug-in's "Background" option and its "Transparent" value;
   // nullptr for a loaded module, whose frames alone tell (each is checked).
   const ParameterInfo* background = nullptr;
@@ -203,6 +209,7 @@ class SequenceWriter {
       }
       writer_ = std::make_unique<FrameWriter>(plan_.target, plan_.size.width, plan_.size.height,
                                               rawDescriptor_, video ? &*video : nullptr);
+      writer_->SetPngColour(plan_.pngColour);
     }
     return *writer_;
   }
@@ -345,9 +352,14 @@ void RenderSequence16(FrameSource& source, const SequencePlan& plan, long frames
 void RenderSequence(const hostkit::PluginLibrary& plugin, const SequencePlan& plan,
                     const std::vector<ParameterValue>& values, long frames, bool quiet,
                     int rawDescriptor) {
+  SequencePlan measured = plan;
+  if (plan.video && plan.signal && IsHdr(plan.signal->signal))
+    measured.video->light = MeasureContentLight(
+        plugin, {plan.clocking, plan.size.width, plan.size.height, plan.rate, frames, *plan.signal},
+        values, quiet);
   FrameSource source(plugin, plan.clocking, plan.size.width, plan.size.height, values,
                      plan.depth == 8);
-  SequenceWriter output(plan, rawDescriptor);
+  SequenceWriter output(measured, rawDescriptor);
   {
     Progress progress(frames, quiet);
     if (plan.depth == 8)
@@ -396,16 +408,29 @@ constexpr int kDepths[] = {8, 10, 12, 16};
 
 // Reads the output options into a plan; every mistake is a UsageError here,
 // before a GL context or a file exists.
-SequencePlan PlanSequence(const Options& options, const Size& size, const FrameRate& rate,
-                          bool linked) {
+SequencePlan PlanSequence(Options options, const Size& size, const FrameRate& rate,
+                          bool linked, const std::optional<VideoSignal>& signal = std::nullopt) {
   SequencePlan plan;
   plan.target = ParseOutput(options.output, options.frames);
   plan.size = size;
   plan.rate = rate;
   plan.clocking = linked ? Clocking::SteppedLinked : Clocking::HostTime;
-  plan.depth = options.depth;
+  plan.signal = signal;
   if (std::find(std::begin(kDepths), std::end(kDepths), options.depth) == std::end(kDepths))
     throw UsageError("--depth takes 8, 10, 12 or 16, not " + std::to_string(options.depth));
+  const std::string extension = [&] {
+    std::string text = std::filesystem::path(options.output).extension().string();
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+  }();
+  const Codec* codec = nullptr;
+  if (plan.target.kind == OutputKind::Video)
+    codec = options.codec.empty() ? DefaultCodecFor(extension, signal && IsHdr(signal->signal))
+                                  : &FindCodec(options.codec);
+  options.depth = DepthForSignal(signal, options.depth, options.depthGiven, plan.target.kind, codec);
+  plan.depth = options.depth;
+  if (signal && plan.target.kind != OutputKind::Video) plan.pngColour = CicpFor(*signal);
   if (!options.pixFmt.empty() && options.pixFmt != "yuv420p" && options.pixFmt != "yuv444p")
     throw UsageError("--pix-fmt takes yuv420p or yuv444p (H.264's default), not \"" +
                      options.pixFmt + "\"");
@@ -421,10 +446,8 @@ SequencePlan PlanSequence(const Options& options, const Size& size, const FrameR
   }
   VideoSettings video;
   video.path = plan.target.path;
-  std::string extension = std::filesystem::path(video.path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  video.codec = options.codec.empty() ? DefaultCodecFor(extension) : &FindCodec(options.codec);
+  video.codec = codec;
+  video.signal = signal;
   video.depth = options.depth;
   video.yuv420 = options.pixFmt == "yuv420p";
   video.rate = rate;
@@ -440,6 +463,10 @@ SequencePlan PlanSequence(const Options& options, const Size& size, const FrameR
   if (video.yuv420)
     Warn("--pix-fmt yuv420p halves the colour resolution: one-pixel coloured lines and "
          "checkers smear; leave it out for 4:4:4");
+  else if (HalvesChroma(ChooseFormat(*codec, video.depth, false, false)))
+    Warn("--codec " + std::string(codec->name) +
+         " halves the colour resolution (4:2:0): one-pixel coloured lines and checkers "
+         "smear; --codec hevc-444 keeps 4:4:4");
   plan.video = video;
   return plan;
 }
@@ -571,7 +598,8 @@ int Run(const Options& options) {
     return RenderAllScreens(plugin, table, options, rate, values, stdoutForFrames.Descriptor());
   const Size size = ParseSize(options.size);
   std::optional<SequencePlan> plan;
-  if (!options.output.empty()) plan = PlanSequence(options, size, rate, choice.linked);
+  if (!options.output.empty())
+    plan = PlanSequence(options, size, rate, choice.linked, ChosenSignal(table, values));
   if (plan && choice.linked) plan->background = table.FindIfAny("Background");
   if (!options.sheet.empty()) RequireFolderOf(options.sheet);
   if (!options.presetFolder.empty()) RequireFolderOf(options.presetFolder + "/x.png");
@@ -633,6 +661,7 @@ int main(int argc, char** argv) {
   }
 
   options.sizeGiven = app.count("--size") > 0;
+  options.depthGiven = app.count("--depth") > 0;
 
   // A reader that goes away early (`| head -c ...`) is a write error with a
   // message, not a silent death by signal. Ctrl-C stops between frames and
