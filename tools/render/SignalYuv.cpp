@@ -24,13 +24,16 @@ SignalYuv::SignalYuv(const VideoSignal& signal, AVPixelFormat format) {
   maximum_ = (1 << bits) - 1;
   middle_ = 1 << (bits - 1);
   const bool narrow = signal.signal.range == Range::Narrow;
-  black_ = narrow ? 16 << (bits - 8) : 0;
   gain_ = narrow ? 224.0 / 219.0 : 1.0;
   chromaShiftX_ = descriptor->log2_chroma_w;
   chromaShiftY_ = descriptor->log2_chroma_h;
   alpha_ = descriptor->nb_components == 4;
   wide_ = bits > 8;
-  wordScale_ = static_cast<double>(maximum_) / 65535.0;
+  // A word carries its 10-bit code at full scale (code x 65535 / 1023); at
+  // other depths a video code is that code shifted, so that narrow white
+  // 940 is 235 at 8 bits, as BT.709 and BT.2100 scale codes with the depth.
+  wordScale_ = 1023.0 / 65535.0 * std::ldexp(1.0, bits - 10);
+  alphaScale_ = static_cast<double>(maximum_) / 65535.0;
 }
 
 void SignalYuv::Store(AVFrame* frame, int plane, int x, int y, int value) const {
@@ -83,7 +86,7 @@ void SignalYuv::Convert(const std::uint16_t* rgba, AVFrame* frame) const {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const std::uint16_t* p = pixel(x, y);
-      if (alpha_) Store(frame, 3, x, y, static_cast<int>(std::lround(p[3] * wordScale_)));
+      if (alpha_) Store(frame, 3, x, y, static_cast<int>(std::lround(p[3] * alphaScale_)));
       double rgb[3];
       codes(p, rgb);
       if (subsampled) {

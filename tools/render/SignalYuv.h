@@ -42,9 +42,10 @@ class SignalYuv {
   void Store(AVFrame* frame, int plane, int x, int y, int value) const;
 
   double kr_, kb_, kg_;
-  double black_, gain_;  // the range: Y's offset (narrow only) and chroma's scale
+  double gain_;  // chroma's scale: 896 / 876 in narrow range, 1 in full
   int maximum_, middle_;
   int chromaShiftX_, chromaShiftY_;
   bool alpha_, wide_;
-  double wordScale_;  // a 16-bit word times this is its code at the output's depth
+  double wordScale_;   // a 16-bit word times this is its code at the output's depth
+  double alphaScale_;  // alpha is full scale at every depth
 };
