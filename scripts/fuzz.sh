@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer and fuzzes each in turn,
 # FUZZ_SECONDS (default 60) shared between them. The targets, by the names
-# FUZZ_TARGETS takes (default "free sync map layout"):
+# FUZZ_TARGETS takes (default "free sync map hdr layout"):
 #   free       plugMain of the FREE plug-in      fuzz/corpus,           fuzz/crashes/
 #   sync       plugMain of the SYNC plug-in      fuzz/corpus-sync,      fuzz/crashes-sync/
 #   map        plugMain of the MAP plug-in       fuzz/corpus-map,       fuzz/crashes-map/
+#   hdr        plugMain of the HDR plug-in       fuzz/corpus-hdr,       fuzz/crashes-hdr/
 #   layout     the layout-file parsers           fuzz/layout-corpus,    fuzz/layout-crashes/
 #   sync-read  the sync reader's frame decoding  fuzz/corpus-sync-read, fuzz/crashes-sync-read/
 # New corpus entries go to a scratch folder; a crash is written into the
@@ -21,10 +22,11 @@ declare -A table=(
   [free]="plugmain_fuzzer fuzz/corpus fuzz/crashes"
   [sync]="plugmain_sync_fuzzer fuzz/corpus-sync fuzz/crashes-sync"
   [map]="plugmain_map_fuzzer fuzz/corpus-map fuzz/crashes-map"
+  [hdr]="plugmain_hdr_fuzzer fuzz/corpus-hdr fuzz/crashes-hdr"
   [layout]="layout_fuzzer fuzz/layout-corpus fuzz/layout-crashes"
   [sync-read]="frame_decoder_fuzzer fuzz/corpus-sync-read fuzz/crashes-sync-read"
 )
-read -r -a chosen <<<"${FUZZ_TARGETS:-free sync map layout}"
+read -r -a chosen <<<"${FUZZ_TARGETS:-free sync map hdr layout}"
 fuzzers=()
 for name in "${chosen[@]}"; do
   [[ -n ${table[$name]:-} ]] || {
