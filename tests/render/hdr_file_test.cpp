@@ -1,5 +1,5 @@
 // veltrima-render's files of a plug-in that draws a video signal (the
-// stand-in signal_plugin.cpp): ffprobe shows the signal's tags, the
+// stand-in signal_plugin.cpp, and the HDR plug-in's BT.2111 bars): ffprobe shows the signal's tags, the
 // mastering display and the content light level measured from the frames;
 // decoded back, FFV1 at 10, 12 and 16 bits and 16-bit PNG give exactly the
 // drawn codes, ProRes 4444 and HEVC within one code through a YUV-to-RGB
@@ -74,6 +74,7 @@ int BandAt(int x, int margin) {
 struct Codes {
   std::vector<std::array<double, 3>> pixels;  // rows top-down
   std::string format;
+  int width = 0;
 };
 
 Codes CodesOf(const AVFrame& frame) {
@@ -89,6 +90,7 @@ Codes CodesOf(const AVFrame& frame) {
   };
   Codes codes;
   codes.format = d->name;
+  codes.width = frame.width;
   const bool rgb = d->flags & AV_PIX_FMT_FLAG_RGB;
   const bool bt2020 = frame.colorspace == AVCOL_SPC_BT2020_NCL;
   const double kr = bt2020 ? 0.2627 : 0.2126, kb = bt2020 ? 0.0593 : 0.0722, kg = 1 - kr - kb;
@@ -210,6 +212,9 @@ class HdrFiles : public ::testing::Test {
   std::pair<int, std::string> Render(const std::string& arguments) const {
     return Shell(std::string("'") + VELTRIMA_RENDER_PATH + "' " + kPlugin + " " + arguments);
   }
+  std::pair<int, std::string> RenderHdr(const std::string& arguments) const {
+    return Shell(std::string("'") + VELTRIMA_RENDER_PATH + "' --plugin hdr -q " + arguments);
+  }
   // ffprobe's description of the stream and of its first frame, as key=value lines.
   std::string Probe(const std::string& file) const {
     return Shell("ffprobe -v error -select_streams v:0 -show_streams -show_frames "
@@ -261,10 +266,14 @@ void ExpectHdrMetadata(const std::string& probe, double peakNits, double maxCll,
   }
 }
 
-void ExpectPqNarrowMetadata(const std::string& probe, bool inFrame) {
+void ExpectPqNarrowTags(const std::string& probe) {
   for (const char* tag : {"color_range=\"tv\"", "color_space=\"bt2020nc\"",
                           "color_transfer=\"smpte2084\"", "color_primaries=\"bt2020\""})
     EXPECT_TRUE(Shows(probe, std::string("streams.stream.0.") + tag));
+}
+
+void ExpectPqNarrowMetadata(const std::string& probe, bool inFrame) {
+  ExpectPqNarrowTags(probe);
   ExpectHdrMetadata(probe, 1000, 10000, PqNarrowMaxFall(), inFrame);
 }
 
@@ -409,6 +418,101 @@ TEST_F(HdrFiles, EightBitsOfPqOrHlgAreRefusedInOneLine) {
     EXPECT_NE(output.find("in 8 bits bands"), std::string::npos) << output;
   }
   EXPECT_TRUE(fs::is_empty(folder_));
+}
+
+// The HDR plug-in's BT.2111 PQ Narrow bars at 1920x1080, the clip the files
+// are for: its 16-bit PNG holds the drawn codes exactly (the plug-in's own
+// tests hold those to BT.2111), FFV1 decodes to them everywhere, ProRes
+// 4444 and HEVC within one code wherever the bars are flat around a pixel
+// (compression rings at edges). MaxCLL is 10,000: the super-white step.
+TEST_F(HdrFiles, Bt2111PqNarrowBarsAsProResFfv1AndHevc) {
+  const std::string bars = "--set 'Pattern=BT.2111 Bars' --set 'Signal=PQ Narrow' ";
+  const auto [pngCode, pngOutput] = RenderHdr(bars + "-o bars.png");
+  ASSERT_EQ(pngCode, 0) << pngOutput;
+  const Image drawn = ReadPng(Path("bars.png"));
+  ASSERT_EQ(drawn.width, 1920);
+  const auto codeAt = [&](std::size_t pixel, int channel) {
+    return static_cast<int>(std::lround(drawn.rgba[4 * pixel + static_cast<std::size_t>(channel)] *
+                                        1023.0 / 65535));
+  };
+  // A pixel is flat when every pixel within `margin` of it has its codes.
+  const auto flatMask = [&](int margin) {
+    const int w = drawn.width, h = drawn.height;
+    const auto same = [&](int a, int b) {
+      for (int c = 0; c < 3; ++c)
+        if (drawn.rgba[4 * static_cast<std::size_t>(a) + static_cast<std::size_t>(c)] !=
+            drawn.rgba[4 * static_cast<std::size_t>(b) + static_cast<std::size_t>(c)])
+          return false;
+      return true;
+    };
+    std::vector<char> across(static_cast<std::size_t>(w * h), 0), flat(across.size(), 0);
+    for (int y = 0; y < h; ++y)
+      for (int x = margin; x < w - margin; ++x) {
+        bool all = true;
+        for (int d = -margin; d <= margin && all; ++d) all = same(y * w + x, y * w + x + d);
+        across[static_cast<std::size_t>(y * w + x)] = all;
+      }
+    for (int y = margin; y < h - margin; ++y)
+      for (int x = margin; x < w - margin; ++x) {
+        bool all = true;
+        for (int d = -margin; d <= margin && all; ++d)
+          all = across[static_cast<std::size_t>((y + d) * w + x)] && same(y * w + x, (y + d) * w + x);
+        flat[static_cast<std::size_t>(y * w + x)] = all;
+      }
+    return flat;
+  };
+  struct Case {
+    const char* arguments;
+    const char* file;
+    const char* codecName;
+    bool seiInFrames;
+    int margin;  // 0: every pixel, exactly
+  };
+  const Case cases[] = {{"--depth 10", "bars.mkv", "ffv1", false, 0},
+                        {"", "bars.mov", "prores", false, 4},
+                        {"", "bars.mp4", "hevc", true, 8}};
+  double maxFall = -1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const auto [code, output] = RenderHdr(bars + c.arguments + " -o " + c.file);
+    ASSERT_EQ(code, 0) << output;
+    const std::string probe = Probe(c.file);
+    EXPECT_TRUE(Shows(probe, std::string("codec_name=\"") + c.codecName + "\""));
+    ExpectPqNarrowTags(probe);
+    const char* lists[] = {"streams.stream.0.side_data_list", "frames.frame.0.side_data_list"};
+    for (const char* where : lists) {
+      if (where[0] == 'f' && !c.seiInFrames) continue;
+      EXPECT_EQ(ProbedValue(probe, where, "max_content"), 10000) << where;
+      EXPECT_EQ(ProbedValue(probe, where, "max_luminance"), 1000) << where;
+      EXPECT_NEAR(ProbedValue(probe, where, "min_luminance"), 0.0001, 1e-10) << where;
+      EXPECT_NEAR(ProbedValue(probe, where, "red_x"), 0.708, 1e-9) << where;
+      // Every file of the clip states the same measure of the same frames.
+      const double fall = ProbedValue(probe, where, "max_average");
+      EXPECT_GT(fall, 0) << where;
+      if (maxFall < 0) maxFall = fall;
+      EXPECT_EQ(fall, maxFall) << where;
+    }
+    const Codes codes = DecodeFirstFrame(Path(c.file));
+    ASSERT_EQ(codes.pixels.size(), drawn.rgba.size() / 4);
+    const std::vector<char> flat = c.margin > 0 ? flatMask(c.margin) : std::vector<char>();
+    Worst worst;
+    std::size_t compared = 0;
+    for (std::size_t i = 0; i < codes.pixels.size(); ++i) {
+      if (c.margin > 0 && !flat[i]) continue;
+      ++compared;
+      for (int ch = 0; ch < 3; ++ch) {
+        const double difference =
+            std::fabs(std::round(codes.pixels[i][static_cast<std::size_t>(ch)]) - codeAt(i, ch));
+        if (difference <= worst.difference) continue;
+        worst.difference = difference;
+        worst.where = "pixel " + std::to_string(i % 1920) + "," + std::to_string(i / 1920) +
+                      " channel " + std::to_string(ch) + ": drawn " + std::to_string(codeAt(i, ch)) +
+                      ", decoded " + std::to_string(codes.pixels[i][static_cast<std::size_t>(ch)]);
+      }
+    }
+    EXPECT_GT(compared, codes.pixels.size() / 2);
+    EXPECT_LE(worst.difference, c.margin > 0 ? 1 : 0) << worst;
+  }
 }
 
 }  // namespace
