@@ -469,8 +469,8 @@ TEST_F(HdrFiles, Bt2111PqNarrowBarsAsProResFfv1AndHevc) {
     int margin;  // 0: every pixel, exactly
   };
   const Case cases[] = {{"--depth 10", "bars.mkv", "ffv1", false, 0},
-                        {"", "bars.mov", "prores", false, 4},
-                        {"", "bars.mp4", "hevc", true, 8}};
+                        {"", "bars.mov", "prores", false, 8},
+                        {"", "bars.mp4", "hevc", true, 32}};  // 32x32 transforms
   double maxFall = -1;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -510,7 +510,7 @@ TEST_F(HdrFiles, Bt2111PqNarrowBarsAsProResFfv1AndHevc) {
                       ", decoded " + std::to_string(codes.pixels[i][static_cast<std::size_t>(ch)]);
       }
     }
-    EXPECT_GT(compared, codes.pixels.size() / 2);
+    EXPECT_GT(compared, codes.pixels.size() / 4);  // most of the picture is flat
     EXPECT_LE(worst.difference, c.margin > 0 ? 1 : 0) << worst;
   }
 }

@@ -226,8 +226,11 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   if (pixelFormat == AV_PIX_FMT_YUVA444P10LE) av_dict_set(&options, "alpha_bits", "16", 0);
   if (std::string(codec.encoder) == "libx265") {
     // x265 prints its own statistics whatever FFmpeg's log level, and takes
-    // the HDR metadata for its SEI only as parameters.
-    std::string params = "log-level=error";
+    // the HDR metadata for its SEI only as parameters. Without B-frames each
+    // packet's decoding time is its showing time: with them, this FFmpeg's
+    // MP4 muxer refused the first packet of some pictures (BT.2111's bars)
+    // as a "pts/dts pair unsupported".
+    std::string params = "log-level=error:bframes=0";
     if (hdr) params += ":" + X265HdrParams(settings.signal->peakNits, *settings.light);
     av_dict_set(&options, "x265-params", params.c_str(), 0);
   }
