@@ -23,6 +23,12 @@ std::optional<VideoSignal> ChosenSignal(const ParameterTable& table,
                                         const std::vector<ParameterValue>& values) {
   const ParameterInfo* option = table.FindIfAny(kSignalParameterName);
   if (!option || option->type != FF_TYPE_OPTION) return std::nullopt;
+  // Another plug-in's "Signal" option that names none of these signals is
+  // not one: its files stay as every other plug-in's.
+  if (std::none_of(option->elements.begin(), option->elements.end(), [](const auto& element) {
+        return veltrima::signal::SignalNamed(element.name).has_value();
+      }))
+    return std::nullopt;
   const float chosen = ValueOf(*option, values);
   const hostkit::ParameterElement* element = nullptr;
   for (const auto& candidate : option->elements)

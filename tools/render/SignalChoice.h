@@ -23,7 +23,8 @@ bool IsHdr(const veltrima::signal::Signal& signal);
 
 // The signal chosen by `values` (sent in order, the last of each parameter
 // wins) over the plug-in's defaults; none when the plug-in has no "Signal"
-// option. An element whose name is no known signal, or a number that is no
-// element's value, is a UsageError: a file tagged by a guess would lie.
+// option naming any of kSignals. Where it does, a chosen element whose name
+// is no known signal, or a number that is no element's value, is a
+// UsageError: a file tagged by a guess would lie.
 std::optional<VideoSignal> ChosenSignal(const ParameterTable& table,
                                         const std::vector<ParameterValue>& values);
