@@ -34,9 +34,10 @@ void OnWarning(png_structp, png_const_charp) {}
   throw std::runtime_error("PNG " + path + ": " + reason);
 }
 
-// Writes big-endian sample rows (as PNG stores them) to an open file.
+// Writes big-endian sample rows (as PNG stores them) to an open file, with
+// the cICP chunk `cicp` (four bytes) unless it is null.
 bool EncodeRows(std::FILE* file, png_uint_32 width, png_uint_32 height, int bitDepth,
-                png_bytepp rows, ErrorSink* sink) {
+                png_bytepp rows, png_byte* cicp, ErrorSink* sink) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, sink, OnError, OnWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -52,6 +53,19 @@ bool EncodeRows(std::FILE* file, png_uint_32 width, png_uint_32 height, int bitD
   png_set_compression_level(png, 9);
   png_set_IHDR(png, info, width, height, bitDepth, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (cicp) {
+    // libpng 1.6.39 has no call for cICP: it goes out as a chunk libpng does
+    // not know, kept although its name marks it unsafe to copy, and placed
+    // after IHDR, before the image data, where the chunk must stand.
+    static const png_byte kName[5] = {'c', 'I', 'C', 'P', '\0'};
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_ALWAYS, kName, 1);
+    png_unknown_chunk chunk{};
+    std::memcpy(chunk.name, kName, sizeof kName);
+    chunk.data = cicp;
+    chunk.size = 4;
+    chunk.location = PNG_HAVE_IHDR;
+    png_set_unknown_chunks(png, info, &chunk, 1);
+  }
   png_write_info(png, info);
   png_write_image(png, rows);
   png_write_end(png, nullptr);
@@ -62,7 +76,14 @@ bool EncodeRows(std::FILE* file, png_uint_32 width, png_uint_32 height, int bitD
 // Writes `bytes` (rows of big-endian samples) under a temporary name in the
 // target's folder and renames it into place.
 void WriteFile(const std::string& path, int width, int height, int bitDepth,
-               std::vector<png_byte>& bytes) {
+               std::vector<png_byte>& bytes, const std::optional<PngColour>& colour) {
+  png_byte cicp[4] = {};
+  if (colour) {
+    cicp[0] = colour->primaries;
+    cicp[1] = colour->transfer;
+    cicp[2] = colour->matrix;
+    cicp[3] = colour->fullRange ? 1 : 0;
+  }
   const std::size_t rowBytes = static_cast<std::size_t>(width) * 4 * (bitDepth / 8);
   std::vector<png_bytep> rows(static_cast<std::size_t>(height));
   for (std::size_t y = 0; y < rows.size(); ++y) rows[y] = bytes.data() + y * rowBytes;
@@ -72,7 +93,8 @@ void WriteFile(const std::string& path, int width, int height, int bitDepth,
   if (!file) Fail(path, std::string("cannot create: ") + std::strerror(errno));
   ErrorSink sink;
   const bool encoded = EncodeRows(file, static_cast<png_uint_32>(width),
-                                  static_cast<png_uint_32>(height), bitDepth, rows.data(), &sink);
+                                  static_cast<png_uint_32>(height), bitDepth, rows.data(),
+                                  colour ? cicp : nullptr, &sink);
   const bool flushed = std::fflush(file) == 0;
   const int flushError = errno;
   const bool closed = std::fclose(file) == 0;
@@ -143,14 +165,16 @@ bool DecodeRows(std::FILE* file, Decoded* out, ErrorSink* sink) {
 
 }  // namespace
 
-void WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba8) {
+void WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba8,
+              const std::optional<PngColour>& colour) {
   CheckSize(path, width, height, rgba8);
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
   std::vector<png_byte> bytes(rgba8, rgba8 + count);
-  WriteFile(path, width, height, 8, bytes);
+  WriteFile(path, width, height, 8, bytes, colour);
 }
 
-void WritePng16(const std::string& path, int width, int height, const std::uint16_t* rgba16) {
+void WritePng16(const std::string& path, int width, int height, const std::uint16_t* rgba16,
+                const std::optional<PngColour>& colour) {
   CheckSize(path, width, height, rgba16);
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
   std::vector<png_byte> bytes(count * 2);
@@ -158,7 +182,7 @@ void WritePng16(const std::string& path, int width, int height, const std::uint1
     bytes[2 * i] = static_cast<png_byte>(rgba16[i] >> 8);
     bytes[2 * i + 1] = static_cast<png_byte>(rgba16[i] & 0xFF);
   }
-  WriteFile(path, width, height, 16, bytes);
+  WriteFile(path, width, height, 16, bytes, colour);
 }
 
 Image ReadPng(const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,25 @@ struct Image {
   std::vector<std::uint16_t> rgba;
 };
 
-// Writes width x height pixels of 8-bit RGBA. The file appears complete or
+// A cICP chunk: what the pixels hold as ITU-T H.273 code points (colour
+// primaries, transfer characteristics, matrix coefficients, which PNG fixes
+// at 0 for RGB, and whether the range is full).
+struct PngColour {
+  std::uint8_t primaries = 1;
+  std::uint8_t transfer = 1;
+  std::uint8_t matrix = 0;
+  bool fullRange = true;
+};
+
+// Writes width x height pixels of 8-bit RGBA, with a cICP chunk when
+// `colour` is given. The file appears complete or
 // not at all: it is written under a temporary name and renamed at the end.
 // Throws std::runtime_error naming the path and the reason.
-void WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba8);
+void WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba8,
+              const std::optional<PngColour>& colour = std::nullopt);
 // The same with 16 bits per channel.
-void WritePng16(const std::string& path, int width, int height, const std::uint16_t* rgba16);
+void WritePng16(const std::string& path, int width, int height, const std::uint16_t* rgba16,
+                const std::optional<PngColour>& colour = std::nullopt);
 
 // Reads any PNG whose pixels are or can be expanded to RGBA (grey, palette
 // and missing alpha are expanded; alpha 1 is added). Keeps 16-bit samples as

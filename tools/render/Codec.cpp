@@ -1,5 +1,9 @@
 #include "tools/render/Codec.h"
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 #include <algorithm>
 
 #include "tools/render/ParameterTable.h"
@@ -36,6 +40,15 @@ std::vector<Codec> MakeCodecs() {
       {"prores-xq", "prores_ks", "ProRes 4444 XQ, the highest ProRes rate", false, false,
        {F{10, false, AV_PIX_FMT_YUV444P10LE}, F{10, true, AV_PIX_FMT_YUVA444P10LE}},
        {{"profile", "4444xq"}}},
+      // Main 10 and Main 4:4:4 10: HDR files for players and media servers.
+      // A low constant rate factor keeps flat areas within a code of what
+      // was drawn; x265's own chatter is kept off standard error.
+      {"hevc", "libx265", "HEVC Main 10 4:2:0, HDR (PQ, HLG) for players", false, false,
+       {F{10, false, AV_PIX_FMT_YUV420P10LE}},
+       {{"crf", "4"}, {"preset", "medium"}}},
+      {"hevc-444", "libx265", "HEVC Main 4:4:4 10, HDR with full colour resolution", false,
+       false, {F{10, false, AV_PIX_FMT_YUV444P10LE}},
+       {{"crf", "4"}, {"preset", "medium"}}},
       {"hap", "hap", "HAP (DXT1), media servers; sizes in multiples of 4", false, true,
        {F{8, false, AV_PIX_FMT_RGBA}},
        {{"format", "hap"}}},
@@ -67,10 +80,16 @@ const Codec& FindCodec(const std::string& name) {
   throw UsageError("unknown --codec \"" + name + "\"; valid: " + CodecNames());
 }
 
-const Codec* DefaultCodecFor(const std::string& extension) {
+const Codec* DefaultCodecFor(const std::string& extension, bool hdr) {
   for (const VideoContainer& container : kVideoContainers)
-    if (extension == container.extension) return &FindCodec(container.defaultCodec);
+    if (extension == container.extension)
+      return &FindCodec(hdr ? container.hdrDefaultCodec : container.defaultCodec);
   return nullptr;
+}
+
+bool HalvesChroma(AVPixelFormat format) {
+  const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+  return descriptor && descriptor->log2_chroma_w > 0 && descriptor->log2_chroma_h > 0;
 }
 
 bool IsVideoExtension(const std::string& extension) { return DefaultCodecFor(extension) != nullptr; }

@@ -40,17 +40,20 @@ const Codec& FindCodec(const std::string& name);
 
 // The extensions written as video files, in the order --help names them,
 // each with the codec it gets without --codec.
+// A PQ or HLG signal needs 10 bits, which H.264 here does not give: .mp4
+// holds it as HEVC.
 struct VideoContainer {
   const char* extension;
   const char* defaultCodec;
+  const char* hdrDefaultCodec;
 };
 inline constexpr VideoContainer kVideoContainers[] = {
-    {".mkv", "ffv1"}, {".mov", "prores"}, {".mp4", "h264"}};
+    {".mkv", "ffv1", "ffv1"}, {".mov", "prores", "prores"}, {".mp4", "h264", "hevc"}};
 
 // The codec a file's extension gets without --codec (.mkv FFV1, .mov ProRes
-// 4444, .mp4 H.264 4:4:4); nullptr for an extension that is not a video
-// container the tool writes.
-const Codec* DefaultCodecFor(const std::string& extension);
+// 4444, .mp4 H.264 4:4:4, or HEVC for a PQ or HLG signal); nullptr for an
+// extension that is not a video container the tool writes.
+const Codec* DefaultCodecFor(const std::string& extension, bool hdr = false);
 
 // True for the extensions written as video files: ".mkv", ".mov", ".mp4".
 bool IsVideoExtension(const std::string& extension);
@@ -64,6 +67,9 @@ bool KeepsAlpha(const Codec& codec);
 // H.264's 4:2:0 when `yuv420` is asked. Throws UsageError naming the depths
 // the codec offers.
 AVPixelFormat ChooseFormat(const Codec& codec, int depth, bool alpha, bool yuv420);
+
+// Whether the pixel format stores chroma at half the resolution (4:2:0).
+bool HalvesChroma(AVPixelFormat format);
 
 // The names of every codec, quoted, comma-separated.
 std::string CodecNames();

@@ -197,7 +197,7 @@ void FrameWriter::Write16(long index, const std::uint16_t* rgba) {
   if (target_.kind == OutputKind::RawStream)
     throw UsageError("raw frames are 8-bit; write --depth 16 as PNG or video");
   const std::string path = PathOf(index);
-  WriteOutputPng([&] { WritePng16(path, width_, height_, rgba); });
+  WriteOutputPng([&] { WritePng16(path, width_, height_, rgba, pngColour_); });
   written_.push_back(path);
 }
 
@@ -212,6 +212,6 @@ void FrameWriter::Write(long index, const std::uint8_t* rgba) {
     return;
   }
   const std::string path = PathOf(index);
-  WriteOutputPng([&] { WritePng(path, width_, height_, rgba); });
+  WriteOutputPng([&] { WritePng(path, width_, height_, rgba, pngColour_); });
   written_.push_back(path);
 }

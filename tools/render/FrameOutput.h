@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "imaging/PngFile.h"
 #include "tools/render/Rgba8TargetReader.h"
 #include "tools/render/VideoFile.h"
 
@@ -53,6 +55,8 @@ class FrameWriter {
   void Write16(long index, const std::uint16_t* rgba);
   // Finishes a video file (renamed into place) and keeps every file.
   void Commit();
+  // A cICP chunk for every PNG written from now on (what a signal's codes are).
+  void SetPngColour(const std::optional<PngColour>& colour) { pngColour_ = colour; }
 
  private:
   std::string PathOf(long index) const;
@@ -63,5 +67,6 @@ class FrameWriter {
   std::unique_ptr<VideoFile> video_;
   std::vector<std::uint8_t> scratch_;  // a bottom-up frame turned top-down for PNG
   std::vector<std::string> written_;
+  std::optional<PngColour> pngColour_;
   bool committed_ = false;
 };

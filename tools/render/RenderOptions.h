@@ -23,4 +23,5 @@ struct RenderOptions {
   bool quiet = false;
   bool allScreens = false;
   bool sizeGiven = false;  // --size on the command line, not its default
+  bool depthGiven = false;
 };

@@ -10,9 +10,12 @@
 #include "hostkit/StraightRgba8Reader.h"
 #include "tools/UsageError.h"
 #include "tools/render/Codec.h"
+#include "tools/render/ColourTags.h"
 #include "tools/render/FreeParameterNames.h"
 #include "tools/render/Interrupt.h"
+#include "tools/render/LightPass.h"
 #include "tools/render/OpaqueBytes.h"
+#include "tools/render/SignalOutput.h"
 #include "tools/render/StartTime.h"
 #include "tools/render/StraightRgba16.h"
 #include "tools/render/Warnings.h"
@@ -44,6 +47,7 @@ class SequenceWriter {
       }
       writer_ = std::make_unique<FrameWriter>(plan_.target, plan_.size.width, plan_.size.height,
                                               rawDescriptor_, video ? &*video : nullptr);
+      writer_->SetPngColour(plan_.pngColour);
     }
     return *writer_;
   }
@@ -200,16 +204,29 @@ void BytesRing::WriteOldest() {
   progress_.Update(++written_);
 }
 
-SequencePlan PlanSequence(const RenderOptions& options, const Size& size, const FrameRate& rate,
-                          bool linked) {
+SequencePlan PlanSequence(RenderOptions options, const Size& size, const FrameRate& rate,
+                          bool linked, const std::optional<VideoSignal>& signal) {
   SequencePlan plan;
   plan.target = ParseOutput(options.output, options.frames);
   plan.size = size;
   plan.rate = rate;
   plan.clocking = linked ? Clocking::SteppedLinked : Clocking::HostTime;
-  plan.depth = options.depth;
+  plan.signal = signal;
   if (std::find(std::begin(kDepths), std::end(kDepths), options.depth) == std::end(kDepths))
     throw UsageError("--depth takes 8, 10, 12 or 16, not " + std::to_string(options.depth));
+  const std::string extension = [&] {
+    std::string text = std::filesystem::path(options.output).extension().string();
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+  }();
+  const Codec* codec = nullptr;
+  if (plan.target.kind == OutputKind::Video)
+    codec = options.codec.empty() ? DefaultCodecFor(extension, signal && IsHdr(signal->signal))
+                                  : &FindCodec(options.codec);
+  options.depth = DepthForSignal(signal, options.depth, options.depthGiven, plan.target.kind, codec);
+  plan.depth = options.depth;
+  if (signal && plan.target.kind != OutputKind::Video) plan.pngColour = CicpFor(*signal);
   if (!options.pixFmt.empty() && options.pixFmt != "yuv420p" && options.pixFmt != "yuv444p")
     throw UsageError("--pix-fmt takes yuv420p or yuv444p (H.264's default), not \"" +
                      options.pixFmt + "\"");
@@ -225,10 +242,8 @@ SequencePlan PlanSequence(const RenderOptions& options, const Size& size, const 
   }
   VideoSettings video;
   video.path = plan.target.path;
-  std::string extension = std::filesystem::path(video.path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  video.codec = options.codec.empty() ? DefaultCodecFor(extension) : &FindCodec(options.codec);
+  video.codec = codec;
+  video.signal = signal;
   video.depth = options.depth;
   video.yuv420 = options.pixFmt == "yuv420p";
   video.rate = rate;
@@ -244,6 +259,10 @@ SequencePlan PlanSequence(const RenderOptions& options, const Size& size, const 
   if (video.yuv420)
     Warn("--pix-fmt yuv420p halves the colour resolution: one-pixel coloured lines and "
          "checkers smear; leave it out for 4:4:4");
+  else if (HalvesChroma(ChooseFormat(*codec, video.depth, false, false)))
+    Warn("--codec " + std::string(codec->name) +
+         " halves the colour resolution (4:2:0): one-pixel coloured lines and checkers "
+         "smear; --codec hevc-444 keeps 4:4:4");
   plan.video = video;
   return plan;
 }
@@ -251,9 +270,16 @@ SequencePlan PlanSequence(const RenderOptions& options, const Size& size, const 
 void RenderSequence(const hostkit::PluginLibrary& plugin, const SequencePlan& plan,
                     const std::vector<ParameterValue>& values, long frames, bool quiet,
                     int rawDescriptor) {
+  // PQ and HLG files state the light of their frames before the first is
+  // written, so the frames are drawn once to measure it.
+  SequencePlan measured = plan;
+  if (plan.video && plan.signal && IsHdr(plan.signal->signal))
+    measured.video->light = MeasureContentLight(
+        plugin, {plan.clocking, plan.size.width, plan.size.height, plan.rate, frames, *plan.signal},
+        values, quiet);
   FrameSource source(plugin, plan.clocking, plan.size.width, plan.size.height, values,
                      plan.depth == 8);
-  SequenceWriter output(plan, rawDescriptor);
+  SequenceWriter output(measured, rawDescriptor);
   {
     Progress progress(frames, quiet);
     if (plan.depth == 8)

@@ -16,6 +16,7 @@
 #include "tools/render/RenderLimits.h"
 #include "tools/render/RenderOptions.h"
 #include "tools/render/Rgba8TargetReader.h"
+#include "tools/render/SignalChoice.h"
 #include "tools/render/VideoFile.h"
 
 // Everything a sequence needs besides the plug-in.
@@ -26,6 +27,8 @@ struct SequencePlan {
   Clocking clocking = Clocking::SteppedLinked;
   int depth = 8;
   std::optional<VideoSettings> video;  // for a video file
+  std::optional<VideoSignal> signal;   // the plug-in's "Signal", when it has one
+  std::optional<PngColour> pngColour;  // the cICP chunk of the signal's PNGs
   // The linked plug-in's "Background" option and its "Transparent" value;
   // nullptr for a loaded module, whose frames alone tell (each is checked).
   const ParameterInfo* background = nullptr;
@@ -33,8 +36,10 @@ struct SequencePlan {
 
 // Reads the output options into a plan; every mistake is a UsageError here,
 // before a GL context or a file exists.
-SequencePlan PlanSequence(const RenderOptions& options, const Size& size, const FrameRate& rate,
-                          bool linked);
+// `signal` is the plug-in's chosen "Signal", which tags the files and sets
+// the depth a file of it needs.
+SequencePlan PlanSequence(RenderOptions options, const Size& size, const FrameRate& rate,
+                          bool linked, const std::optional<VideoSignal>& signal = std::nullopt);
 
 // The ring's depth for a run of `frames` frames: three buffers let the
 // read-back of one frame and the writing of another overlap the drawing.

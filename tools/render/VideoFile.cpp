@@ -16,7 +16,10 @@ extern "C" {
 #include <stdexcept>
 #include <vector>
 
+#include "tools/render/ColourTags.h"
+#include "tools/render/Mastering.h"
 #include "tools/render/ParameterTable.h"
+#include "tools/render/SignalYuv.h"
 
 namespace {
 
@@ -142,10 +145,12 @@ void CheckVideoSettings(const VideoSettings& settings, int width, int height) {
     throw UsageError("--codec " + std::string(codec.name) +
                      " needs a width and height that are multiples of 4, not " +
                      std::to_string(width) + "x" + std::to_string(height));
-  if (settings.yuv420 && (width % 2 != 0 || height % 2 != 0))
-    throw UsageError("--pix-fmt yuv420p needs an even width and height, not " +
-                     std::to_string(width) + "x" + std::to_string(height));
-  ChooseFormat(codec, settings.depth, settings.alpha, settings.yuv420);
+  const AVPixelFormat format = ChooseFormat(codec, settings.depth, settings.alpha, settings.yuv420);
+  if (HalvesChroma(format) && (width % 2 != 0 || height % 2 != 0))
+    throw UsageError(std::string(settings.yuv420 ? "--pix-fmt yuv420p" : "--codec ") +
+                     (settings.yuv420 ? "" : codec.name) +
+                     " needs an even width and height, not " + std::to_string(width) + "x" +
+                     std::to_string(height));
 }
 
 struct VideoFile::State {
@@ -156,11 +161,16 @@ struct VideoFile::State {
   std::unique_ptr<AVFrame, FrameDeleter> frame;
   std::unique_ptr<AVPacket, PacketDeleter> packet;
   std::unique_ptr<SwsContext, ScaleDeleter> scale;
+  std::optional<SignalYuv> yuv;               // instead of `scale` for a signal in YUV
+  std::optional<ContentLightMeter> meter;     // for a PQ or HLG signal
+  ContentLight declared;                      // what the file's metadata says
+  std::vector<std::uint16_t> widened;         // an 8-bit frame as words, for `yuv`
   AVStream* stream = nullptr;
   std::int64_t next = 0;
   bool opened = false, finished = false;
 
   void Convert(const std::uint8_t* top, int stride);
+  void ConvertSignal(const std::uint16_t* rgba);
   void Send(AVFrame* frame);
 };
 
@@ -201,15 +211,29 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   c.framerate = AVRational{static_cast<int>(settings.rate.numerator),
                            static_cast<int>(settings.rate.denominator)};
   c.sample_aspect_ratio = AVRational{1, 1};
-  c.color_primaries = AVCOL_PRI_BT709;
-  c.color_trc = AVCOL_TRC_BT709;
-  c.colorspace = codec.rgb ? AVCOL_SPC_RGB : AVCOL_SPC_BT709;
-  c.color_range = codec.rgb ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+  const ColourTags tags = TagsFor(settings.signal, codec.rgb);
+  c.color_primaries = tags.primaries;
+  c.color_trc = tags.transfer;
+  c.colorspace = tags.matrix;
+  c.color_range = tags.range;
+  const bool hdr = settings.signal && IsHdr(settings.signal->signal);
+  if (hdr && !settings.light)
+    throw std::logic_error("a PQ or HLG file needs its content light level measured first");
   c.thread_count = 0;
   if (container.flags & AVFMT_GLOBALHEADER) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   AVDictionary* options = nullptr;
   for (const CodecOption& option : codec.options) av_dict_set(&options, option.key, option.value, 0);
   if (pixelFormat == AV_PIX_FMT_YUVA444P10LE) av_dict_set(&options, "alpha_bits", "16", 0);
+  if (std::string(codec.encoder) == "libx265") {
+    // x265 prints its own statistics whatever FFmpeg's log level, and takes
+    // the HDR metadata for its SEI only as parameters. Without B-frames each
+    // packet's decoding time is its showing time: with them, this FFmpeg's
+    // MP4 muxer refused the first packet of some pictures (BT.2111's bars)
+    // as a "pts/dts pair unsupported".
+    std::string params = "log-level=error:bframes=0";
+    if (hdr) params += ":" + X265HdrParams(settings.signal->peakNits, *settings.light);
+    av_dict_set(&options, "x265-params", params.c_str(), 0);
+  }
   const int opened = avcodec_open2(&c, encoder, &options);
   av_dict_free(&options);
   Check(opened, "the " + std::string(codec.encoder) + " encoder refused " +
@@ -219,24 +243,31 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   s.stream->time_base = c.time_base;
   s.stream->avg_frame_rate = c.framerate;
   s.stream->r_frame_rate = c.framerate;
+  if (hdr) {
+    AttachHdrSideData(s.stream, settings.signal->peakNits, *settings.light);
+    s.meter.emplace(*settings.signal);
+    s.declared = *settings.light;
+  }
   if (!settings.timecode.empty()) {
     av_dict_set(&s.stream->metadata, "timecode", settings.timecode.c_str(), 0);
     av_dict_set(&format->metadata, "timecode", settings.timecode.c_str(), 0);
   }
 
-  // The frames arrive as RGBA, 8 or 16 bits; libswscale turns them into the
-  // encoder's format with BT.709 coefficients, from full range into the
-  // range the tags state.
+  // The frames arrive as RGBA, 8 or 16 bits. Without a signal, libswscale
+  // turns them into the encoder's format with BT.709 coefficients, from full
+  // range into the range the tags state; RGB codecs take a signal's codes
+  // through it unchanged.
+  if (settings.signal && !codec.rgb) s.yuv.emplace(*settings.signal, pixelFormat);
   const AVPixelFormat input = settings.depth == 8 ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGBA64LE;
   const int flags = SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT | SWS_FULL_CHR_H_INP;
-  s.scale.reset(sws_getContext(width, height, input, width, height, pixelFormat,
+  if (!s.yuv) s.scale.reset(sws_getContext(width, height, input, width, height, pixelFormat,
                                settings.yuv420 ? SWS_AREA | SWS_ACCURATE_RND : flags, nullptr,
                                nullptr, nullptr));
-  if (!s.scale)
+  if (!s.yuv && !s.scale)
     throw std::runtime_error(std::string("libswscale cannot convert RGBA to ") +
                              av_get_pix_fmt_name(pixelFormat));
   const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-  sws_setColorspaceDetails(s.scale.get(), bt709, 1, bt709, codec.rgb ? 1 : 0, 0, 1 << 16,
+  if (s.scale) sws_setColorspaceDetails(s.scale.get(), bt709, 1, bt709, codec.rgb ? 1 : 0, 0, 1 << 16,
                            1 << 16);
 
   // Encoders that write colour into each frame (ProRes) read it from the frame.
@@ -266,6 +297,18 @@ VideoFile::~VideoFile() {
 
 const std::string& VideoFile::TemporaryPath() const { return state_->temporary; }
 
+void VideoFile::State::ConvertSignal(const std::uint16_t* rgba) {
+  Check(av_frame_make_writable(frame.get()), "no memory for a frame");
+  if (meter) meter->AddFrame(rgba, static_cast<std::size_t>(width) * height);
+  if (yuv) {
+    yuv->Convert(rgba, frame.get());
+    frame->pts = next++;
+    Send(frame.get());
+    return;
+  }
+  Convert(reinterpret_cast<const std::uint8_t*>(rgba), width * 8);
+}
+
 void VideoFile::State::Convert(const std::uint8_t* top, int stride) {
   Check(av_frame_make_writable(frame.get()), "no memory for a frame");
   const std::uint8_t* planes[1] = {top};
@@ -288,15 +331,33 @@ void VideoFile::State::Send(AVFrame* input) {
 }
 
 void VideoFile::Write(const std::uint8_t* top, std::ptrdiff_t stride) {
-  state_->Convert(top, static_cast<int>(stride));
+  State& s = *state_;
+  if (!s.yuv && !s.meter) {
+    s.Convert(top, static_cast<int>(stride));
+    return;
+  }
+  // 8-bit codes as words (v x 257 is exact), so one conversion serves both.
+  const std::size_t rowValues = static_cast<std::size_t>(s.width) * 4;
+  s.widened.resize(rowValues * static_cast<std::size_t>(s.height));
+  for (int y = 0; y < s.height; ++y)
+    for (std::size_t i = 0; i < rowValues; ++i)
+      s.widened[rowValues * static_cast<std::size_t>(y) + i] =
+          static_cast<std::uint16_t>(top[stride * y + static_cast<std::ptrdiff_t>(i)] * 257);
+  s.ConvertSignal(s.widened.data());
 }
 
-void VideoFile::Write16(const std::uint16_t* rgba) {
-  state_->Convert(reinterpret_cast<const std::uint8_t*>(rgba), state_->width * 8);
-}
+void VideoFile::Write16(const std::uint16_t* rgba) { state_->ConvertSignal(rgba); }
 
 void VideoFile::Finish() {
   State& s = *state_;
+  if (s.meter && !(s.meter->Result() == s.declared)) {
+    const ContentLight measured = s.meter->Result();
+    throw std::runtime_error(
+        "the plug-in drew other frames than when they were measured (MaxCLL " +
+        std::to_string(measured.maxCll) + ", MaxFALL " + std::to_string(measured.maxFall) +
+        " against " + std::to_string(s.declared.maxCll) + ", " +
+        std::to_string(s.declared.maxFall) + " in the file's metadata); no file written");
+  }
   s.Send(nullptr);
   Check(av_write_trailer(s.format.get()), "cannot finish " + s.path);
   Check(avio_closep(&s.format->pb), "cannot finish " + s.path);

@@ -1,18 +1,30 @@
 // A video file written through FFmpeg's libraries (libavformat, libavcodec,
 // libswscale): the container chosen by the file's extension, the codec by
-// the caller, BT.709 colour tags with the range stated, the exact frame rate
+// the caller, colour tags with the range stated (BT.709, or what the
+// plug-in's signal holds: ColourTags.h), the exact frame rate
 // as the stream's time base, and the start timecode as the file's
 // "timecode" tag. The file is written under a hidden temporary name in the
 // same folder and renamed only by Finish(), so that a failed or interrupted
 // run leaves nothing behind.
+//
+// A file of a signal keeps its codes: RGB codecs get them as they are, YUV
+// codecs through SignalYuv (never squeezed into narrow range a second time).
+// A PQ or HLG file also carries its mastering display and the content light
+// level of its frames (Mastering.h), which must be measured before the file
+// is opened: the header, and x265's SEI, hold them. The file measures its
+// frames again as they are written and fails, leaving nothing, when they do
+// not match what its header says.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "tools/render/Codec.h"
+#include "tools/render/ContentLight.h"
+#include "tools/render/SignalChoice.h"
 #include "framestamp/FrameRate.h"
 
 struct VideoSettings {
@@ -23,6 +35,8 @@ struct VideoSettings {
   bool yuv420 = false;  // H.264's 4:2:0 instead of 4:4:4
   FrameRate rate;
   std::string timecode;  // empty for none
+  std::optional<VideoSignal> signal;  // what the plug-in's "Signal" says the codes are
+  std::optional<ContentLight> light;  // measured from the frames, for a PQ or HLG signal
 };
 
 // One line per codec for --help: its name, the containers that hold it

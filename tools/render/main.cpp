@@ -38,6 +38,7 @@
 #include "tools/render/RenderLimits.h"
 #include "tools/render/RenderOptions.h"
 #include "tools/render/Sequence.h"
+#include "tools/render/SignalChoice.h"
 #include "tools/render/StartTime.h"
 #include "tools/render/StraightRgba16.h"
 #include "tools/render/VideoFile.h"
@@ -75,6 +76,13 @@ constexpr char kAfterCodecs[] =
 
 --depth 16 writes 16-bit PNGs; --depth 10, 12 or 16 feeds FFV1 (ProRes: 10)
 from the float read-back, so ramps keep more than 8 bits.
+
+A plug-in with a "Signal" option (--plugin hdr) gets files that say what the
+signal holds (bt2020 smpte2084 or arib-std-b67, bt709; range tv or pc; a
+cICP chunk in PNGs), with its codes kept: PNGs at 16 bits and video at 10
+unless --depth says otherwise; --depth 8 with PQ or HLG is refused. PQ and
+HLG video files carry the mastering display and the content light level
+measured from their frames, so their frames are drawn twice.
 
 --plugin free (default) renders the FREE plug-in linked into this tool.
 --plugin sync or map loads OVNVeltrimaSync.so or OVNVeltrimaMap.so from
@@ -230,7 +238,8 @@ int Run(const RenderOptions& options) {
     return RenderAllScreens(plugin, table, options, rate, values, stdoutForFrames.Descriptor());
   const Size size = ParseSize(options.size);
   std::optional<SequencePlan> plan;
-  if (!options.output.empty()) plan = PlanSequence(options, size, rate, choice.linked);
+  if (!options.output.empty())
+    plan = PlanSequence(options, size, rate, choice.linked, ChosenSignal(table, values));
   if (plan && choice.linked) plan->background = table.FindIfAny(FreeBackgroundName());
   if (!options.sheet.empty()) RequireFolderOf(options.sheet);
   if (!options.presetFolder.empty()) RequireFolderOf(options.presetFolder + "/x.png");
@@ -292,6 +301,7 @@ int main(int argc, char** argv) {
   }
 
   options.sizeGiven = app.count("--size") > 0;
+  options.depthGiven = app.count("--depth") > 0;
 
   // A reader that goes away early (`| head -c ...`) is a write error with a
   // message, not a silent death by signal. Ctrl-C stops between frames and
