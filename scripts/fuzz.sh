@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer and fuzzes each in turn,
 # FUZZ_SECONDS (default 60) shared between them. The targets, by the names
-# FUZZ_TARGETS takes (default "free sync map layout"):
+# FUZZ_TARGETS takes (default "free sync map layout calibration"):
 #   free       plugMain of the FREE plug-in      fuzz/corpus,           fuzz/crashes/
 #   sync       plugMain of the SYNC plug-in      fuzz/corpus-sync,      fuzz/crashes-sync/
 #   map        plugMain of the MAP plug-in       fuzz/corpus-map,       fuzz/crashes-map/
 #   layout     the layout-file parsers           fuzz/layout-corpus,    fuzz/layout-crashes/
 #   sync-read  the sync reader's frame decoding  fuzz/corpus-sync-read, fuzz/crashes-sync-read/
+#   calibration  the calibration client's network messages
+#                                               fuzz/corpus-calibration, fuzz/crashes-calibration/
 # New corpus entries go to a scratch folder; a crash is written into the
 # target's crash folder, where every later test run replays it.
 set -euo pipefail
@@ -23,8 +25,9 @@ declare -A table=(
   [map]="plugmain_map_fuzzer fuzz/corpus-map fuzz/crashes-map"
   [layout]="layout_fuzzer fuzz/layout-corpus fuzz/layout-crashes"
   [sync-read]="frame_decoder_fuzzer fuzz/corpus-sync-read fuzz/crashes-sync-read"
+  [calibration]="calibration_fuzzer fuzz/corpus-calibration fuzz/crashes-calibration"
 )
-read -r -a chosen <<<"${FUZZ_TARGETS:-free sync map layout}"
+read -r -a chosen <<<"${FUZZ_TARGETS:-free sync map layout calibration}"
 fuzzers=()
 for name in "${chosen[@]}"; do
   [[ -n ${table[$name]:-} ]] || {
