@@ -78,13 +78,13 @@ void CalibrationClient::CheckConnect(Clock::time_point now) {
   std::string error;
   const TcpConnection::State state = connection_.CheckConnect(error);
   if (state == TcpConnection::State::Open) {
-    OnOpen(now);
+    OnOpen();
   } else if (state == TcpConnection::State::Closed || now - connectStartedAt_ > kConnectLimit) {
     Lose(now);
   }
 }
 
-void CalibrationClient::OnOpen(Clock::time_point now) {
+void CalibrationClient::OnOpen() {
   // After a refused message the fault stays on screen until a good one
   // arrives; a plain reconnect does not hide it.
   if (statusKind_ == StatusKind::Connecting || statusKind_ == StatusKind::Lost) {
@@ -98,7 +98,6 @@ void CalibrationClient::OnOpen(Clock::time_point now) {
   request_ = ArgyllPollRequest(address_.text, shown_, static_cast<uint32_t>(random_()));
   requestSent_ = 0;
   reply_.clear();
-  pollStartedAt_ = now;
   phase_ = Phase::AwaitingReply;
 }
 
@@ -154,10 +153,8 @@ void CalibrationClient::ExchangeArgyll(Clock::time_point now) {
   const ArgyllReply reply = ReadArgyllReply(reply_, closed);
   switch (reply.kind) {
     case ArgyllReply::Kind::Incomplete:
-      if (now - pollStartedAt_ > kLongPollLimit) {
-        connection_.Close();
-        phase_ = Phase::Settling;  // poll again at once
-      }
+      // A long poll waits as long as the measurement takes: a dropped and
+      // repeated poll would tell ArgyllCMS the colour had been shown.
       return;
     case ArgyllReply::Kind::Bad:
       Refuse(now, reply.error);

@@ -53,9 +53,6 @@ class CalibrationClient {
   static constexpr std::chrono::seconds kRetryDelay{1};
   // A connect that has not finished by then counts as lost.
   static constexpr std::chrono::seconds kConnectLimit{5};
-  // A long poll unanswered this long is dropped and sent again, so a server
-  // that vanished without closing is noticed.
-  static constexpr std::chrono::seconds kLongPollLimit{30};
   // Bytes read per Service at most, so one frame's share stays bounded
   // whatever the server sends.
   static constexpr size_t kReadBudget = 256 * 1024;
@@ -88,7 +85,7 @@ class CalibrationClient {
 
   void StartConnect(Clock::time_point now);
   void CheckConnect(Clock::time_point now);
-  void OnOpen(Clock::time_point now);
+  void OnOpen();
   void ReadResolve(Clock::time_point now);
   void ExchangeArgyll(Clock::time_point now);
   void Lose(Clock::time_point now);
@@ -106,7 +103,6 @@ class CalibrationClient {
   Phase phase_ = Phase::Idle;
   Clock::time_point retryAt_{};
   Clock::time_point connectStartedAt_{};
-  Clock::time_point pollStartedAt_{};
 
   ResolveFraming framing_;
   std::string message_;

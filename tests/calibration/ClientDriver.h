@@ -1,6 +1,7 @@
 // Drives a CalibrationClient the way the plug-in does, one frame at a time,
 // on a clock the test owns (each frame 1/60 s later) while the real sockets
-// get a millisecond of real time per frame to move.
+// get a millisecond of real time per frame to move. With `realTime` the
+// clock is the real one, for programs that keep their own time.
 #pragma once
 
 #include <chrono>
@@ -18,10 +19,12 @@ struct ClientDriver {
   calibration::CalibrationClient client{[this](const std::string& line) { log.push_back(line); }};
   calibration::CalibrationClient::Clock::time_point now{std::chrono::hours(1)};
   int frames = 0;
+  bool realTime = false;
 
   static constexpr std::chrono::microseconds kFrame{16667};
 
   void Frame() {
+    if (realTime) now = calibration::CalibrationClient::Clock::now();
     client.Service(now);
     client.FrameDrawn();
     ++frames;
