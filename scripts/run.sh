@@ -6,7 +6,8 @@
 # - SYNC: one frame at a start time, and a two-second FFV1 clip read back by
 #   veltrima-sync-read (its table in out/sync.csv, its summary printed);
 # - MAP: the example wall from examples/wall.csv, and one PNG per screen of
-#   examples/wall.xml.
+#   examples/wall.xml;
+# - HDR: BT.2111 bars in PQ Narrow as a 16-bit PNG (codes exact).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
@@ -31,6 +32,10 @@ echo
 "$render" --plugin map --set "Map File=examples/wall.csv" --all-screens -q -o out/wall-csv.png
 mv out/wall-csv-1.png out/wall.png
 "$render" --plugin map --set "Map File=examples/wall.xml" --all-screens -q -o out/wall.png
+
+# HDR: 10-bit codes survive only in a deep file.
+"$render" --plugin hdr --set "Pattern=BT.2111 Bars" --set "Signal=PQ Narrow" --depth 16 -q \
+  -o out/hdr-bars.png
 
 echo "Rendered into $(pwd)/out:"
 ls -1 out | sed 's/^/  /'

@@ -19,6 +19,6 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$(pwd)/tests/sanitizers/lsan.supp:print_suppressions=0
 build_dir=${SANITIZER_BUILD_DIR:-build-asan}
 ctest --test-dir "$build_dir" -j "$(nproc)" --output-on-failure
-for plugin in OVNVeltrimaFree.so OVNVeltrimaSync.so OVNVeltrimaMap.so; do
+for plugin in OVNVeltrimaFree.so OVNVeltrimaSync.so OVNVeltrimaMap.so OVNVeltrimaHdr.so; do
   "$build_dir/tools/validate/ffgl-validate" --seed 1 "$build_dir/$plugin"
 done

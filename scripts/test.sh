@@ -19,7 +19,7 @@ echo "== fuzzing for ${FUZZ_SECONDS:-60} s"
 bash scripts/fuzz.sh
 
 echo "== validator on a GLX context"
-for plugin in OVNVeltrimaFree OVNVeltrimaSync OVNVeltrimaMap; do
+for plugin in OVNVeltrimaFree OVNVeltrimaSync OVNVeltrimaMap OVNVeltrimaHdr; do
   "${BUILD_DIR:-build}/tools/validate/ffgl-validate" --backend glx --seed 1 \
     "${BUILD_DIR:-build}/$plugin.so"
 done

@@ -17,7 +17,8 @@ struct ShortName {
   const char* name;
   const char* module;
 };
-constexpr ShortName kModules[] = {{"sync", "OVNVeltrimaSync"}, {"map", "OVNVeltrimaMap"}};
+constexpr ShortName kModules[] = {
+    {"sync", "OVNVeltrimaSync"}, {"map", "OVNVeltrimaMap"}, {"hdr", "OVNVeltrimaHdr"}};
 
 std::filesystem::path ModuleFolder() {
   if (const char* folder = std::getenv(kPluginFolderVariable); folder && *folder) return folder;

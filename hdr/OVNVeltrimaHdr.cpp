@@ -1,0 +1,96 @@
+#include "hdr/OVNVeltrimaHdr.h"
+
+#include <string>
+
+#include "hdr/FramebufferDepth.h"
+#include "hdr/Patterns.h"
+#include "host/HostLog.h"
+#include "host/OutputDimension.h"
+
+OVNVeltrimaHdr::OVNVeltrimaHdr() : CFFGLPlugin(false) {
+  SetMinInputs(0);
+  SetMaxInputs(0);
+  DefineParameters();
+}
+
+// GL objects are released by DeInitGL, which the host calls first; the
+// destructor may run with no context current.
+OVNVeltrimaHdr::~OVNVeltrimaHdr() = default;
+
+void OVNVeltrimaHdr::DefineParameters() {
+  const auto& definitions = HdrParameterDefinitions();
+  for (FFUInt32 index = 0; index < kHdrParamCount; ++index) {
+    DefineParameter(index, definitions[index]);
+    values_[index] = definitions[index].defaultValue;
+  }
+}
+
+FFUInt32 OVNVeltrimaHdr::SetFloatParameter(FFUInt32 index, float value) {
+  if (index >= kHdrParamCount) return FF_FAIL;
+  values_[index] = value;
+  return FF_SUCCESS;
+}
+
+float OVNVeltrimaHdr::GetFloatParameter(FFUInt32 index) {
+  return index < kHdrParamCount ? values_[index] : 0.0f;
+}
+
+FFUInt32 OVNVeltrimaHdr::InitGL(const FFGLViewportStruct* viewport) {
+  if (viewport && renderer_.Create()) {
+    StoreViewport(*viewport);
+    composed_.reset();
+    return FF_SUCCESS;
+  }
+  DeInitGL();
+  return FF_FAIL;
+}
+
+FFUInt32 OVNVeltrimaHdr::DeInitGL() {
+  renderer_.Release();
+  cache_.Release();
+  cacheCurrent_ = false;
+  composed_.reset();
+  return FF_SUCCESS;
+}
+
+bool OVNVeltrimaHdr::FramebufferRounds() {
+  const std::optional<int> bits = hdr::DrawFramebufferRedBits();
+  const bool rounds = bits && *bits < hdr::kCodeBits;
+  if (rounds && !roundingLogged_) {
+    roundingLogged_ = true;
+    LogToHost(("OVNVeltrima HDR: the framebuffer holds " + std::to_string(*bits) +
+               " bits per channel; 10-bit codes are rounded")
+                  .c_str());
+  }
+  return rounds;
+}
+
+FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
+  const int width = OutputDimension(Viewport().width);
+  const int height = OutputDimension(Viewport().height);
+  const HdrSettings settings = ConvertHdrSettings(values_);
+  const bool rounded = FramebufferRounds();
+  if (!composed_ || composed_->settings != settings || composed_->width != width ||
+      composed_->height != height || composed_->rounded != rounded) {
+    shapes_.Clear();
+    hdr::ComposeHdrFrame(settings, width, height, rounded, shapes_);
+    composed_ = Composed{settings, width, height, rounded};
+    cacheCurrent_ = false;
+  }
+  // A ramp is a thousand thin rectangles, which a software renderer draws
+  // at several times the cost of a fill: the picture is drawn once into a
+  // float buffer (codes kept exactly) and copied each frame.
+  if (!useCache_ || !cache_.Prepare(width, height)) {
+    renderer_.Draw(shapes_, width, height);
+    return FF_SUCCESS;
+  }
+  if (!cacheCurrent_ || cache_.Fresh()) {
+    cache_.Render([&] { renderer_.Draw(shapes_, width, height); });
+    cacheCurrent_ = true;
+  }
+  // The host's viewport places the output in its framebuffer.
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  cache_.CopyTo(viewport[0], viewport[1]);
+  return FF_SUCCESS;
+}
