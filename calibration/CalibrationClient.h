@@ -30,19 +30,12 @@
 
 #include "calibration/ArgyllWebExchange.h"
 #include "calibration/PatchScene.h"
+#include "calibration/PatchSource.h"
 #include "calibration/ResolveFraming.h"
 #include "calibration/ServerAddress.h"
 #include "calibration/TcpConnection.h"
 
 namespace calibration {
-
-enum class PatchSource { Parameters, Resolve, ArgyllWeb };
-
-constexpr std::string_view kDefaultResolveServer = "127.0.0.1:20002";
-constexpr std::string_view kDefaultArgyllServer = "127.0.0.1:8080";
-constexpr int kMinSettleFrames = 1;
-constexpr int kMaxSettleFrames = 60;
-constexpr int kDefaultSettleFrames = 2;
 
 class CalibrationClient {
  public:

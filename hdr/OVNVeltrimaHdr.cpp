@@ -1,5 +1,6 @@
 #include "hdr/OVNVeltrimaHdr.h"
 
+#include <cstring>
 #include <string>
 
 #include "hdr/FramebufferDepth.h"
@@ -7,7 +8,10 @@
 #include "host/HostLog.h"
 #include "host/OutputDimension.h"
 
-OVNVeltrimaHdr::OVNVeltrimaHdr() : CFFGLPlugin(false) {
+OVNVeltrimaHdr::OVNVeltrimaHdr()
+    : CFFGLPlugin(false), client_([](const std::string& line) {
+        LogToHost(("OVNVeltrima HDR: " + line).c_str());
+      }) {
   SetMinInputs(0);
   SetMaxInputs(0);
   DefineParameters();
@@ -26,13 +30,25 @@ void OVNVeltrimaHdr::DefineParameters() {
 }
 
 FFUInt32 OVNVeltrimaHdr::SetFloatParameter(FFUInt32 index, float value) {
-  if (index >= kHdrParamCount) return FF_FAIL;
+  if (index >= kHdrParamCount || index == kHdrServer) return FF_FAIL;
   values_[index] = value;
   return FF_SUCCESS;
 }
 
 float OVNVeltrimaHdr::GetFloatParameter(FFUInt32 index) {
-  return index < kHdrParamCount ? values_[index] : 0.0f;
+  return index < kHdrParamCount && index != kHdrServer ? values_[index] : 0.0f;
+}
+
+FFUInt32 OVNVeltrimaHdr::SetTextParameter(FFUInt32 index, const char* value) {
+  if (index != kHdrServer) return FF_FAIL;
+  // Read no further than the limit, so an unterminated text is safe; a
+  // server text that long is no address anyway and is refused as such.
+  server_.assign(value ? value : "", value ? strnlen(value, kMaxServerTextBytes) : 0);
+  return FF_SUCCESS;
+}
+
+char* OVNVeltrimaHdr::GetTextParameter(FFUInt32 index) {
+  return index == kHdrServer ? server_.data() : nullptr;
 }
 
 FFUInt32 OVNVeltrimaHdr::InitGL(const FFGLViewportStruct* viewport) {
@@ -70,19 +86,45 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
   const int height = OutputDimension(Viewport().height);
   const HdrSettings settings = ConvertHdrSettings(values_);
   const bool rounded = FramebufferRounds();
+
+  // The network is serviced here, once per frame, without waiting; any
+  // other pattern or source closes the connection.
+  const bool network = settings.pattern == HdrPattern::Patch &&
+                       settings.patchSource != calibration::PatchSource::Parameters;
+  client_.Configure(network ? settings.patchSource : calibration::PatchSource::Parameters, server_,
+                    settings.settleFrames);
+  client_.Service(calibration::CalibrationClient::Clock::now());
+
   if (!composed_ || composed_->settings != settings || composed_->width != width ||
-      composed_->height != height || composed_->rounded != rounded) {
+      composed_->height != height || composed_->rounded != rounded ||
+      composed_->network != network ||
+      (network && (composed_->patchCount != client_.PatchCount() ||
+                   composed_->status != client_.StatusLine()))) {
     shapes_.Clear();
-    hdr::ComposeHdrFrame(settings, width, height, rounded, shapes_);
-    composed_ = Composed{settings, width, height, rounded};
+    if (network) {
+      const hdr::NetworkPatchView view{client_.Scene(), client_.HasPatch(), client_.StatusLine()};
+      hdr::ComposeHdrFrame(settings, width, height, rounded, shapes_, &view);
+    } else {
+      hdr::ComposeHdrFrame(settings, width, height, rounded, shapes_);
+    }
+    composed_ = Composed{settings, width, height, rounded, network, client_.PatchCount(),
+                         client_.StatusLine()};
     cacheCurrent_ = false;
   }
+  DrawComposed(width, height);
+  // The frame that shows the patch has been drawn: it counts toward the
+  // settle frames before the next ArgyllCMS poll.
+  client_.FrameDrawn();
+  return FF_SUCCESS;
+}
+
+void OVNVeltrimaHdr::DrawComposed(int width, int height) {
   // A ramp is a thousand thin rectangles, which a software renderer draws
   // at several times the cost of a fill: the picture is drawn once into a
   // float buffer (codes kept exactly) and copied each frame.
   if (!useCache_ || !cache_.Prepare(width, height)) {
     renderer_.Draw(shapes_, width, height);
-    return FF_SUCCESS;
+    return;
   }
   if (!cacheCurrent_ || cache_.Fresh()) {
     cache_.Render([&] { renderer_.Draw(shapes_, width, height); });
@@ -92,5 +134,4 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
   cache_.CopyTo(viewport[0], viewport[1]);
-  return FF_SUCCESS;
 }
