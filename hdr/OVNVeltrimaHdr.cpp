@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "glyphs/Utf8Glyphs.h"
 #include "hdr/FramebufferDepth.h"
 #include "hdr/Patterns.h"
 #include "host/HostLog.h"
@@ -41,9 +42,13 @@ float OVNVeltrimaHdr::GetFloatParameter(FFUInt32 index) {
 
 FFUInt32 OVNVeltrimaHdr::SetTextParameter(FFUInt32 index, const char* value) {
   if (index != kHdrServer) return FF_FAIL;
-  // Read no further than the limit, so an unterminated text is safe; a
-  // server text that long is no address anyway and is refused as such.
-  server_.assign(value ? value : "", value ? strnlen(value, kMaxServerTextBytes) : 0);
+  // Read no further than the limit (and the rest of a UTF-8 sequence that
+  // straddles it), so an unterminated text is safe, and a character across
+  // the limit is left out whole rather than cut. A server text that long is
+  // no address anyway and is refused as such.
+  std::string_view text;
+  if (value) text = std::string_view(value, strnlen(value, kMaxServerTextBytes + 4));
+  server_.assign(text.substr(0, Utf8PrefixLength(text, kMaxServerTextBytes)));
   return FF_SUCCESS;
 }
 
