@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gl/ScopedBindings.h"
+#include "host/OutputDimension.h"
 #include "free/shaders/ShaderConstants.h"
 #include "free/shaders/ShaderSources.h"
 #include "free/FrameRegions.h"
@@ -15,12 +16,8 @@
 
 namespace {
 
-// The output size in pixels: 0 is drawn as 1 (the shader divides by it), and
-// a size beyond int is kept at int's maximum rather than wrapping negative.
-int OutputDimension(FFUInt32 size) {
-  if (size == 0) return 1;
-  return static_cast<int>(std::min<FFUInt32>(size, std::numeric_limits<int>::max()));
-}
+// The output size in pixels, with 0 drawn as 1: FREE's shader divides by it.
+int DrawnDimension(FFUInt32 size) { return std::max(1, OutputDimension(size)); }
 
 GLint AsGLint(FFUInt32 value) {
   return static_cast<GLint>(std::min<FFUInt32>(value, std::numeric_limits<GLint>::max()));
@@ -108,8 +105,8 @@ FFUInt32 OVNVeltrimaFree::DeInitGL() {
 }
 
 FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
-  const int width = OutputDimension(Viewport().width);
-  const int height = OutputDimension(Viewport().height);
+  const int width = DrawnDimension(Viewport().width);
+  const int height = DrawnDimension(Viewport().height);
   const FrameParameters p = ConvertParameters(values_);
   clock_.Advance(p.speed);
   const AnimationValues motion = clock_.Values(width, height);

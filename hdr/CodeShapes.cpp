@@ -72,6 +72,7 @@ int FittingLabelScale(const std::vector<std::string>& lines, int width, int heig
 }
 
 std::string FormatNits(double nits) {
+  if (nits <= 0) return "0";
   char text[32];
   const int decimals = nits >= 100 ? 0 : nits >= 10 ? 1 : nits >= 1 ? 2 : 4;
   std::snprintf(text, sizeof text, "%.*f", decimals, nits);

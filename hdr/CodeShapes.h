@@ -47,7 +47,7 @@ void AddLabel(shapes::ShapeList& list, const std::vector<std::string>& lines, in
 int FittingLabelScale(const std::vector<std::string>& lines, int width, int height, int maxScale);
 
 // Light in nits as a label shows it: whole nits from 100 up, fewer decimals
-// the brighter (0.0012, 1.23, 12.3, 203).
+// the brighter (0, 0.0012, 1.23, 12.3, 203).
 std::string FormatNits(double nits);
 
 }  // namespace hdr

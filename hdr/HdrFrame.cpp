@@ -1,3 +1,5 @@
+// The whole frame: the chosen pattern, then the notice an 8-bit
+// framebuffer gets, drawn over it at the top left.
 #include <algorithm>
 #include <vector>
 

@@ -76,7 +76,8 @@ FFUInt32 OVNVeltrimaHdr::DeInitGL() {
 
 bool OVNVeltrimaHdr::FramebufferRounds() {
   const std::optional<int> bits = hdr::DrawFramebufferRedBits();
-  const bool rounds = bits && *bits < hdr::kCodeBits;
+  // A size of 0 says nothing about the buffer (it is not a colour one).
+  const bool rounds = bits && *bits > 0 && *bits < hdr::kCodeBits;
   if (rounds && !roundingLogged_) {
     roundingLogged_ = true;
     LogToHost(("OVNVeltrima HDR: the framebuffer holds " + std::to_string(*bits) +
@@ -100,6 +101,7 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
                     settings.settleFrames);
   client_.Service(calibration::CalibrationClient::Clock::now());
 
+  bool changed = false;
   if (!composed_ || composed_->settings != settings || composed_->width != width ||
       composed_->height != height || composed_->rounded != rounded ||
       composed_->network != network ||
@@ -115,19 +117,22 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
     composed_ = Composed{settings, width, height, rounded, network, client_.PatchCount(),
                          client_.StatusLine()};
     cacheCurrent_ = false;
+    changed = true;
   }
-  DrawComposed(width, height);
+  DrawComposed(width, height, changed);
   // The frame that shows the patch has been drawn: it counts toward the
   // settle frames before the next ArgyllCMS poll.
   client_.FrameDrawn();
   return FF_SUCCESS;
 }
 
-void OVNVeltrimaHdr::DrawComposed(int width, int height) {
+void OVNVeltrimaHdr::DrawComposed(int width, int height, bool changed) {
   // A ramp is a thousand thin rectangles, which a software renderer draws
   // at several times the cost of a fill: the picture is drawn once into a
-  // float buffer (codes kept exactly) and copied each frame.
-  if (!useCache_ || !cache_.Prepare(width, height)) {
+  // float buffer (codes kept exactly) and copied each frame. A frame whose
+  // picture just changed draws it directly, and the next one keeps it, so
+  // that a parameter moved every frame costs one draw, not a draw and a copy.
+  if (changed || !useCache_ || !cache_.Prepare(width, height)) {
     renderer_.Draw(shapes_, width, height);
     return;
   }

@@ -51,8 +51,9 @@ class OVNVeltrimaHdr : public CFFGLPlugin {
   // Whether the framebuffer drawn into rounds codes; says so in the log the
   // first time it does.
   bool FramebufferRounds();
-  // Draws shapes_, from the picture kept of it where it can.
-  void DrawComposed(int width, int height);
+  // Draws shapes_, from the picture kept of it where it can; `changed`: the
+  // shapes were composed for this frame.
+  void DrawComposed(int width, int height, bool changed);
 
   static constexpr std::size_t kMaxServerTextBytes = 256;
 

@@ -5,13 +5,13 @@
 
 namespace {
 
+// What this product is; the FFGL version it speaks is the one every product
+// shares, left at its default in host/PluginRegistration.h.
 PluginRegistrationValues Values() {
   PluginRegistrationValues v;
   v.factory = &MakePluginObject<OVNVeltrimaHdr>;
   v.uniqueID = "KZRH";
   v.name = "OVNVeltrima HDR";
-  v.apiMajor = 2;
-  v.apiMinor = 1;
   v.pluginMajor = 1;
   v.pluginMinor = 0;
   v.pluginType = FF_SOURCE;

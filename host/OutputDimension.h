@@ -1,5 +1,5 @@
-// The output size a host sends (an unsigned 32-bit number) as the int that
-// pixel arithmetic uses, kept inside int whatever the host sends.
+// The size a host's viewport gives a plug-in's output, as the int that GL
+// and the drawing code take. Every product reads its viewport through this.
 #pragma once
 
 #include <algorithm>
@@ -7,6 +7,8 @@
 
 #include "host/FFGL.h"
 
+// The output size in pixels, kept inside int whatever the host sends (a size
+// beyond int is kept at int's maximum rather than wrapping negative).
 inline int OutputDimension(FFUInt32 size) {
   return static_cast<int>(std::min<FFUInt32>(size, std::numeric_limits<int>::max()));
 }

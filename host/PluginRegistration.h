@@ -20,6 +20,8 @@ struct PluginRegistrationValues {
   FFPluginFactory factory = nullptr;
   const char* uniqueID = "";
   const char* name = "";
+  // The FFGL version every product of the suite speaks (2.1): set here
+  // once, never in a product's registration.
   FFUInt32 apiMajor = 2;
   FFUInt32 apiMinor = 1;
   FFUInt32 pluginMajor = 1;

@@ -8,11 +8,13 @@
 #include "map/CabinetDrawing.h"
 #include "map/Gaps.h"
 #include "map/Palette.h"
+#include "shapes/Colour.h"
 #include "shapes/GlyphText.h"
 
 namespace {
 
 using shapes::Colour;
+using shapes::Dimmed;
 using shapes::FigureList;
 using shapes::Rect;
 
@@ -20,10 +22,6 @@ constexpr char kDot[] = " \xC2\xB7 ";
 constexpr std::size_t kMaxLineGlyphs = 160;
 // Message texts are at most this share of the output's height per line.
 constexpr int kTextRowsPerOutput = 216;
-
-Colour Dimmed(const Colour& c, float brightness) {
-  return {c.r * brightness, c.g * brightness, c.b * brightness, c.a};
-}
 
 // A line of text; `smallX` says whether an x in it is a letter (names from
 // the layout and the file's name, the default) or the sign of a size.

@@ -7,15 +7,7 @@
 
 #include "glyphs/Utf8Glyphs.h"
 #include "host/HostLog.h"
-
-namespace {
-
-// The output size in pixels, kept inside int whatever the host sends.
-int OutputDimension(FFUInt32 size) {
-  return static_cast<int>(std::min<FFUInt32>(size, std::numeric_limits<int>::max()));
-}
-
-}  // namespace
+#include "host/OutputDimension.h"
 
 OVNVeltrimaMap::OVNVeltrimaMap() : CFFGLPlugin(false) {
   SetMinInputs(0);

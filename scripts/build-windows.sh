@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds the plug-ins for 64-bit Windows into build-windows/ (or
-# $WINDOWS_BUILD_DIR): OVNVeltrimaFree.dll, OVNVeltrimaSync.dll, OVNVeltrimaMap.dll and, unless VELTRIMA_BUILD_TESTS=OFF
+# $WINDOWS_BUILD_DIR): OVNVeltrimaFree.dll, OVNVeltrimaSync.dll, OVNVeltrimaMap.dll, OVNVeltrimaHdr.dll and, unless VELTRIMA_BUILD_TESTS=OFF
 # is passed, the test programs that scripts/test-windows.sh runs under Wine.
 #
 # Debian ships no MinGW build of GLEW (nor of libpng, which only the tests
@@ -101,4 +101,4 @@ cmake --no-warn-unused-cli -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/min
   -DVELTRIMA_PUGIXML_SOURCE_DIR="$deps/pugixml-1.13" \
   "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"
-echo "build-windows: $build_dir/OVNVeltrimaFree.dll $build_dir/OVNVeltrimaSync.dll $build_dir/OVNVeltrimaMap.dll"
+echo "build-windows: $build_dir/OVNVeltrimaFree.dll $build_dir/OVNVeltrimaSync.dll $build_dir/OVNVeltrimaMap.dll $build_dir/OVNVeltrimaHdr.dll"

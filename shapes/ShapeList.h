@@ -8,29 +8,10 @@
 #include <cstddef>
 #include <vector>
 
+#include "shapes/Colour.h"
+#include "shapes/Rect.h"
+
 namespace shapes {
-
-struct Colour {
-  float r = 0, g = 0, b = 0, a = 1;
-};
-
-constexpr Colour kBlack{0, 0, 0, 1};
-constexpr Colour kWhite{1, 1, 1, 1};
-
-// A rectangle's edges: [x0, x1) x [y0, y1).
-struct Rect {
-  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  int Width() const { return x1 - x0; }
-  int Height() const { return y1 - y0; }
-  bool Empty() const { return x1 <= x0 || y1 <= y0; }
-  bool Contains(int x, int y) const { return x >= x0 && x < x1 && y >= y0 && y < y1; }
-  bool Overlaps(const Rect& o) const {
-    return !Empty() && !o.Empty() && x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1;
-  }
-};
-
-// A rectangle of width x height at (x, y).
-inline Rect RectAt(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
 
 // Floats per rectangle in the instance data: left, top, right, bottom, then
 // red, green, blue, alpha.

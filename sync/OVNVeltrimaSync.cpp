@@ -8,18 +8,10 @@
 #include "framestamp/SyncFlash.h"
 #include "framestamp/TimeOfDay.h"
 #include "gl/ShaderProgram.h"
+#include "host/OutputDimension.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "sync/Layout.h"
 #include "sync/Settings.h"
-
-namespace {
-
-// The output size in pixels, kept inside int whatever the host sends.
-int OutputDimension(FFUInt32 size) {
-  return static_cast<int>(std::min<FFUInt32>(size, std::numeric_limits<int>::max()));
-}
-
-}  // namespace
 
 OVNVeltrimaSync::OVNVeltrimaSync() : CFFGLPlugin(false) {
   SetMinInputs(0);

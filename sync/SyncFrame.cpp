@@ -8,18 +8,16 @@
 #include "framestamp/TimeOfDay.h"
 #include "framestamp/Timecode.h"
 #include "glyphs/Utf8Glyphs.h"
+#include "shapes/Colour.h"
 #include "shapes/GlyphText.h"
 #include "sync/MarkerColours.h"
 
 namespace {
 
 using shapes::Colour;
+using shapes::Dimmed;
 using shapes::Rect;
 using shapes::ShapeList;
-
-Colour Dimmed(const Colour& c, float brightness) {
-  return {c.r * brightness, c.g * brightness, c.b * brightness, c.a};
-}
 
 // An ASCII text (what the plug-in writes itself) as glyphs.
 std::vector<std::int32_t> Glyphs(std::string_view text) {

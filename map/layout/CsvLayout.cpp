@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "map/layout/Blanks.h"
 #include "map/layout/CabinetFields.h"
 #include "map/layout/CabinetList.h"
 #include "map/layout/Limits.h"
@@ -14,14 +15,6 @@ namespace layout {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -89,7 +82,7 @@ Result<std::vector<std::string>> SplitFields(std::string_view line, char separat
         return LayoutError::InFile("TEXT AFTER CLOSING QUOTE");
     } else {
       const std::size_t end = std::min(line.find(separator, i), line.size());
-      field = std::string(Trim(line.substr(i, end - i)));
+      field = std::string(TrimBlanks(line.substr(i, end - i)));
       i = end;
     }
     fields.push_back(std::move(field));
@@ -143,7 +136,7 @@ Result<Layout> ParseCsvLayout(std::string_view text) {
     if (line->size() > kMaxCsvLineBytes)
       return LayoutError::InFile("LINE " + std::to_string(number) + " IS LONGER THAN " +
                                  std::to_string(kMaxCsvLineKiB) + " KIB");
-    if (Trim(*line).empty()) continue;
+    if (TrimBlanks(*line).empty()) continue;
     if (!columns) separator = DetectSeparator(*line);
     Result<std::vector<std::string>> fields = SplitFields(*line, separator);
     if (!fields.ok()) return AtLine(number, fields.error());

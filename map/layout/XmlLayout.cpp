@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include "map/layout/Blanks.h"
 #include "map/layout/CabinetList.h"
 #include "map/layout/Limits.h"
 #include "map/layout/NumberText.h"
@@ -39,12 +40,6 @@ class LineCounter {
   std::size_t counted_ = 0, line_ = 1;
 };
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 // Reads the parts of a slice, its faults placed at the line of the element
 // at fault.
 class Reader {
@@ -61,7 +56,7 @@ class Reader {
     const pugi::xml_attribute attribute = node.attribute(name);
     const std::string subject = Capitals(node.name()) + " " + Capitals(name);
     if (!attribute) return At(node, subject + " IS MISSING");
-    const std::optional<double> value = ReadNumber(Trim(attribute.value()), false);
+    const std::optional<double> value = ReadNumber(TrimBlanks(attribute.value()), false);
     if (!value) return At(node, subject + " IS NOT A NUMBER");
     if (!(std::fabs(*value) <= static_cast<double>(kMaxCoordinate)))
       return At(node, subject + " IS OUTSIDE -" + std::to_string(kMaxCoordinate) + " TO " +
@@ -73,8 +68,8 @@ class Reader {
   Result<int> Rotation(const pugi::xml_node& rect) const {
     const pugi::xml_attribute attribute = rect.attribute("orientation");
     if (!attribute) return 0;
-    const std::optional<double> radians = ReadNumber(Trim(attribute.value()), false);
-    const std::string shown = "ORIENTATION " + QuoteForMessage(Trim(attribute.value()));
+    const std::optional<double> radians = ReadNumber(TrimBlanks(attribute.value()), false);
+    const std::string shown = "ORIENTATION " + QuoteForMessage(TrimBlanks(attribute.value()));
     if (!radians || !std::isfinite(*radians)) return At(rect, shown + " IS NOT A NUMBER");
     // Whole turns come off before the conversion, so even an absurd angle
     // stays finite on its way to the quarter count.

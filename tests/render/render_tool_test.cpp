@@ -28,6 +28,20 @@ struct RunResult {
   std::string output;  // standard output and standard error together
 };
 
+// Runs a shell command: its exit code (-1 when it did not exit) and the
+// bytes of its standard output.
+RunResult RunShell(const std::string& command) {
+  RunResult result;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::array<char, 65536> buffer{};
+  std::size_t n;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
+    result.output.append(buffer.data(), n);
+  const int status = pclose(pipe.release());
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
 class RenderTool : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -42,30 +56,15 @@ class RenderTool : public ::testing::Test {
   // Runs the tool in the test's folder; `environment` is prefixed as shell
   // assignments.
   RunResult Run(const std::string& arguments, const std::string& environment = "") const {
-    const std::string command = "cd '" + folder_.string() + "' && " + environment + " '" +
-                                VELTRIMA_RENDER_PATH + "' " + arguments + " 2>&1";
-    RunResult result;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
-      result.output.append(buffer.data(), n);
-    const int status = pclose(pipe.release());
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return RunShell("cd '" + folder_.string() + "' && " + environment + " '" +
+                    VELTRIMA_RENDER_PATH + "' " + arguments + " 2>&1");
   }
 
   // Bytes of standard output alone.
   std::string RunCapturingStdout(const std::string& arguments) const {
-    const std::string command =
-        "cd '" + folder_.string() + "' && '" + VELTRIMA_RENDER_PATH + "' " + arguments;
-    std::string bytes;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::array<char, 65536> buffer{};
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
-      bytes.append(buffer.data(), n);
-    return bytes;
+    return RunShell("cd '" + folder_.string() + "' && '" + VELTRIMA_RENDER_PATH + "' " +
+                    arguments)
+        .output;
   }
 
   // Standard output and standard error apart, and the exit code.
@@ -75,16 +74,12 @@ class RenderTool : public ::testing::Test {
   };
   SplitResult RunSplit(const std::string& arguments, const std::string& environment = "") const {
     const std::string errPath = folder_.string() + ".err";
-    const std::string command = "cd '" + folder_.string() + "' && " + environment + " '" +
-                                VELTRIMA_RENDER_PATH + "' " + arguments + " 2>'" + errPath + "'";
+    const RunResult run = RunShell("cd '" + folder_.string() + "' && " + environment + " '" +
+                                   VELTRIMA_RENDER_PATH + "' " + arguments + " 2>'" + errPath +
+                                   "'");
     SplitResult result;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::array<char, 65536> buffer{};
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
-      result.out.append(buffer.data(), n);
-    const int status = pclose(pipe.release());
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitCode = run.exitCode;
+    result.out = run.output;
     result.err = ReadText(errPath);
     fs::remove(errPath);
     return result;

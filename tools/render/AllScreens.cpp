@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "map/layout/LayoutFile.h"
-#include "tools/render/ParameterTable.h"
+#include "tools/UsageError.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <stdexcept>
 
 #include "imaging/PngFile.h"
-#include "tools/render/ParameterTable.h"
+#include "tools/UsageError.h"
 #include "tools/render/PrivateStdout.h"
 
 namespace {

@@ -4,17 +4,11 @@
 // name or a number (the value sent as it is).
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "hostkit/ParameterTable.h"
-
-// A mistake in what the user asked for; the message is one line.
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+#include "tools/UsageError.h"
 
 using hostkit::ParameterInfo;
 

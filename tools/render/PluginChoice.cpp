@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "tools/render/ParameterTable.h"
+#include "tools/UsageError.h"
 
 namespace {
 

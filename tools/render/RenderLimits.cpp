@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "tools/render/ParameterTable.h"
+#include "tools/UsageError.h"
 
 namespace {
 

@@ -7,7 +7,7 @@ extern "C" {
 #include <cctype>
 #include <cstdio>
 
-#include "tools/render/ParameterTable.h"
+#include "tools/UsageError.h"
 
 namespace {
 

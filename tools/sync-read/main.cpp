@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/UsageError.h"
 #include "tools/sync-read/FrameDecoder.h"
 #include "framestamp/FrameRate.h"
 #include "tools/sync-read/FrameSources.h"
@@ -57,10 +58,6 @@ struct Options {
   std::string fps;
   bool csv = false;
   bool strict = false;
-};
-
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
 };
 
 int Dimension(const std::string& text) {

@@ -1,0 +1,10 @@
+// UsageError: a mistake in what the user asked a tool for. Tools catch it in
+// main(), print its message (one line) and exit with status 2.
+#pragma once
+
+#include <stdexcept>
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
