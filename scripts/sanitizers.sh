@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer + UndefinedBehaviorSanitizer (no
-# recovery) and LeakSanitizer, then runs every test (the FREE, SYNC and MAP
-# plug-ins' suites, every bad layout file among them, the fuzz corpora
-# replayed) and the validator on the three plug-ins there. Any report fails
+# recovery) and LeakSanitizer, then runs every test (the FREE, SYNC, MAP and
+# HDR plug-ins' suites, every bad layout file among them, the fuzz corpora
+# replayed) and the validator on the four plug-ins there. Any report fails
 # the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
