@@ -18,7 +18,7 @@ void AddRoundedFramebufferNotice(const HdrSettings& s, int width, int height,
 }
 
 void ComposeHdrFrame(const HdrSettings& s, int width, int height, bool rounded,
-                     shapes::ShapeList& list) {
+                     shapes::ShapeList& list, const NetworkPatchView* network) {
   if (width <= 0 || height <= 0) return;
   switch (s.pattern) {
     case HdrPattern::Bt2111Bars: AddBt2111Bars(s, width, height, list); break;
@@ -26,7 +26,13 @@ void ComposeHdrFrame(const HdrSettings& s, int width, int height, bool rounded,
     case HdrPattern::NitSteps: AddNitSteps(s, width, height, list); break;
     case HdrPattern::SignalSteps: AddSignalSteps(s, width, height, list); break;
     case HdrPattern::Ramp: AddRamp(s, width, height, list); break;
-    case HdrPattern::Patch: AddPatch(s, width, height, list); break;
+    case HdrPattern::Patch:
+      if (network) {
+        AddNetworkPatch(s, *network, width, height, list);
+      } else {
+        AddPatch(s, width, height, list);
+      }
+      break;
   }
   if (rounded && s.framebufferWarning) AddRoundedFramebufferNotice(s, width, height, list);
 }

@@ -1,13 +1,18 @@
 #include "hdr/OVNVeltrimaHdr.h"
 
+#include <cstring>
 #include <string>
 
+#include "glyphs/Utf8Glyphs.h"
 #include "hdr/FramebufferDepth.h"
 #include "hdr/Patterns.h"
 #include "host/HostLog.h"
 #include "host/OutputDimension.h"
 
-OVNVeltrimaHdr::OVNVeltrimaHdr() : CFFGLPlugin(false) {
+OVNVeltrimaHdr::OVNVeltrimaHdr()
+    : CFFGLPlugin(false), client_([](const std::string& line) {
+        LogToHost(("OVNVeltrima HDR: " + line).c_str());
+      }) {
   SetMinInputs(0);
   SetMaxInputs(0);
   DefineParameters();
@@ -26,13 +31,29 @@ void OVNVeltrimaHdr::DefineParameters() {
 }
 
 FFUInt32 OVNVeltrimaHdr::SetFloatParameter(FFUInt32 index, float value) {
-  if (index >= kHdrParamCount) return FF_FAIL;
+  if (index >= kHdrParamCount || index == kHdrServer) return FF_FAIL;
   values_[index] = value;
   return FF_SUCCESS;
 }
 
 float OVNVeltrimaHdr::GetFloatParameter(FFUInt32 index) {
-  return index < kHdrParamCount ? values_[index] : 0.0f;
+  return index < kHdrParamCount && index != kHdrServer ? values_[index] : 0.0f;
+}
+
+FFUInt32 OVNVeltrimaHdr::SetTextParameter(FFUInt32 index, const char* value) {
+  if (index != kHdrServer) return FF_FAIL;
+  // Read no further than the limit (and the rest of a UTF-8 sequence that
+  // straddles it), so an unterminated text is safe, and a character across
+  // the limit is left out whole rather than cut. A server text that long is
+  // no address anyway and is refused as such.
+  std::string_view text;
+  if (value) text = std::string_view(value, strnlen(value, kMaxServerTextBytes + 4));
+  server_.assign(text.substr(0, Utf8PrefixLength(text, kMaxServerTextBytes)));
+  return FF_SUCCESS;
+}
+
+char* OVNVeltrimaHdr::GetTextParameter(FFUInt32 index) {
+  return index == kHdrServer ? server_.data() : nullptr;
 }
 
 FFUInt32 OVNVeltrimaHdr::InitGL(const FFGLViewportStruct* viewport) {
@@ -71,15 +92,41 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
   const int height = OutputDimension(Viewport().height);
   const HdrSettings settings = ConvertHdrSettings(values_);
   const bool rounded = FramebufferRounds();
+
+  // The network is serviced here, once per frame, without waiting; any
+  // other pattern or source closes the connection.
+  const bool network = settings.pattern == HdrPattern::Patch &&
+                       settings.patchSource != calibration::PatchSource::Parameters;
+  client_.Configure(network ? settings.patchSource : calibration::PatchSource::Parameters, server_,
+                    settings.settleFrames);
+  client_.Service(calibration::CalibrationClient::Clock::now());
+
   bool changed = false;
   if (!composed_ || composed_->settings != settings || composed_->width != width ||
-      composed_->height != height || composed_->rounded != rounded) {
+      composed_->height != height || composed_->rounded != rounded ||
+      composed_->network != network ||
+      (network && (composed_->patchCount != client_.PatchCount() ||
+                   composed_->status != client_.StatusLine()))) {
     shapes_.Clear();
-    hdr::ComposeHdrFrame(settings, width, height, rounded, shapes_);
-    composed_ = Composed{settings, width, height, rounded};
+    if (network) {
+      const hdr::NetworkPatchView view{client_.Scene(), client_.HasPatch(), client_.StatusLine()};
+      hdr::ComposeHdrFrame(settings, width, height, rounded, shapes_, &view);
+    } else {
+      hdr::ComposeHdrFrame(settings, width, height, rounded, shapes_);
+    }
+    composed_ = Composed{settings, width, height, rounded, network, client_.PatchCount(),
+                         client_.StatusLine()};
     cacheCurrent_ = false;
     changed = true;
   }
+  DrawComposed(width, height, changed);
+  // The frame that shows the patch has been drawn: it counts toward the
+  // settle frames before the next ArgyllCMS poll.
+  client_.FrameDrawn();
+  return FF_SUCCESS;
+}
+
+void OVNVeltrimaHdr::DrawComposed(int width, int height, bool changed) {
   // A ramp is a thousand thin rectangles, which a software renderer draws
   // at several times the cost of a fill: the picture is drawn once into a
   // float buffer (codes kept exactly) and copied each frame. A frame whose
@@ -87,7 +134,7 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
   // that a parameter moved every frame costs one draw, not a draw and a copy.
   if (changed || !useCache_ || !cache_.Prepare(width, height)) {
     renderer_.Draw(shapes_, width, height);
-    return FF_SUCCESS;
+    return;
   }
   if (!cacheCurrent_ || cache_.Fresh()) {
     cache_.Render([&] { renderer_.Draw(shapes_, width, height); });
@@ -97,5 +144,4 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
   cache_.CopyTo(viewport[0], viewport[1]);
-  return FF_SUCCESS;
 }

@@ -9,8 +9,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <string>
 
+#include "calibration/CalibrationClient.h"
 #include "gl/OutputCache.h"
 #include "hdr/Parameters.h"
 #include "hdr/Settings.h"
@@ -27,6 +30,9 @@ class OVNVeltrimaHdr : public CFFGLPlugin {
   // parameter.
   FFUInt32 SetFloatParameter(FFUInt32 index, float value) override;
   float GetFloatParameter(FFUInt32 index) override;
+  // "Server" is the one text parameter: copied, at most kMaxServerTextBytes.
+  FFUInt32 SetTextParameter(FFUInt32 index, const char* value) override;
+  char* GetTextParameter(FFUInt32 index) override;
 
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
   FFUInt32 DeInitGL() override;
@@ -45,8 +51,17 @@ class OVNVeltrimaHdr : public CFFGLPlugin {
   // Whether the framebuffer drawn into rounds codes; says so in the log the
   // first time it does.
   bool FramebufferRounds();
+  // Draws shapes_, from the picture kept of it where it can; `changed`: the
+  // shapes were composed for this frame.
+  void DrawComposed(int width, int height, bool changed);
+
+  static constexpr std::size_t kMaxServerTextBytes = 256;
 
   std::array<float, kHdrParamCount> values_{};
+  std::string server_;
+  // The "Patch" pattern's network source: serviced once per frame, never
+  // waited on.
+  calibration::CalibrationClient client_;
   shapes::ShapeRenderer renderer_;
   shapes::ShapeList shapes_;
   // What shapes_ was composed from.
@@ -54,6 +69,9 @@ class OVNVeltrimaHdr : public CFFGLPlugin {
     HdrSettings settings;
     int width = 0, height = 0;
     bool rounded = false;
+    bool network = false;
+    uint64_t patchCount = 0;
+    std::string status;
   };
   std::optional<Composed> composed_;
   bool roundingLogged_ = false;

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "calibration/PatchSource.h"
 #include "host/ParameterKinds.h"
 #include "signal/Signal.h"
 
@@ -31,6 +32,13 @@ const std::array<ParameterDefinition, kHdrParamCount> kDefinitions = {{
     IntegerParameter("Patch Size %", 10, 1, 100),
     FractionParameter("Background %", 0.0f),
     SwitchParameter("Framebuffer Warning", true),
+    OptionParameter("Patch Source", calibration::kPatchSourceNames,
+                    static_cast<int>(calibration::PatchSource::Parameters)),
+    // An empty text means the source's default server.
+    ParameterDefinition{"Server", FF_TYPE_TEXT, 0.0f, 0.0f, 1.0f, nullptr, 0, ""},
+    IntegerParameter("Settle Frames", calibration::kDefaultSettleFrames,
+                     calibration::kMinSettleFrames, calibration::kMaxSettleFrames),
+    SwitchParameter("Status Line", true),
 }};
 
 }  // namespace

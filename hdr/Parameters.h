@@ -20,6 +20,10 @@ enum HdrParam : FFUInt32 {
   kHdrPatchSize,
   kHdrBackground,
   kHdrFramebufferWarning,
+  kHdrPatchSource,   // option: calibration/PatchSource.h's names
+  kHdrServer,        // text, HOST:PORT
+  kHdrSettleFrames,
+  kHdrStatusLine,
   kHdrParamCount
 };
 

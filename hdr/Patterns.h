@@ -2,6 +2,9 @@
 // width x height output (the caller clears the list). Plain CPU work, no GL.
 #pragma once
 
+#include <string>
+
+#include "calibration/PatchScene.h"
 #include "hdr/Settings.h"
 #include "shapes/ShapeList.h"
 
@@ -28,6 +31,20 @@ void AddRamp(const HdrSettings& settings, int width, int height, shapes::ShapeLi
 // A centred window of the patch codes on the background code.
 void AddPatch(const HdrSettings& settings, int width, int height, shapes::ShapeList& list);
 
+// What the calibration client holds for the frame: its last good patch (if
+// any) and its status line.
+struct NetworkPatchView {
+  calibration::PatchScene scene;
+  bool hasPatch = false;
+  std::string status;
+};
+
+// The "Patch" pattern driven by a calibration program: its scene, the last
+// rectangle's codes outside it ("Labels") and the status line ("Status
+// Line").
+void AddNetworkPatch(const HdrSettings& settings, const NetworkPatchView& view, int width,
+                     int height, shapes::ShapeList& list);
+
 // The notice an 8-bit (or shallower) framebuffer gets, top-left.
 inline constexpr char kRoundedFramebufferNotice[] = "8-BIT FRAMEBUFFER: CODES ROUNDED";
 void AddRoundedFramebufferNotice(const HdrSettings& settings, int width, int height,
@@ -35,7 +52,9 @@ void AddRoundedFramebufferNotice(const HdrSettings& settings, int width, int hei
 
 // The whole frame: the chosen pattern, and the notice when `rounded` (the
 // framebuffer holds under 10 bits) and the switch is on.
+// `network` is the calibration client's patch when the "Patch" pattern
+// takes it from the network, else null.
 void ComposeHdrFrame(const HdrSettings& settings, int width, int height, bool rounded,
-                     shapes::ShapeList& list);
+                     shapes::ShapeList& list, const NetworkPatchView* network = nullptr);
 
 }  // namespace hdr

@@ -22,5 +22,8 @@ HdrSettings ConvertHdrSettings(const std::array<float, kHdrParamCount>& v) {
   s.patchPercent = WholeNumber(v, kHdrPatchSize);
   s.background = Fraction(v[kHdrBackground]);
   s.framebufferWarning = Flag(v[kHdrFramebufferWarning]);
+  s.patchSource = static_cast<calibration::PatchSource>(WholeNumber(v, kHdrPatchSource));
+  s.settleFrames = WholeNumber(v, kHdrSettleFrames);
+  s.statusLine = Flag(v[kHdrStatusLine]);
   return s;
 }

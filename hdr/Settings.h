@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "calibration/PatchSource.h"
 #include "hdr/Parameters.h"
 #include "signal/Signal.h"
 
@@ -23,12 +24,19 @@ struct HdrSettings {
   int patchPercent = 10;
   float background = 0.0f;  // 0-1 of the range from black to white
   bool framebufferWarning = true;
+  // The "Patch" pattern's source: its own parameters or a calibration
+  // program over the network.
+  calibration::PatchSource patchSource = calibration::PatchSource::Parameters;
+  int settleFrames = calibration::kDefaultSettleFrames;
+  bool statusLine = true;
 
   bool operator==(const HdrSettings& o) const {
     return pattern == o.pattern && signal.transfer == o.signal.transfer &&
            signal.range == o.signal.range && peakNits == o.peakNits && steps == o.steps &&
            labels == o.labels && patch == o.patch && patchPercent == o.patchPercent &&
-           background == o.background && framebufferWarning == o.framebufferWarning;
+           background == o.background && framebufferWarning == o.framebufferWarning &&
+           patchSource == o.patchSource && settleFrames == o.settleFrames &&
+           statusLine == o.statusLine;
   }
   bool operator!=(const HdrSettings& o) const { return !(*this == o); }
 };

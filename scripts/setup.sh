@@ -27,6 +27,8 @@ packages=(
   clang libclang-rt-14-dev            # libFuzzer and the sanitizer runtimes for the fuzz build
   binutils                            # nm, for the export-list test
   ffmpeg                              # decodes the main job's SYNC clip for the reader; damages one in its end-to-end test
+  argyll                              # dispwin's web display, a real server for the calibration client's tests
+  python3                             # runs DisplayCAL's Resolve server (unpacked by the tests, not installed)
 )
 
 # Optional groups, named as arguments: `bash scripts/setup.sh windows` adds

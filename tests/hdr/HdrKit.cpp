@@ -73,6 +73,11 @@ CodeFrame RenderHdr(const Settings& settings, int width, int height, hostkit::Pi
   hostkit::HostInstance host(HdrPlugin(), width, height, format);
   for (const auto& [id, value] : values) EXPECT_EQ(host.Set(id, value), FF_SUCCESS) << id;
   EXPECT_EQ(host.RunFrames(1), FF_SUCCESS);
+  return ReadHdrCodes(host, width, height, format);
+}
+
+CodeFrame ReadHdrCodes(hostkit::HostInstance& host, int width, int height,
+                       hostkit::PixelFormat format) {
   const std::vector<float> rgba = host.Target().ReadOutput();
   std::vector<Code3> codes(static_cast<std::size_t>(width) * height);
   int notCodes = 0;

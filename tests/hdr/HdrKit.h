@@ -62,6 +62,10 @@ inline Setting Option(const std::string& name, const std::string& element) {
 }
 inline Setting Value(const std::string& name, float value) { return {name, value, ""}; }
 
+// The frame `host` drew last, as codes (the checks of RenderHdr below).
+CodeFrame ReadHdrCodes(hostkit::HostInstance& host, int width, int height,
+                       hostkit::PixelFormat format = hostkit::PixelFormat::RGBA32F);
+
 // A fresh instance's first frame. On a float target every pixel must be
 // exactly some c / 1023 with alpha 1 (the test fails otherwise); an 8-bit
 // target is read as byte x 1023 / 255, rounded.

@@ -51,6 +51,10 @@ TEST(HdrContract, TheParametersAreNamedTypedAndRangedAsAsked) {
       {"Patch Size %", FF_TYPE_INTEGER, 10, 1, 100, {}},
       {"Background %", FF_TYPE_STANDARD, 0, 0, 1, {}},
       {"Framebuffer Warning", FF_TYPE_BOOLEAN, 1, 0, 1, {}},
+      {"Patch Source", FF_TYPE_OPTION, 0, 0, 2, {"Parameters", "Resolve", "ArgyllCMS Web"}},
+      {"Server", FF_TYPE_TEXT, 0, 0, 1, {}},
+      {"Settle Frames", FF_TYPE_INTEGER, 2, 1, 60, {}},
+      {"Status Line", FF_TYPE_BOOLEAN, 1, 0, 1, {}},
   };
   ASSERT_EQ(HdrPlugin().GetNumParameters(), std::size(expected));
   HdrContext();
@@ -60,6 +64,13 @@ TEST(HdrContract, TheParametersAreNamedTypedAndRangedAsAsked) {
     ASSERT_NE(HdrPlugin().GetParameterName(i), nullptr);
     EXPECT_STREQ(HdrPlugin().GetParameterName(i), d.name);
     EXPECT_EQ(HdrPlugin().GetParameterType(i), d.type) << d.name;
+    if (d.type == FF_TYPE_TEXT) {
+      // A text's default is empty: the source's own default server.
+      const auto* text = static_cast<const char*>(HdrPlugin().GetParameterDefault(i).PointerValue);
+      ASSERT_NE(text, nullptr) << d.name;
+      EXPECT_STREQ(text, "") << d.name;
+      continue;
+    }
     EXPECT_EQ(hostkit::FloatFromBits(HdrPlugin().GetParameterDefault(i).UIntValue), d.defaultValue)
         << d.name;
     if (d.type == FF_TYPE_INTEGER) {
@@ -91,7 +102,10 @@ TEST(HdrContract, ValuesNoHostShouldSendStillGiveAFrameOfCodes) {
   for (float value : hostile)
     for (int pattern = 0; pattern < 6; ++pattern) {
       Settings settings;
-      for (FFUInt32 i = 0; i < count; ++i) settings.push_back(Value(HdrPlugin().GetParameterName(i), value));
+      for (FFUInt32 i = 0; i < count; ++i) {
+        if (HdrPlugin().GetParameterType(i) == FF_TYPE_TEXT) continue;  // takes no number
+        settings.push_back(Value(HdrPlugin().GetParameterName(i), value));
+      }
       settings.push_back(Value("Pattern", static_cast<float>(pattern)));
       // RenderHdr fails the test for any pixel that is not a code.
       const CodeFrame f = RenderHdr(settings, 320, 180);

@@ -1,0 +1,238 @@
+#include "calibration/TcpConnection.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "calibration/SocketHeaders.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#endif
+
+namespace calibration {
+
+namespace {
+
+std::atomic<int> g_openSockets{0};
+
+#ifdef _WIN32
+int LastError() { return WSAGetLastError(); }
+bool WouldBlock(int error) { return error == WSAEWOULDBLOCK || error == WSAEINPROGRESS; }
+void CloseHandle(uintptr_t handle) { closesocket(static_cast<SOCKET>(handle)); }
+#else
+int LastError() { return errno; }
+bool WouldBlock(int error) {
+  return error == EWOULDBLOCK || error == EAGAIN || error == EINPROGRESS || error == EINTR;
+}
+void CloseHandle(int handle) { close(handle); }
+#endif
+
+std::string ErrorText(int error) {
+#ifdef _WIN32
+  switch (error) {
+    case WSAECONNREFUSED: return "REFUSED";
+    case WSAETIMEDOUT: return "TIMED OUT";
+    case WSAENETUNREACH:
+    case WSAEHOSTUNREACH: return "UNREACHABLE";
+    case WSAECONNRESET: return "RESET";
+    default: return "SOCKET ERROR " + std::to_string(error);
+  }
+#else
+  switch (error) {
+    case ECONNREFUSED: return "REFUSED";
+    case ETIMEDOUT: return "TIMED OUT";
+    case ENETUNREACH:
+    case EHOSTUNREACH: return "UNREACHABLE";
+    case ECONNRESET: return "RESET";
+    default: return "SOCKET ERROR " + std::to_string(error);
+  }
+#endif
+}
+
+}  // namespace
+
+#ifdef _WIN32
+const TcpConnection::Handle TcpConnection::kNoSocket = static_cast<uintptr_t>(INVALID_SOCKET);
+
+bool StartSockets(std::string& error) {
+  // Winsock counts its starts; one per process is enough, and it stays up
+  // until the process ends (a plug-in DLL has no safe moment to stop it).
+  static const int started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data);
+  }();
+  if (started != 0) error = "WINSOCK DID NOT START (" + std::to_string(started) + ")";
+  return started == 0;
+}
+#else
+const TcpConnection::Handle TcpConnection::kNoSocket = -1;
+
+bool StartSockets(std::string&) { return true; }
+#endif
+
+int TcpConnection::OpenSockets() { return g_openSockets.load(); }
+
+bool TcpConnection::Start(const ServerAddress& address, std::string& error) {
+  Close();
+  if (!StartSockets(error)) return false;
+
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  if (address.ipv6) {
+    auto* in6 = reinterpret_cast<sockaddr_in6*>(&storage);
+    in6->sin6_family = AF_INET6;
+    in6->sin6_port = htons(address.port);
+    std::memcpy(&in6->sin6_addr, address.bytes, 16);
+    length = sizeof(sockaddr_in6);
+  } else {
+    auto* in4 = reinterpret_cast<sockaddr_in*>(&storage);
+    in4->sin_family = AF_INET;
+    in4->sin_port = htons(address.port);
+    std::memcpy(&in4->sin_addr, address.bytes, 4);
+    length = sizeof(sockaddr_in);
+  }
+  const int family = address.ipv6 ? AF_INET6 : AF_INET;
+
+#ifdef _WIN32
+  const SOCKET made = socket(family, SOCK_STREAM, IPPROTO_TCP);
+  if (made == INVALID_SOCKET) {
+    error = ErrorText(LastError());
+    return false;
+  }
+  socket_ = static_cast<Handle>(made);
+  ++g_openSockets;
+  u_long nonBlocking = 1;
+  if (ioctlsocket(made, FIONBIO, &nonBlocking) != 0) {
+    error = ErrorText(LastError());
+    Close();
+    return false;
+  }
+  const int started = connect(made, reinterpret_cast<const sockaddr*>(&storage), length);
+#else
+#ifdef __linux__
+  socket_ = socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+#else
+  socket_ = socket(family, SOCK_STREAM, 0);
+#endif
+  if (socket_ < 0) {
+    socket_ = kNoSocket;
+    error = ErrorText(LastError());
+    return false;
+  }
+  ++g_openSockets;
+#ifndef __linux__
+  fcntl(socket_, F_SETFD, FD_CLOEXEC);
+  fcntl(socket_, F_SETFL, fcntl(socket_, F_GETFL) | O_NONBLOCK);
+#endif
+#ifdef SO_NOSIGPIPE
+  const int on = 1;
+  setsockopt(socket_, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on);
+#endif
+  const int started = connect(socket_, reinterpret_cast<const sockaddr*>(&storage), length);
+#endif
+  if (started == 0) {
+    state_ = State::Open;
+    return true;
+  }
+  const int reason = LastError();
+  if (!WouldBlock(reason)) {
+    error = ErrorText(reason);
+    Close();
+    return false;
+  }
+  state_ = State::Connecting;
+  return true;
+}
+
+TcpConnection::State TcpConnection::CheckConnect(std::string& error) {
+  if (state_ != State::Connecting) return state_;
+#ifdef _WIN32
+  const SOCKET handle = static_cast<SOCKET>(socket_);
+  fd_set writable, failed;
+  FD_ZERO(&writable);
+  FD_ZERO(&failed);
+  FD_SET(handle, &writable);
+  FD_SET(handle, &failed);
+  timeval zero{0, 0};
+  const int ready = select(0, nullptr, &writable, &failed, &zero);
+  if (ready == 0) return state_;
+  if (ready < 0) {
+    error = ErrorText(LastError());
+    Close();
+    return state_;
+  }
+#else
+  pollfd entry{socket_, POLLOUT, 0};
+  const int ready = poll(&entry, 1, 0);
+  if (ready == 0) return state_;
+  if (ready < 0) {
+    if (errno == EINTR) return state_;
+    error = ErrorText(LastError());
+    Close();
+    return state_;
+  }
+#endif
+  int problem = 0;
+  socklen_t size = sizeof problem;
+  if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&problem), &size) != 0) {
+    problem = LastError();
+  }
+  if (problem != 0) {
+    error = ErrorText(problem);
+    Close();
+    return state_;
+  }
+  state_ = State::Open;
+  return state_;
+}
+
+TcpConnection::ReadStatus TcpConnection::Read(std::string& into, size_t maxBytes) {
+  if (state_ != State::Open) return ReadStatus::Failed;
+  char chunk[16384];
+  size_t taken = 0;
+  while (taken < maxBytes) {
+    const size_t wanted = std::min(sizeof chunk, maxBytes - taken);
+#ifdef _WIN32
+    const int got = recv(static_cast<SOCKET>(socket_), chunk, static_cast<int>(wanted), 0);
+#else
+    const ssize_t got = recv(socket_, chunk, wanted, 0);
+#endif
+    if (got > 0) {
+      into.append(chunk, static_cast<size_t>(got));
+      taken += static_cast<size_t>(got);
+      continue;
+    }
+    if (got == 0) return ReadStatus::PeerClosed;
+    if (WouldBlock(LastError())) break;
+    return ReadStatus::Failed;
+  }
+  return taken > 0 ? ReadStatus::Some : ReadStatus::Nothing;
+}
+
+long TcpConnection::Write(std::string_view bytes) {
+  if (state_ != State::Open) return -1;
+#ifdef _WIN32
+  const int sent = send(static_cast<SOCKET>(socket_), bytes.data(), static_cast<int>(bytes.size()), 0);
+#elif defined(MSG_NOSIGNAL)
+  const ssize_t sent = send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+#else
+  const ssize_t sent = send(socket_, bytes.data(), bytes.size(), 0);
+#endif
+  if (sent >= 0) return static_cast<long>(sent);
+  return WouldBlock(LastError()) ? 0 : -1;
+}
+
+void TcpConnection::Close() {
+  if (socket_ != kNoSocket) {
+    CloseHandle(socket_);
+    socket_ = kNoSocket;
+    --g_openSockets;
+  }
+  state_ = State::Closed;
+}
+
+}  // namespace calibration
