@@ -9,6 +9,7 @@
 #include "framestamp/StampCode.h"
 #include "glyphs/GlyphTable.h"
 #include "shapes/GlyphText.h"
+#include "sync/LayoutRules.h"
 #include "sync/QrSymbol.h"
 
 namespace {
@@ -105,17 +106,7 @@ SyncLayout ClassicSyncLayout(int width, int height, int requestedCellSize, int r
 
   // At small sizes the proportions run out of room: what falls outside the
   // output is cut away (an empty rectangle where nothing is left).
-  const Rect output{0, 0, W, H};
-  auto clip = [&output](Rect& r) {
-    r = {std::max(r.x0, output.x0), std::max(r.y0, output.y0), std::min(r.x1, output.x1),
-         std::min(r.y1, output.y1)};
-    if (r.Empty()) r = Rect{};
-  };
-  for (Rect* r : {&l.label, &l.frameNumber, &l.timeOfDay, &l.timecode, &l.qr, &l.flash, &l.parityA,
-                  &l.parityB, &l.colourBar, &l.ruler, &l.stripBand})
-    clip(*r);
-  for (auto& r : l.trackLabels) clip(r);
-  for (auto& r : l.tracks) clip(r);
+  ClipToOutput(l);
   if (l.qr.Width() < kQrReservedModules * l.qrModule || l.qr.Height() < kQrReservedModules * l.qrModule)
     l.qrModule = 0;
   return l;

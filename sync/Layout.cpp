@@ -7,27 +7,7 @@
 #include "sync/FittedLayout.h"
 #include "sync/LayoutRules.h"
 
-namespace {
-
 using shapes::Rect;
-
-// What falls outside the output is cut away (an empty rectangle where
-// nothing is left).
-void ClipToOutput(SyncLayout& l) {
-  const Rect output{0, 0, l.width, l.height};
-  auto clip = [&output](Rect& r) {
-    r = {std::max(r.x0, output.x0), std::max(r.y0, output.y0), std::min(r.x1, output.x1),
-         std::min(r.y1, output.y1)};
-    if (r.Empty()) r = Rect{};
-  };
-  for (Rect* r : {&l.label, &l.frameNumber, &l.timeOfDay, &l.timecode, &l.qr, &l.flash, &l.parityA,
-                  &l.parityB, &l.colourBar, &l.ruler, &l.stripBand})
-    clip(*r);
-  for (auto& r : l.trackLabels) clip(r);
-  for (auto& r : l.tracks) clip(r);
-}
-
-}  // namespace
 
 SyncLayout ComputeSyncLayout(int width, int height, int requestedCellSize, int requestedQrModule) {
   // Beyond any viewport GL draws; the layout's arithmetic stays well inside

@@ -1,5 +1,6 @@
 #include "sync/LayoutRules.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "glyphs/GlyphTable.h"
@@ -137,4 +138,18 @@ void LeaveOutWhatIsTooSmall(SyncLayout& l) {
     }
   if (l.cellSize <= 0)
     l.leftOut.push_back("code strip left out: the output is narrower than 70 pixels or lower than 3 cells");
+}
+
+void ClipToOutput(SyncLayout& l) {
+  const shapes::Rect output{0, 0, l.width, l.height};
+  auto clip = [&output](shapes::Rect& r) {
+    r = {std::max(r.x0, output.x0), std::max(r.y0, output.y0), std::min(r.x1, output.x1),
+         std::min(r.y1, output.y1)};
+    if (r.Empty()) r = shapes::Rect{};
+  };
+  for (shapes::Rect* r : {&l.label, &l.frameNumber, &l.timeOfDay, &l.timecode, &l.qr, &l.flash, &l.parityA,
+                  &l.parityB, &l.colourBar, &l.ruler, &l.stripBand})
+    clip(*r);
+  for (auto& r : l.trackLabels) clip(r);
+  for (auto& r : l.tracks) clip(r);
 }

@@ -16,3 +16,7 @@ std::vector<std::string> MinimumSizeFaults(const SyncLayout& layout);
 // adds a line to layout.leftOut for it, and for a strip the output has no
 // room for.
 void LeaveOutWhatIsTooSmall(SyncLayout& layout);
+
+// What falls outside the output is cut away (an empty rectangle where
+// nothing is left).
+void ClipToOutput(SyncLayout& layout);
