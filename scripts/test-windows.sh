@@ -6,7 +6,9 @@
 # Windows' 32-bit long, and the first frames of every preset against the
 # Linux golden images, and SYNC's first Host Time frames (their strips, and
 # frame 0 against its Linux picture), and MAP's host contract and its first
-# frame of a layout read from a non-ASCII path against its Linux picture.
+# frame of a layout read from a non-ASCII path against its Linux picture,
+# and the HDR DLL's contract, its bars against their Linux pictures and its
+# "Patch" pattern fed by a Resolve server of the test's own over Winsock.
 # Wine's OpenGL runs on Mesa through a private Xvfb; the Wine prefix is a
 # throwaway one inside the build folder. Both go away when
 # the script ends, however it ends.

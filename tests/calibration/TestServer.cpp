@@ -1,10 +1,21 @@
 #include "TestServer.h"
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <stdexcept>
@@ -13,34 +24,70 @@ namespace calibration_test {
 
 namespace {
 
-int ListenOnFreePort(uint16_t& port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) throw std::runtime_error("socket failed");
-  const int on = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+#ifdef _WIN32
+constexpr SocketHandle kNoSocket = INVALID_SOCKET;
+constexpr int kSendFlags = 0;
+void CloseSocket(SocketHandle fd) { closesocket(fd); }
+// The test starts Winsock for its own server; the plug-in starts it again
+// for itself (Winsock counts its starts).
+void StartSockets() {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  if (!started) throw std::runtime_error("WSAStartup failed");
+}
+// Winsock has no poll() before Vista's WSAPoll; select() on one socket does.
+bool Readable(SocketHandle fd, int milliseconds) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(fd, &readable);
+  timeval wait{0, milliseconds * 1000};
+  return select(0, &readable, nullptr, nullptr, &wait) > 0;
+}
+#else
+constexpr SocketHandle kNoSocket = -1;
+constexpr int kSendFlags = MSG_NOSIGNAL;
+void CloseSocket(SocketHandle fd) { close(fd); }
+void StartSockets() {}
+bool Readable(SocketHandle fd, int milliseconds) {
+  pollfd entry{fd, POLLIN, 0};
+  return poll(&entry, 1, milliseconds) > 0;
+}
+#endif
+
+// setsockopt's value as both platforms take it (Winsock wants a char*).
+template <typename T>
+void SetOption(SocketHandle fd, int level, int name, const T& value) {
+  setsockopt(fd, level, name, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+SocketHandle ListenOnFreePort(uint16_t& port) {
+  StartSockets();
+  const SocketHandle fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (fd == kNoSocket) throw std::runtime_error("socket failed");
+#ifndef _WIN32
+  // Windows' SO_REUSEADDR would let another socket take the port.
+  SetOption(fd, SOL_SOCKET, SO_REUSEADDR, 1);
+#endif
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t size = sizeof address;
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(fd, 8) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-    close(fd);
+    CloseSocket(fd);
     throw std::runtime_error("bind/listen failed");
   }
   port = ntohs(address.sin_port);
   return fd;
 }
 
-bool Readable(int fd, int milliseconds) {
-  pollfd entry{fd, POLLIN, 0};
-  return poll(&entry, 1, milliseconds) > 0;
-}
-
 }  // namespace
 
 void Peer::Send(std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t sent = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    const auto sent = send(fd_, bytes.data(), static_cast<int>(bytes.size()), kSendFlags);
     if (sent <= 0) return;
     bytes.remove_prefix(static_cast<size_t>(sent));
   }
@@ -53,7 +100,7 @@ std::string Peer::ReadUntil(std::string_view terminator) {
          std::chrono::steady_clock::now() < deadline) {
     if (!Readable(fd_, 10)) continue;
     char chunk[4096];
-    const ssize_t got = recv(fd_, chunk, sizeof chunk, 0);
+    const auto got = recv(fd_, chunk, sizeof chunk, 0);
     if (got <= 0) break;
     received.append(chunk, static_cast<size_t>(got));
   }
@@ -72,7 +119,7 @@ bool Peer::WaitForClose() {
 
 void Peer::Reset() {
   const linger hard{1, 0};
-  setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+  SetOption(fd_, SOL_SOCKET, SO_LINGER, hard);
 }
 
 TestServer::TestServer(Script script) : script_(std::move(script)) {
@@ -80,11 +127,11 @@ TestServer::TestServer(Script script) : script_(std::move(script)) {
   thread_ = std::thread([this] {
     while (!stopping_.load()) {
       if (!Readable(listener_, 10)) continue;
-      const int fd = accept(listener_, nullptr, nullptr);
-      if (fd < 0) continue;
+      const SocketHandle fd = accept(listener_, nullptr, nullptr);
+      if (fd == kNoSocket) continue;
       Peer peer(fd, stopping_);
       script_(peer, connections_++);
-      close(fd);
+      CloseSocket(fd);
     }
   });
 }
@@ -92,7 +139,7 @@ TestServer::TestServer(Script script) : script_(std::move(script)) {
 TestServer::~TestServer() {
   stopping_ = true;
   thread_.join();
-  close(listener_);
+  CloseSocket(listener_);
 }
 
 std::string Framed(std::string_view xml) {
@@ -108,7 +155,7 @@ std::string Framed(std::string_view xml) {
 
 uint16_t UnusedPort() {
   uint16_t port = 0;
-  close(ListenOnFreePort(port));
+  CloseSocket(ListenOnFreePort(port));
   return port;
 }
 

@@ -1,7 +1,7 @@
 // A small TCP server on 127.0.0.1 for the client's tests: it listens on a
 // free port and runs a script on each connection it accepts, in a thread of
 // its own, so the client under test (which never waits) and the server move
-// at the same time.
+// at the same time. POSIX sockets, or Winsock on Windows (the Wine tests).
 #pragma once
 
 #include <atomic>
@@ -13,10 +13,16 @@
 
 namespace calibration_test {
 
+#ifdef _WIN32
+using SocketHandle = std::uintptr_t;  // Winsock's SOCKET
+#else
+using SocketHandle = int;
+#endif
+
 // One accepted connection, as the script sees it.
 class Peer {
  public:
-  Peer(int fd, const std::atomic<bool>& stopping) : fd_(fd), stopping_(stopping) {}
+  Peer(SocketHandle fd, const std::atomic<bool>& stopping) : fd_(fd), stopping_(stopping) {}
   // Sends all of `bytes` (blocking: this is the test's side).
   void Send(std::string_view bytes);
   // Reads until `terminator` has arrived (or the client closes, or about
@@ -29,7 +35,7 @@ class Peer {
   void Reset();
 
  private:
-  int fd_;
+  SocketHandle fd_;
   const std::atomic<bool>& stopping_;
 };
 
@@ -49,7 +55,7 @@ class TestServer {
   int connections() const { return connections_.load(); }
 
  private:
-  int listener_ = -1;
+  SocketHandle listener_;
   uint16_t port_ = 0;
   Script script_;
   std::atomic<bool> stopping_{false};
