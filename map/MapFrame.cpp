@@ -91,18 +91,6 @@ Rect Clipped(const Rect& r, const Rect& area) {
           std::min(r.y1, area.y1)};
 }
 
-// The box of every figure of a list (the first four floats of each).
-std::vector<Rect> BoxesOf(const FigureList& list) {
-  std::vector<Rect> boxes;
-  const std::vector<float>& data = list.InstanceData();
-  for (std::size_t i = 0; i < list.Count(); ++i) {
-    const float* f = &data[i * shapes::kFloatsPerFigure];
-    boxes.push_back({static_cast<int>(std::floor(f[0])), static_cast<int>(std::floor(f[1])),
-                     static_cast<int>(std::ceil(f[2])), static_cast<int>(std::ceil(f[3]))});
-  }
-  return boxes;
-}
-
 void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileName,
             const MapSettings& s, int width, int height, std::string* note) {
   const float b = s.brightness;
@@ -177,10 +165,10 @@ void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileNam
   }
   const Colour text = Dimmed(map_palette::kText.colour, b);
   for (std::size_t i : shown) {
-    const layout::Cabinet& c = *plan.cabinets[i];
-    if (s.labels) AddCabinetTexts(list, c, plan.rects[i], s.lineWidth, text);
-    if (s.coordinates)
-      AddCornerCoordinates(list, plan.rects[i], s.lineWidth, c.rot, s.orientation, text);
+    AddPlacedTexts(list,
+                   CabinetWords(*plan.cabinets[i], plan.rects[i], s.lineWidth, s.labels,
+                                s.coordinates, s.orientation),
+                   text);
   }
   if (s.info) {
     const MapFacts facts = CountFacts(plan, width, height);
@@ -206,19 +194,17 @@ void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileNam
         const long long area = static_cast<long long>(c.Width()) * c.Height();
         if (area > most) most = area, largest = i;
       }
-      FigureList own;
       const Rect& r = plan.rects[largest];
-      if (s.labels) AddCabinetTexts(own, *plan.cabinets[largest], r, s.lineWidth, text);
-      if (s.coordinates)
-        AddCornerCoordinates(own, r, s.lineWidth, plan.cabinets[largest]->rot, s.orientation, text);
-      if (s.orientation) {
-        AddOrientationTriangle(own, r, s.lineWidth, plan.cabinets[largest]->rot, text);
-        AddOrientationLetter(own, r, s.lineWidth, plan.cabinets[largest]->rot, text);
-      }
+      const layout::Cabinet& c = *plan.cabinets[largest];
+      std::vector<Rect> own =
+          s.orientation ? MarkBoxes(r, s.lineWidth, c.rot) : std::vector<Rect>{};
+      for (const PlacedText& t :
+           CabinetWords(c, r, s.lineWidth, s.labels, s.coordinates, s.orientation))
+        own.push_back(t.Box());
       std::vector<Rect> others;
       for (std::size_t i = 0; i < plan.rects.size(); ++i)
         if (i != largest) others.push_back(plan.rects[i]);
-      place = PlaceInCabinet(Clipped(InnerRect(r, s.lineWidth), output), BoxesOf(own), others,
+      place = PlaceInCabinet(Clipped(InnerRect(r, s.lineWidth), output), own, others,
                              counts, scale);
     }
     if (place) {
