@@ -33,8 +33,10 @@ struct Case {
   int width = 0, height = 0;  // 0: the screen's canvas
 };
 
+// The map of `path`; with `failedReRead`, after a re-read of a broken file
+// that leaves it under the error banner.
 std::vector<float> Render(const std::string& path, int screen, int width, int height,
-                          bool info, bool texts) {
+                          bool info, bool texts, bool failedReRead = false) {
   hostkit::HostInstance map(LinkedMap(), width, height, hostkit::PixelFormat::RGBA8);
   EXPECT_EQ(LinkedMap().SetTextParameter(map.Id(), kMapFile, path.c_str()), FF_SUCCESS);
   map.Set(kMapScreen, static_cast<float>(screen));
@@ -42,6 +44,14 @@ std::vector<float> Render(const std::string& path, int screen, int width, int he
   for (FFUInt32 p : {kMapShowLabels, kMapShowCoordinates, kMapShowOrientation})
     map.Set(p, texts ? 1.0f : 0.0f);
   EXPECT_TRUE(Settle(map));
+  if (failedReRead) {
+    const std::string broken = Temp().Write("broken.csv", "id,x,y,w,h\nA,0,0,wide,10\n");
+    EXPECT_EQ(LinkedMap().SetTextParameter(map.Id(), kMapFile, broken.c_str()), FF_SUCCESS);
+    EXPECT_TRUE(Settle(map));
+    bool said = false;
+    for (const ScreenText& t : TextsOf(map)) said = said || t.text == "CANNOT LOAD BROKEN.CSV";
+    EXPECT_TRUE(said) << path << ": the banner's title";
+  }
   return map.Target().ReadOutput();
 }
 
@@ -66,7 +76,9 @@ void CheckLayout(const std::string& path, int givenWidth, int givenHeight, bool 
     const std::vector<float> all = Render(path, screen, width, height, true, true);
     const std::vector<float> noInfo = Render(path, screen, width, height, false, true);
     const std::vector<float> bare = Render(path, screen, width, height, false, false);
+    const std::vector<float> failed = Render(path, screen, width, height, true, true, true);
     const std::vector<bool> info = Changed(all, noInfo), texts = Changed(noInfo, bare);
+    const std::vector<bool> banner = Changed(failed, all);
     // The output pixels on a border, and those inside a cabinet's border.
     std::vector<bool> border(info.size(), false), inner(info.size(), false);
     for (const Rect& r : plan.rects) {
@@ -76,12 +88,21 @@ void CheckLayout(const std::string& path, int givenWidth, int givenHeight, bool 
           (in.Contains(x, y) ? inner : border)[static_cast<std::size_t>(y) * width + x] = true;
     }
     std::size_t infoPixels = 0, onText = 0, onBorder = 0, textOutside = 0;
+    std::size_t bannerPixels = 0, bannerOnText = 0, bannerOnBorder = 0, bannerOnInfo = 0;
     for (std::size_t p = 0; p < info.size(); ++p) {
       infoPixels += info[p];
       onText += info[p] && texts[p];
       onBorder += info[p] && border[p];
       textOutside += texts[p] && !inner[p];
+      bannerPixels += banner[p];
+      bannerOnText += banner[p] && texts[p];
+      bannerOnBorder += banner[p] && border[p];
+      bannerOnInfo += banner[p] && info[p];
     }
+    EXPECT_GT(bannerPixels, 0u) << what << ": the banner is shown";
+    EXPECT_EQ(bannerOnText, 0u) << what << ": banner pixels on a cabinet's texts";
+    EXPECT_EQ(bannerOnBorder, 0u) << what << ": banner pixels on a border";
+    EXPECT_EQ(bannerOnInfo, 0u) << what << ": banner pixels on the info line";
     EXPECT_GT(infoPixels, 0u) << what << ": the info line is shown";
     EXPECT_EQ(onText, 0u) << what << ": info-line pixels on a cabinet's texts";
     EXPECT_EQ(onBorder, 0u) << what << ": info-line pixels on a border";
