@@ -124,6 +124,14 @@ TEST(MapWords, NothingOfOursCoversACabinetsWordsOrBorder) {
     CheckLayout(path, 0, 0, false);
     CheckLayout(path, 1920, 1080, false);
   }
+  // A label far too long for its cabinet, tiny cabinets, a narrow turned one.
+  const std::string odd = Temp().Write(
+      "odd.csv",
+      "id,x,y,w,h,label,rot\n"
+      "LONG,0,0,300,200,FRONT LEFT UPPER ROW CABINET NUMBER 0123456789 OF THE MAIN WALL,0\n"
+      "T1,300,0,12,12,,90\nT2,312,0,30,30,,180\nN,300,40,40,160,NARROW,90\n");
+  CheckLayout(odd, 0, 0, false);
+  CheckLayout(odd, 1920, 1080, false);
 }
 
 TEST(MapWords, AWallWithNoGapHoldsTheLineInItsLargestCabinet) {
