@@ -158,9 +158,11 @@ void AddNote(std::string* note, const std::string& what) {
   if (note) *note += (note->empty() ? "" : "; ") + what;
 }
 
-void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileName,
-            const MapSettings& s, int width, int height, std::vector<Rect>& placed,
-            std::string* note) {
+// Answers the gaps it found (none where finding them would cost too much).
+std::optional<std::vector<Rect>> AddMap(FigureList& list, const ScreenPlan& plan,
+                                        const std::string& fileName, const MapSettings& s,
+                                        int width, int height, std::vector<Rect>& placed,
+                                        std::string* note) {
   const float b = s.brightness;
   const Rect output = {0, 0, width, height};
   const Colour black = map_palette::kPlate.colour;
@@ -255,20 +257,21 @@ void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileNam
       AddNote(note, "INFO LINE LEFT OUT: NO GAP OR CABINET HAS ROOM FOR IT");
     }
   }
+  return gaps;
 }
 
 // The banner of a failed re-read over a map: where nothing of the map's
 // words goes under it, like the info line; left out (and said in the log,
 // with the error) where there is no such place.
 void AddBannerOnMap(FigureList& list, const MapSource& source, const ScreenPlan& plan,
-                    const MapSettings& s, int width, int height, std::vector<Rect>& placed,
-                    std::string* note) {
+                    const std::optional<std::vector<Rect>>& gaps, const MapSettings& s,
+                    int width, int height, std::vector<Rect>& placed, std::string* note) {
   const Rect output = {0, 0, width, height};
   const std::string title = "CANNOT LOAD " + source.FileName();
   std::vector<GlyphLine> lines = {Glyphs(title), Glyphs(source.Error())};
   std::vector<int> counts;
   const int scale = FitLines(lines, width, height, counts);
-  const auto place = PlaceOnMap(plan, FindGaps(plan.rects, output), s, output, counts, scale, placed);
+  const auto place = PlaceOnMap(plan, gaps, s, output, counts, scale, placed);
   if (!place) {
     AddNote(note, "ERROR BANNER LEFT OUT: NO GAP OR CABINET HAS ROOM FOR IT (" + title + ": " +
                       source.Error() + ")");
@@ -380,9 +383,9 @@ void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapS
     if (!names.empty()) lines.push_back(Glyphs(names));
     AddCentredLines(list, lines, width, height, std::vector<int>(lines.size(), 2), text, nullptr);
   } else if (plan) {
-    AddMap(list, *plan, source.GoodFileName(), s, width, height, plates, note);
+    const auto gaps = AddMap(list, *plan, source.GoodFileName(), s, width, height, plates, note);
     if (source.GetState() == MapSource::State::Failed)
-      AddBannerOnMap(list, source, *plan, s, width, height, plates, note);
+      AddBannerOnMap(list, source, *plan, gaps, s, width, height, plates, note);
     if (placed) *placed = plates;
     return;
   } else {
