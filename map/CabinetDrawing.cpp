@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "glyphs/GlyphTable.h"
 #include "glyphs/Utf8Glyphs.h"
