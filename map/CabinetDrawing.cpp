@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "glyphs/GlyphTable.h"
 #include "glyphs/Utf8Glyphs.h"
@@ -51,6 +52,38 @@ Rect ToMapped(const Rect& local, const Rect& inner, int rot) {
 // The F's scale for a mark of side n.
 int FScale(int side) { return std::max(1, side / 10); }
 
+// Where the F beside a mark of side n goes on the canvas; empty where the
+// cabinet has no room for it. The F stands beside the triangle along the
+// cabinet's own top edge, so it reads upright only on a cabinet mounted the
+// way the map says.
+Rect LetterBox(const Rect& inner, int n, int rot) {
+  const int s = FScale(n);
+  const bool sideways = QuarterTurns(rot) % 2 == 1;
+  const int localW = sideways ? inner.Height() : inner.Width();
+  const int localH = sideways ? inner.Width() : inner.Height();
+  const Rect f = shapes::RectAt(n + s, 0, kGlyphColumns * s, kGlyphRows * s);
+  if (f.x1 > localW || f.y1 > localH) return Rect{};
+  return ToMapped(f, inner, rot);
+}
+
+bool MeetsAny(const Rect& box, const std::vector<Rect>& others) {
+  for (const Rect& o : others)
+    if (box.Overlaps(o)) return true;
+  return false;
+}
+
+// A label too long for `room` pixels at scale 1: as many of its glyphs as
+// fit with three full stops after them; empty where not even one does.
+std::vector<std::int32_t> CutToFit(const std::vector<std::int32_t>& label, int room) {
+  constexpr int kDots = 3;
+  const int fitting = std::max(0, room + 1) / shapes::kGlyphAdvance;
+  const int kept = std::min(static_cast<int>(label.size()), fitting) - kDots;
+  if (kept < 1) return {};
+  std::vector<std::int32_t> cut(label.begin(), label.begin() + kept);
+  cut.insert(cut.end(), kDots, kGlyphFullStop);
+  return cut;
+}
+
 }  // namespace
 
 int BorderWidth(const Rect& cabinet, int lineWidth) {
@@ -97,74 +130,123 @@ void AddOrientationLetter(shapes::FigureList& list, const Rect& c, int lineWidth
                           const shapes::Colour& colour) {
   const int n = MarkSide(c, lineWidth);
   if (n == 0) return;
-  const Rect inner = InnerRect(c, lineWidth);
-  // The F stands beside the triangle along the cabinet's own top edge, so it
-  // reads upright only on a cabinet mounted the way the map says.
-  const int s = FScale(n);
-  const bool sideways = QuarterTurns(rot) % 2 == 1;
-  const int localW = sideways ? inner.Height() : inner.Width();
-  const int localH = sideways ? inner.Width() : inner.Height();
-  const Rect f = shapes::RectAt(n + s, 0, kGlyphColumns * s, kGlyphRows * s);
-  if (f.x1 > localW || f.y1 > localH) return;
-  const Rect mapped = ToMapped(f, inner, rot);
-  list.AddGlyph(kGlyphF, mapped.x0, mapped.y0, s, QuarterTurns(rot), colour);
+  const Rect box = LetterBox(InnerRect(c, lineWidth), n, rot);
+  if (box.Empty()) return;
+  list.AddGlyph(kGlyphF, box.x0, box.y0, FScale(n), QuarterTurns(rot), colour);
 }
 
-void AddCabinetTexts(shapes::FigureList& list, const layout::Cabinet& cabinet, const Rect& r,
-                     int lineWidth, const shapes::Colour& colour) {
+std::vector<Rect> MarkBoxes(const Rect& c, int lineWidth, int rot) {
+  const int n = MarkSide(c, lineWidth);
+  if (n == 0) return {};
+  const Rect inner = InnerRect(c, lineWidth);
+  std::vector<Rect> boxes = {ToMapped({0, 0, n, n}, inner, rot)};
+  const Rect letter = LetterBox(inner, n, rot);
+  if (!letter.Empty()) boxes.push_back(letter);
+  return boxes;
+}
+
+Rect PlacedText::Box() const {
+  return shapes::RectAt(x, y, shapes::TextWidth(static_cast<int>(glyphs.size()), scale),
+                        shapes::TextHeight(scale));
+}
+
+std::vector<PlacedText> CabinetTexts(const layout::Cabinet& cabinet, const Rect& r,
+                                     int lineWidth, const std::vector<Rect>& keepClear) {
   const Rect inner = InnerRect(r, lineWidth);
   const Rect avail = {inner.x0 + kTagInset, inner.y0 + kTagInset, inner.x1 - kTagInset,
                       inner.y1 - kTagInset};
-  if (avail.Empty()) return;
-  const auto label = Glyphs(cabinet.label.empty() ? cabinet.id : cabinet.label);
-  const int count = static_cast<int>(label.size());
+  if (avail.Empty()) return {};
+  std::vector<std::int32_t> label = Glyphs(cabinet.label.empty() ? cabinet.id : cabinet.label);
   // At most three quarters of the width and a quarter of the height, so the
   // corner tags and the mark keep their room.
-  const int scale = shapes::FittingScale(count, avail.Width() * 3 / 4, avail.Height() / 4);
-  if (scale <= 0) return;
+  const int roomW = avail.Width() * 3 / 4, roomH = avail.Height() / 4;
+  int scale = shapes::FittingScale(static_cast<int>(label.size()), roomW, roomH);
+  if (scale <= 0 && shapes::TextHeight(1) <= roomH) {
+    label = CutToFit(label, roomW);
+    if (!label.empty()) scale = 1;
+  }
   const int cx = r.x0 + r.Width() / 2, cy = r.y0 + r.Height() / 2;
-  const int labelY = cy - shapes::TextHeight(scale) / 2;
-  list.AddText(label, cx - shapes::TextWidth(count, scale) / 2, labelY, scale, colour);
+  auto centred = [&](std::vector<std::int32_t> glyphs, int y, int s) {
+    const int w = shapes::TextWidth(static_cast<int>(glyphs.size()), s);
+    return PlacedText{std::move(glyphs), cx - w / 2, y, s};
+  };
+  // The largest scale at which the centred label meets neither mark nor tag.
+  std::vector<PlacedText> texts;
+  for (; scale >= 1; --scale) {
+    PlacedText line = centred(label, cy - shapes::TextHeight(scale) / 2, scale);
+    if (!MeetsAny(line.Box(), keepClear)) {
+      texts.push_back(std::move(line));
+      break;
+    }
+  }
+  if (texts.empty()) return texts;
 
   std::string port = "NO PORT";
   if (cabinet.port > 0) {
     port = "PORT " + layout::PortName(cabinet.port);
     if (cabinet.chain > 0) port += " \xC2\xB7 " + std::to_string(cabinet.chain);
   }
-  const auto portLine = Glyphs(port);
-  const auto sizeLine = SizeGlyphs(cabinet.w, cabinet.h);
+  auto portLine = Glyphs(port);
+  auto sizeLine = SizeGlyphs(cabinet.w, cabinet.h);
   const int widest = static_cast<int>(std::max(portLine.size(), sizeLine.size()));
   const int small = std::min(std::max(1, scale / 3), shapes::FittingScale(widest, avail.Width(),
                                                                           avail.Height()));
-  if (small <= 0) return;
-  int y = labelY + shapes::TextHeight(scale) + 2 * small;
-  for (const auto* line : {&portLine, &sizeLine}) {
-    if (y + shapes::TextHeight(small) > avail.y1) return;
-    const int n = static_cast<int>(line->size());
-    list.AddText(*line, cx - shapes::TextWidth(n, small) / 2, y, small, colour);
+  if (small <= 0) return texts;
+  int y = texts.front().Box().y1 + 2 * small;
+  for (auto* glyphs : {&portLine, &sizeLine}) {
+    PlacedText line = centred(std::move(*glyphs), y, small);
+    if (line.Box().y1 > avail.y1 || MeetsAny(line.Box(), keepClear)) break;
+    texts.push_back(std::move(line));
     y += shapes::TextHeight(small) + 2 * small;
   }
+  return texts;
 }
 
-void AddCornerCoordinates(shapes::FigureList& list, const Rect& c, int lineWidth, int rot,
-                          bool markShown, const shapes::Colour& colour) {
+std::vector<PlacedText> CornerCoordinates(const Rect& c, int lineWidth, int rot, bool markShown) {
   const Rect inner = InnerRect(c, lineWidth);
-  if (inner.Height() < kMinTagHeight) return;
+  if (inner.Height() < kMinTagHeight) return {};
   const int mark = markShown ? MarkSide(c, lineWidth) : 0;
   const Corner markCorner = TurnedTopLeft(rot);
-  const auto topLeft = Glyphs(std::to_string(c.x0) + "," + std::to_string(c.y0));
-  const auto bottomRight = Glyphs(std::to_string(c.x1 - 1) + "," + std::to_string(c.y1 - 1));
+  std::vector<Rect> taken = markShown ? MarkBoxes(c, lineWidth, rot) : std::vector<Rect>{};
+  const Rect room = {inner.x0 + kTagInset, inner.y0 + kTagInset, inner.x1 - kTagInset,
+                     inner.y1 - kTagInset};
+  std::vector<PlacedText> tags;
+  auto place = [&](PlacedText tag) {
+    const Rect box = tag.Box();
+    const bool inside =
+        box.x0 >= room.x0 && box.y0 >= room.y0 && box.x1 <= room.x1 && box.y1 <= room.y1;
+    if (!inside || MeetsAny(box, taken)) return;
+    taken.push_back(box);
+    tags.push_back(std::move(tag));
+  };
   const int textH = shapes::TextHeight(1);
 
-  const int tlW = shapes::TextWidth(static_cast<int>(topLeft.size()), 1);
-  int tlY = inner.y0 + kTagInset;
-  if (mark > 0 && markCorner == Corner::TopLeft) tlY += mark + kTagInset;
-  if (tlW <= inner.Width() - 2 * kTagInset && tlY + textH <= inner.y1 - kTagInset)
-    list.AddText(topLeft, inner.x0 + kTagInset, tlY, 1, colour);
+  PlacedText topLeft{Glyphs(std::to_string(c.x0) + "," + std::to_string(c.y0)), room.x0, room.y0,
+                     1};
+  if (mark > 0 && markCorner == Corner::TopLeft) topLeft.y += mark + kTagInset;
+  place(std::move(topLeft));
 
-  const int brW = shapes::TextWidth(static_cast<int>(bottomRight.size()), 1);
-  int brY = inner.y1 - kTagInset - textH;
-  if (mark > 0 && markCorner == Corner::BottomRight) brY -= mark + kTagInset;
-  if (brW <= inner.Width() - 2 * kTagInset && brY >= inner.y0 + kTagInset)
-    list.AddText(bottomRight, inner.x1 - kTagInset - brW, brY, 1, colour);
+  PlacedText bottomRight{Glyphs(std::to_string(c.x1 - 1) + "," + std::to_string(c.y1 - 1)), 0,
+                         room.y1 - textH, 1};
+  bottomRight.x = room.x1 - bottomRight.Box().Width();
+  if (mark > 0 && markCorner == Corner::BottomRight) bottomRight.y -= mark + kTagInset;
+  place(std::move(bottomRight));
+  return tags;
+}
+
+std::vector<PlacedText> CabinetWords(const layout::Cabinet& cabinet, const Rect& rect,
+                                     int lineWidth, bool labels, bool coordinates, bool marks) {
+  std::vector<PlacedText> words;
+  if (coordinates) words = CornerCoordinates(rect, lineWidth, cabinet.rot, marks);
+  if (!labels) return words;
+  std::vector<Rect> keepClear = marks ? MarkBoxes(rect, lineWidth, cabinet.rot) : std::vector<Rect>{};
+  for (const PlacedText& tag : words) keepClear.push_back(tag.Box());
+  for (PlacedText& line : CabinetTexts(cabinet, rect, lineWidth, keepClear))
+    words.push_back(std::move(line));
+  return words;
+}
+
+void AddPlacedTexts(shapes::FigureList& list, const std::vector<PlacedText>& texts,
+                    const shapes::Colour& colour) {
+  for (const PlacedText& t : texts) list.AddText(t.glyphs, t.x, t.y, t.scale, colour);
 }

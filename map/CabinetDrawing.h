@@ -12,6 +12,9 @@
 //   +--------------------------------+
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "map/layout/Layout.h"
 #include "shapes/FigureList.h"
 
@@ -35,14 +38,35 @@ void AddOrientationTriangle(shapes::FigureList& list, const shapes::Rect& cabine
                             int rot, const shapes::Colour& colour);
 void AddOrientationLetter(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
                           int rot, const shapes::Colour& colour);
+// A line of a cabinet's text where it goes: glyphs, top-left corner, scale.
+struct PlacedText {
+  std::vector<std::int32_t> glyphs;
+  int x = 0, y = 0, scale = 1;
+  shapes::Rect Box() const;
+};
+
+// The boxes the orientation mark covers: its triangle, and its F where drawn.
+std::vector<shapes::Rect> MarkBoxes(const shapes::Rect& cabinet, int lineWidth, int rot);
+
 // The label, large, centred on the cabinet's centre, and under it the port
-// line ("PORT A · 3", "PORT A", "NO PORT") and the size ("500x500"); lines
-// that do not fit inside the border are left out, all of them when the label
-// does not fit.
-void AddCabinetTexts(shapes::FigureList& list, const layout::Cabinet& cabinet,
-                     const shapes::Rect& rect, int lineWidth, const shapes::Colour& colour);
+// line ("PORT A · 3", "PORT A", "NO PORT") and the size ("500x500"), each
+// clear of `keepClear` (the cabinet's mark and corner tags) and inside the
+// border. A label too long for the cabinet at scale 1 is cut and ends in
+// three full stops (the font has no room for an ellipsis glyph of its own);
+// one that meets `keepClear` shrinks until it does not. Lines that still do
+// not fit are left out, all of them when the label does not fit.
+std::vector<PlacedText> CabinetTexts(const layout::Cabinet& cabinet, const shapes::Rect& rect,
+                                     int lineWidth, const std::vector<shapes::Rect>& keepClear);
 // "x,y" of the top-left pixel and of the bottom-right one, at scale 1 two
 // pixels inside the border; a tag moves clear of the orientation mark where
-// that lies in its corner (`markShown`).
-void AddCornerCoordinates(shapes::FigureList& list, const shapes::Rect& cabinet, int lineWidth,
-                          int rot, bool markShown, const shapes::Colour& colour);
+// that lies in its corner (`markShown`), and is left out where it would
+// still meet the mark or the other tag.
+std::vector<PlacedText> CornerCoordinates(const shapes::Rect& cabinet, int lineWidth, int rot,
+                                          bool markShown);
+// Every text of a cabinet with these switches on or off: the corner tags,
+// then the label lines placed clear of them and of the mark. No two of their
+// boxes meet, and none meets MarkBoxes() when `marks` is on.
+std::vector<PlacedText> CabinetWords(const layout::Cabinet& cabinet, const shapes::Rect& rect,
+                                     int lineWidth, bool labels, bool coordinates, bool marks);
+void AddPlacedTexts(shapes::FigureList& list, const std::vector<PlacedText>& texts,
+                    const shapes::Colour& colour);

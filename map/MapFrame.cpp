@@ -89,20 +89,78 @@ Rect Clipped(const Rect& r, const Rect& area) {
           std::min(r.y1, area.y1)};
 }
 
-// The box of every figure of a list (the first four floats of each).
-std::vector<Rect> BoxesOf(const FigureList& list) {
-  std::vector<Rect> boxes;
-  const std::vector<float>& data = list.InstanceData();
-  for (std::size_t i = 0; i < list.Count(); ++i) {
-    const float* f = &data[i * shapes::kFloatsPerFigure];
-    boxes.push_back({static_cast<int>(std::floor(f[0])), static_cast<int>(std::floor(f[1])),
-                     static_cast<int>(std::ceil(f[2])), static_cast<int>(std::ceil(f[3]))});
+// Where a plate of lines goes on a map (map/InfoPlacement.h): the largest
+// gap that holds it, at `scale` or smaller; else a band of the largest shown
+// cabinet that its own words leave clear; never over a plate in `taken`.
+std::optional<InfoPlace> PlaceOnMap(const ScreenPlan& plan,
+                                    const std::optional<std::vector<Rect>>& gaps,
+                                    const MapSettings& s, const Rect& output,
+                                    const std::vector<int>& counts, int scale,
+                                    const std::vector<Rect>& taken) {
+  std::vector<Rect> blocked = plan.rects;
+  blocked.insert(blocked.end(), taken.begin(), taken.end());
+  std::optional<InfoPlace> place;
+  for (int g = scale; gaps && !place && g >= 1; --g)
+    place = PlaceInGaps(*gaps, blocked, output, counts, g);
+  if (place) return place;
+  std::optional<std::size_t> largest;
+  long long most = -1;
+  for (std::size_t i = 0; i < plan.rects.size(); ++i) {
+    if (!plan.rects[i].Overlaps(output)) continue;
+    const Rect c = Clipped(plan.rects[i], output);
+    const long long area = static_cast<long long>(c.Width()) * c.Height();
+    if (area > most) most = area, largest = i;
   }
-  return boxes;
+  if (!largest) return std::nullopt;
+  const Rect& r = plan.rects[*largest];
+  const layout::Cabinet& c = *plan.cabinets[*largest];
+  std::vector<Rect> own = s.orientation ? MarkBoxes(r, s.lineWidth, c.rot) : std::vector<Rect>{};
+  for (const PlacedText& t :
+       CabinetWords(c, r, s.lineWidth, s.labels, s.coordinates, s.orientation))
+    own.push_back(t.Box());
+  own.insert(own.end(), taken.begin(), taken.end());
+  std::vector<Rect> others = taken;
+  for (std::size_t i = 0; i < plan.rects.size(); ++i)
+    if (i != *largest) others.push_back(plan.rects[i]);
+  return PlaceInCabinet(Clipped(InnerRect(r, s.lineWidth), output), own, others, counts, scale);
 }
 
-void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileName,
-            const MapSettings& s, int width, int height, std::string* note) {
+// The lines on their plate, each centred across it.
+void AddPlate(FigureList& list, const InfoPlace& place, const std::vector<GlyphLine>& lines,
+              const Colour& text, const Colour& plate) {
+  list.AddRect(place.plate, plate);
+  int y = place.plate.y0 + 2 * place.scale;
+  for (const GlyphLine& line : lines) {
+    const int w = shapes::TextWidth(static_cast<int>(line.size()), place.scale);
+    list.AddText(line, (place.plate.x0 + place.plate.x1 - w) / 2, y, place.scale, text);
+    y += shapes::TextHeight(place.scale) + 2 * place.scale;
+  }
+}
+
+// Lines cut to what a plate as wide as the output holds at scale 1, and the
+// scale they are written at: the smallest of their LineScale()s.
+int FitLines(std::vector<GlyphLine>& lines, int width, int height, std::vector<int>& counts) {
+  const std::size_t most = static_cast<std::size_t>(std::max(0, width - 3) / shapes::kGlyphAdvance);
+  int scale = std::numeric_limits<int>::max();
+  counts.clear();
+  for (GlyphLine& line : lines) {
+    if (line.size() > most) line.resize(most);
+    counts.push_back(static_cast<int>(line.size()));
+    scale = std::min(scale, LineScale(counts.back(), width, height));
+  }
+  return scale;
+}
+
+// Says why a plate was left out, after what `note` says already.
+void AddNote(std::string* note, const std::string& what) {
+  if (note) *note += (note->empty() ? "" : "; ") + what;
+}
+
+// Answers the gaps it found (none where finding them would cost too much).
+std::optional<std::vector<Rect>> AddMap(FigureList& list, const ScreenPlan& plan,
+                                        const std::string& fileName, const MapSettings& s,
+                                        int width, int height, std::vector<Rect>& placed,
+                                        std::string* note) {
   const float b = s.brightness;
   const Rect output = {0, 0, width, height};
   const Colour black = map_palette::kPlate.colour;
@@ -175,10 +233,10 @@ void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileNam
   }
   const Colour text = Dimmed(map_palette::kText.colour, b);
   for (std::size_t i : shown) {
-    const layout::Cabinet& c = *plan.cabinets[i];
-    if (s.labels) AddCabinetTexts(list, c, plan.rects[i], s.lineWidth, text);
-    if (s.coordinates)
-      AddCornerCoordinates(list, plan.rects[i], s.lineWidth, c.rot, s.orientation, text);
+    AddPlacedTexts(list,
+                   CabinetWords(*plan.cabinets[i], plan.rects[i], s.lineWidth, s.labels,
+                                s.coordinates, s.orientation),
+                   text);
   }
   if (s.info) {
     const MapFacts facts = CountFacts(plan, width, height);
@@ -186,52 +244,40 @@ void AddMap(FigureList& list, const ScreenPlan& plan, const std::string& fileNam
     const std::string sizes = SizeText(plan, width, height);
     if (!sizes.empty()) lines.push_back(Glyphs(sizes, SmallX::Times));
     std::vector<int> counts;
+    for (const GlyphLine& line : lines) counts.push_back(static_cast<int>(line.size()));
     int scale = std::numeric_limits<int>::max();
-    for (const GlyphLine& line : lines) {
-      counts.push_back(static_cast<int>(line.size()));
-      scale = std::min(scale, LineScale(counts.back(), width, height));
-    }
-    std::optional<InfoPlace> place;
-    // A gap at the lines' scale, or smaller where no gap holds them whole.
-    for (int g = scale; gaps && !place && g >= 1; --g)
-      place = PlaceInGaps(*gaps, plan.rects, output, counts, g);
-    if (!place && !shown.empty()) {
-      // The largest cabinet, in a band its own texts and mark leave clear.
-      std::size_t largest = shown.front();
-      long long most = -1;
-      for (std::size_t i : shown) {
-        const Rect c = Clipped(plan.rects[i], output);
-        const long long area = static_cast<long long>(c.Width()) * c.Height();
-        if (area > most) most = area, largest = i;
-      }
-      FigureList own;
-      const Rect& r = plan.rects[largest];
-      if (s.labels) AddCabinetTexts(own, *plan.cabinets[largest], r, s.lineWidth, text);
-      if (s.coordinates)
-        AddCornerCoordinates(own, r, s.lineWidth, plan.cabinets[largest]->rot, s.orientation, text);
-      if (s.orientation) {
-        AddOrientationTriangle(own, r, s.lineWidth, plan.cabinets[largest]->rot, text);
-        AddOrientationLetter(own, r, s.lineWidth, plan.cabinets[largest]->rot, text);
-      }
-      std::vector<Rect> others;
-      for (std::size_t i = 0; i < plan.rects.size(); ++i)
-        if (i != largest) others.push_back(plan.rects[i]);
-      place = PlaceInCabinet(Clipped(InnerRect(r, s.lineWidth), output), BoxesOf(own), others,
-                             counts, scale);
-    }
+    for (int count : counts) scale = std::min(scale, LineScale(count, width, height));
+    const auto place = PlaceOnMap(plan, gaps, s, output, counts, scale, placed);
     if (place) {
-      list.AddRect(place->plate, black);
-      const int pad = 2 * place->scale;
-      int y = place->plate.y0 + pad;
-      for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int w = shapes::TextWidth(counts[i], place->scale);
-        list.AddText(lines[i], (place->plate.x0 + place->plate.x1 - w) / 2, y, place->scale, text);
-        y += shapes::TextHeight(place->scale) + 2 * place->scale;
-      }
-    } else if (note) {
-      *note = "INFO LINE LEFT OUT: NO GAP OR CABINET HAS ROOM FOR IT";
+      AddPlate(list, *place, lines, text, black);
+      placed.push_back(place->plate);
+    } else {
+      AddNote(note, "INFO LINE LEFT OUT: NO GAP OR CABINET HAS ROOM FOR IT");
     }
   }
+  return gaps;
+}
+
+// The banner of a failed re-read over a map: where nothing of the map's
+// words goes under it, like the info line; left out (and said in the log,
+// with the error) where there is no such place.
+void AddBannerOnMap(FigureList& list, const MapSource& source, const ScreenPlan& plan,
+                    const std::optional<std::vector<Rect>>& gaps, const MapSettings& s,
+                    int width, int height, std::vector<Rect>& placed, std::string* note) {
+  const Rect output = {0, 0, width, height};
+  const std::string title = "CANNOT LOAD " + source.FileName();
+  std::vector<GlyphLine> lines = {Glyphs(title), Glyphs(source.Error())};
+  std::vector<int> counts;
+  const int scale = FitLines(lines, width, height, counts);
+  const auto place = PlaceOnMap(plan, gaps, s, output, counts, scale, placed);
+  if (!place) {
+    AddNote(note, "ERROR BANNER LEFT OUT: NO GAP OR CABINET HAS ROOM FOR IT (" + title + ": " +
+                      source.Error() + ")");
+    return;
+  }
+  AddPlate(list, *place, lines, Dimmed(map_palette::kText.colour, s.brightness),
+           Dimmed(map_palette::kBanner.colour, s.brightness));
+  placed.push_back(place->plate);
 }
 
 }  // namespace
@@ -282,17 +328,36 @@ std::string ScreenNamesText(const std::vector<std::string>& names) {
   return text;
 }
 
-void ComposeLoadingLine(const std::string& fileName, int width, int height, FigureList& list) {
+void ComposeLoadingLine(const std::string& fileName, const ScreenPlan* plan,
+                        const MapSettings& settings, const std::vector<Rect>& taken, int width,
+                        int height, FigureList& list, std::string* note) {
   if (width <= 0 || height <= 0) return;
-  const int bannerH = BannerHeight(height) / 2;
-  list.AddRect({0, 0, width, bannerH}, map_palette::kPlate.colour);
-  const int scale = std::max(1, bannerH / 10);
-  list.AddText(Glyphs("LOADING " + fileName), scale * 2, scale * 2, scale,
-               map_palette::kText.colour, std::max(0, width - 4 * scale));
+  const Colour text = map_palette::kText.colour, black = map_palette::kPlate.colour;
+  std::vector<GlyphLine> lines = {Glyphs("LOADING " + fileName)};
+  if (!plan) {
+    // No map under it: a band across the top.
+    const int bannerH = BannerHeight(height) / 2;
+    list.AddRect({0, 0, width, bannerH}, black);
+    const int scale = std::max(1, bannerH / 10);
+    list.AddText(lines.front(), scale * 2, scale * 2, scale, text, std::max(0, width - 4 * scale));
+    return;
+  }
+  const Rect output = {0, 0, width, height};
+  std::vector<int> counts;
+  const int scale = FitLines(lines, width, height, counts);
+  const auto place =
+      PlaceOnMap(*plan, FindGaps(plan->rects, output), settings, output, counts, scale, taken);
+  if (place)
+    AddPlate(list, *place, lines, text, black);
+  else
+    AddNote(note, "LOADING LINE LEFT OUT: NO GAP OR CABINET HAS ROOM FOR IT");
 }
 
 void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& s,
-                     int width, int height, FigureList& list, std::string* note) {
+                     int width, int height, FigureList& list, std::string* note,
+                     std::vector<Rect>* placed) {
+  std::vector<Rect> plates;
+  if (placed) placed->clear();
   if (width <= 0 || height <= 0) return;
   const float b = s.brightness;
   const Colour text = Dimmed(map_palette::kText.colour, b);
@@ -316,7 +381,11 @@ void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapS
     if (!names.empty()) lines.push_back(Glyphs(names));
     AddCentredLines(list, lines, width, height, std::vector<int>(lines.size(), 2), text, nullptr);
   } else if (plan) {
-    AddMap(list, *plan, source.GoodFileName(), s, width, height, note);
+    const auto gaps = AddMap(list, *plan, source.GoodFileName(), s, width, height, plates, note);
+    if (source.GetState() == MapSource::State::Failed)
+      AddBannerOnMap(list, source, *plan, gaps, s, width, height, plates, note);
+    if (placed) *placed = plates;
+    return;
   } else {
     list.AddRect({0, 0, width, height}, black);
     AddCentredLines(list, {Glyphs(source.FileName()), Glyphs(source.Error())}, width, height,

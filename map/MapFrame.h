@@ -38,18 +38,25 @@ std::string SizeText(const ScreenPlan& plan, int width, int height);
 MapFacts CountFacts(const ScreenPlan& plan, int width, int height);
 
 // Appends the frame for an output of width x height. `plan` is the chosen
-// screen of source.GoodLayout() (null when there is none). The info line
-// goes where it covers none of a cabinet's texts, marks or borders
-// (map/InfoPlacement.h); where there is no such place it is left out and
-// `note`, when given, says why.
+// screen of source.GoodLayout() (null when there is none). On a map, the
+// info line and the banner of a failed re-read go where they cover none of a
+// cabinet's texts, marks or borders, nor each other (map/InfoPlacement.h);
+// where there is no such place they are left out and `note`, when given,
+// says why (for the banner, with the error). `placed`, when given, receives
+// the plates placed on the map. With no map (no file, no such screen, a
+// first read that failed) the banner stays across the top.
 void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& settings,
                      int width, int height, shapes::FigureList& list,
-                     std::string* note = nullptr);
+                     std::string* note = nullptr, std::vector<shapes::Rect>* placed = nullptr);
 
-// "LOADING WALL.CSV" on a black band across the top of an output of
-// width x height, drawn over the last picture while the file is read.
-void ComposeLoadingLine(const std::string& fileName, int width, int height,
-                        shapes::FigureList& list);
+// "LOADING WALL.CSV", drawn over the last picture while the file is read.
+// Over a map (`plan` and `settings` as that picture was composed) it goes
+// where the info line would, clear of the plates in `taken`, or is left out
+// and `note` says why; with no map, on a black band across the top.
+void ComposeLoadingLine(const std::string& fileName, const ScreenPlan* plan,
+                        const MapSettings& settings, const std::vector<shapes::Rect>& taken,
+                        int width, int height, shapes::FigureList& list,
+                        std::string* note = nullptr);
 
 // What a screen the file does not have says: "SCREEN 5 OF 2: NO SUCH
 // SCREEN", and "SCREENS: 1 FRONT · 2 SIDE" when the file names its

@@ -130,7 +130,8 @@ void OVNVeltrimaMap::Compose(int width, int height) {
   if (current) return;
   figures_.Clear();
   std::string note;
-  ComposeMapFrame(source_, plan_ ? &*plan_ : nullptr, settings, width, height, figures_, &note);
+  ComposeMapFrame(source_, plan_ ? &*plan_ : nullptr, settings, width, height, figures_, &note,
+                  &placed_);
   // Said once for each read of the file, not at every composition.
   if (!composed_ || composed_->revision != source_.Revision()) note_.clear();
   if (!note.empty() && note != note_) {
@@ -198,11 +199,22 @@ bool OVNVeltrimaMap::DrawKept(int width, int height) {
 
 void OVNVeltrimaMap::DrawLoadingLine(int width, int height) {
   if (!source_.Loading()) return;
-  const std::string key =
-      source_.LoadingFileName() + "\n" + std::to_string(width) + "x" + std::to_string(height);
+  // Placed anew for each composition under it: the line keeps clear of its
+  // cabinets' words.
+  const std::string key = source_.LoadingFileName() + "\n" + std::to_string(width) + "x" +
+                          std::to_string(height) + "\n" + std::to_string(compositions_);
   if (key != loadingFor_) {
     shapes::FigureList line;
-    ComposeLoadingLine(source_.LoadingFileName(), width, height, line);
+    std::string note;
+    const bool onMap = plan_ && composed_ && plan_->screen >= 1 &&
+                       plan_->screen <= plan_->screenCount;
+    ComposeLoadingLine(source_.LoadingFileName(), onMap ? &*plan_ : nullptr,
+                       composed_ ? composed_->settings : ConvertMapSettings(values_), placed_,
+                       width, height, line, &note);
+    if (!note.empty() && note != note_) {
+      LogToHost(("OVNVeltrima MAP: " + note).c_str());
+      note_ = note;
+    }
     if (!loadingRenderer_.Upload(line)) return;
     loadingFor_ = key;
   }

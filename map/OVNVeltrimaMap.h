@@ -15,6 +15,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "gl/OutputCache.h"
 #include "host/Plugin.h"
@@ -118,6 +119,7 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   // "LOADING <FILE>" over the picture while a file is read.
   shapes::FigureRenderer loadingRenderer_;
   std::string loadingFor_;
+  std::vector<shapes::Rect> placed_;  // the plates the last composition placed on the map
   std::string display_;
   std::size_t compositions_ = 0;
 };

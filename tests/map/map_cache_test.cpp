@@ -10,11 +10,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BadFiles.h"
 #include "LinkedMap.h"
+#include "map/LayoutLoader.h"
 #include "map/OVNVeltrimaMap.h"
 #include "map/Parameters.h"
 
@@ -53,7 +56,13 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
   for (const Step& step : steps) {
     for (auto* host : {&kept, &drawn}) {
       if (step.parameter < kMapParamCount) host->Set(step.parameter, step.value);
-      if (step.setFileAgain) LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str());
+      if (step.setFileAgain) {
+        LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str());
+        // The read runs on its own thread; on a loaded machine it may outlast
+        // the set call's short wait, and one instance would show LOADING.
+        for (int ms = 0; LayoutLoader::RunningThreadsForTests() > 0 && ms < 5000; ++ms)
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
       if (step.resize.width > 0) {
         ASSERT_EQ(host->Resize(step.resize), FF_SUCCESS);
       }

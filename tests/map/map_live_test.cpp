@@ -23,10 +23,13 @@
 #include "BadFiles.h"
 #include "LinkedMap.h"
 #include "PixelProbe.h"
+#include "map/CabinetDrawing.h"
 #include "map/LayoutLoader.h"
 #include "map/MapFrame.h"
 #include "map/OVNVeltrimaMap.h"
 #include "map/Parameters.h"
+#include "map/ScreenPlan.h"
+#include "map/layout/LayoutFile.h"
 
 namespace {
 
@@ -115,23 +118,35 @@ TEST_F(MapLive, AStalledReadHoldsNoCallAndShowsLoadingOverTheLastPicture) {
               LinkedMap().SetTextParameter(map_->Id(), kMapFile, xml.c_str());
             }),
             kBound);
-  const int band = BannerHeight(kHeight) / 2;
+  // The cabinets of the picture under the line: the line may change no
+  // border pixel and keeps within one cabinet's inside or out of all of them.
+  const layout::Result<layout::Layout> shown = layout::LoadLayoutFile(GoodLayout());
+  ASSERT_TRUE(shown.ok());
+  const ScreenPlan plan = PlanScreen(shown.value(), 1);
   int frames = 0;
   Clock::duration slowest{};
   while (Map(*map_).Source().Loading() && Clock::now() - start < 4 * kStall) {
     slowest = std::max(slowest, Timed([&] { EXPECT_EQ(map_->RunFrames(1), FF_SUCCESS); }));
     if (frames++ == 0) {
-      // The last picture below the loading line, the line white on black.
+      // The last picture around the loading line, the line white on black.
       const Pixels loading = ReadPixels(map_->Target());
+      shapes::Rect changed{kWidth, kHeight, 0, 0};
       int white = 0;
       for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
-          if (y >= band) {
-            ASSERT_EQ(loading.At(x, y), before.At(x, y)) << "the last picture at " << x << "," << y;
-          } else if (loading.At(x, y) == Rgba{1, 1, 1, 1}) {
-            ++white;
-          }
+          if (loading.At(x, y) == before.At(x, y)) continue;
+          changed = {std::min(changed.x0, x), std::min(changed.y0, y), std::max(changed.x1, x + 1),
+                     std::max(changed.y1, y + 1)};
+          white += loading.At(x, y) == Rgba{1, 1, 1, 1};
         }
+      ASSERT_FALSE(changed.Empty()) << "the loading line is shown";
+      for (const shapes::Rect& r : plan.rects) {
+        const shapes::Rect in = InnerRect(r, 2);
+        const bool inside = changed.x0 >= in.x0 && changed.y0 >= in.y0 && changed.x1 <= in.x1 &&
+                            changed.y1 <= in.y1;
+        EXPECT_TRUE(inside || !changed.Overlaps(r))
+            << "the loading line crosses the border of a cabinet at " << r.x0 << "," << r.y0;
+      }
       EXPECT_GT(white, 0) << "the loading line's text";
       const FFMixed display = LinkedMap().GetParameterDisplay(map_->Id(), kMapFile);
       EXPECT_STREQ(static_cast<const char*>(display.PointerValue), "LOADING");
