@@ -1,5 +1,9 @@
 #include "tools/render/FrameSource.h"
 
+#include <chrono>
+#include <thread>
+
+#include "hostkit/SafeText.h"
 #include "hostkit/StraightRgba8Reader.h"
 #include "clock/ClockStep.h"
 
@@ -7,6 +11,30 @@ namespace {
 
 // The linked plug-in advances its clock by at most this much per frame.
 constexpr std::int64_t kLongestStep = kLongestClockStepNanoseconds;
+
+// How long a file named by a text parameter may take to read before the
+// first frame is drawn anyway.
+constexpr auto kLongestFileRead = std::chrono::seconds(30);
+
+// A plug-in that reads a file off the host's thread (MAP's "Map File") shows
+// "LOADING" as the parameter's display until the file is read, and draws the
+// last picture meanwhile, as a live host wants. A file has no audience to
+// keep moving: it waits for the read, so its first frame shows the file.
+void WaitWhileLoading(const hostkit::PluginLibrary& plugin, FFInstanceID instance,
+                      const std::vector<ParameterValue>& values) {
+  const auto limit = std::chrono::steady_clock::now() + kLongestFileRead;
+  for (const ParameterValue& value : values) {
+    if (!value.isText) continue;
+    while (std::chrono::steady_clock::now() < limit) {
+      // Any plug-in may answer here, so its answer is read without trust
+      // (FF_FAIL, a dangling pointer or no terminator is simply not LOADING).
+      const hostkit::SafeTextResult shown =
+          hostkit::ReadText(plugin.GetParameterDisplay(instance, value.id).PointerValue);
+      if (!shown.ok || shown.text != "LOADING") break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+}
 
 }  // namespace
 
@@ -34,6 +62,7 @@ FrameSource::FrameSource(const hostkit::PluginLibrary& plugin, Clocking clocking
                                                  : std::nullopt),
       host_(plugin, width, height) {
   for (const ParameterValue& v : values) SendValue(plugin, host_.Id(), v);
+  WaitWhileLoading(plugin, host_.Id(), values);
   if (bytes) bytes_.emplace(width, height, hostkit::PixelFormat::RGBA8);
 }
 
