@@ -15,6 +15,7 @@
 #include <set>
 
 #include "host/EntryPoint.h"
+#include "tests/render/StandInAnswers.h"
 
 namespace {
 
@@ -40,22 +41,10 @@ long TransparentFrom() {
 std::set<Instance*> live;
 bool loaderReady = false;
 
-FFMixed Number(FFUInt32 value) {
-  FFMixed answer;
-  answer.UIntValue = value;
-  return answer;
-}
-FFMixed Pointer(const void* pointer) {
-  FFMixed answer;
-  answer.PointerValue = const_cast<void*>(pointer);
-  return answer;
-}
-FFMixed Fail() { return Number(FF_FAIL); }
-FFUInt32 Bits(float value) {
-  FFUInt32 bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
+using stand_in::Bits;
+using stand_in::Fail;
+using stand_in::Number;
+using stand_in::Pointer;
 
 FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
   Instance* instance = live.count(static_cast<Instance*>(id)) ? static_cast<Instance*>(id) : nullptr;

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "host/EntryPoint.h"
+#include "tests/render/StandInAnswers.h"
 #include "signal/Signal.h"
 #include "tests/render/signal_plugin_codes.h"
 
@@ -30,22 +31,10 @@ struct Instance {
 std::set<Instance*> live;
 bool loaderReady = false;
 
-FFMixed Number(FFUInt32 value) {
-  FFMixed answer;
-  answer.UIntValue = value;
-  return answer;
-}
-FFMixed Pointer(const void* pointer) {
-  FFMixed answer;
-  answer.PointerValue = const_cast<void*>(pointer);
-  return answer;
-}
-FFMixed Fail() { return Number(FF_FAIL); }
-FFUInt32 Bits(float value) {
-  FFUInt32 bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
+using stand_in::Bits;
+using stand_in::Fail;
+using stand_in::Number;
+using stand_in::Pointer;
 
 void Draw(const Instance& instance) {
   glEnable(GL_SCISSOR_TEST);
