@@ -14,7 +14,7 @@ build_dir=${WINDOWS_BUILD_DIR:-build-windows}
 bash scripts/build-windows.sh
 modules=(OVNVeltrimaFree OVNVeltrimaSync OVNVeltrimaMap OVNVeltrimaHdr)
 sources=$build_dir/sources
-version=$(sed -n 's/^project(OVNVeltrimaFree VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(sed -n 's/^project(OVNVeltrima VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 zip_path=dist/OVNVeltrima-${version}-windows-x64.zip
 
 staging=$(mktemp -d)

@@ -1,7 +1,7 @@
 #include "PluginFixture.h"
 
 hostkit::PluginLibrary& Plugin() {
-  static hostkit::PluginLibrary plugin(VELTRIMA_PLUGIN_PATH);
+  static hostkit::PluginLibrary plugin(VELTRIMA_FREE_PLUGIN_PATH);
   return plugin;
 }
 

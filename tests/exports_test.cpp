@@ -41,7 +41,7 @@ TEST_P(Exports, ModuleIsNamedForHosts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPlugin, Exports,
-                         ::testing::Values(Module{VELTRIMA_PLUGIN_PATH, "OVNVeltrimaFree.so"},
+                         ::testing::Values(Module{VELTRIMA_FREE_PLUGIN_PATH, "OVNVeltrimaFree.so"},
                                            Module{VELTRIMA_SYNC_PLUGIN_PATH, "OVNVeltrimaSync.so"},
                                            Module{VELTRIMA_MAP_PLUGIN_PATH, "OVNVeltrimaMap.so"},
                                            Module{VELTRIMA_HDR_PLUGIN_PATH, "OVNVeltrimaHdr.so"}),

@@ -14,7 +14,7 @@ void ExpectInstantiationWorks(hostkit::GLBackend backend, int expectedGlewAnswer
   options.backend = backend;
   hostkit::GLContext context(options);
   EXPECT_EQ(context.GlewInitResult(), expectedGlewAnswer);
-  hostkit::PluginLibrary plugin(VELTRIMA_PLUGIN_PATH);
+  hostkit::PluginLibrary plugin(VELTRIMA_FREE_PLUGIN_PATH);
   for (int i = 0; i < 2; ++i) {
     FFInstanceID instance = plugin.Instantiate(kViewport);
     ASSERT_NE(instance, nullptr) << "instantiation " << i;
@@ -31,7 +31,7 @@ TEST(GlLoader, GlxContext) { ExpectInstantiationWorks(hostkit::GLBackend::Glx, 0
 // With no context current the loader fails, and that failure is permanent:
 // a later instantiation with a working context still fails.
 TEST(GlLoader, NoContextFailsForGood) {
-  hostkit::PluginLibrary plugin(VELTRIMA_PLUGIN_PATH);
+  hostkit::PluginLibrary plugin(VELTRIMA_FREE_PLUGIN_PATH);
   EXPECT_EQ(plugin.Instantiate(kViewport), nullptr);
   hostkit::GLContext context;
   EXPECT_EQ(plugin.Instantiate(kViewport), nullptr);

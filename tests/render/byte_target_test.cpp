@@ -46,7 +46,7 @@ class ByteTarget : public GLContextSuite {
     ADD_FAILURE() << "no element " << name;
     return 0;
   }
-  const hostkit::PluginLibrary plugin_{VELTRIMA_PLUGIN_PATH};
+  const hostkit::PluginLibrary plugin_{VELTRIMA_FREE_PLUGIN_PATH};
 };
 
 // An exact value `scaled` = float x 255 and the byte a GL implementation

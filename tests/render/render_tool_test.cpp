@@ -307,13 +307,13 @@ TEST_F(RenderTool, LoadedFreeModuleDrawsWhatTheLinkedOneDraws) {
   // The preset as a parameter: --preset itself is refused for a loaded module.
   const std::string picture = " --size 64x48 --set 'Preset=Colour Bars' -o ";
   const RunResult linked = Run(picture + "linked.png");
-  const RunResult loaded = Run(std::string("--plugin '") + VELTRIMA_PLUGIN_PATH + "'" + picture +
+  const RunResult loaded = Run(std::string("--plugin '") + VELTRIMA_FREE_PLUGIN_PATH + "'" + picture +
                                "loaded.png");
   ASSERT_EQ(linked.exitCode, 0) << linked.output;
   ASSERT_EQ(loaded.exitCode, 0) << loaded.output;
   EXPECT_EQ(ReadPng((folder_ / "linked.png").string()).rgba,
             ReadPng((folder_ / "loaded.png").string()).rgba);
-  const RunResult preset = Run(std::string("--plugin '") + VELTRIMA_PLUGIN_PATH +
+  const RunResult preset = Run(std::string("--plugin '") + VELTRIMA_FREE_PLUGIN_PATH +
                                "' --preset 'Colour Bars' -o p.png");
   EXPECT_EQ(preset.exitCode, 2);
   EXPECT_NE(preset.output.find("--preset and --sheet are the FREE plug-in's"), std::string::npos)

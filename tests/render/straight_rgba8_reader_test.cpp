@@ -139,7 +139,7 @@ TEST_F(StraightRgba8ReaderTest, OutputInsideALargerTargetIsReadTopDown) {
 }
 
 TEST_F(StraightRgba8ReaderTest, EveryPresetOnEveryBackgroundGivesTheCpuBytes) {
-  const hostkit::PluginLibrary plugin(VELTRIMA_PLUGIN_PATH);
+  const hostkit::PluginLibrary plugin(VELTRIMA_FREE_PLUGIN_PATH);
   auto findParameter = [&](const std::string& name) {
     for (FFUInt32 id = 0; id < plugin.GetNumParameters(); ++id)
       if (const char* text = plugin.GetParameterName(id); text && name == text) return id;
