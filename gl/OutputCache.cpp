@@ -1,76 +1,33 @@
 #include "gl/OutputCache.h"
 
+#include "gl/RestoringScopes.h"
+
 namespace ffglex {
 namespace {
 
-GLuint Bound(GLenum binding) {
-  GLint value = 0;
-  glGetIntegerv(binding, &value);
-  return static_cast<GLuint>(value);
-}
+using restoring::GetInt;
+using restoring::ScopedCapability;
+using restoring::ScopedFramebufferBinding;
 
-// The capabilities Render turns off; the gain copy turns off all but the
-// scissor test (a copy is clipped by the host's scissor box, like a draw).
-constexpr int kCapCount = 4;
-constexpr GLenum kCaps[kCapCount] = {GL_SCISSOR_TEST, GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE};
+GLuint Bound(GLenum binding) { return static_cast<GLuint>(GetInt(binding)); }
 
-// The settings a call changes, as the host had them, put back at the end.
-class HostSettings {
+// Binds `texture` to unit 0's 2D target; the unit and texture the host had
+// come back at the end.
+class ScopedTextureOnUnitZero {
  public:
-  HostSettings() {
-    glGetIntegerv(GL_VIEWPORT, viewport_);
-    glGetBooleanv(GL_COLOR_WRITEMASK, mask_);
-    for (int i = 0; i < kCapCount; ++i) enabled_[i] = glIsEnabled(kCaps[i]);
-  }
-  ~HostSettings() {
-    for (int i = 0; i < kCapCount; ++i) enabled_[i] ? glEnable(kCaps[i]) : glDisable(kCaps[i]);
-    glColorMask(mask_[0], mask_[1], mask_[2], mask_[3]);
-    glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
-  }
-  HostSettings(const HostSettings&) = delete;
-  HostSettings& operator=(const HostSettings&) = delete;
+  explicit ScopedTextureOnUnitZero(GLuint texture) : unit_(GL_TEXTURE0), texture_(texture) {}
 
  private:
-  GLint viewport_[4] = {0, 0, 0, 0};
-  GLboolean mask_[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
-  GLboolean enabled_[kCapCount] = {};
+  restoring::ScopedActiveTexture unit_;
+  restoring::ScopedTexture2DBinding texture_;
 };
 
-// Binds `framebuffer` to `target` and the earlier one back at the end.
-class FramebufferUse {
- public:
-  FramebufferUse(GLenum target, GLenum binding, GLuint framebuffer)
-      : target_(target), earlier_(Bound(binding)) {
-    glBindFramebuffer(target_, framebuffer);
-  }
-  ~FramebufferUse() { glBindFramebuffer(target_, earlier_); }
-  FramebufferUse(const FramebufferUse&) = delete;
-  FramebufferUse& operator=(const FramebufferUse&) = delete;
-
- private:
-  GLenum target_;
-  GLuint earlier_;
-};
-
-// Binds `texture` to unit 0's 2D target, and the unit and texture the host
-// had back at the end.
-class TextureUse {
- public:
-  explicit TextureUse(GLuint texture) : unit_(Bound(GL_ACTIVE_TEXTURE)) {
-    glActiveTexture(GL_TEXTURE0);
-    earlier_ = Bound(GL_TEXTURE_BINDING_2D);
-    glBindTexture(GL_TEXTURE_2D, texture);
-  }
-  ~TextureUse() {
-    glBindTexture(GL_TEXTURE_2D, earlier_);
-    glActiveTexture(unit_);
-  }
-  TextureUse(const TextureUse&) = delete;
-  TextureUse& operator=(const TextureUse&) = delete;
-
- private:
-  GLenum unit_;
-  GLuint earlier_ = 0;
+// Blending, depth test and face culling off, as the host had them at the end:
+// a kept picture is drawn and copied as it is.
+struct ScopedPlainDrawing {
+  ScopedCapability blend{GL_BLEND, false};
+  ScopedCapability depth{GL_DEPTH_TEST, false};
+  ScopedCapability cull{GL_CULL_FACE, false};
 };
 
 // The format that holds what the framebuffer bound for drawing holds: 8-bit
@@ -131,7 +88,7 @@ bool OutputCache::Prepare(int width, int height) {
   Release();
   glGenTextures(1, &colour_);
   {
-    TextureUse use(colour_);
+    ScopedTextureOnUnitZero use(colour_);
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -143,7 +100,7 @@ bool OutputCache::Prepare(int width, int height) {
   {
     // Storage the driver could not make leaves the texture without an image,
     // which makes the framebuffer incomplete: no error state to read.
-    FramebufferUse use(GL_DRAW_FRAMEBUFFER, GL_DRAW_FRAMEBUFFER_BINDING, framebuffer_);
+    ScopedFramebufferBinding use(GL_DRAW_FRAMEBUFFER, framebuffer_);
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_, 0);
     complete = glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   }
@@ -160,11 +117,11 @@ bool OutputCache::Prepare(int width, int height) {
 
 void OutputCache::Render(const std::function<void()>& draw, bool clear) {
   if (!Ready()) return;
-  HostSettings settings;
-  FramebufferUse use(GL_DRAW_FRAMEBUFFER, GL_DRAW_FRAMEBUFFER_BINDING, framebuffer_);
-  for (GLenum cap : kCaps) glDisable(cap);
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  glViewport(0, 0, width_, height_);
+  ScopedFramebufferBinding use(GL_DRAW_FRAMEBUFFER, framebuffer_);
+  ScopedPlainDrawing plain;
+  ScopedCapability scissor(GL_SCISSOR_TEST, false);
+  restoring::ScopedColorMaskOpen mask;
+  restoring::ScopedViewport viewport(0, 0, width_, height_);
   if (clear) {
     const GLfloat transparent[4] = {0, 0, 0, 0};
     glClearBufferfv(GL_COLOR, 0, transparent);
@@ -183,26 +140,22 @@ bool OutputCache::MakeGainProgram() {
 void OutputCache::CopyTo(int x, int y, float gain) {
   if (!Ready()) return;
   if (gain == 1.0f || !MakeGainProgram()) {
-    FramebufferUse use(GL_READ_FRAMEBUFFER, GL_READ_FRAMEBUFFER_BINDING, framebuffer_);
+    ScopedFramebufferBinding use(GL_READ_FRAMEBUFFER, framebuffer_);
     glBlitFramebuffer(0, 0, width_, height_, x, y, x + width_, y + height_, GL_COLOR_BUFFER_BIT,
                       GL_NEAREST);
     return;
   }
-  HostSettings settings;
-  for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE}) glDisable(cap);
-  glViewport(x, y, width_, height_);
-  TextureUse texture(colour_);
-  const GLuint earlierProgram = Bound(GL_CURRENT_PROGRAM);
-  const GLuint earlierArray = Bound(GL_VERTEX_ARRAY_BINDING);
-  glUseProgram(gainProgram_.ProgramId());
+  // The copy is clipped by the host's scissor box, like a draw.
+  ScopedPlainDrawing plain;
+  restoring::ScopedViewport viewport(x, y, width_, height_);
+  ScopedTextureOnUnitZero texture(colour_);
+  restoring::ScopedCurrentProgram program(gainProgram_.ProgramId());
   glUniform1i(gainProgram_.UniformLocation("Picture"), 0);
   glUniform2i(gainProgram_.UniformLocation("Origin"), x, y);
   glUniform1f(gainProgram_.UniformLocation("Gain"), gain);
   glUniform1f(gainProgram_.UniformLocation("Steps"), format_ == GL_RGBA8 ? 255.0f : 0.0f);
-  glBindVertexArray(emptyArray_);
+  restoring::ScopedVertexArray vertexArray(emptyArray_);
   glDrawArrays(GL_TRIANGLES, 0, 3);
-  glBindVertexArray(earlierArray);
-  glUseProgram(earlierProgram);
 }
 
 int OutputCache::BytesPerPixel() const {

@@ -2,94 +2,17 @@
 
 // Scope guards for the GL state the kit touches and owners for the GL names it
 // creates, so host-side work never leaves a trace in the state a plug-in sees.
+// The restoring scopes themselves live in gl/RestoringScopes.h; this adds the
+// host's own: pixel packing for read-back and owners of GL names.
 // Include before any other GL header (it brings in GLEW).
 
 #include <GL/glew.h>
 
+#include "gl/RestoringScopes.h"
+
 namespace hostkit::gl {
 
-inline GLint GetInt(GLenum name) {
-  GLint value = 0;
-  glGetIntegerv(name, &value);
-  return value;
-}
-
-// Restores the draw and read framebuffer bindings.
-class ScopedFramebufferBinding {
- public:
-  ScopedFramebufferBinding()
-      : draw_(GetInt(GL_DRAW_FRAMEBUFFER_BINDING)), read_(GetInt(GL_READ_FRAMEBUFFER_BINDING)) {}
-  ~ScopedFramebufferBinding() {
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(draw_));
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read_));
-  }
-  ScopedFramebufferBinding(const ScopedFramebufferBinding&) = delete;
-  ScopedFramebufferBinding& operator=(const ScopedFramebufferBinding&) = delete;
-
- private:
-  GLint draw_, read_;
-};
-
-// Binds a 2D texture on the active unit, restoring the previous one.
-class ScopedTexture2DBinding {
- public:
-  explicit ScopedTexture2DBinding(GLuint texture) : previous_(GetInt(GL_TEXTURE_BINDING_2D)) {
-    glBindTexture(GL_TEXTURE_2D, texture);
-  }
-  ~ScopedTexture2DBinding() { glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous_)); }
-  ScopedTexture2DBinding(const ScopedTexture2DBinding&) = delete;
-  ScopedTexture2DBinding& operator=(const ScopedTexture2DBinding&) = delete;
-
- private:
-  GLint previous_;
-};
-
-// Binds a buffer object to a target (0 to unbind), restoring the previous one.
-class ScopedBufferBinding {
- public:
-  ScopedBufferBinding(GLenum target, GLenum bindingQuery, GLuint buffer)
-      : target_(target), previous_(GetInt(bindingQuery)) {
-    glBindBuffer(target_, buffer);
-  }
-  ~ScopedBufferBinding() { glBindBuffer(target_, static_cast<GLuint>(previous_)); }
-  ScopedBufferBinding(const ScopedBufferBinding&) = delete;
-  ScopedBufferBinding& operator=(const ScopedBufferBinding&) = delete;
-
- private:
-  GLenum target_;
-  GLint previous_;
-};
-
-// Sets a capability (GL_SCISSOR_TEST, ...) on or off, restoring it afterwards.
-class ScopedCapability {
- public:
-  ScopedCapability(GLenum capability, bool enabled)
-      : capability_(capability), previous_(glIsEnabled(capability) == GL_TRUE) {
-    enabled ? glEnable(capability_) : glDisable(capability_);
-  }
-  ~ScopedCapability() { previous_ ? glEnable(capability_) : glDisable(capability_); }
-  ScopedCapability(const ScopedCapability&) = delete;
-  ScopedCapability& operator=(const ScopedCapability&) = delete;
-
- private:
-  GLenum capability_;
-  bool previous_;
-};
-
-// Opens the colour write mask of draw buffer 0, restoring it afterwards.
-class ScopedColorMaskOpen {
- public:
-  ScopedColorMaskOpen() {
-    glGetBooleani_v(GL_COLOR_WRITEMASK, 0, previous_);
-    glColorMaski(0, GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  }
-  ~ScopedColorMaskOpen() { glColorMaski(0, previous_[0], previous_[1], previous_[2], previous_[3]); }
-  ScopedColorMaskOpen(const ScopedColorMaskOpen&) = delete;
-  ScopedColorMaskOpen& operator=(const ScopedColorMaskOpen&) = delete;
-
- private:
-  GLboolean previous_[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
-};
+using namespace ffglex::restoring;
 
 // Tight, unclamped pixel packing into client memory, whatever a plug-in left set.
 class ScopedPackState {
