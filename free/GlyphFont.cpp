@@ -3,23 +3,18 @@
 #include <algorithm>
 
 #include "free/Parameters.h"
+#include "glyphs/Utf8Glyphs.h"
 
 namespace {
 
 const char* const kSolidNames[] = {"RED", "GREEN", "BLUE", "WHITE", "BLACK"};
 
+// One glyph a byte: the texts here are the plug-in's own ASCII, where a small
+// x is the sign between a size's numbers. The shared font's glyphs past the
+// shader's 42 (and the placeholder) are not in the shader: blank instead.
 std::int32_t GlyphFor(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'Z') return 10 + (c - 'A');
-  if (c == 'x') return kGlyphSmallX;
-  if (c >= 'a' && c <= 'z') return 10 + (c - 'a');
-  switch (c) {
-    case ':': return kGlyphColon;
-    case '-': return kGlyphHyphen;
-    case '.': return kGlyphFullStop;
-    case ',': return kGlyphComma;
-    default: return kGlyphBlank;
-  }
+  const std::int32_t glyph = GlyphForCodePoint(c, SmallX::Times);
+  return glyph < kGlyphCount ? glyph : kGlyphBlank;
 }
 
 // How many panels, whole or cut at the far edge, fit from the offset to the
