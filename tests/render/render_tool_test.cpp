@@ -156,24 +156,6 @@ TEST_F(RenderTool, TransparentPngHasStraightAlpha) {
   EXPECT_GT(softEdges, 0);
 }
 
-TEST_F(RenderTool, SequenceFramesShowTheSweepAtExactTimes) {
-  // 10 fps is slower than the plug-in's 0.05 s clock step: the tool runs
-  // hidden frames so that frame n still shows n / 10 s. At speed 0.5 the
-  // sweep moves 270 px/s, so frame n shows column 27n.
-  const RunResult run = Run("--size 64x48 --set Pattern=5 --set 'Moving Element=off'"
-                            " --set 'Show Resolution=off' --frames 3 --fps 10 -o f-%03d.png");
-  ASSERT_EQ(run.exitCode, 0) << run.output;
-  for (int n = 0; n < 3; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "f-%03d.png", n);
-    const Image image = ReadPng((folder_ / name).string());
-    const int column = 27 * n;
-    EXPECT_EQ(Pixel(image, column, 20), (Bytes{255, 255, 255, 255})) << "frame " << n;
-    EXPECT_EQ(Pixel(image, column + 1, 20), (Bytes{0, 0, 0, 255})) << "frame " << n;
-  }
-  EXPECT_EQ(FilesLeft(), 3u);
-}
-
 TEST_F(RenderTool, RawStreamHasExactlyTheFrameBytes) {
   const std::string bytes =
       RunCapturingStdout("--size 20x10 --set Pattern=4 --set 'Solid Colour=Green' --set 'Moving Element=off'"
