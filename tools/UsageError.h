@@ -4,6 +4,9 @@
 
 #include <stdexcept>
 
+// The status a tool exits with for a usage mistake.
+constexpr int kUsageExitStatus = 2;
+
 class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -19,6 +19,7 @@
 #include "hostkit/PluginLibrary.h"
 #include "hostkit/SoftwareRasteriser.h"
 #include "imaging/PngFile.h"
+#include "tools/CommandLine.h"
 
 namespace {
 
@@ -82,14 +83,7 @@ int main(int argc, char** argv) {
       ->check(CLI::ExistingDirectory);
   app.add_flag("--renderer-only", options.rendererOnly,
                "write only renderer.txt, leaving the images as they are");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& help) {
-    return app.exit(help);
-  } catch (const CLI::ParseError& error) {
-    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
-    return 2;
-  }
+  if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
   try {
     return Run(options);
   } catch (const std::exception& error) {

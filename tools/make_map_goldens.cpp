@@ -27,6 +27,7 @@
 #include "hostkit/PluginLibrary.h"
 #include "hostkit/SoftwareRasteriser.h"
 #include "imaging/PngFile.h"
+#include "tools/CommandLine.h"
 
 namespace {
 
@@ -111,14 +112,7 @@ int main(int argc, char** argv) {
   app.add_option("folder", folder, "the folder the images go into")->check(CLI::ExistingDirectory);
   app.add_option("--picture", picture, "render this layout file alone")->check(CLI::ExistingFile);
   app.add_option("--size", size, "the picture's output size, WxH");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& help) {
-    return app.exit(help);
-  } catch (const CLI::ParseError& error) {
-    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
-    return 2;
-  }
+  if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
   try {
     if (!picture.empty()) {
       int width = 0, height = 0;

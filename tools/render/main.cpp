@@ -43,6 +43,7 @@
 #include "tools/render/StraightRgba16.h"
 #include "tools/render/VideoFile.h"
 #include "tools/render/Warnings.h"
+#include "tools/CommandLine.h"
 
 namespace {
 
@@ -291,14 +292,7 @@ int main(int argc, char** argv) {
   app.add_flag("--list", options.list, "list the parameters, their values and the presets");
   app.add_flag("-q,--quiet", options.quiet, "no progress bar");
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& help) {
-    return app.exit(help);
-  } catch (const CLI::ParseError& error) {
-    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
-    return 2;
-  }
+  if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
 
   options.sizeGiven = app.count("--size") > 0;
   options.depthGiven = app.count("--depth") > 0;

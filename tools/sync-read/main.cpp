@@ -17,6 +17,7 @@
 #include "tools/sync-read/FrameSources.h"
 #include "tools/sync-read/Report.h"
 #include "tools/sync-read/SequenceAnalysis.h"
+#include "tools/CommandLine.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ constexpr char kProgram[] = "veltrima-sync-read";
 
 // Exit statuses, also listed in the help text below.
 constexpr int kExitUnreadable = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitUsage = kUsageExitStatus;
 constexpr int kExitStrict = 3;
 
 constexpr char kFooter[] = R"(Examples:
@@ -149,14 +150,7 @@ int main(int argc, char** argv) {
   app.add_flag("--csv", options.csv, "CSV with a header row; the summary goes to standard error");
   app.add_flag("--strict", options.strict,
                "exit with 3 when any frame is undecodable, dropped, repeated or out of order");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& help) {
-    return app.exit(help);
-  } catch (const CLI::ParseError& error) {
-    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
-    return kExitUsage;
-  }
+  if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
   try {
     return Run(options);
   } catch (const UsageError& error) {
