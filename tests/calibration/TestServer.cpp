@@ -1,19 +1,9 @@
 #include "TestServer.h"
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "calibration/SocketHeaders.h"
+
+#ifndef _WIN32
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #endif
 
