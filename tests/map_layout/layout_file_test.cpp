@@ -12,6 +12,7 @@
 #include "map/layout/LayoutFormat.h"
 #include "map/layout/Limits.h"
 #include "tests/map_layout/CabinetText.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -25,21 +26,14 @@ const std::string kExamples = VELTRIMA_EXAMPLES_DIR;
 // A scratch folder of this test's own, removed at the end.
 class LayoutFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("veltrima-layout-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string Write(const std::string& name, const std::string& bytes) {
     const fs::path path = dir_ / fs::u8path(name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path.u8string();
   }
 
-  fs::path dir_;
+  ScratchFolder scratch_{"veltrima-layout"};
+  const fs::path dir_ = scratch_.Path();
 };
 
 TEST_F(LayoutFile, TheExampleWallIsTheSameInCsvAndJson) {

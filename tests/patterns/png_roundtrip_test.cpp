@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "imaging/PngFile.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -20,14 +21,6 @@ namespace fs = std::filesystem;
 
 class PngFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("png-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
   std::string Path(const std::string& name) const { return (folder_ / name).string(); }
 
   // Entries of the folder other than `keep`: no temporary files left.
@@ -38,7 +31,8 @@ class PngFile : public ::testing::Test {
     return names;
   }
 
-  fs::path folder_;
+  ScratchFolder scratch_{"png-test"};
+  const fs::path folder_ = scratch_.Path();
 };
 
 // Expects `call` to throw std::runtime_error whose message contains `path`

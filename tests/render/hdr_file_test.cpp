@@ -31,6 +31,7 @@ extern "C" {
 
 #include "imaging/PngFile.h"
 #include "tests/render/signal_plugin_codes.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -188,15 +189,6 @@ bool Anywhere(int) { return true; }
 
 class HdrFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("veltrima-hdr-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   // Runs a command in the test's folder: its exit code and its output, both streams.
   std::pair<int, std::string> Shell(const std::string& command) const {
     const std::string line = "cd '" + folder_.string() + "' && " + command + " 2>&1";
@@ -223,7 +215,8 @@ class HdrFiles : public ::testing::Test {
   }
   std::string Path(const std::string& file) const { return (folder_ / file).string(); }
 
-  fs::path folder_;
+  ScratchFolder scratch_{"veltrima-hdr-test"};
+  const fs::path folder_ = scratch_.Path();
 };
 
 ::testing::AssertionResult Shows(const std::string& probe, const std::string& line) {

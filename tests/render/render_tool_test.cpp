@@ -19,6 +19,7 @@
 
 #include "free/Presets.h"
 #include "imaging/PngFile.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -45,15 +46,6 @@ RunResult RunShell(const std::string& command) {
 
 class RenderTool : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("veltrima-render-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   // Runs the tool in the test's folder; `environment` is prefixed as shell
   // assignments.
   RunResult Run(const std::string& arguments, const std::string& environment = "") const {
@@ -98,7 +90,8 @@ class RenderTool : public ::testing::Test {
     return count;
   }
 
-  fs::path folder_;
+  ScratchFolder scratch_{"veltrima-render-test"};
+  const fs::path folder_ = scratch_.Path();
 };
 
 // 16-bit channels of the 8-bit file, back to bytes.

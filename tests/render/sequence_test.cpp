@@ -3,8 +3,6 @@
 // FREE linked into the program, on its stepped clock.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <array>
 #include <filesystem>
 #include <string>
@@ -15,6 +13,7 @@
 #include "hostkit/GLContext.h"
 #include "hostkit/PluginLibrary.h"
 #include "imaging/PngFile.h"
+#include "tests/ScratchFolder.h"
 #include "tools/render/FreeParameterNames.h"
 #include "tools/render/ParameterTable.h"
 #include "tools/render/RenderLimits.h"
@@ -33,10 +32,8 @@ std::array<int, 4> Pixel(const Image& image, int x, int y) {
 }
 
 TEST(Sequence, FramesShowTheSweepAtExactTimes) {
-  const fs::path folder =
-      fs::temp_directory_path() / ("veltrima-sequence-test-" + std::to_string(::getpid()));
-  fs::remove_all(folder);
-  fs::create_directories(folder);
+  const ScratchFolder scratch("veltrima-sequence-test");
+  const fs::path& folder = scratch.Path();
 
   const hostkit::PluginLibrary plugin(&plugMain, &SetLogCallback, "OVNVeltrimaFree");
   const ParameterTable table(plugin);
@@ -67,7 +64,6 @@ TEST(Sequence, FramesShowTheSweepAtExactTimes) {
   std::size_t files = 0;
   for (const auto& entry : fs::directory_iterator(folder)) files += entry.is_regular_file();
   EXPECT_EQ(files, 3u);
-  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ extern "C" {
 #include <vector>
 
 #include "imaging/PngFile.h"
+#include "tests/ScratchFolder.h"
 
 extern char** environ;
 
@@ -185,18 +186,6 @@ DeepFrames DecodeDeep(const std::string& path) {
 
 class VideoOutput : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("veltrima-video-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(folder_);
-  }
-
   // Runs the tool in the test's folder: its exit code, and standard output
   // (with standard error when `withErrors`).
   std::pair<int, std::string> Run(const std::string& arguments, bool withErrors = true) const {
@@ -218,7 +207,8 @@ class VideoOutput : public ::testing::Test {
     return count;
   }
 
-  fs::path folder_;
+  ScratchFolder scratch_{"veltrima-video-test"};
+  const fs::path folder_ = scratch_.Path();
 };
 
 struct CodecCase {
