@@ -26,4 +26,17 @@ inline FFUInt32 Bits(float value) {
   return bits;
 }
 
+using Dispatcher = FFMixed (*)(FFUInt32 functionCode, FFMixed inputValue, FFInstanceID instanceID);
+
+// plugMain's body: the call handed to the stand-in's own dispatcher, with no
+// exception let out to the host (a failure instead).
+inline FFMixed Guarded(Dispatcher dispatch, FFUInt32 functionCode, FFMixed inputValue,
+                       FFInstanceID instanceID) {
+  try {
+    return dispatch(functionCode, inputValue, instanceID);
+  } catch (...) {
+    return Fail();
+  }
+}
+
 }  // namespace stand_in

@@ -125,11 +125,7 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
 }  // namespace
 
 FFGL_EXPORT FFMixed plugMain(FFUInt32 functionCode, FFMixed inputValue, FFInstanceID instanceID) {
-  try {
-    return Dispatch(functionCode, inputValue, instanceID);
-  } catch (...) {
-    return Fail();
-  }
+  return stand_in::Guarded(Dispatch, functionCode, inputValue, instanceID);
 }
 
 FFGL_EXPORT void SetLogCallback(FFLogCallback) {}
