@@ -7,8 +7,13 @@
 // later one are half transparent: premultiplied (0.1, 0.1, 0.1, 0.2), whose
 // straight colour is 0.5 exactly but whose 8-bit bytes (26, 51) make 130, so
 // the test can tell which path turned each frame straight.
+// With HOST_TIME_PROBE_LOADING_MS=n, setting the text or the file makes every
+// parameter's display read "LOADING" for n ms, as a plug-in reading a file
+// off the host's thread does, and a frame drawn meanwhile is logged as
+// "draw T while loading".
 #include <GL/glew.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,12 +36,22 @@ const char* const kSources[2] = {"Internal", "Host Time"};
 struct Instance {
   double time = -1;
   long draws = 0;
+  std::chrono::steady_clock::time_point loadingUntil{};
 };
+
+bool Loading(const Instance& instance) {
+  return std::chrono::steady_clock::now() < instance.loadingUntil;
+}
 
 // The draw from which the frame is half transparent; never without the variable.
 long TransparentFrom() {
   const char* text = std::getenv("HOST_TIME_PROBE_TRANSPARENT_FROM");
   return text ? std::strtol(text, nullptr, 10) : -1;
+}
+// How long a set text stays "LOADING"; 0 without the variable.
+long LoadingMs() {
+  const char* text = std::getenv("HOST_TIME_PROBE_LOADING_MS");
+  return text ? std::strtol(text, nullptr, 10) : 0;
 }
 std::set<Instance*> live;
 bool loaderReady = false;
@@ -96,7 +111,7 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
       return Number(FF_SUCCESS);
     }
     case FF_PROCESS_OPENGL:
-      std::printf("draw %.17g\n", instance->time);
+      std::printf("draw %.17g%s\n", instance->time, Loading(*instance) ? " while loading" : "");
       std::fflush(stdout);
       {
         const long from = TransparentFrom();
@@ -118,10 +133,15 @@ FFMixed Dispatch(FFUInt32 code, FFMixed input, FFInstanceID id) {
       } else {
         const char* text = static_cast<const char*>(set->NewParameterValue.PointerValue);
         std::printf("set %s %s\n", kNames[set->ParameterNumber], text ? text : "(null)");
+        instance->loadingUntil =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(LoadingMs());
       }
       std::fflush(stdout);
       return Number(FF_SUCCESS);
     }
+    case FF_GET_PARAMETER_DISPLAY:
+      if (number >= kParams) return Pointer(nullptr);
+      return Pointer(Loading(*instance) ? "LOADING" : "");
     case FF_RESIZE:
     case FF_CONNECT:
     case FF_DISCONNECT: return Number(FF_SUCCESS);

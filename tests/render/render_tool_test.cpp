@@ -318,6 +318,19 @@ TEST_F(RenderTool, ListWorksForALoadedModule) {
   EXPECT_EQ(run.out.find("Presets"), std::string::npos) << run.out;
 }
 
+// A plug-in that reads a file off the host's thread shows "LOADING" until it
+// has read it; a file has no audience to keep moving, so its frames wait for
+// the read instead of showing the picture from before it.
+TEST_F(RenderTool, FramesWaitWhileAParameterShowsLoading) {
+  const RunResult run = Run(std::string("--plugin '") + HOST_TIME_PLUGIN_PATH +
+                                "' --size 8x8 --frames 2 --set 'Label=wall.csv' -q -o f-%d.png",
+                            "HOST_TIME_PROBE_LOADING_MS=400");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output.find("while loading"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("draw 0\n"), std::string::npos) << run.output;
+  EXPECT_EQ(FilesLeft(), 2u);
+}
+
 // A loaded module that turns half transparent at draw k: frames before it are
 // opaque, the frame itself and those already drawn behind it in the 8-bit
 // ring are made straight from their bytes (130 from 26 / 51), every later
