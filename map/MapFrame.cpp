@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "glyphs/EllipsisCut.h"
@@ -52,13 +51,14 @@ int LineScale(int count, int width, int height, int factor = 1) {
   return static_cast<int>(std::max(1LL, std::min<long long>(wanted, fitting)));
 }
 
-// Lines centred on the output's centre, on a plate when `plate` is given.
-void AddCentredLines(FigureList& list, const std::vector<GlyphLine>& glyphs, int width,
-                     int height, const std::vector<int>& factors, const Colour& colour,
-                     const Colour* plate) {
+// Lines centred on the output's centre, on a plate when `plate` is given;
+// one wider than the output at scale 1 is cut to it.
+void AddCentredLines(FigureList& list, std::vector<GlyphLine> glyphs, int width, int height,
+                     const std::vector<int>& factors, const Colour& colour, const Colour* plate) {
   std::vector<int> scales;
   int total = 0, widest = 0;
   for (std::size_t i = 0; i < glyphs.size(); ++i) {
+    glyphs[i] = CutToRoom(glyphs[i], width - 4, 1);
     const int n = static_cast<int>(glyphs[i].size());
     scales.push_back(LineScale(n, width, height, factors[i]));
     total += shapes::TextHeight(scales.back()) + (i > 0 ? 2 * scales.back() : 0);
@@ -150,11 +150,10 @@ void AddPlate(FigureList& list, const InfoPlace& place, const std::vector<GlyphL
 // in the ellipsis), and the scale they are written at: the smallest of their
 // LineScale()s.
 int FitLines(std::vector<GlyphLine>& lines, int width, int height, std::vector<int>& counts) {
-  const std::size_t most = static_cast<std::size_t>(std::max(0, width - 3) / shapes::kGlyphAdvance);
   int scale = std::numeric_limits<int>::max();
   counts.clear();
   for (GlyphLine& line : lines) {
-    line = CutWithEllipsis(std::move(line), most);
+    line = CutToRoom(line, width - 4, 1);
     counts.push_back(static_cast<int>(line.size()));
     scale = std::min(scale, LineScale(counts.back(), width, height));
   }
