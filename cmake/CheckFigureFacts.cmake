@@ -2,8 +2,10 @@
 # both cannot drift apart: every FigureKind of shapes/FigureList.h (numbered
 # 0, 1, 2, ... in order) must be the shader's `#define NAME N` of the same
 # name in capitals (TextRun -> TEXT_RUN), and the shader may define no other
-# kind; each of the font's sizes in glyphs/GlyphTable.h that the shader
-# declares (`const int GLYPH_COLUMNS = 5;` ...) must state the same value.
+# kind; each of the font's sizes in glyphs/GlyphTable.h and of a text run's
+# packing in shapes/FigureList.h that the shader declares
+# (`const int GLYPH_COLUMNS = 5;`, `const int GLYPHS_PER_RUN = 12;` ...) must
+# state the same value.
 # The build stops with a message naming the fact otherwise.
 #
 # Usage: cmake -DSHADER=file.glsl -DFIGURES=shapes/FigureList.h
@@ -58,20 +60,27 @@ foreach(define IN LISTS defines)
   endif()
 endforeach()
 
+# The font's sizes (glyphs/GlyphTable.h) and a text run's packing of glyph
+# indices into floats (shapes/FigureList.h): GLSL name, C++ name, its file.
 file(READ "${GLYPHS}" glyphs)
-foreach(pair IN ITEMS "GLYPH_COLUMNS|kGlyphColumns" "GLYPH_ROWS|kGlyphRows"
-                      "GLYPH_COUNT|kGlyphTableSize")
-  string(REPLACE "|" ";" pair "${pair}")
-  list(GET pair 0 glsl_name)
-  list(GET pair 1 cpp_name)
+foreach(fact IN ITEMS "GLYPH_COLUMNS|kGlyphColumns|GLYPHS" "GLYPH_ROWS|kGlyphRows|GLYPHS"
+                      "GLYPH_COUNT|kGlyphTableSize|GLYPHS"
+                      "RUN_GLYPH_BITS|kRunGlyphBits|FIGURES"
+                      "RUN_GLYPHS_PER_FLOAT|kRunGlyphsPerFloat|FIGURES"
+                      "GLYPHS_PER_RUN|kGlyphsPerRun|FIGURES")
+  string(REPLACE "|" ";" fact "${fact}")
+  list(GET fact 0 glsl_name)
+  list(GET fact 1 cpp_name)
+  list(GET fact 2 source)
+  string(TOLOWER "${source}" text)
   string(REGEX MATCH "const int ${glsl_name} *= *(-?[0-9]+);" found "${shader}")
   if(found STREQUAL "")
     continue()
   endif()
   set(stated "${CMAKE_MATCH_1}")
-  string(REGEX MATCH "constexpr [a-z:0-9_]+ ${cpp_name} = ([0-9]+);" known "${glyphs}")
+  string(REGEX MATCH "constexpr [a-z:0-9_]+ ${cpp_name} = ([0-9]+);" known "${${text}}")
   if(known STREQUAL "")
-    message(FATAL_ERROR "${GLYPHS} has no ${cpp_name}, which ${SHADER} states as ${glsl_name}")
+    message(FATAL_ERROR "${${source}} has no ${cpp_name}, which ${SHADER} states as ${glsl_name}")
   endif()
-  require_same(${glsl_name} "${stated}" "${GLYPHS}" "${cpp_name}" "${CMAKE_MATCH_1}")
+  require_same(${glsl_name} "${stated}" "${${source}}" "${cpp_name}" "${CMAKE_MATCH_1}")
 endforeach()

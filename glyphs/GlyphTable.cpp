@@ -69,6 +69,10 @@ const char* const kGlyphs[kGlyphTableSize] = {
     "01110" "01000" "01000" "01000" "01000" "01000" "01110",  // [
     "01110" "00010" "00010" "00010" "00010" "00010" "01110",  // ]
     "11111" "10001" "10001" "10001" "10001" "10001" "11111",  // placeholder
+    // Three dots two columns wide, like the full stop's, with gaps between
+    // them would need eight columns: these are as tall as its dot and one
+    // column wide, the last in the fifth column so the advance's gap stays.
+    "00000" "00000" "00000" "00000" "00000" "10101" "10101",  // ellipsis
 };
 
 constexpr int kFirstWordPixels = 30;

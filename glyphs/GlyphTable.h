@@ -13,7 +13,8 @@ constexpr int kGlyphPixels = kGlyphColumns * kGlyphRows;
 
 // Indices 0-9 are the digits, 10-35 the capitals A-Z, then small x, colon,
 // hyphen, blank, full stop, comma (the FREE font), then
-// / = # + ( ) ' _ ? ! middle-dot % & * " ; < > @ [ ] and the placeholder.
+// / = # + ( ) ' _ ? ! middle-dot % & * " ; < > @ [ ], the placeholder and
+// the ellipsis.
 constexpr std::int32_t kGlyphDigitZero = 0;
 constexpr std::int32_t kGlyphCapitalA = 10;
 constexpr std::int32_t kGlyphSmallX = 36;
@@ -26,7 +27,9 @@ constexpr std::int32_t kGlyphSlash = 42;
 constexpr std::int32_t kGlyphMiddleDot = 52;
 // A hollow box: what a character the font lacks is drawn as.
 constexpr std::int32_t kGlyphPlaceholder = 63;
-constexpr int kGlyphTableSize = 64;
+// Three dots on the baseline: what a text cut to fit its room ends with.
+constexpr std::int32_t kGlyphEllipsis = 64;
+constexpr int kGlyphTableSize = 65;
 
 // The bitmap of a glyph: 35 '0'/'1' characters, row-major, 5 columns x 7
 // rows, top row first. An index outside the table gives the blank glyph.

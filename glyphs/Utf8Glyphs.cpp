@@ -49,6 +49,7 @@ std::int32_t GlyphForCodePoint(char32_t c, SmallX smallX) {
     case U' ': return kGlyphBlank;
     case U'.': return kGlyphFullStop;
     case U',': return kGlyphComma;
+    case U'\u2026': return kGlyphEllipsis;
     default: break;
   }
   // The punctuation after the comma, in table order from the slash on.

@@ -18,7 +18,8 @@ enum class SmallX { Letter, Times };
 
 // The glyph of one code point: digits, letters (small letters share the
 // capitals' glyphs, x as `smallX` says), the punctuation of the table,
-// U+00B7 the middle dot; everything else the placeholder.
+// U+00B7 the middle dot, U+2026 the ellipsis; everything else the
+// placeholder.
 std::int32_t GlyphForCodePoint(char32_t codePoint, SmallX smallX);
 
 // The glyphs of the first `maxGlyphs` code points of `text`. Malformed

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "glyphs/EllipsisCut.h"
 #include "glyphs/GlyphTable.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "shapes/GlyphText.h"
@@ -22,9 +23,11 @@ constexpr int kTagInset = 2;
 constexpr int kMinTagHeight = 28;
 constexpr std::int32_t kGlyphF = kGlyphCapitalA + ('F' - 'A');
 
-// A text the layout's author wrote (a small x is a letter).
+// A text the layout's author wrote (a small x is a letter); one longer than
+// kMaxLabelGlyphs ends in the ellipsis.
 std::vector<std::int32_t> Glyphs(const std::string& text) {
-  return EncodeUtf8Glyphs(text, kMaxLabelGlyphs, SmallX::Letter);
+  return CutWithEllipsis(EncodeUtf8Glyphs(text, kMaxLabelGlyphs + 1, SmallX::Letter),
+                         kMaxLabelGlyphs);
 }
 
 // A size, "500x500", with the font's small x between the numbers.
@@ -73,15 +76,11 @@ bool MeetsAny(const Rect& box, const std::vector<Rect>& others) {
 }
 
 // A label too long for `room` pixels at scale 1: as many of its glyphs as
-// fit with three full stops after them; empty where not even one does.
+// fit with the ellipsis glyph after them; empty where not even one does.
 std::vector<std::int32_t> CutToFit(const std::vector<std::int32_t>& label, int room) {
-  constexpr int kDots = 3;
   const int fitting = std::max(0, room + 1) / shapes::kGlyphAdvance;
-  const int kept = std::min(static_cast<int>(label.size()), fitting) - kDots;
-  if (kept < 1) return {};
-  std::vector<std::int32_t> cut(label.begin(), label.begin() + kept);
-  cut.insert(cut.end(), kDots, kGlyphFullStop);
-  return cut;
+  if (fitting < 2) return {};
+  return CutWithEllipsis(label, static_cast<std::size_t>(fitting));
 }
 
 }  // namespace

@@ -52,8 +52,7 @@ std::vector<shapes::Rect> MarkBoxes(const shapes::Rect& cabinet, int lineWidth, 
 // line ("PORT A · 3", "PORT A", "NO PORT") and the size ("500x500"), each
 // clear of `keepClear` (the cabinet's mark and corner tags) and inside the
 // border. A label too long for the cabinet at scale 1 is cut and ends in
-// three full stops (the font has no room for an ellipsis glyph of its own);
-// one that meets `keepClear` shrinks until it does not. Lines that still do
+// the ellipsis glyph; one that meets `keepClear` shrinks until it does not. Lines that still do
 // not fit are left out, all of them when the label does not fit.
 std::vector<PlacedText> CabinetTexts(const layout::Cabinet& cabinet, const shapes::Rect& rect,
                                      int lineWidth, const std::vector<shapes::Rect>& keepClear);

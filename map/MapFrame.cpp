@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "glyphs/EllipsisCut.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "map/CabinetDrawing.h"
 #include "map/Gaps.h"
@@ -27,10 +28,17 @@ constexpr std::size_t kMaxLineGlyphs = 160;
 constexpr int kTextRowsPerOutput = 216;
 
 // A line of text; `smallX` says whether an x in it is a letter (names from
-// the layout and the file's name, the default) or the sign of a size.
+// the layout and the file's name, the default) or the sign of a size. One
+// longer than kMaxLineGlyphs ends in the ellipsis.
 using GlyphLine = std::vector<std::int32_t>;
 GlyphLine Glyphs(const std::string& text, SmallX smallX = SmallX::Letter) {
-  return EncodeUtf8Glyphs(text, kMaxLineGlyphs, smallX);
+  return CutWithEllipsis(EncodeUtf8Glyphs(text, kMaxLineGlyphs + 1, smallX), kMaxLineGlyphs);
+}
+
+// A line cut, ending in the ellipsis, to what `room` pixels hold at `scale`.
+GlyphLine CutToRoom(const GlyphLine& line, int room, int scale) {
+  const int fitting = (std::max(0, room) / std::max(1, scale) + 1) / shapes::kGlyphAdvance;
+  return CutWithEllipsis(line, static_cast<std::size_t>(fitting));
 }
 
 // The scale of a text line: about 1/216 of the height, and narrower than
@@ -43,13 +51,14 @@ int LineScale(int count, int width, int height, int factor = 1) {
   return static_cast<int>(std::max(1LL, std::min<long long>(wanted, fitting)));
 }
 
-// Lines centred on the output's centre, on a plate when `plate` is given.
-void AddCentredLines(FigureList& list, const std::vector<GlyphLine>& glyphs, int width,
-                     int height, const std::vector<int>& factors, const Colour& colour,
-                     const Colour* plate) {
+// Lines centred on the output's centre, on a plate when `plate` is given;
+// one wider than the output at scale 1 is cut to it.
+void AddCentredLines(FigureList& list, std::vector<GlyphLine> glyphs, int width, int height,
+                     const std::vector<int>& factors, const Colour& colour, const Colour* plate) {
   std::vector<int> scales;
   int total = 0, widest = 0;
   for (std::size_t i = 0; i < glyphs.size(); ++i) {
+    glyphs[i] = CutToRoom(glyphs[i], width - 4, 1);
     const int n = static_cast<int>(glyphs[i].size());
     scales.push_back(LineScale(n, width, height, factors[i]));
     total += shapes::TextHeight(scales.back()) + (i > 0 ? 2 * scales.back() : 0);
@@ -73,13 +82,13 @@ void AddCentredLines(FigureList& list, const std::vector<GlyphLine>& glyphs, int
 void AddBanner(FigureList& list, const MapSource& source, int width, int height, float b) {
   const int bannerH = BannerHeight(height);
   list.AddRect({0, 0, width, bannerH}, Dimmed(map_palette::kBanner.colour, b));
-  const auto title = Glyphs("CANNOT LOAD " + source.FileName());
-  const auto message = Glyphs(source.Error());
   // The banner's scale, so that its rows fit its height; texts longer than
-  // the width are cut at the right.
+  // the width are cut at the right, ending in the ellipsis.
   const int scale = bannerH / 20;
   const Colour text = Dimmed(map_palette::kText.colour, b);
   const int room = std::max(0, width - 4 * scale);
+  const auto title = CutToRoom(Glyphs("CANNOT LOAD " + source.FileName()), room, scale);
+  const auto message = CutToRoom(Glyphs(source.Error()), room, scale);
   list.AddText(title, scale * 2, scale * 2, scale, text, room);
   list.AddText(message, scale * 2, scale * 11, scale, text, room);
 }
@@ -137,14 +146,14 @@ void AddPlate(FigureList& list, const InfoPlace& place, const std::vector<GlyphL
   }
 }
 
-// Lines cut to what a plate as wide as the output holds at scale 1, and the
-// scale they are written at: the smallest of their LineScale()s.
+// Lines cut to what a plate as wide as the output holds at scale 1 (ending
+// in the ellipsis), and the scale they are written at: the smallest of their
+// LineScale()s.
 int FitLines(std::vector<GlyphLine>& lines, int width, int height, std::vector<int>& counts) {
-  const std::size_t most = static_cast<std::size_t>(std::max(0, width - 3) / shapes::kGlyphAdvance);
   int scale = std::numeric_limits<int>::max();
   counts.clear();
   for (GlyphLine& line : lines) {
-    if (line.size() > most) line.resize(most);
+    line = CutToRoom(line, width - 4, 1);
     counts.push_back(static_cast<int>(line.size()));
     scale = std::min(scale, LineScale(counts.back(), width, height));
   }
@@ -339,7 +348,8 @@ void ComposeLoadingLine(const std::string& fileName, const ScreenPlan* plan,
     const int bannerH = BannerHeight(height) / 2;
     list.AddRect({0, 0, width, bannerH}, black);
     const int scale = std::max(1, bannerH / 10);
-    list.AddText(lines.front(), scale * 2, scale * 2, scale, text, std::max(0, width - 4 * scale));
+    const int room = std::max(0, width - 4 * scale);
+    list.AddText(CutToRoom(lines.front(), room, scale), scale * 2, scale * 2, scale, text, room);
     return;
   }
   const Rect output = {0, 0, width, height};

@@ -10,6 +10,8 @@
 namespace shapes {
 namespace {
 
+static_assert(kGlyphTableSize <= (1 << kRunGlyphBits), "a run's glyph index holds every glyph");
+
 float F(int value) { return static_cast<float>(value); }
 
 bool Finite(float a, float b, float c, float d) {
@@ -76,7 +78,8 @@ int FigureList::AddText(const std::vector<std::int32_t>& glyphs, int x, int y, i
     for (int k = 0; k < count; ++k) {
       const std::int32_t g = glyphs[static_cast<std::size_t>(first + k)];
       const int code = g >= 0 && g < kGlyphTableSize ? g : kGlyphBlank;
-      packed[k / 4] += static_cast<float>(code << (6 * (k % 4)));
+      packed[k / kRunGlyphsPerFloat] +=
+          static_cast<float>(code << (kRunGlyphBits * (k % kRunGlyphsPerFloat)));
     }
     const int left = x + first * kGlyphAdvance * scale;
     Append(FigureKind::TextRun, F(left), F(y), F(left + TextWidth(count, scale)),

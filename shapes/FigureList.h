@@ -33,9 +33,15 @@ enum class FigureKind : int {
 // (cmake/CheckFigureFacts.cmake), so this is how many there are.
 constexpr std::size_t kFigureKindCount = static_cast<std::size_t>(FigureKind::Box) + 1;
 
-// Glyphs one TextRun figure holds: four to a float of its second colour,
-// six bits each (24 bits, exact in a float).
-constexpr int kGlyphsPerRun = 16;
+// Glyphs one TextRun figure holds: three to a float of its second colour,
+// seven bits each (21 bits, exact in a float's 24-bit significand), so any
+// index of a font of up to 128 glyphs can be drawn. The figure shaders state
+// the same three numbers (held to these at build time).
+constexpr int kRunGlyphBits = 7;
+constexpr int kRunGlyphsPerFloat = 3;
+constexpr int kGlyphsPerRun = 12;
+static_assert(kRunGlyphBits * kRunGlyphsPerFloat <= 24, "a float holds 24 bits exactly");
+static_assert(kGlyphsPerRun == 4 * kRunGlyphsPerFloat, "a run fills the four floats");
 
 // Which diagonal a hatch runs along: '/' marks pixels with (x + y) mod period
 // == 0, '\' those with (x - y) mod period == 0, in output pixels.

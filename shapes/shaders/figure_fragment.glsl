@@ -16,8 +16,13 @@
 
 const int GLYPH_COLUMNS = 5;
 const int GLYPH_ROWS = 7;
-const int GLYPH_COUNT = 64;
+const int GLYPH_COUNT = 65;
 const int PIXELS_IN_FIRST_WORD = 30;
+// A text run's glyph indices: RUN_GLYPH_BITS bits each, RUN_GLYPHS_PER_FLOAT
+// to a float of its second colour, GLYPHS_PER_RUN in all (shapes/FigureList.h).
+const int RUN_GLYPH_BITS = 7;
+const int RUN_GLYPHS_PER_FLOAT = 3;
+const int GLYPHS_PER_RUN = 12;
 
 // The shared font, glyph c in words 2c and 2c+1 (glyphs/GlyphTable.h).
 uniform int Glyphs[2 * GLYPH_COUNT];
@@ -67,14 +72,16 @@ bool glyphCovers(int glyph, int turns, int scale, ivec2 q) {
     return ((word >> shift) & 1) != 0;
 }
 
-// Whether a run of `count` upright glyphs at `scale`, four to a word of
-// `words` (six bits each), covers run pixel q.
+// Whether a run of `count` upright glyphs at `scale`, RUN_GLYPHS_PER_FLOAT
+// to a word of `words` (RUN_GLYPH_BITS bits each), covers run pixel q.
 bool runCovers(ivec4 words, int count, int scale, ivec2 q) {
     int advance = (GLYPH_COLUMNS + 1) * scale;
     if (q.x < 0) return false;
     int cell = quotient(q.x, advance);
-    if (cell >= count) return false;
-    int glyph = (words[cell >> 2] >> (6 * (cell & 3))) & (GLYPH_COUNT - 1);
+    if (cell >= min(count, GLYPHS_PER_RUN)) return false;
+    int word = quotient(cell, RUN_GLYPHS_PER_FLOAT);
+    int shift = RUN_GLYPH_BITS * (cell - word * RUN_GLYPHS_PER_FLOAT);
+    int glyph = (words[word] >> shift) & ((1 << RUN_GLYPH_BITS) - 1);
     return glyphCovers(glyph, 0, scale, ivec2(q.x - cell * advance, q.y));
 }
 

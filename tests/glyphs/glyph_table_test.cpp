@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "glyphs/EllipsisCut.h"
 #include "glyphs/GlyphTable.h"
 #include "glyphs/Utf8Glyphs.h"
 
@@ -45,6 +46,9 @@ TEST(GlyphTable, SpotBitmapsMatchTheirDrawings) {
       {kGlyphSlash, "00001 00010 00010 00100 01000 01000 10000"},
       {kGlyphMiddleDot, "00000 00000 00000 01100 01100 00000 00000"},
       {kGlyphPlaceholder, "11111 10001 10001 10001 10001 10001 11111"},
+      // Three dots as tall as the full stop's, on its rows; the fifth
+      // column's is the last, so the advance's gap column stays clear.
+      {kGlyphEllipsis, "00000 00000 00000 00000 00000 10101 10101"},
   };
   for (const auto& c : cases) EXPECT_EQ(GlyphBitmap(c.glyph), WithoutSpaces(c.rows)) << c.glyph;
 }
@@ -55,7 +59,7 @@ TEST(GlyphTable, InkCountsMatchTheDrawings) {
   const int ink[kGlyphTableSize] = {
       19, 10, 14, 14, 14, 17, 15, 11, 17, 15, 18, 20, 13, 16, 18, 14, 18, 17, 11, 11, 14, 11,
       18, 17, 16, 15, 17, 18, 15, 11, 15, 13, 17, 13, 11, 15, 9,  8,  5,  0,  4,  4,  7,  10,
-      20, 9,  7,  7,  3,  5,  9,  6,  4,  13, 15, 11, 6,  8,  7,  7,  21, 11, 11, 20};
+      20, 9,  7,  7,  3,  5,  9,  6,  4,  13, 15, 11, 6,  8,  7,  7,  21, 11, 11, 20, 6};
   for (int c = 0; c < kGlyphTableSize; ++c) {
     const std::string bits = GlyphBitmap(c);
     EXPECT_EQ(std::count(bits.begin(), bits.end(), '1'), ink[c]) << "glyph " << c;
@@ -105,6 +109,8 @@ TEST(Utf8Glyphs, OneGlyphPerCodePoint) {
       {"PORT A \xC2\xB7 3", {25, 24, 27, 29, B, 10, B, kGlyphMiddleDot, B, 3}},
       {"/=#+()'_?!", {42, 43, 44, 45, 46, 47, 48, 49, 50, 51}},
       {"%&*\";<>@[]", {53, 54, 55, 56, 57, 58, 59, 60, 61, 62}},
+      {"AB\xE2\x80\xA6", {10, 11, kGlyphEllipsis}},       // U+2026, the ellipsis
+      {"\xE2\x80\xA5\xE2\x80\xA7", {P, P}},              // its neighbours are not
       {"\xC3\xA9t\xC3\xA9", {P, 29, P}},                  // e-acute: one placeholder each
       {"\xE2\x82\xAC" "5", {P, 5}},                        // euro sign, three bytes
       {"\xF0\x9F\x98\x80!", {P, 51}},                      // an emoji, four bytes
@@ -145,6 +151,23 @@ TEST(Utf8Glyphs, StopsAtTheLimitAndCutsOnlyWholeSequences) {
   for (const auto& c : cases) EXPECT_EQ(Utf8PrefixLength(dots, c.maxBytes), c.expected) << c.maxBytes;
   // A malformed byte is one unit of its own.
   EXPECT_EQ(Utf8PrefixLength("\xFF\xFF", 1), 1u);
+}
+
+TEST(EllipsisCut, ATextTooLongEndsInTheEllipsisWithinItsRoom) {
+  constexpr std::int32_t E = kGlyphEllipsis;
+  const std::vector<std::int32_t> text = {1, 2, 3, 4, 5};
+  const struct {
+    std::size_t most;
+    std::vector<std::int32_t> shown;
+  } cases[] = {
+      {9, {1, 2, 3, 4, 5}},  // room to spare: untouched, no ellipsis
+      {5, {1, 2, 3, 4, 5}},  // exactly full
+      {4, {1, 2, 3, E}},
+      {2, {1, E}},
+      {1, {E}},
+      {0, {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CutWithEllipsis(text, c.most), c.shown) << c.most;
 }
 
 }  // namespace

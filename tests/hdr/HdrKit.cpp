@@ -124,7 +124,7 @@ namespace {
 const char kGlyphCharacters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZx:- .,/=#+()'_?!~%&*\";<>@[]?";
 
 char ReadGlyph(const CodeFrame& f, int x, int y, int scale, int black) {
-  for (int g = 0; g < kGlyphTableSize - 1; ++g) {
+  for (int g = 0; g < kGlyphPlaceholder; ++g) {
     bool same = true;
     for (int row = 0; row < kGlyphRows && same; ++row)
       for (int column = 0; column < kGlyphColumns && same; ++column) {

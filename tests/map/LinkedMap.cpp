@@ -26,6 +26,7 @@ const std::array<std::string, kGlyphTableSize>& Characters() {
     }
     t[kGlyphSmallX] = "x";
     t[kGlyphMiddleDot] = "\xC2\xB7";
+    t[kGlyphEllipsis] = "\xE2\x80\xA6";
     return t;
   }();
   return table;
@@ -56,11 +57,14 @@ std::vector<ScreenText> TextsOf(const shapes::FigureList& figures) {
     const float* f = &data[i * shapes::kFloatsPerFigure];
     const int x = static_cast<int>(f[0]), y = static_cast<int>(f[1]);
     const int scale = static_cast<int>(f[13]), count = static_cast<int>(f[14]);
-    // The glyphs, six bits each, four to a float of the second colour.
+    // The glyphs, kRunGlyphBits each, kRunGlyphsPerFloat to a float of
+    // the second colour.
     std::string text;
     for (int k = 0; k < count; ++k) {
-      const auto packed = static_cast<std::uint32_t>(f[8 + k / 4]);
-      text += Characters()[(packed >> (6 * (k % 4))) & 63u];
+      const auto packed = static_cast<std::uint32_t>(f[8 + k / shapes::kRunGlyphsPerFloat]);
+      const int shift = shapes::kRunGlyphBits * (k % shapes::kRunGlyphsPerFloat);
+      const std::uint32_t glyph = (packed >> shift) & ((1u << shapes::kRunGlyphBits) - 1);
+      text += glyph < Characters().size() ? Characters()[glyph] : "\xEF\xBF\xBD";
     }
     const bool continues = lastCount == shapes::kGlyphsPerRun && texts.back().y == y &&
                            texts.back().scale == scale &&

@@ -2,14 +2,19 @@
 // tests/map/layouts/mixed.csv (960 x 540): four 240 px cabinets on port A
 // chained 1-4, a tall cabinet turned 90 degrees and two squares turned 180
 // and 270 on port B, a cabinet with no port, a gap between the blocks, and
-// a cabinet on port C that overlaps two others.
+// a cabinet on port C that overlaps two others; and a cabinet whose label
+// is far too long for it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
+#include "BadFiles.h"
 #include "MapKit.h"
+#include "glyphs/GlyphTable.h"
+#include "glyphs/Utf8Glyphs.h"
 #include "map/Palette.h"
+#include "shapes/GlyphText.h"
 
 namespace {
 
@@ -202,6 +207,46 @@ TEST(MapDrawing, EveryFormatDrawsTheSameWall) {
   const Pixels csv = RenderMap(LayoutPath("mixed.csv"), s);
   const Pixels json = RenderMap(LayoutPath("mixed.json"), s);
   ExpectEvery(json, [&](int x, int y) { return csv.At(x, y); }, "JSON against CSV");
+}
+
+TEST(MapDrawing, ALongLabelIsCutWithTheEllipsisInsideItsCabinet) {
+  // One 200 px cabinet whose label is far too long for it at the smallest
+  // scale: read back glyph by glyph, its line is the label's beginning and
+  // the one ellipsis glyph, and no text pixel leaves the cabinet's border.
+  const std::string label = "FRONT LEFT UPPER ROW CABINET NUMBER 0123456789 OF THE MAIN WALL";
+  const std::string path = Temp().Write("long-label.csv", "id,x,y,w,h,label,rot,port,chain\n"
+                                                          "L1,40,40,200,200," + label + ",0,A,1\n");
+  const Pixels f = RenderMap(path, OnlySwitches({"Labels"}));
+  const int inner0 = 40 + 2, inner1 = 240 - 2;  // inside the default 2 px border
+  int top = -1, left = f.Width(), right = -1;
+  for (int y = 0; y < f.Height(); ++y)
+    for (int x = 0; x < f.Width(); ++x) {
+      if (f.At(x, y) != kWhite) continue;
+      EXPECT_TRUE(x >= inner0 && x < inner1 && y >= inner0 && y < inner1)
+          << "text pixel at " << Where(x, y) << " outside the cabinet";
+      if (top < 0) top = y;
+      if (y < top + kGlyphRows) left = std::min(left, x), right = std::max(right, x);
+    }
+  ASSERT_GE(top, 0) << "no label";
+  // Its first glyph (F) starts and its last (the ellipsis) ends with a lit
+  // column, so the lit columns span whole cells.
+  ASSERT_EQ((right - left + 2) % shapes::kGlyphAdvance, 0) << left << ".." << right;
+  const int cells = (right - left + 2) / shapes::kGlyphAdvance;
+  ASSERT_GT(cells, 2);
+  ASSERT_LT(static_cast<std::size_t>(cells), label.size());
+  for (int cell = 0; cell < cells; ++cell) {
+    const char32_t typed = static_cast<unsigned char>(label[static_cast<std::size_t>(cell)]);
+    const std::int32_t want =
+        cell + 1 < cells ? GlyphForCodePoint(typed, SmallX::Letter) : kGlyphEllipsis;
+    for (int row = 0; row < kGlyphRows; ++row)
+      for (int column = 0; column < shapes::kGlyphAdvance; ++column) {
+        const int x = left + cell * shapes::kGlyphAdvance + column, y = top + row;
+        const bool lit = GlyphPixel(want, column, row);
+        EXPECT_EQ(f.At(x, y) == kWhite, lit) << "glyph " << cell << " (" << want << ") at "
+                                             << Where(x, y) << ": expected "
+                                             << (lit ? "lit" : "dark");
+      }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // What the MAP plug-in writes on screen, read from the figures of its last
 // frame (the plug-in's code linked in): the error screen of every kind of
-// bad file names the file and the fault, in the banner and in the centre;
+// bad file names the file and the fault, in the banner and in the centre
+// (a name too long for its line cut, ending in the ellipsis glyph);
 // names from a layout show a small x as the letter it is, while the sizes
 // the plug-in writes keep the font's small x between their numbers.
 #include <gtest/gtest.h>
@@ -24,13 +25,18 @@ std::vector<std::string> Texts(const hostkit::HostInstance& map) {
   return texts;
 }
 
-// `line` writes `expected`, or, for a text too long for the line, at least
-// its first 40 characters.
+// `line` writes `expected` whole, or, for a text too long for the line, at
+// least its first 40 characters and then the ellipsis glyph.
 void ExpectShows(const std::string& line, const std::string& expected, const char* where) {
-  const std::size_t least = std::min<std::size_t>(expected.size(), 40);
-  EXPECT_TRUE(line.size() >= least && line.size() <= expected.size() &&
-              expected.compare(0, line.size(), line) == 0)
-      << where << " shows \"" << line << "\", not \"" << expected.substr(0, 60) << "\"";
+  const std::string ellipsis = "\xE2\x80\xA6";
+  const bool cut = line.size() >= ellipsis.size() &&
+                   line.compare(line.size() - ellipsis.size(), ellipsis.size(), ellipsis) == 0;
+  const std::string kept = cut ? line.substr(0, line.size() - ellipsis.size()) : line;
+  const bool shown = cut ? kept.size() >= 40 && kept.size() < expected.size() &&
+                               expected.compare(0, kept.size(), kept) == 0
+                         : line == expected;
+  EXPECT_TRUE(shown) << where << " shows \"" << line << "\", not \"" << expected.substr(0, 60)
+                     << "\"";
 }
 
 class MapErrorScreen : public ::testing::TestWithParam<BadFile> {};

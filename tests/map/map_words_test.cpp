@@ -17,6 +17,7 @@
 #include "BadFiles.h"
 #include "LinkedMap.h"
 #include "glyphs/GlyphTable.h"
+#include "glyphs/Utf8Glyphs.h"
 #include "map/CabinetDrawing.h"
 #include "map/Parameters.h"
 #include "map/ScreenPlan.h"
@@ -194,7 +195,7 @@ TEST(MapWords, ACabinetsOwnTextsNeverMeetOrLeaveIt) {
         }
 }
 
-TEST(MapWords, ALabelTooLongIsCutWithDotsAndAShortOneKeepsItsWholeText) {
+TEST(MapWords, ALabelTooLongIsCutWithAnEllipsisAndAShortOneKeepsItsWholeText) {
   layout::Cabinet c;
   c.id = "C";
   c.label = "FRONT LEFT UPPER ROW CABINET NUMBER 0123456789 OF THE MAIN WALL";
@@ -206,11 +207,27 @@ TEST(MapWords, ALabelTooLongIsCutWithDotsAndAShortOneKeepsItsWholeText) {
   ASSERT_GT(label.size(), 4u);
   EXPECT_LT(label.size(), c.label.size());
   EXPECT_EQ(words.front().scale, 1);
-  EXPECT_EQ(std::vector<std::int32_t>(label.end() - 3, label.end()),
-            std::vector<std::int32_t>(3, kGlyphFullStop));
-  EXPECT_EQ(label[0], kGlyphCapitalA + ('F' - 'A'));
+  // The label's own first glyphs, then the one ellipsis glyph, all of it
+  // inside the border.
+  const std::vector<std::int32_t> typed =
+      EncodeUtf8Glyphs(c.label, label.size() - 1, SmallX::Letter);
+  EXPECT_EQ(std::vector<std::int32_t>(label.begin(), label.end() - 1), typed);
+  EXPECT_EQ(label.back(), kGlyphEllipsis);
+  const Rect inner = InnerRect(rect, kLineWidth), box = words.front().Box();
+  EXPECT_TRUE(box.x0 >= inner.x0 && box.x1 <= inner.x1) << box.x0 << ".." << box.x1;
   // The port line and the size still follow it.
   EXPECT_EQ(words.size(), 3u);
+
+  // A label past the longest the map draws, on a cabinet with room for all
+  // of it, is cut too: 63 of its glyphs and the ellipsis.
+  c.label = std::string(100, 'W');
+  c.w = c.h = 4000;
+  words = CabinetTexts(c, shapes::RectAt(0, 0, 4000, 4000), kLineWidth, {});
+  ASSERT_FALSE(words.empty());
+  ASSERT_EQ(words.front().glyphs.size(), 64u);
+  EXPECT_EQ(words.front().glyphs.back(), kGlyphEllipsis);
+  EXPECT_EQ(words.front().glyphs[62], kGlyphCapitalA + ('W' - 'A'));
+  c.w = c.h = 200;
 
   c.label = "TALL 1";
   words = CabinetTexts(c, rect, kLineWidth, {});
