@@ -115,8 +115,8 @@ TEST(SyncQrMask, RemaskedSymbolIsTheEncodersUnderEveryMask) {
 // The symbol EncodeQr makes is the one the encoder's own mask choice makes,
 // for stamp texts and random texts of every version up to 7, and above it.
 TEST(SyncQrMask, ChosenMaskIsTheEncodersChoice) {
-  std::vector<std::string> texts = StampTexts(12000, 7);
-  for (const std::string& text : RandomTexts(12000, 5)) texts.push_back(text);
+  std::vector<std::string> texts = StampTexts(6000, 7);
+  for (const std::string& text : RandomTexts(6000, 5)) texts.push_back(text);
   texts.push_back("");
   texts.push_back(std::string(300, 'W'));  // version 8 and up: the encoder chooses
   std::array<int, 41> versions{};
