@@ -75,7 +75,7 @@ TEST_F(ShapeLayer, OneUploadAndOneDrawPerList) {
   target.Bind();
   hostkit::GLCallCounter calls;
   renderer_.Draw(list, 50, 10);
-  EXPECT_EQ(calls.Count("glDrawArrays"), 1);
+  EXPECT_EQ(calls.Count("glDrawArraysInstanced"), 1);
   EXPECT_EQ(calls.Count("glBufferData") + calls.Count("glBufferSubData"), 1);
   GLint program = -1, vertexArray = -1, buffer = -1;
   glGetIntegerv(GL_CURRENT_PROGRAM, &program);
