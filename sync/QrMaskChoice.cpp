@@ -10,6 +10,11 @@ using qrcodegen::QrCode;
 
 constexpr int kMaxSize = 4 * kQrFastMaxVersion + 17;
 constexpr int kMasks = 8;
+// Every symbol the layout keeps room for takes the fast path, and a line
+// with four modules of margin on each side fits one 64-bit word.
+static_assert(kMaxSize + 2 * kQrQuietModules == kQrReservedModules,
+              "the fast mask choice covers the largest symbol the layout reserves");
+static_assert(kMaxSize + 8 <= 64, "a line and its margins fit 64 bits");
 
 // One bit per module: lines[y] bit x for rows, lines[x] bit y for columns.
 using Lines = std::array<std::uint64_t, kMaxSize>;
