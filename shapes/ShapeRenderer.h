@@ -1,5 +1,5 @@
 // ShapeRenderer: draws a ShapeList into the current framebuffer's viewport,
-// all of it with one buffer upload and one instanced draw call. It owns one
+// all of it with one buffer upload and one draw call. It owns one
 // program, one vertex array and one vertex buffer; GL objects go only through
 // Release(), because a destructor may run with no context current.
 //
@@ -10,6 +10,8 @@
 #pragma once
 
 #include <GL/glew.h>
+
+#include <vector>
 
 #include "gl/ShaderProgram.h"
 #include "shapes/ShapeList.h"
@@ -36,6 +38,7 @@ class ShapeRenderer {
   ffglex::ShaderProgram program_;
   GLuint vertexArray_ = 0;
   GLuint buffer_ = 0;
+  std::vector<float> vertices_;  // the list's corners, kept to spare an allocation a frame
 };
 
 }  // namespace shapes
