@@ -1,5 +1,7 @@
 #include "gl/OutputCache.h"
 
+#include <algorithm>
+
 namespace ffglex {
 namespace {
 
@@ -19,6 +21,7 @@ class HostSettings {
  public:
   HostSettings() {
     glGetIntegerv(GL_VIEWPORT, viewport_);
+    glGetIntegerv(GL_SCISSOR_BOX, scissor_);
     glGetBooleanv(GL_COLOR_WRITEMASK, mask_);
     for (int i = 0; i < kCapCount; ++i) enabled_[i] = glIsEnabled(kCaps[i]);
   }
@@ -26,12 +29,14 @@ class HostSettings {
     for (int i = 0; i < kCapCount; ++i) enabled_[i] ? glEnable(kCaps[i]) : glDisable(kCaps[i]);
     glColorMask(mask_[0], mask_[1], mask_[2], mask_[3]);
     glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+    glScissor(scissor_[0], scissor_[1], scissor_[2], scissor_[3]);
   }
   HostSettings(const HostSettings&) = delete;
   HostSettings& operator=(const HostSettings&) = delete;
 
  private:
   GLint viewport_[4] = {0, 0, 0, 0};
+  GLint scissor_[4] = {0, 0, 0, 0};
   GLboolean mask_[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
   GLboolean enabled_[kCapCount] = {};
 };
@@ -169,6 +174,24 @@ void OutputCache::Render(const std::function<void()>& draw, bool clear) {
     const GLfloat transparent[4] = {0, 0, 0, 0};
     glClearBufferfv(GL_COLOR, 0, transparent);
   }
+  draw();
+  fresh_ = false;
+}
+
+void OutputCache::RenderRows(int top, int bottom, const std::function<void()>& draw) {
+  top = std::max(top, 0);
+  bottom = std::min(bottom, height_);
+  if (!Ready() || top >= bottom) return;
+  HostSettings settings;
+  FramebufferUse use(GL_DRAW_FRAMEBUFFER, GL_DRAW_FRAMEBUFFER_BINDING, framebuffer_);
+  for (GLenum cap : kCaps) glDisable(cap);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glViewport(0, 0, width_, height_);
+  // GL counts rows from the bottom.
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, height_ - bottom, width_, bottom - top);
+  const GLfloat transparent[4] = {0, 0, 0, 0};
+  glClearBufferfv(GL_COLOR, 0, transparent);
   draw();
   fresh_ = false;
 }
