@@ -95,8 +95,12 @@ bool FigureRenderer::EnsureProgram(FigureKind kind) {
 }
 
 bool FigureRenderer::Upload(const FigureList& list) {
+  // New storage for every whole list, as a driver best handles a buffer
+  // that earlier draws may still read; the vertices are not kept.
+  capacityBytes_ = 0;
   if (!Reserve(list)) return false;
   UploadPart(list, 0, count_);
+  staging_ = {};
   return true;
 }
 
