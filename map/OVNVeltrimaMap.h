@@ -72,7 +72,12 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   int KeptBytesPerPixel() const { return shown_->BytesPerPixel(); }
   // Test seam: with `on` false, every frame draws the figures instead of
   // copying the picture kept from the first (the two must be identical).
-  void UseFrameCache(bool on) { useCache_ = on; }
+  // Composes again at the next frame, since only kept pictures are cut into
+  // bands.
+  void UseFrameCache(bool on) {
+    useCache_ = on;
+    composed_.reset();
+  }
 
   // How long setting "Map File" waits for the read before it goes on off
   // the host's thread: a local file is read within it, so that the next
