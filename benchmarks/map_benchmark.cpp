@@ -3,15 +3,17 @@
 // 1920x1080 (50 x 40 cabinets on two ports, serpentine chains, every fourth
 // column turned, a gap and overlaps), every element on. "Steady" frames copy
 // the picture kept from the first frame; "Recomposed" frames change the line
-// width each time, so each composes the figures (in the set call), uploads
-// them, draws a part of the next picture and copies the shown one. Steady frames are also measured
+// width each time, so each composes the figures (in the set call), sends
+// and draws a band of the next picture and copies the shown one. Steady frames are also measured
 // with parts left out, and a wall of 10,000 cabinets (the limit). Also the
 // time of reading the file when the parameter is set.
 //
 // "Changes" prints, per output size, the steady frame beside the slowest of
 // the frames after each kind of change (the file set again, the screen, the
-// labels, the brightness) and every frame of a 60-frame brightness fade,
-// medians of several rounds. With VELTRIMA_MAP_MODULE naming a built
+// labels, the brightness) and the steady frame the change leads to, and
+// every frame of a 60-frame brightness fade beside the steady frame at
+// brightness 1 and at 0.5, medians of several rounds. A "change" of nothing
+// measures the slowest of as many steady frames: the load's own share. With VELTRIMA_MAP_MODULE naming a built
 // OVNVeltrimaMap module, every case measures that module instead of the
 // linked code (an earlier build, for a before/after table).
 // Every host framebuffer is 8-bit RGBA, as a show's host has.
@@ -197,6 +199,9 @@ void Changes(benchmark::State& state) {
     void (*apply)(hostkit::HostInstance&, const std::string*, int n);
   };
   const Change changes[] = {
+      // No change at all: the slowest of 30 steady frames, what the load of
+      // the machine alone gives against the median steady frame.
+      {"none", [](hostkit::HostInstance&, const std::string*, int) {}},
       {"file", [](hostkit::HostInstance& h, const std::string* f, int n) {
          Plugin().SetTextParameter(h.Id(), kMapFile, f[(n + 1) % 2].c_str());
        }},
@@ -212,30 +217,45 @@ void Changes(benchmark::State& state) {
   };
   std::vector<double> steadyAll;
   std::printf("\n%s, 2000 cabinets a screen\n", SizeText(width, height).c_str());
-  std::printf("%-11s %10s %10s %14s %9s\n", "change", "set call", "steady", "slowest frame",
-              "x steady");
+  std::printf("%-11s %10s %10s %14s %9s %13s %9s %13s\n", "change", "set call", "steady",
+              "slowest frame", "x steady", "steady after", "x after", "median frame");
   for (const Change& change : changes) {
-    std::vector<double> slowest, calls, steady, ratios;
+    std::vector<double> slowest, calls, steady, ratios, after, afterRatios, typical;
     for (int n = 0; n < 2 * kRounds; ++n) {
       steady.push_back(SteadyMs(host));
       const auto start = Clock::now();
       change.apply(host, files, n);
       calls.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-      double worst = 0;
-      for (int i = 0; i < kFramesAfterAChange; ++i) worst = std::max(worst, FrameMs(host));
+      std::vector<double> frames;
+      for (int i = 0; i < kFramesAfterAChange; ++i) frames.push_back(FrameMs(host));
+      const double worst = *std::max_element(frames.begin(), frames.end());
       slowest.push_back(worst);
+      // The typical frame of the 30, which the load's spikes move less.
+      typical.push_back(Median(frames));
       ratios.push_back(worst / steady.back());
+      // The steady frame of what the change leads to (a brightness below 1
+      // is a copy with a gain, dearer than the plain copy before it).
+      after.push_back(SteadyMs(host));
+      afterRatios.push_back(worst / after.back());
     }
     steadyAll.insert(steadyAll.end(), steady.begin(), steady.end());
-    std::printf("%-11s %7.2f ms %7.2f ms %11.2f ms %8.2fx\n", change.name, Median(calls),
-                Median(steady), Median(slowest), Median(ratios));
+    std::printf("%-11s %7.2f ms %7.2f ms %11.2f ms %8.2fx %10.2f ms %8.2fx %10.2f ms\n",
+                change.name, Median(calls), Median(steady), Median(slowest), Median(ratios),
+                Median(after), Median(afterRatios), Median(typical));
     state.counters[std::string(change.name) + "_x_steady"] = Median(ratios);
   }
   // A fade from full to black and back, a new brightness every frame, each
-  // frame against the steady frames before that round.
+  // frame against the steady frames before that round at brightness 1 and
+  // at brightness 0.5 (a copy with a gain, as every fade frame is).
   host.Set(kMapBrightness, 1.0f);
-  std::vector<std::vector<double>> fade(kFadeFrames), fadeRatios(kFadeFrames);
+  std::vector<std::vector<double>> fade(kFadeFrames), fadeRatios(kFadeFrames),
+      fadeGainRatios(kFadeFrames);
+  std::vector<double> steadyAtHalf;
   for (int round = 0; round < kRounds; ++round) {
+    host.Set(kMapBrightness, 0.5f);
+    const double steadyHalf = SteadyMs(host);
+    steadyAtHalf.push_back(steadyHalf);
+    host.Set(kMapBrightness, 1.0f);
     const double steady = SteadyMs(host);
     steadyAll.push_back(steady);
     for (int i = 0; i < kFadeFrames; ++i) {
@@ -245,18 +265,23 @@ void Changes(benchmark::State& state) {
       const double ms = FrameMs(host);
       fade[static_cast<std::size_t>(i)].push_back(ms);
       fadeRatios[static_cast<std::size_t>(i)].push_back(ms / steady);
+      fadeGainRatios[static_cast<std::size_t>(i)].push_back(ms / steadyHalf);
     }
   }
   std::printf("fade, every frame (ms):");
-  double worstFade = 0, worstRatio = 0;
+  double worstFade = 0, worstRatio = 0, worstGainRatio = 0;
   for (int i = 0; i < kFadeFrames; ++i) {
-    const double ms = Median(fade[static_cast<std::size_t>(i)]);
+    const auto at = static_cast<std::size_t>(i);
+    const double ms = Median(fade[at]);
     worstFade = std::max(worstFade, ms);
-    worstRatio = std::max(worstRatio, Median(fadeRatios[static_cast<std::size_t>(i)]));
+    worstRatio = std::max(worstRatio, Median(fadeRatios[at]));
+    worstGainRatio = std::max(worstGainRatio, Median(fadeGainRatios[at]));
     std::printf("%s%.1f", i % 20 == 0 ? "\n  " : " ", ms);
   }
-  std::printf("\nfade, slowest frame %.2f ms, %.2fx the steady frames before it\n", worstFade,
-              worstRatio);
+  std::printf("\nfade, slowest frame %.2f ms: %.2fx the steady frame at brightness 1, "
+              "%.2fx the steady frame at brightness 0.5 (%.2f ms)\n",
+              worstFade, worstRatio, worstGainRatio, Median(steadyAtHalf));
+  state.counters["fade_x_steady_at_half"] = worstGainRatio;
   std::fflush(stdout);
   const double steadyMs = Median(steadyAll);
   state.counters["steady_ms"] = steadyMs;

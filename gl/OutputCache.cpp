@@ -1,5 +1,7 @@
 #include "gl/OutputCache.h"
 
+#include <algorithm>
+
 #include "gl/RestoringScopes.h"
 
 namespace ffglex {
@@ -126,6 +128,23 @@ void OutputCache::Render(const std::function<void()>& draw, bool clear) {
     const GLfloat transparent[4] = {0, 0, 0, 0};
     glClearBufferfv(GL_COLOR, 0, transparent);
   }
+  draw();
+  fresh_ = false;
+}
+
+void OutputCache::RenderRows(int top, int bottom, const std::function<void()>& draw) {
+  top = std::max(top, 0);
+  bottom = std::min(bottom, height_);
+  if (!Ready() || top >= bottom) return;
+  ScopedFramebufferBinding use(GL_DRAW_FRAMEBUFFER, framebuffer_);
+  ScopedPlainDrawing plain;
+  restoring::ScopedColorMaskOpen mask;
+  restoring::ScopedViewport viewport(0, 0, width_, height_);
+  // GL counts rows from the bottom.
+  ScopedCapability scissor(GL_SCISSOR_TEST, true);
+  restoring::ScopedScissorBox box(0, height_ - bottom, width_, bottom - top);
+  const GLfloat transparent[4] = {0, 0, 0, 0};
+  glClearBufferfv(GL_COLOR, 0, transparent);
   draw();
   fresh_ = false;
 }

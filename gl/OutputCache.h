@@ -51,20 +51,27 @@ class OutputCache {
   // it to transparent black when `clear` is set (a picture may also be drawn
   // in several parts, one call each).
   void Render(const std::function<void()>& draw, bool clear = true);
+  // Clears the rows [top, bottom) of the buffer (counted from the top, as
+  // output pixels are) and draws `draw` into them only, clipped by a
+  // scissor: a picture drawn a band at a time, nothing outside the band
+  // touched.
+  void RenderRows(int top, int bottom, const std::function<void()>& draw);
   // Copies the buffer to the framebuffer that was bound for drawing, at
   // (x, y) in its own pixels (the host's viewport origin), its red, green
   // and blue times `gain` (0..1; 1 copies the bytes unchanged).
   void CopyTo(int x, int y, float gain = 1.0f);
   void Release();
   bool Ready() const { return framebuffer_ != 0; }
-  // True from a Prepare that made a new buffer until the next Render.
+  // True from a Prepare that made a new buffer until the next Render or
+  // RenderRows.
   bool Fresh() const { return fresh_; }
   // Bytes a pixel of the buffer takes (4, 8 or 16; 0 when none is kept).
   int BytesPerPixel() const;
-
- private:
+  // Builds the program of a copy with a gain ahead of its first use, so that
+  // the first frame of a fade compiles nothing; false when it cannot be built.
   bool MakeGainProgram();
 
+ private:
   Precision precision_;
   bool fresh_ = false;
   GLuint framebuffer_ = 0;

@@ -158,4 +158,19 @@ class ScopedViewport {
   GLint previous_[4] = {0, 0, 0, 0};
 };
 
+// Sets the scissor box, restoring the previous one.
+class ScopedScissorBox {
+ public:
+  ScopedScissorBox(GLint x, GLint y, GLsizei width, GLsizei height) {
+    glGetIntegerv(GL_SCISSOR_BOX, previous_);
+    glScissor(x, y, width, height);
+  }
+  ~ScopedScissorBox() { glScissor(previous_[0], previous_[1], previous_[2], previous_[3]); }
+  ScopedScissorBox(const ScopedScissorBox&) = delete;
+  ScopedScissorBox& operator=(const ScopedScissorBox&) = delete;
+
+ private:
+  GLint previous_[4] = {0, 0, 0, 0};
+};
+
 }  // namespace ffglex::restoring

@@ -13,19 +13,27 @@
 
 namespace {
 
-// Figures a frame draws of a picture drawn part by part: about one copy of
-// the output's worth of work on a software renderer, where each figure costs
-// its set-up (about two microseconds) whatever its size.
-std::size_t FiguresPerFrame(int width, int height) {
-  constexpr long long kPixelsPerFigure = 2000;
-  constexpr long long kFewest = 256;
-  return static_cast<std::size_t>(
-      std::max(kFewest, static_cast<long long>(width) * height / kPixelsPerFigure));
+// The work of one band of a picture drawn band by band, in pixels of figure
+// area (shapes/FigureBands.h): on llvmpipe, shading a 32nd of the output's
+// pixels costs about one copy of the kept picture, a memory copy. Never
+// less than a 256 x 256 square's: below that a band's own draw calls cost
+// more than its pixels, and a small output would take hundreds of frames.
+double BandBudget(int width, int height) {
+  constexpr double kBandsPerCopy = 32;
+  constexpr double kFewestPixels = 256.0 * 256.0;
+  return std::max(kFewestPixels, static_cast<double>(width) * height / kBandsPerCopy);
 }
 
-// Frames a new picture may wait, drawn part by part, before it is drawn
-// whole: a second at 60 frames a second.
-constexpr int kMostPartFrames = 60;
+// A list this short is drawn whole in the frame after a change: a few draw
+// calls, less than a copy's work.
+constexpr std::size_t kWholeBelowFigures = 256;
+
+// Frames a new picture may wait, drawn band by band, before the rest is
+// drawn at once: a second at 60 frames a second, or twice its bands.
+int MostBandFrames(std::size_t bands) {
+  constexpr int kMostFrames = 60;
+  return std::max(kMostFrames, static_cast<int>(std::min<std::size_t>(bands, 100000)) * 2);
+}
 
 // Whether an output of this size is drawn through kept pictures.
 bool KeptSize(int width, int height) {
@@ -106,8 +114,7 @@ const char* OVNVeltrimaMap::GetParameterDisplay(FFUInt32 index) {
 
 bool OVNVeltrimaMap::Updating() const {
   return source_.Loading() || (composed_ && !uploadFailed_ && useCache_ &&
-                               KeptSize(composed_->width, composed_->height) &&
-                               (!uploaded_ || !shownCurrent_));
+                               KeptSize(composed_->width, composed_->height) && !shownCurrent_);
 }
 
 void OVNVeltrimaMap::PollSource() {
@@ -138,9 +145,16 @@ void OVNVeltrimaMap::Compose(int width, int height) {
     LogToHost(("OVNVeltrima MAP: " + note).c_str());
     note_ = note;
   }
+  // Cut into bands here, so that a frame only sends and draws a band.
+  banded_ = shapes::BandedFigures{};
+  if (useCache_ && KeptSize(width, height)) {
+    banded_ = shapes::CutIntoBands(figures_, width, height, BandBudget(width, height),
+                                   kWholeBelowFigures);
+  }
   ++compositions_;
   composed_ = Composed{source_.Revision(), settings, width, height};
-  uploaded_ = false;
+  held_ = Held::Nothing;
+  shownCurrent_ = false;
 }
 
 FFUInt32 OVNVeltrimaMap::InitGL(const FFGLViewportStruct* viewport) {
@@ -160,36 +174,57 @@ FFUInt32 OVNVeltrimaMap::DeInitGL() {
   for (ffglex::OutputCache& picture : pictures_) picture.Release();
   shownCurrent_ = false;
   composed_.reset();
-  uploaded_ = false;
+  held_ = Held::Nothing;
   return FF_SUCCESS;
+}
+
+void OVNVeltrimaMap::DrawBands(ffglex::OutputCache& picture, std::size_t from, std::size_t to,
+                               int width, int height) {
+  const std::vector<shapes::FigureBand>& bands = banded_.bands;
+  to = std::min(to, bands.size());
+  // Each band's vertices are sent in the frame that first draws it.
+  if (to > sentBands_) {
+    const std::size_t first = bands[sentBands_].first;
+    renderer_.UploadPart(banded_.figures, first, bands[to - 1].first + bands[to - 1].count - first);
+    sentBands_ = to;
+  }
+  for (std::size_t b = from; b < to; ++b) {
+    const shapes::FigureBand& band = bands[b];
+    picture.RenderRows(band.top, band.bottom,
+                       [&] { renderer_.Draw(width, height, band.first, band.count); });
+  }
 }
 
 bool OVNVeltrimaMap::DrawKept(int width, int height) {
   if (!shown_->Prepare(width, height)) return false;
-  const std::size_t count = renderer_.Count();
+  const std::size_t bands = banded_.bands.size();
   // Nothing shown yet (the first frame, or a new size): drawn whole now,
-  // since there is no last picture to keep showing.
+  // since there is no last picture to keep showing. The second picture and
+  // the copy's program are made now too, not in a frame after a change.
   if (shown_->Fresh()) {
-    shown_->Render([&] { renderer_.Draw(width, height); });
+    DrawBands(*shown_, 0, bands, width, height);
+    shown_->MakeGainProgram();
+    next_->Prepare(width, height);
     shownCurrent_ = true;
-    drawnFigures_ = count;
+    drawnBands_ = bands;
     waitingFrames_ = 0;
     return true;
   }
   if (shownCurrent_) return true;
   if (!next_->Prepare(width, height)) {
-    shown_->Render([&] { renderer_.Draw(width, height); });
+    DrawBands(*shown_, 0, bands, width, height);
     shownCurrent_ = true;
     waitingFrames_ = 0;
     return true;
   }
   // A parameter that changes every frame (an automated one) would start the
-  // next picture again each frame and never show it: past kMostPartFrames
+  // next picture again each frame and never show it: past MostBandFrames
   // frames of waiting, the rest is drawn at once.
-  const std::size_t part = ++waitingFrames_ > kMostPartFrames ? count : FiguresPerFrame(width, height);
-  next_->Render([&] { renderer_.Draw(width, height, drawnFigures_, part); }, drawnFigures_ == 0);
-  drawnFigures_ += part;
-  if (drawnFigures_ >= count) {
+  const std::size_t to =
+      ++waitingFrames_ > MostBandFrames(bands) ? bands : drawnBands_ + 1;
+  DrawBands(*next_, drawnBands_, to, width, height);
+  drawnBands_ = to;
+  if (drawnBands_ >= bands) {
     std::swap(shown_, next_);
     shownCurrent_ = true;
     waitingFrames_ = 0;
@@ -226,16 +261,26 @@ FFUInt32 OVNVeltrimaMap::ProcessOpenGL(ProcessOpenGLStruct*) {
   const int height = OutputDimension(Viewport().height);
   PollSource();
   Compose(width, height);
-  if (!uploaded_) {
+  const bool kept = useCache_ && KeptSize(width, height);
+  const Held wanted = kept ? Held::Banded : Held::Whole;
+  if (held_ != wanted) {
     // A program that cannot be built fails the frame (its diagnostic is
-    // logged once) and every frame until what it shows changes.
-    uploadFailed_ = !renderer_.Upload(figures_);
-    uploaded_ = true;
-    drawnFigures_ = 0;
+    // logged once) and every frame until what it shows changes. The banded
+    // list is only reserved here; its bands are sent as they are drawn.
+    uploadFailed_ = !(kept ? renderer_.Reserve(banded_.figures) : renderer_.Upload(figures_));
+    held_ = wanted;
+    sentBands_ = 0;
+    drawnBands_ = 0;
     shownCurrent_ = false;
   }
   if (uploadFailed_) return FF_FAIL;
-  if (!useCache_ || !KeptSize(width, height) || !DrawKept(width, height)) {
+  if (!kept) {
+    renderer_.Draw(width, height);
+  } else if (!DrawKept(width, height)) {
+    // No picture could be kept: the figures drawn whole, this frame only.
+    uploadFailed_ = !renderer_.Upload(figures_);
+    held_ = Held::Whole;
+    if (uploadFailed_) return FF_FAIL;
     renderer_.Draw(width, height);
   } else {
     // The host's viewport places the output in its framebuffer.

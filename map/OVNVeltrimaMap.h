@@ -5,8 +5,9 @@
 // The file is read on a thread of its own when the "Map File" parameter is
 // set ("LOADING <FILE>" shows over the last picture until it is read); the
 // figures are composed when a parameter that shapes them is set, not in the
-// frame. A new picture is drawn into a second kept picture a part per frame
-// while the last one keeps showing, and takes its place when whole; each
+// frame. A new picture is drawn into a second kept picture a band of rows
+// per frame (each band's work about one copy's) while the last one keeps
+// showing, and takes its place when whole; each
 // frame copies the shown picture, with the brightness applied in the copy,
 // so that a fade draws nothing again.
 #pragma once
@@ -24,6 +25,7 @@
 #include "map/Parameters.h"
 #include "map/ScreenPlan.h"
 #include "map/Settings.h"
+#include "shapes/FigureBands.h"
 #include "shapes/FigureList.h"
 #include "shapes/FigureRenderer.h"
 
@@ -53,7 +55,7 @@ class OVNVeltrimaMap : public CFFGLPlugin {
 
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
   FFUInt32 DeInitGL() override;
-  // Copies the shown picture (drawing a part of the next one first when one
+  // Copies the shown picture (drawing a band of the next one first when one
   // is under way); composes only when the output size changed or a read
   // ended since the last call. Leaves program 0, vertex array 0 and array
   // buffer 0 bound.
@@ -70,7 +72,12 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   int KeptBytesPerPixel() const { return shown_->BytesPerPixel(); }
   // Test seam: with `on` false, every frame draws the figures instead of
   // copying the picture kept from the first (the two must be identical).
-  void UseFrameCache(bool on) { useCache_ = on; }
+  // Composes again at the next frame, since only kept pictures are cut into
+  // bands.
+  void UseFrameCache(bool on) {
+    useCache_ = on;
+    composed_.reset();
+  }
 
   // How long setting "Map File" waits for the read before it goes on off
   // the host's thread: a local file is read within it, so that the next
@@ -83,9 +90,13 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   void PollSource();
   // Composes and uploads the figures when what they show changed.
   void Compose(int width, int height);
-  // The map drawn into the kept pictures: a part of the next one, or all
+  // The map drawn into the kept pictures: a band of the next one, or all
   // of it when none is shown yet; true when a picture is there to copy.
   bool DrawKept(int width, int height);
+  // Draws bands [from, to) of banded_ into `picture`, sending those not
+  // sent yet.
+  void DrawBands(ffglex::OutputCache& picture, std::size_t from, std::size_t to, int width,
+                 int height);
   void DrawLoadingLine(int width, int height);
 
   std::array<float, kMapParamCount> values_{};
@@ -103,17 +114,24 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   };
   std::optional<Composed> composed_;
   std::string note_;  // why the last composition left something out, as logged
-  bool uploaded_ = false;  // figures_ are in renderer_
+  // figures_ cut into bands of the output when composed (for kept
+  // pictures only).
+  shapes::BandedFigures banded_;
+  // What renderer_ holds of the last composition: nothing yet, figures_
+  // whole (drawn directly), or banded_ (reserved; bands [0, sentBands_) sent).
+  enum class Held { Nothing, Whole, Banded };
+  Held held_ = Held::Nothing;
+  std::size_t sentBands_ = 0;
   bool uploadFailed_ = false;
   // The pictures, drawn once and copied each frame (outputs up to
   // ffglex::OutputCache::kMaxPixels); larger ones are drawn every frame. The
-  // next one is drawn a part per frame (figures [0, drawnFigures_) so far)
-  // and then swapped with the shown one.
+  // next one is drawn a band per frame (bands [0, drawnBands_) so far) and
+  // then swapped with the shown one.
   ffglex::OutputCache pictures_[2];
   ffglex::OutputCache* shown_ = &pictures_[0];
   ffglex::OutputCache* next_ = &pictures_[1];
   bool shownCurrent_ = false;  // shown_ holds the uploaded figures
-  std::size_t drawnFigures_ = 0;
+  std::size_t drawnBands_ = 0;
   int waitingFrames_ = 0;  // frames since the shown picture stopped being current
   bool useCache_ = true;
   // "LOADING <FILE>" over the picture while a file is read.

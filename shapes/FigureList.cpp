@@ -108,6 +108,11 @@ void FigureList::AddArrowHead(float baseX, float baseY, float tipX, float tipY, 
   Append(FigureKind::ArrowHead, baseX, baseY, tipX, tipY, colour, colour, width, 0, 0);
 }
 
+void FigureList::AddCopy(const FigureList& other, std::size_t index) {
+  const auto from = other.data_.begin() + static_cast<std::ptrdiff_t>(index * kFloatsPerFigure);
+  data_.insert(data_.end(), from, from + static_cast<std::ptrdiff_t>(kFloatsPerFigure));
+}
+
 FigureKind FigureList::KindAt(std::size_t index) const {
   return static_cast<FigureKind>(static_cast<int>(data_[index * kFloatsPerFigure + 12]));
 }

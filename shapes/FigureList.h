@@ -81,7 +81,11 @@ class FigureList {
   void AddArrowHead(float baseX, float baseY, float tipX, float tipY, float width,
                     const Colour& colour);
 
+  // A copy of figure `index` of `other`, as it is, after the last one.
+  void AddCopy(const FigureList& other, std::size_t index);
+
   void Clear() { data_.clear(); }
+  void Reserve(std::size_t figures) { data_.reserve(figures * kFloatsPerFigure); }
   std::size_t Count() const { return data_.size() / kFloatsPerFigure; }
   const std::vector<float>& InstanceData() const { return data_; }
   FigureKind KindAt(std::size_t index) const;

@@ -70,6 +70,9 @@ void FigureRenderer::Release() {
   buffer_ = 0;
   vertexArray_ = 0;
   runs_.clear();
+  count_ = 0;
+  capacityBytes_ = 0;
+  staging_ = {};
 }
 
 bool FigureRenderer::EnsureProgram(FigureKind kind) {
@@ -92,6 +95,16 @@ bool FigureRenderer::EnsureProgram(FigureKind kind) {
 }
 
 bool FigureRenderer::Upload(const FigureList& list) {
+  // New storage for every whole list, as a driver best handles a buffer
+  // that earlier draws may still read; the vertices are not kept.
+  capacityBytes_ = 0;
+  if (!Reserve(list)) return false;
+  UploadPart(list, 0, count_);
+  staging_ = {};
+  return true;
+}
+
+bool FigureRenderer::Reserve(const FigureList& list) {
   runs_.clear();
   count_ = 0;
   if (!Ready()) return false;
@@ -109,20 +122,39 @@ bool FigureRenderer::Upload(const FigureList& list) {
   }
   for (const Run& run : runs)
     if (!EnsureProgram(run.kind)) return false;
-  const auto& data = list.InstanceData();
-  std::vector<float> vertices;
-  vertices.reserve(data.size() * kVerticesPerFigure);
-  for (std::size_t i = 0; i < count; ++i)
-    for (std::size_t v = 0; v < kVerticesPerFigure; ++v)
-      vertices.insert(vertices.end(), data.begin() + static_cast<std::ptrdiff_t>(i * kFloatsPerFigure),
-                      data.begin() + static_cast<std::ptrdiff_t>((i + 1) * kFloatsPerFigure));
-  ffglex::ScopedVBOBinding bufferScope(buffer_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
-               vertices.empty() ? nullptr : vertices.data(), GL_STATIC_DRAW);
-  bufferScope.End();
+  // The storage is made anew only when the list outgrows it: a new list of
+  // the same size costs no allocation.
+  const std::size_t bytes = count * kVerticesPerFigure * kFloatsPerFigure * sizeof(float);
+  if (bytes > capacityBytes_ || capacityBytes_ == 0) {
+    ffglex::ScopedVBOBinding bufferScope(buffer_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(std::max<std::size_t>(bytes, 1)),
+                 nullptr, GL_STATIC_DRAW);
+    bufferScope.End();
+    capacityBytes_ = std::max<std::size_t>(bytes, 1);
+  }
   runs_ = std::move(runs);
   count_ = count;
   return true;
+}
+
+void FigureRenderer::UploadPart(const FigureList& list, std::size_t first, std::size_t count) {
+  const std::size_t end = std::min({first + count, count_, list.Count()});
+  if (!Ready() || first >= end) return;
+  // Each figure's data repeated for its six vertices, only for the part sent.
+  const float* data = list.InstanceData().data();
+  constexpr std::size_t kFloatsPerVertexFigure = kFloatsPerFigure * kVerticesPerFigure;
+  staging_.resize((end - first) * kFloatsPerVertexFigure);
+  float* to = staging_.data();
+  for (std::size_t i = first; i < end; ++i) {
+    const float* figure = data + i * kFloatsPerFigure;
+    for (std::size_t v = 0; v < kVerticesPerFigure; ++v, to += kFloatsPerFigure)
+      std::copy(figure, figure + kFloatsPerFigure, to);
+  }
+  ffglex::ScopedVBOBinding bufferScope(buffer_);
+  glBufferSubData(GL_ARRAY_BUFFER,
+                  static_cast<GLintptr>(first * kFloatsPerVertexFigure * sizeof(float)),
+                  static_cast<GLsizeiptr>(staging_.size() * sizeof(float)), staging_.data());
+  bufferScope.End();
 }
 
 void FigureRenderer::Draw(int width, int height) { Draw(width, height, 0, count_); }

@@ -40,6 +40,13 @@ class FigureRenderer {
   // program could not be built (ShaderProgram logs the driver's diagnostic
   // line), when the list is too long for one draw call, or before Create.
   bool Upload(const FigureList& list);
+  // Upload in steps, for a list too large to send in one frame:
+  // Reserve takes the list's kinds and length (building its programs and
+  // the buffer's storage, kept while later lists fit it; false as Upload),
+  // then each UploadPart sends the figures [first, first + count) of the
+  // same list. Only figures already sent may be drawn.
+  bool Reserve(const FigureList& list);
+  void UploadPart(const FigureList& list, std::size_t first, std::size_t count);
   // Draws the uploaded figures for an output of width x height pixels.
   void Draw(int width, int height);
   // Draws the uploaded figures [first, first + count) only, in order: a
@@ -64,6 +71,8 @@ class FigureRenderer {
   GLuint buffer_ = 0;
   std::vector<Run> runs_;
   std::size_t count_ = 0;
+  std::size_t capacityBytes_ = 0;  // the buffer's storage, kept while a list fits it
+  std::vector<float> staging_;     // the vertices of the part being sent
 };
 
 }  // namespace shapes

@@ -120,6 +120,74 @@ TEST(MapCache, ANewPictureShowsOnlyWhenWhole) {
   EXPECT_NE(kept.Target().ReadWholeTarget(), last);
 }
 
+// A wall whose figures cross the bands' edges every way (overlapping rows,
+// a gap, turned cabinets, serpentine chains whose arrows run diagonally
+// between rows), drawn band by band after each kind of change: every frame
+// of the update shows the last picture unchanged, and the new one, when it
+// shows, equals the figures drawn whole.
+TEST(MapCache, APictureDrawnInBandsEqualsOneDrawnWhole) {
+  LinkedMapContext();
+  std::string csv = "id,x,y,w,h,rot,port,chain\n";
+  constexpr int kColumns = 20, kRows = 12;
+  for (int row = 0; row < kRows; ++row)
+    for (int i = 0; i < kColumns; ++i) {
+      const int column = row % 2 == 0 ? i : kColumns - 1 - i;
+      const int x = column * 48 + (column == kColumns / 2 ? 3 : 0);
+      const int y = row * 45 - (row % 4 == 3 ? 11 : 0);
+      csv += "C" + std::to_string(row) + "-" + std::to_string(column) + "," + std::to_string(x) +
+             "," + std::to_string(y) + ",48,45," + (column % 4 == 3 ? "90" : "0") + "," +
+             (row < kRows / 2 ? "1" : "2") + "," + std::to_string(row * kColumns + i + 1) + "\n";
+    }
+  const std::string file = Temp().Write("bands.csv", csv);
+  hostkit::HostInstance kept(LinkedMap(), 960, 540, hostkit::PixelFormat::RGBA8);
+  hostkit::HostInstance drawn(LinkedMap(), 960, 540, hostkit::PixelFormat::RGBA8);
+  static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
+  auto& map = *static_cast<OVNVeltrimaMap*>(kept.Id());
+  for (auto* host : {&kept, &drawn}) {
+    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+    ASSERT_TRUE(Settle(*host));
+  }
+  ASSERT_EQ(kept.Target().ReadWholeTarget(), drawn.Target().ReadWholeTarget())
+      << "the first picture, drawn whole";
+  const Step changes[] = {
+      {"a line width change", kMapLineWidth, 4, false, {0, 0, 0, 0}},
+      {"the labels off", kMapShowLabels, 0, false, {0, 0, 0, 0}},
+      {"the file set again", kMapParamCount, 0, true, {0, 0, 0, 0}},
+  };
+  for (const Step& change : changes) {
+    const std::vector<float> last = kept.Target().ReadWholeTarget();
+    for (auto* host : {&kept, &drawn}) {
+      if (change.parameter < kMapParamCount) {
+        ASSERT_EQ(host->Set(change.parameter, change.value), FF_SUCCESS);
+      }
+      if (change.setFileAgain) {
+        ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+        for (int ms = 0; LayoutLoader::RunningThreadsForTests() > 0 && ms < 5000; ++ms)
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
+    int bandFrames = 0;
+    while (map.Updating() && bandFrames < 1000) {
+      ASSERT_EQ(kept.RunFrames(1), FF_SUCCESS);
+      if (!map.Updating()) break;
+      ++bandFrames;
+      ASSERT_EQ(kept.Target().ReadWholeTarget(), last)
+          << change.what << ": frame " << bandFrames << " of the bands";
+    }
+    EXPECT_GE(bandFrames, 4) << change.what << ": the new picture should take several bands";
+    EXPECT_FALSE(map.Updating()) << change.what;
+    ASSERT_EQ(drawn.RunFrames(1), FF_SUCCESS);
+    const std::vector<float> a = kept.Target().ReadWholeTarget();
+    const std::vector<float> b = drawn.Target().ReadWholeTarget();
+    ASSERT_EQ(a.size(), b.size());
+    std::size_t differing = 0, first = a.size();
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i] && differing++ == 0) first = i;
+    EXPECT_EQ(differing, 0u) << change.what << ": first difference at pixel " << first / 4
+                             << " (row " << first / 4 / 960 << ")";
+  }
+}
+
 // A float framebuffer gets a half-float picture (8 bytes a pixel, not 16):
 // within half a step of an 8-bit value of what drawing every frame gives.
 TEST(MapCache, AFloatHostKeepsAHalfFloatPicture) {

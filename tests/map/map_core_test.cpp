@@ -1,8 +1,9 @@
 // The map's CPU parts on hand-made layouts: which cabinets overlap and how
 // the info line counts them, what lies outside the output, and which chain
-// links a screen draws.
+// links a screen draws, and how a picture's figures are cut into bands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "map/Overlaps.h"
 #include "map/ScreenPlan.h"
 #include "map/layout/CsvLayout.h"
+#include "shapes/FigureBands.h"
 
 namespace {
 
@@ -108,6 +110,54 @@ TEST(MapPlan, LinksFollowEachPortsChainOnTheScreen) {
   EXPECT_EQ(plan.links[0].port, 1);
   EXPECT_EQ(plan.canvasW, 60);
   EXPECT_EQ(plan.canvasH, 10);
+}
+
+// The bands a picture is drawn in: together every row once, top to bottom;
+// each holds, in the list's order, exactly the figures that may touch its
+// rows (a rectangle's rows and a pixel either side, a segment's span and
+// half its width); a short list is one band, the list as it is.
+TEST(MapBands, EachBandHoldsTheFiguresThatReachIntoItsRowsInOrder) {
+  constexpr int kWidth = 200, kHeight = 100;
+  shapes::FigureList list;
+  const shapes::Colour white{1, 1, 1, 1};
+  for (int i = 0; i < 10; ++i) list.AddRect({0, i * 10, kWidth, i * 10 + 10}, white);  // 0..9
+  list.AddSegment(10, 5, 190, 95, 4, white);                                           // 10
+  list.AddRect({50, 41, 60, 42}, white);                                               // 11
+  const shapes::BandedFigures banded = shapes::CutIntoBands(list, kWidth, kHeight, 3000);
+  ASSERT_GT(banded.bands.size(), 3u);
+  int row = 0;
+  std::size_t next = 0;
+  for (const shapes::FigureBand& band : banded.bands) {
+    EXPECT_EQ(band.top, row);
+    EXPECT_GT(band.bottom, band.top);
+    row = band.bottom;
+    EXPECT_EQ(band.first, next);
+    next += band.count;
+    // Which figures of `list` the band holds, found by their data (no two
+    // figures above are alike).
+    std::vector<std::size_t> held;
+    for (std::size_t i = band.first; i < band.first + band.count; ++i)
+      for (std::size_t f = 0; f < list.Count(); ++f)
+        if (std::equal(list.InstanceData().begin() + f * shapes::kFloatsPerFigure,
+                       list.InstanceData().begin() + (f + 1) * shapes::kFloatsPerFigure,
+                       banded.figures.InstanceData().begin() + i * shapes::kFloatsPerFigure))
+          held.push_back(f);
+    std::vector<std::size_t> expected;
+    for (std::size_t f = 0; f < 10; ++f)
+      if (static_cast<int>(f) * 10 - 1 < band.bottom && static_cast<int>(f) * 10 + 11 > band.top)
+        expected.push_back(f);
+    expected.push_back(10);  // the diagonal spans every row
+    if (band.top < 43 && band.bottom > 40) expected.push_back(11);
+    EXPECT_EQ(held, expected) << "band of rows " << band.top << " to " << band.bottom;
+  }
+  EXPECT_EQ(row, kHeight);
+  EXPECT_EQ(next, banded.figures.Count());
+
+  const shapes::BandedFigures whole = shapes::CutIntoBands(list, kWidth, kHeight, 3000, 100);
+  ASSERT_EQ(whole.bands.size(), 1u);
+  EXPECT_EQ(whole.bands[0].top, 0);
+  EXPECT_EQ(whole.bands[0].bottom, kHeight);
+  EXPECT_EQ(whole.figures.InstanceData(), list.InstanceData());
 }
 
 }  // namespace
