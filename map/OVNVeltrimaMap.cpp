@@ -24,6 +24,11 @@ double BandBudget(int width, int height) {
   return std::max(kFewestPixels, static_cast<double>(width) * height / kBandsPerCopy);
 }
 
+// The bands a new picture is cut into at most, about: a change shows within
+// about a second at 60 frames a second, however many figures the map has
+// (its bands then cost more than a copy each).
+constexpr std::size_t kAimBands = 40;
+
 // A list this short is drawn whole in the frame after a change: a few draw
 // calls, less than a copy's work.
 constexpr std::size_t kWholeBelowFigures = 256;
@@ -149,7 +154,7 @@ void OVNVeltrimaMap::Compose(int width, int height) {
   banded_ = shapes::BandedFigures{};
   if (useCache_ && KeptSize(width, height)) {
     banded_ = shapes::CutIntoBands(figures_, width, height, BandBudget(width, height),
-                                   kWholeBelowFigures);
+                                   kWholeBelowFigures, kAimBands);
   }
   ++compositions_;
   composed_ = Composed{source_.Revision(), settings, width, height};

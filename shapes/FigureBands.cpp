@@ -42,7 +42,7 @@ Span FigureSpan(const FigureList& list, std::size_t index, int width, int height
 }  // namespace
 
 BandedFigures CutIntoBands(const FigureList& list, int width, int height, double budgetPixels,
-                           std::size_t wholeBelow) {
+                           std::size_t wholeBelow, std::size_t aimBands) {
   BandedFigures out;
   if (width <= 0 || height <= 0) return out;
   const std::size_t count = list.Count();
@@ -59,6 +59,12 @@ BandedFigures CutIntoBands(const FigureList& list, int width, int height, double
     const auto bottom = static_cast<std::size_t>(s.bottom);
     rowWork[top] += kFigureSetupPixels;
     for (std::size_t row = top; row < bottom; ++row) rowWork[row] += s.right - s.left;
+  }
+
+  if (aimBands > 0) {
+    double total = 0;
+    for (double w : rowWork) total += w;
+    budgetPixels = std::max(budgetPixels, total / static_cast<double>(aimBands));
   }
 
   // Rows gathered from the top while their work fits the budget.

@@ -39,8 +39,11 @@ constexpr double kFigureSetupPixels = 400.0;
 // Cuts `list`, drawn on an output of width x height, into bands whose work
 // each stays within `budgetPixels` (pixels covered plus kFigureSetupPixels
 // per figure); a row whose own work is larger is a band alone. A list of no
-// more than `wholeBelow` figures is one band of the whole output.
+// more than `wholeBelow` figures is one band of the whole output. With
+// `aimBands` above 0 the budget grows where the work would need more than
+// that many bands, so that a picture takes about that many frames at most
+// (the greedy cut may give up to twice as many).
 BandedFigures CutIntoBands(const FigureList& list, int width, int height, double budgetPixels,
-                           std::size_t wholeBelow = 0);
+                           std::size_t wholeBelow = 0, std::size_t aimBands = 0);
 
 }  // namespace shapes

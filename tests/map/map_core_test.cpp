@@ -158,6 +158,14 @@ TEST(MapBands, EachBandHoldsTheFiguresThatReachIntoItsRowsInOrder) {
   EXPECT_EQ(whole.bands[0].top, 0);
   EXPECT_EQ(whole.bands[0].bottom, kHeight);
   EXPECT_EQ(whole.figures.InstanceData(), list.InstanceData());
+
+  // A map of many figures is cut into about the bands aimed at, not one a
+  // few rows: a change shows within a second or so, whatever the map holds.
+  const std::size_t many = shapes::CutIntoBands(list, kWidth, kHeight, 300).bands.size();
+  const std::size_t aimed = shapes::CutIntoBands(list, kWidth, kHeight, 300, 0, 4).bands.size();
+  EXPECT_GT(many, 8u);
+  EXPECT_GE(aimed, 4u);
+  EXPECT_LE(aimed, 8u);
 }
 
 }  // namespace
