@@ -84,46 +84,12 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
   }
 }
 
-// A picture too large to draw in one frame is drawn a part per frame into
-// the second kept picture while the last one keeps showing, unchanged,
-// never half-drawn; then it shows whole, as drawing every frame gives it.
-TEST(MapCache, ANewPictureShowsOnlyWhenWhole) {
-  LinkedMapContext();
-  // 10 x 10 cabinets, about 800 figures: several frames' worth at 960x540.
-  std::string csv = "id,x,y,w,h,port,chain\n";
-  for (int i = 0; i < 100; ++i)
-    csv += "C" + std::to_string(i) + "," + std::to_string(i % 10 * 96) + "," +
-           std::to_string(i / 10 * 54) + ",96,54,1," + std::to_string(i + 1) + "\n";
-  const std::string file = Temp().Write("grid.csv", csv);
-  hostkit::HostInstance kept(LinkedMap(), 960, 540, hostkit::PixelFormat::RGBA8);
-  hostkit::HostInstance drawn(LinkedMap(), 960, 540, hostkit::PixelFormat::RGBA8);
-  static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
-  auto& map = *static_cast<OVNVeltrimaMap*>(kept.Id());
-  for (auto* host : {&kept, &drawn}) {
-    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
-    ASSERT_EQ(host->RunFrames(1), FF_SUCCESS);
-  }
-  const std::vector<float> last = kept.Target().ReadWholeTarget();
-  ASSERT_EQ(last, drawn.Target().ReadWholeTarget()) << "the first picture, drawn whole";
-  for (auto* host : {&kept, &drawn}) ASSERT_EQ(host->Set(kMapLineWidth, 6), FF_SUCCESS);
-  int partFrames = 0;
-  while (map.Updating() && partFrames < 100) {
-    ASSERT_EQ(kept.RunFrames(1), FF_SUCCESS);
-    if (map.Updating()) {
-      ++partFrames;
-      ASSERT_EQ(kept.Target().ReadWholeTarget(), last) << "frame " << partFrames << " of the parts";
-    }
-  }
-  EXPECT_GE(partFrames, 2) << "the new picture should take several frames";
-  ASSERT_EQ(drawn.RunFrames(1), FF_SUCCESS);
-  EXPECT_EQ(kept.Target().ReadWholeTarget(), drawn.Target().ReadWholeTarget());
-  EXPECT_NE(kept.Target().ReadWholeTarget(), last);
-}
-
-// A wall whose figures cross the bands' edges every way (overlapping rows,
-// a gap, turned cabinets, serpentine chains whose arrows run diagonally
-// between rows), drawn band by band after each kind of change: every frame
-// of the update shows the last picture unchanged, and the new one, when it
+// A new picture is drawn a band per frame into the second kept picture while
+// the last one keeps showing, never half-drawn. A wall whose figures cross
+// the bands' edges every way (overlapping rows, a gap, turned cabinets,
+// serpentine chains whose arrows run diagonally between rows), drawn band by
+// band after each kind of change: every frame of the update shows the last
+// picture unchanged, and the new one, when it
 // shows, equals the figures drawn whole.
 TEST(MapCache, APictureDrawnInBandsEqualsOneDrawnWhole) {
   LinkedMapContext();
