@@ -79,7 +79,7 @@ void AddCentredLines(FigureList& list, std::vector<GlyphLine> glyphs, int width,
   }
 }
 
-void AddBanner(FigureList& list, const MapSource& source, int width, int height, float b) {
+void AddBanner(FigureList& list, const MapSourceFacts& source, int width, int height, float b) {
   const int bannerH = BannerHeight(height);
   list.AddRect({0, 0, width, bannerH}, Dimmed(map_palette::kBanner.colour, b));
   // The banner's scale, so that its rows fit its height; texts longer than
@@ -87,8 +87,8 @@ void AddBanner(FigureList& list, const MapSource& source, int width, int height,
   const int scale = bannerH / 20;
   const Colour text = Dimmed(map_palette::kText.colour, b);
   const int room = std::max(0, width - 4 * scale);
-  const auto title = CutToRoom(Glyphs("CANNOT LOAD " + source.FileName()), room, scale);
-  const auto message = CutToRoom(Glyphs(source.Error()), room, scale);
+  const auto title = CutToRoom(Glyphs("CANNOT LOAD " + source.fileName), room, scale);
+  const auto message = CutToRoom(Glyphs(source.error), room, scale);
   list.AddText(title, scale * 2, scale * 2, scale, text, room);
   list.AddText(message, scale * 2, scale * 11, scale, text, room);
 }
@@ -270,18 +270,18 @@ std::optional<std::vector<Rect>> AddMap(FigureList& list, const ScreenPlan& plan
 // The banner of a failed re-read over a map: where nothing of the map's
 // words goes under it, like the info line; left out (and said in the log,
 // with the error) where there is no such place.
-void AddBannerOnMap(FigureList& list, const MapSource& source, const ScreenPlan& plan,
+void AddBannerOnMap(FigureList& list, const MapSourceFacts& source, const ScreenPlan& plan,
                     const std::optional<std::vector<Rect>>& gaps, const MapSettings& s,
                     int width, int height, std::vector<Rect>& placed, std::string* note) {
   const Rect output = {0, 0, width, height};
-  const std::string title = "CANNOT LOAD " + source.FileName();
-  std::vector<GlyphLine> lines = {Glyphs(title), Glyphs(source.Error())};
+  const std::string title = "CANNOT LOAD " + source.fileName;
+  std::vector<GlyphLine> lines = {Glyphs(title), Glyphs(source.error)};
   std::vector<int> counts;
   const int scale = FitLines(lines, width, height, counts);
   const auto place = PlaceOnMap(plan, gaps, s, output, counts, scale, placed);
   if (!place) {
     AddNote(note, "ERROR BANNER LEFT OUT: NO GAP OR CABINET HAS ROOM FOR IT (" + title + ": " +
-                      source.Error() + ")");
+                      source.error + ")");
     return;
   }
   AddPlate(list, *place, lines, Dimmed(map_palette::kText.colour, s.brightness),
@@ -363,7 +363,7 @@ void ComposeLoadingLine(const std::string& fileName, const ScreenPlan* plan,
     AddNote(note, "LOADING LINE LEFT OUT: NO GAP OR CABINET HAS ROOM FOR IT");
 }
 
-void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& s,
+void ComposeMapFrame(const MapSourceFacts& source, const ScreenPlan* plan, const MapSettings& s,
                      int width, int height, FigureList& list, std::string* note,
                      std::vector<Rect>* placed) {
   std::vector<Rect> plates;
@@ -372,7 +372,7 @@ void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapS
   const float b = s.brightness;
   const Colour text = Dimmed(map_palette::kText.colour, b);
   const Colour black = map_palette::kPlate.colour;
-  if (source.GetState() == MapSource::State::NoFile) {
+  if (source.state == MapSource::State::NoFile) {
     list.AddRect({0, 0, width, height}, black);
     AddCentredLines(list,
                     {Glyphs("NO LAYOUT FILE LOADED"),
@@ -385,21 +385,21 @@ void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapS
     // Said in words: an empty map's "0 CABINETS · CANVAS 0x0" tells a
     // technician nothing.
     list.AddRect({0, 0, width, height}, black);
-    std::vector<GlyphLine> lines = {Glyphs(source.GoodFileName()), Glyphs(NoSuchScreenText(*plan))};
+    std::vector<GlyphLine> lines = {Glyphs(source.goodFileName), Glyphs(NoSuchScreenText(*plan))};
     const layout::Layout* good = source.GoodLayout();
     const std::string names = good ? ScreenNamesText(good->screenNames) : std::string();
     if (!names.empty()) lines.push_back(Glyphs(names));
     AddCentredLines(list, lines, width, height, std::vector<int>(lines.size(), 2), text, nullptr);
   } else if (plan) {
-    const auto gaps = AddMap(list, *plan, source.GoodFileName(), s, width, height, plates, note);
-    if (source.GetState() == MapSource::State::Failed)
+    const auto gaps = AddMap(list, *plan, source.goodFileName, s, width, height, plates, note);
+    if (source.state == MapSource::State::Failed)
       AddBannerOnMap(list, source, *plan, gaps, s, width, height, plates, note);
     if (placed) *placed = plates;
     return;
   } else {
     list.AddRect({0, 0, width, height}, black);
-    AddCentredLines(list, {Glyphs(source.FileName()), Glyphs(source.Error())}, width, height,
+    AddCentredLines(list, {Glyphs(source.fileName), Glyphs(source.error)}, width, height,
                     {2, 2}, text, nullptr);
   }
-  if (source.GetState() == MapSource::State::Failed) AddBanner(list, source, width, height, b);
+  if (source.state == MapSource::State::Failed) AddBanner(list, source, width, height, b);
 }

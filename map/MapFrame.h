@@ -38,14 +38,15 @@ std::string SizeText(const ScreenPlan& plan, int width, int height);
 MapFacts CountFacts(const ScreenPlan& plan, int width, int height);
 
 // Appends the frame for an output of width x height. `plan` is the chosen
-// screen of source.GoodLayout() (null when there is none). On a map, the
+// screen of source.GoodLayout() (null when there is none). Plain CPU work on
+// its arguments alone: it may run on any thread. On a map, the
 // info line and the banner of a failed re-read go where they cover none of a
 // cabinet's texts, marks or borders, nor each other (map/InfoPlacement.h);
 // where there is no such place they are left out and `note`, when given,
 // says why (for the banner, with the error). `placed`, when given, receives
 // the plates placed on the map. With no map (no file, no such screen, a
 // first read that failed) the banner stays across the top.
-void ComposeMapFrame(const MapSource& source, const ScreenPlan* plan, const MapSettings& settings,
+void ComposeMapFrame(const MapSourceFacts& source, const ScreenPlan* plan, const MapSettings& settings,
                      int width, int height, shapes::FigureList& list,
                      std::string* note = nullptr, std::vector<shapes::Rect>* placed = nullptr);
 

@@ -64,9 +64,20 @@ bool MapSource::Poll(std::string& failure) {
   ++revision_;
   error_.clear();
   state_ = State::Loaded;
-  good_ = std::move(outcome->value());
+  good_ = std::make_shared<const layout::Layout>(std::move(outcome->value()));
   goodFileName_ = fileName_;
   return true;
+}
+
+MapSourceFacts MapSource::Facts() const {
+  MapSourceFacts facts;
+  facts.state = state_;
+  facts.good = good_;
+  facts.fileName = fileName_;
+  facts.goodFileName = goodFileName_;
+  facts.error = error_;
+  facts.revision = revision_;
+  return facts;
 }
 
 void MapSource::WaitForRead(std::chrono::milliseconds most) {

@@ -9,12 +9,13 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "map/LayoutLoader.h"
 #include "map/layout/Layout.h"
+
+class MapSourceFacts;
 
 class MapSource {
  public:
@@ -42,7 +43,7 @@ class MapSource {
 
   State GetState() const { return state_; }
   // The last good layout, or null.
-  const layout::Layout* GoodLayout() const { return good_ ? &*good_ : nullptr; }
+  const layout::Layout* GoodLayout() const { return good_.get(); }
   // The name (without folders) of the path last read, and of the file the
   // good layout came from.
   const std::string& FileName() const { return fileName_; }
@@ -51,16 +52,31 @@ class MapSource {
   const std::string& Error() const { return error_; }
   // Counts changes of the state, so that a frame knows when to compose again.
   std::uint64_t Revision() const { return revision_; }
+  // What the source shows now, as a copy that shares the layout: a
+  // composition may go on with it on another thread while a new read
+  // replaces the source's own.
+  MapSourceFacts Facts() const;
 
  private:
   // The message to log for the failure now in error_.
   std::string Failure(std::string error);
 
   State state_ = State::NoFile;
-  std::optional<layout::Layout> good_;
+  std::shared_ptr<const layout::Layout> good_;
   std::string fileName_, goodFileName_, error_, loadingName_;
   std::uint64_t revision_ = 0;
   std::unique_ptr<LayoutLoader> loader_;
+};
+
+// What a composition reads of a MapSource (its accessors' values).
+class MapSourceFacts {
+ public:
+  MapSource::State state = MapSource::State::NoFile;
+  std::shared_ptr<const layout::Layout> good;
+  std::string fileName, goodFileName, error;
+  std::uint64_t revision = 0;
+
+  const layout::Layout* GoodLayout() const { return good.get(); }
 };
 
 // The last part of a path, after its last '/' or backslash, with ASCII letters in

@@ -1,37 +1,21 @@
 #include "map/OVNVeltrimaMap.h"
 
 #include <algorithm>
-#include <string>
-#include <utility>
+#include <atomic>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "glyphs/Utf8Glyphs.h"
 #include "host/HostLog.h"
 #include "host/OutputDimension.h"
+#include "map/MapFrame.h"
 
 namespace {
-
-// The work of one band of a picture drawn band by band, in pixels of figure
-// area (shapes/FigureBands.h): on llvmpipe, shading a 32nd of the output's
-// pixels costs about one copy of the kept picture, a memory copy. Never
-// less than a 256 x 256 square's: below that a band's own draw calls cost
-// more than its pixels, and a small output would take hundreds of frames.
-double BandBudget(int width, int height) {
-  constexpr double kBandsPerCopy = 32;
-  constexpr double kFewestPixels = 256.0 * 256.0;
-  return std::max(kFewestPixels, static_cast<double>(width) * height / kBandsPerCopy);
-}
-
-// The bands a new picture is cut into at most, about: a change shows within
-// about a second at 60 frames a second, however many figures the map has
-// (its bands then cost more than a copy each).
-constexpr std::size_t kAimBands = 40;
-
-// A list this short is drawn whole in the frame after a change: a few draw
-// calls, less than a copy's work.
-constexpr std::size_t kWholeBelowFigures = 256;
 
 // Frames a new picture may wait, drawn band by band, before the rest is
 // drawn at once: a second at 60 frames a second, or twice its bands.
@@ -46,7 +30,13 @@ bool KeptSize(int width, int height) {
          static_cast<long long>(width) * height <= ffglex::OutputCache::kMaxPixels;
 }
 
+std::atomic<long long> threadedComposeDelayMs{0};
+
 }  // namespace
+
+void OVNVeltrimaMap::SetThreadedComposeDelayForTests(std::chrono::milliseconds delay) {
+  threadedComposeDelayMs = static_cast<long long>(delay.count());
+}
 
 OVNVeltrimaMap::OVNVeltrimaMap() : CFFGLPlugin(false) {
   SetMinInputs(0);
@@ -97,7 +87,6 @@ FFUInt32 OVNVeltrimaMap::SetTextParameter(FFUInt32 index, const char* value) {
   if (value) text = std::string_view(value, strnlen(value, kMaxMapPathBytes + kLongestUtf8Sequence));
   path_.assign(text.substr(0, Utf8PrefixLength(text, kMaxMapPathBytes)));
   const std::string failure = source_.Load(text);
-  plan_.reset();
   if (!failure.empty()) LogToHost(("OVNVeltrima MAP: " + failure).c_str());
   source_.WaitForRead(std::chrono::milliseconds(kReadSettleMs));
   PollSource();
@@ -118,46 +107,79 @@ const char* OVNVeltrimaMap::GetParameterDisplay(FFUInt32 index) {
 }
 
 bool OVNVeltrimaMap::Updating() const {
-  return source_.Loading() || (composed_ && !uploadFailed_ && useCache_ &&
+  return source_.Loading() || pending_.valid() || (composed_ && !uploadFailed_ && useCache_ &&
                                KeptSize(composed_->width, composed_->height) && !shownCurrent_);
 }
 
 void OVNVeltrimaMap::PollSource() {
   std::string failure;
   if (!source_.Poll(failure)) return;
-  plan_.reset();
   if (!failure.empty()) LogToHost(("OVNVeltrima MAP: " + failure).c_str());
 }
 
-void OVNVeltrimaMap::Compose(int width, int height) {
+MapCompositionKey OVNVeltrimaMap::Wanted(int width, int height) const {
   MapSettings settings = ConvertMapSettings(values_);
   // Kept pictures take the brightness in their copy: a fade composes nothing.
   if (useCache_ && KeptSize(width, height)) settings.brightness = 1.0f;
-  const layout::Layout* good = source_.GoodLayout();
-  if (good && (!plan_ || plan_->screen != settings.screen)) plan_ = PlanScreen(*good, settings.screen);
-  if (!good) plan_.reset();
-  const bool current = composed_ && composed_->revision == source_.Revision() &&
-                       composed_->settings == settings && composed_->width == width &&
-                       composed_->height == height;
-  if (current) return;
-  figures_.Clear();
-  std::string note;
-  ComposeMapFrame(source_, plan_ ? &*plan_ : nullptr, settings, width, height, figures_, &note,
-                  &placed_);
+  return {source_.Revision(), settings, width, height};
+}
+
+bool OVNVeltrimaMap::PictureShown(int width, int height) const {
+  return useCache_ && KeptSize(width, height) && !uploadFailed_ && composed_ &&
+         composed_->width == width && composed_->height == height && shown_->Ready() &&
+         !shown_->Fresh();
+}
+
+void OVNVeltrimaMap::Compose(int width, int height, bool offTheFrame) {
+  const MapCompositionKey wanted = Wanted(width, height);
+  if (composed_ && *composed_ == wanted) return;
+  if (pending_.valid()) {
+    if (pendingKey_ == wanted) return;  // on its way
+    // Replacing the future would wait for its thread: the frame keeps the
+    // last picture until the stale composition ends (TakeComposed).
+    if (offTheFrame) return;
+  }
+  if (offTheFrame && ComposeLater(wanted)) return;
+  Adopt(ComposeMap(source_.Facts(), plan_, wanted.settings, width, height,
+                   useCache_ && KeptSize(width, height)));
+}
+
+bool OVNVeltrimaMap::ComposeLater(const MapCompositionKey& wanted) {
+  try {
+    pending_ = std::async(std::launch::async, [facts = source_.Facts(), plan = plan_, wanted] {
+      if (const long long delay = threadedComposeDelayMs.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+      // Only kept pictures of a size already shown are composed here.
+      return ComposeMap(facts, plan, wanted.settings, wanted.width, wanted.height, true);
+    });
+  } catch (const std::system_error&) {
+    return false;  // no thread to be had: composed in the caller
+  }
+  pendingKey_ = wanted;
+  return true;
+}
+
+void OVNVeltrimaMap::TakeComposed(int width, int height) {
+  if (!pending_.valid() ||
+      pending_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+    return;
+  MapComposition made = pending_.get();
+  if (made.key == Wanted(width, height)) Adopt(std::move(made));
+}
+
+void OVNVeltrimaMap::Adopt(MapComposition made) {
   // Said once for each read of the file, not at every composition.
-  if (!composed_ || composed_->revision != source_.Revision()) note_.clear();
-  if (!note.empty() && note != note_) {
-    LogToHost(("OVNVeltrima MAP: " + note).c_str());
-    note_ = note;
+  if (!composed_ || composed_->revision != made.key.revision) note_.clear();
+  if (!made.note.empty() && made.note != note_) {
+    LogToHost(("OVNVeltrima MAP: " + made.note).c_str());
+    note_ = made.note;
   }
-  // Cut into bands here, so that a frame only sends and draws a band.
-  banded_ = shapes::BandedFigures{};
-  if (useCache_ && KeptSize(width, height)) {
-    banded_ = shapes::CutIntoBands(figures_, width, height, BandBudget(width, height),
-                                   kWholeBelowFigures, kAimBands);
-  }
+  composed_ = made.key;
+  plan_ = std::move(made.plan);
+  figures_ = std::move(made.figures);
+  banded_ = std::move(made.banded);
+  placed_ = std::move(made.placed);
   ++compositions_;
-  composed_ = Composed{source_.Revision(), settings, width, height};
   held_ = Held::Nothing;
   shownCurrent_ = false;
 }
@@ -246,9 +268,9 @@ void OVNVeltrimaMap::DrawLoadingLine(int width, int height) {
   if (key != loadingFor_) {
     shapes::FigureList line;
     std::string note;
-    const bool onMap = plan_ && composed_ && plan_->screen >= 1 &&
-                       plan_->screen <= plan_->screenCount;
-    ComposeLoadingLine(source_.LoadingFileName(), onMap ? &*plan_ : nullptr,
+    const ScreenPlan* plan = plan_.plan.get();
+    const bool onMap = plan && composed_ && plan->screen >= 1 && plan->screen <= plan->screenCount;
+    ComposeLoadingLine(source_.LoadingFileName(), onMap ? plan : nullptr,
                        composed_ ? composed_->settings : ConvertMapSettings(values_), placed_,
                        width, height, line, &note);
     if (!note.empty() && note != note_) {
@@ -265,7 +287,9 @@ FFUInt32 OVNVeltrimaMap::ProcessOpenGL(ProcessOpenGLStruct*) {
   const int width = OutputDimension(Viewport().width);
   const int height = OutputDimension(Viewport().height);
   PollSource();
-  Compose(width, height);
+  TakeComposed(width, height);
+  // With a picture of this size to show, a new one is composed off the frame.
+  Compose(width, height, PictureShown(width, height));
   const bool kept = useCache_ && KeptSize(width, height);
   const Held wanted = kept ? Held::Banded : Held::Whole;
   if (held_ != wanted) {

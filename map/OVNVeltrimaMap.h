@@ -4,8 +4,9 @@
 // and the arrow to the next cabinet of its chain; gaps and overlaps hatched.
 // The file is read on a thread of its own when the "Map File" parameter is
 // set ("LOADING <FILE>" shows over the last picture until it is read); the
-// figures are composed when a parameter that shapes them is set, not in the
-// frame. A new picture is drawn into a second kept picture a band of rows
+// figures are composed when a parameter that shapes them is set, or, after a
+// read that ended between frames, on a thread of their own: a frame that has
+// a picture to show never composes. A new picture is drawn into a second kept picture a band of rows
 // per frame (each band's work about one copy's) while the last one keeps
 // showing, and takes its place when whole; each
 // frame copies the shown picture, with the brightness applied in the copy,
@@ -14,16 +15,16 @@
 
 #include <array>
 #include <chrono>
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "gl/OutputCache.h"
 #include "host/Plugin.h"
-#include "map/MapFrame.h"
+#include "map/MapComposition.h"
 #include "map/MapSource.h"
 #include "map/Parameters.h"
-#include "map/ScreenPlan.h"
 #include "map/Settings.h"
 #include "shapes/FigureBands.h"
 #include "shapes/FigureList.h"
@@ -32,6 +33,8 @@
 class OVNVeltrimaMap : public CFFGLPlugin {
  public:
   OVNVeltrimaMap();
+  // Waits for a composition still under way on its thread (CPU work on its
+  // own copies, bounded by the layout's limits).
   ~OVNVeltrimaMap() override;
 
   // Stores the value unchanged and composes the figures again when it
@@ -56,9 +59,10 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
   FFUInt32 DeInitGL() override;
   // Copies the shown picture (drawing a band of the next one first when one
-  // is under way); composes only when the output size changed or a read
-  // ended since the last call. Leaves program 0, vertex array 0 and array
-  // buffer 0 bound.
+  // is under way). Composes only when there is no picture of this size to
+  // show (the first frame, a new size); a read that ended since the last
+  // call is composed on a thread of its own, taken by the first frame after
+  // it is done. Leaves program 0, vertex array 0 and array buffer 0 bound.
   FFUInt32 ProcessOpenGL(ProcessOpenGLStruct* frame) override;
 
   // --- For programs that link the plug-in's code (tests, benchmarks).
@@ -66,7 +70,8 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   const shapes::FigureList& LastFigures() const { return figures_; }
   // Frames that composed their figures anew (the others drew the last ones).
   std::size_t Compositions() const { return compositions_; }
-  // True while a read or a picture drawn part by part is under way.
+  // True while a read, a composition on its thread or a picture drawn part
+  // by part is under way.
   bool Updating() const;
   // Bytes a pixel of the shown kept picture takes (0 when none is kept).
   int KeptBytesPerPixel() const { return shown_->BytesPerPixel(); }
@@ -84,12 +89,30 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   // frame shows it; a stalled share costs the host no more.
   static constexpr int kReadSettleMs = 20;
 
+  // Test seam: every composition made on a thread of its own waits `delay`
+  // first, as a very large map on a loaded machine would take. Zero by
+  // default.
+  static void SetThreadedComposeDelayForTests(std::chrono::milliseconds delay);
+
  private:
   void DefineParameters();
   // Takes the outcome of a read that ended, logging a failure.
   void PollSource();
-  // Composes and uploads the figures when what they show changed.
-  void Compose(int width, int height);
+  // What the figures of an output of width x height are to be made from now.
+  MapCompositionKey Wanted(int width, int height) const;
+  // Composes the figures when what they show changed: here, or with
+  // `offTheFrame`, on a thread of its own (ComposeLater).
+  void Compose(int width, int height, bool offTheFrame = false);
+  // Starts composing for `wanted` on a thread of its own; false when no
+  // thread could be had.
+  bool ComposeLater(const MapCompositionKey& wanted);
+  // Takes a composition made on its thread once it is done, when it is still
+  // what the frame wants.
+  void TakeComposed(int width, int height);
+  // Makes `made` the figures the frames draw, logging its note once a read.
+  void Adopt(MapComposition made);
+  // True when a kept picture of this size is shown (a new one can wait).
+  bool PictureShown(int width, int height) const;
   // The map drawn into the kept pictures: a band of the next one, or all
   // of it when none is shown yet; true when a picture is there to copy.
   bool DrawKept(int width, int height);
@@ -104,15 +127,13 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   MapSource source_;
   shapes::FigureRenderer renderer_;
   shapes::FigureList figures_;
-  // The screen plan of source_'s good layout for the chosen screen.
-  std::optional<ScreenPlan> plan_;
+  // The screen plan the figures were composed from, with its layout.
+  SharedScreenPlan plan_;
   // What the uploaded figures were composed from.
-  struct Composed {
-    std::uint64_t revision = 0;
-    MapSettings settings;
-    int width = 0, height = 0;
-  };
-  std::optional<Composed> composed_;
+  std::optional<MapCompositionKey> composed_;
+  // A composition under way on its thread, and what it is made from.
+  std::future<MapComposition> pending_;
+  MapCompositionKey pendingKey_;
   std::string note_;  // why the last composition left something out, as logged
   // figures_ cut into bands of the output when composed (for kept
   // pictures only).

@@ -1,7 +1,8 @@
 // The MAP plug-in on a live show, with its code linked in (for the reader's
-// test seam): a path that is no regular file is refused at once, writer or
-// not; a read that stalls holds no host call or frame and shows "LOADING
-// <FILE>" over the last picture until the layout comes; an instance
+// and the composer's test seams): a path that is no regular file is refused
+// at once, writer or not; a read that stalls holds no host call or frame and
+// shows "LOADING <FILE>" over the last picture until the layout comes; a
+// read that ends between frames is composed off the frame; an instance
 // destroyed mid-read leaves no thread or descriptor behind.
 //
 // The bound on a call is far above a frame's time on a loaded machine and far
@@ -81,7 +82,10 @@ class MapLive : public ::testing::Test {
     ASSERT_EQ(map_->RunFrames(1), FF_SUCCESS);
     ASSERT_TRUE(Shows(*map_, "MIXED.CSV"));
   }
-  void TearDown() override { LayoutLoader::SetReadDelayForTests(std::chrono::milliseconds(0)); }
+  void TearDown() override {
+    LayoutLoader::SetReadDelayForTests(std::chrono::milliseconds(0));
+    OVNVeltrimaMap::SetThreadedComposeDelayForTests(std::chrono::milliseconds(0));
+  }
 
   std::unique_ptr<hostkit::HostInstance> map_;
 };
@@ -156,8 +160,47 @@ TEST_F(MapLive, AStalledReadHoldsNoCallAndShowsLoadingOverTheLastPicture) {
   EXPECT_GE(Clock::now() - start, kStall) << "the seam should have stalled the read";
   EXPECT_GT(frames, 10);
   EXPECT_LT(slowest, kBound);
-  ASSERT_EQ(map_->RunFrames(1), FF_SUCCESS);
+  ASSERT_TRUE(Settle(*map_));
   EXPECT_TRUE(Shows(*map_, "SCREENS.XML")) << "the layout once read";
+}
+
+// A composition that takes 2 s (the composer's seam) after a read that ended
+// between frames: every frame meanwhile shows the last picture unchanged,
+// quickly; a screen chosen meanwhile is composed in its set call and is what
+// shows once the stale composition has ended.
+TEST_F(MapLive, AReadThatEndsBetweenFramesIsComposedOffTheFrame) {
+  const std::vector<float> before = map_->Target().ReadOutput();
+  // Past the set call's wait, so that the read ends between frames.
+  LayoutLoader::SetReadDelayForTests(std::chrono::milliseconds(4 * OVNVeltrimaMap::kReadSettleMs));
+  OVNVeltrimaMap::SetThreadedComposeDelayForTests(kStall);
+  const std::string xml = std::string(VELTRIMA_MAP_LAYOUTS) + "/screens.xml";
+  ASSERT_EQ(LinkedMap().SetTextParameter(map_->Id(), kMapFile, xml.c_str()), FF_SUCCESS);
+  ASSERT_TRUE(Map(*map_).Source().Loading()) << "the read should outlast the set call";
+  // The start of the frame that took the ended read (and started composing).
+  Clock::time_point readEnded;
+  while (Map(*map_).Source().Loading()) {
+    readEnded = Clock::now();
+    ASSERT_EQ(map_->RunFrames(1), FF_SUCCESS);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  int frames = 0;
+  Clock::duration slowest{};
+  while (Clock::now() - readEnded < std::chrono::milliseconds(500)) {
+    slowest = std::max(slowest, Timed([&] { EXPECT_EQ(map_->RunFrames(1), FF_SUCCESS); }));
+    ++frames;
+    EXPECT_TRUE(map_->Target().ReadOutput() == before) << "frame " << frames;
+    const FFMixed display = LinkedMap().GetParameterDisplay(map_->Id(), kMapFile);
+    EXPECT_STREQ(static_cast<const char*>(display.PointerValue), "UPDATING");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_GT(frames, 5);
+  EXPECT_LT(slowest, kBound);
+  // Chosen while the composition of screen 1 is still under way.
+  EXPECT_LT(Timed([&] { map_->Set(kMapScreen, 2.0f); }), kBound);
+  ASSERT_TRUE(Settle(*map_));
+  EXPECT_GE(Clock::now() - readEnded, kStall) << "settled only once the stale composition ended";
+  EXPECT_TRUE(Shows(*map_, "SCREENS.XML")) << "the layout once read";
+  EXPECT_TRUE(Shows(*map_, "SCREEN 2")) << "the screen chosen last, not the stale composition's";
 }
 
 TEST_F(MapLive, AnInstanceDestroyedMidReadLeavesNoThreadOrDescriptor) {
