@@ -10,7 +10,8 @@
 //
 // "Changes" prints, per output size, the steady frame beside the slowest of
 // the frames after each kind of change (the file set again, the screen, the
-// labels, the brightness) and the steady frame the change leads to, and
+// labels, the brightness, the file once more on a slow share whose read ends
+// between frames) and the steady frame the change leads to, and
 // every frame of a 60-frame brightness fade beside the steady frame at
 // brightness 1 and at 0.5, medians of several rounds. A "change" of nothing
 // measures the slowest of as many steady frames: the load's own share. With VELTRIMA_MAP_MODULE naming a built
@@ -32,6 +33,8 @@
 #include "benchmarks/FillReference.h"
 #include "host/EntryPoint.h"
 #include "hostkit/HostInstance.h"
+#include "map/LayoutLoader.h"
+#include "map/OVNVeltrimaMap.h"
 #include "map/Parameters.h"
 
 namespace {
@@ -80,15 +83,20 @@ std::string WallFile(int width, int height, int columns = kColumns, int rows = k
   return path;
 }
 
+// Whether the "Map File" display says a read or a new picture is under way.
+bool Updating(hostkit::HostInstance& host) {
+  const char* shown =
+      static_cast<const char*>(Plugin().GetParameterDisplay(host.Id(), kMapFile).PointerValue);
+  return shown && (std::string(shown) == "LOADING" || std::string(shown) == "UPDATING");
+}
+
 // Runs frames until the file is read and its picture drawn whole (the
 // "Map File" display says LOADING or UPDATING until then; a module that
 // draws a change within its frame never says either).
 void Settle(hostkit::HostInstance& host) {
   for (int i = 0; i < 1000; ++i) {
     host.RunFrames(1);
-    const char* shown =
-        static_cast<const char*>(Plugin().GetParameterDisplay(host.Id(), kMapFile).PointerValue);
-    if (!shown || (std::string(shown) != "LOADING" && std::string(shown) != "UPDATING")) return;
+    if (!Updating(host)) return;
     usleep(1000);
   }
 }
@@ -197,6 +205,9 @@ void Changes(benchmark::State& state) {
     const char* name;
     // Applies the change numbered `n` (each undoes the one before).
     void (*apply)(hostkit::HostInstance&, const std::string*, int n);
+    // Frames 5 ms apart, on until the picture has settled: a read that ends
+    // between frames.
+    bool paced = false;
   };
   const Change changes[] = {
       // No change at all: the slowest of 30 steady frames, what the load of
@@ -214,6 +225,14 @@ void Changes(benchmark::State& state) {
       {"brightness", [](hostkit::HostInstance& h, const std::string*, int n) {
          h.Set(kMapBrightness, n % 2 == 0 ? 0.5f : 1.0f);
        }},
+      // The file set again on a slow share: its read (the linked code's
+      // seam) outlasts the set call's wait and ends between frames.
+      {"slow file", [](hostkit::HostInstance& h, const std::string* f, int n) {
+         LayoutLoader::SetReadDelayForTests(
+             std::chrono::milliseconds(3 * OVNVeltrimaMap::kReadSettleMs));
+         Plugin().SetTextParameter(h.Id(), kMapFile, f[(n + 1) % 2].c_str());
+         LayoutLoader::SetReadDelayForTests(std::chrono::milliseconds(0));
+       }, true},
   };
   std::vector<double> steadyAll;
   std::printf("\n%s, 2000 cabinets a screen\n", SizeText(width, height).c_str());
@@ -227,7 +246,11 @@ void Changes(benchmark::State& state) {
       change.apply(host, files, n);
       calls.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
       std::vector<double> frames;
-      for (int i = 0; i < kFramesAfterAChange; ++i) frames.push_back(FrameMs(host));
+      for (int i = 0; i < kFramesAfterAChange || (change.paced && Updating(host) && i < 1000);
+           ++i) {
+        if (change.paced) usleep(5000);
+        frames.push_back(FrameMs(host));
+      }
       const double worst = *std::max_element(frames.begin(), frames.end());
       slowest.push_back(worst);
       // The typical frame of the 30, which the load's spikes move less.
