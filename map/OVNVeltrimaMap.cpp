@@ -65,10 +65,7 @@ void OVNVeltrimaMap::DefineParameters() {
 FFUInt32 OVNVeltrimaMap::SetFloatParameter(FFUInt32 index, float value) {
   if (index >= kMapParamCount || index == kMapFile) return FF_FAIL;
   values_[index] = value;
-  // The figures are composed here, not in the frame; before InitGL the size
-  // is not known and the first frame composes them.
-  if (renderer_.Ready())
-    Compose(OutputDimension(Viewport().width), OutputDimension(Viewport().height));
+  ComposeForSetCall();
   return FF_SUCCESS;
 }
 
@@ -90,8 +87,7 @@ FFUInt32 OVNVeltrimaMap::SetTextParameter(FFUInt32 index, const char* value) {
   if (!failure.empty()) LogToHost(("OVNVeltrima MAP: " + failure).c_str());
   source_.WaitForRead(std::chrono::milliseconds(kReadSettleMs));
   PollSource();
-  if (renderer_.Ready())
-    Compose(OutputDimension(Viewport().width), OutputDimension(Viewport().height));
+  ComposeForSetCall();
   return FF_SUCCESS;
 }
 
@@ -142,6 +138,17 @@ void OVNVeltrimaMap::Compose(int width, int height, bool offTheFrame) {
   if (offTheFrame && ComposeLater(wanted)) return;
   Adopt(ComposeMap(source_.Facts(), plan_, wanted.settings, width, height,
                    useCache_ && KeptSize(width, height)));
+}
+
+void OVNVeltrimaMap::ComposeForSetCall() {
+  // Before InitGL the size is not known: the first frame composes.
+  if (!renderer_.Ready()) return;
+  const int width = OutputDimension(Viewport().width);
+  const int height = OutputDimension(Viewport().height);
+  // A picture drawn a band per frame over many frames anyway waits the few
+  // ms of its composition on a thread of its own rather than in this call
+  // (a host sets values on its render thread, before a frame).
+  Compose(width, height, PictureShown(width, height) && banded_.bands.size() > 1);
 }
 
 bool OVNVeltrimaMap::ComposeLater(const MapCompositionKey& wanted) {

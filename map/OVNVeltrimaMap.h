@@ -38,7 +38,8 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   ~OVNVeltrimaMap() override;
 
   // Stores the value unchanged and composes the figures again when it
-  // changes what they show; failure for an index that names no numeric
+  // changes what they show (a large map's on a thread of its own, while the
+  // last picture keeps showing); failure for an index that names no numeric
   // parameter.
   FFUInt32 SetFloatParameter(FFUInt32 index, float value) override;
   float GetFloatParameter(FFUInt32 index) override;
@@ -103,6 +104,9 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   // Composes the figures when what they show changed: here, or with
   // `offTheFrame`, on a thread of its own (ComposeLater).
   void Compose(int width, int height, bool offTheFrame = false);
+  // Composes after a set call: here for a small picture, on a thread of
+  // its own for one drawn band by band.
+  void ComposeForSetCall();
   // Starts composing for `wanted` on a thread of its own; false when no
   // thread could be had.
   bool ComposeLater(const MapCompositionKey& wanted);

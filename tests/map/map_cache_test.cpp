@@ -89,7 +89,8 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
 // the bands' edges every way (overlapping rows, a gap, turned cabinets,
 // serpentine chains whose arrows run diagonally between rows), drawn band by
 // band after each kind of change: every frame of the update shows the last
-// picture unchanged, and the new one, when it
+// picture unchanged (its figures composed on a thread of its own, not in the
+// set call), and the new one, when it
 // shows, equals the figures drawn whole.
 TEST(MapCache, APictureDrawnInBandsEqualsOneDrawnWhole) {
   LinkedMapContext();
@@ -122,6 +123,7 @@ TEST(MapCache, APictureDrawnInBandsEqualsOneDrawnWhole) {
   };
   for (const Step& change : changes) {
     const std::vector<float> last = kept.Target().ReadWholeTarget();
+    const std::size_t compositions = map.Compositions();
     for (auto* host : {&kept, &drawn}) {
       if (change.parameter < kMapParamCount) {
         ASSERT_EQ(host->Set(change.parameter, change.value), FF_SUCCESS);
@@ -132,6 +134,9 @@ TEST(MapCache, APictureDrawnInBandsEqualsOneDrawnWhole) {
           std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
     }
+    // A picture drawn band by band is composed on a thread of its own, not
+    // in the host's set call.
+    EXPECT_EQ(map.Compositions(), compositions) << change.what;
     int bandFrames = 0;
     while (map.Updating() && bandFrames < 1000) {
       ASSERT_EQ(kept.RunFrames(1), FF_SUCCESS);
