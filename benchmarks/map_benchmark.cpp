@@ -194,9 +194,13 @@ void Changes(benchmark::State& state) {
   Context().MakeCurrent();
   const int width = static_cast<int>(state.range(0));
   const int height = static_cast<int>(state.range(1));
-  // Two screens of 2,000 cabinets each, under two paths (the same wall).
-  const std::string files[2] = {WallFile(width, height, kColumns, kRows, 2, "a"),
-                                WallFile(width, height, kColumns, kRows, 2, "b")};
+  // Two screens of 2,000 cabinets each under two paths (the same wall); or,
+  // where the third argument says so, one screen of 10,000 (the limit),
+  // whose screen change shows screen 2's "NO SUCH SCREEN" and back.
+  const bool most = state.range(2) != 0;
+  const int columns = most ? 100 : kColumns, rows = most ? 100 : kRows, screens = most ? 1 : 2;
+  const std::string files[2] = {WallFile(width, height, columns, rows, screens, "a"),
+                                WallFile(width, height, columns, rows, screens, "b")};
   hostkit::HostInstance host(Plugin(), width, height, hostkit::PixelFormat::RGBA8);
   Plugin().SetTextParameter(host.Id(), kMapFile, files[0].c_str());
   Settle(host);
@@ -235,7 +239,8 @@ void Changes(benchmark::State& state) {
        }, true},
   };
   std::vector<double> steadyAll;
-  std::printf("\n%s, 2000 cabinets a screen\n", SizeText(width, height).c_str());
+  const std::string cabinets = std::to_string(columns * rows) + " cabinets";
+  std::printf("\n%s, %s a screen\n", SizeText(width, height).c_str(), cabinets.c_str());
   std::printf("%-11s %10s %10s %14s %9s %13s %9s %13s\n", "change", "set call", "steady",
               "slowest frame", "x steady", "steady after", "x after", "median frame");
   for (const Change& change : changes) {
@@ -311,12 +316,13 @@ void Changes(benchmark::State& state) {
   state.counters["fade_x_steady"] = worstRatio;
   for (auto _ : state) state.SetIterationTime(steadyMs / 1000.0);
   for (const std::string& f : files) std::remove(f.c_str());
-  state.SetLabel("changes, 2000 cabinets " + SizeText(width, height));
+  state.SetLabel("changes, " + cabinets + " " + SizeText(width, height));
 }
 
 BENCHMARK(Changes)
-    ->Args({1920, 1080})
-    ->Args({3840, 2160})
+    ->Args({1920, 1080, 0})
+    ->Args({3840, 2160, 0})
+    ->Args({3840, 2160, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1);
