@@ -103,7 +103,7 @@ const char* OVNVeltrimaMap::GetParameterDisplay(FFUInt32 index) {
 }
 
 bool OVNVeltrimaMap::Updating() const {
-  return source_.Loading() || pending_.valid() || (composed_ && !uploadFailed_ && useCache_ &&
+  return source_.Loading() || pending_.Busy() || (composed_ && !uploadFailed_ && useCache_ &&
                                KeptSize(composed_->width, composed_->height) && !shownCurrent_);
 }
 
@@ -129,13 +129,21 @@ bool OVNVeltrimaMap::PictureShown(int width, int height) const {
 void OVNVeltrimaMap::Compose(int width, int height, bool offTheFrame) {
   const MapCompositionKey wanted = Wanted(width, height);
   if (composed_ && *composed_ == wanted) return;
-  if (pending_.valid()) {
-    if (pendingKey_ == wanted) return;  // on its way
-    // Replacing the future would wait for its thread: the frame keeps the
-    // last picture until the stale composition ends (TakeComposed).
+  if (pending_.Busy()) {
+    if (pending_.BusyWith() == wanted) return;  // on its way
+    // A job under way is not replaced: the frames keep the last picture
+    // until the stale composition ends (TakeComposed).
     if (offTheFrame) return;
   }
-  if (offTheFrame && ComposeLater(wanted)) return;
+  if (offTheFrame &&
+      pending_.Start(wanted, [facts = source_.Facts(), plan = plan_, wanted] {
+        if (const long long delay = threadedComposeDelayMs.load())
+          std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        // Only kept pictures of a size already shown are composed here.
+        return ComposeMap(facts, plan, wanted.settings, wanted.width, wanted.height, true);
+      }))
+    return;
+  // No thread to be had, or no picture to keep showing: composed here.
   Adopt(ComposeMap(source_.Facts(), plan_, wanted.settings, width, height,
                    useCache_ && KeptSize(width, height)));
 }
@@ -151,27 +159,9 @@ void OVNVeltrimaMap::ComposeForSetCall() {
   Compose(width, height, PictureShown(width, height) && banded_.bands.size() > 1);
 }
 
-bool OVNVeltrimaMap::ComposeLater(const MapCompositionKey& wanted) {
-  try {
-    pending_ = std::async(std::launch::async, [facts = source_.Facts(), plan = plan_, wanted] {
-      if (const long long delay = threadedComposeDelayMs.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-      // Only kept pictures of a size already shown are composed here.
-      return ComposeMap(facts, plan, wanted.settings, wanted.width, wanted.height, true);
-    });
-  } catch (const std::system_error&) {
-    return false;  // no thread to be had: composed in the caller
-  }
-  pendingKey_ = wanted;
-  return true;
-}
-
 void OVNVeltrimaMap::TakeComposed(int width, int height) {
-  if (!pending_.valid() ||
-      pending_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-    return;
-  MapComposition made = pending_.get();
-  if (made.key == Wanted(width, height)) Adopt(std::move(made));
+  std::optional<MapComposition> made = pending_.Take();
+  if (made && made->key == Wanted(width, height)) Adopt(std::move(*made));
 }
 
 void OVNVeltrimaMap::Adopt(MapComposition made) {
@@ -272,22 +262,32 @@ void OVNVeltrimaMap::DrawLoadingLine(int width, int height) {
   // cabinets' words.
   const std::string key = source_.LoadingFileName() + "\n" + std::to_string(width) + "x" +
                           std::to_string(height) + "\n" + std::to_string(compositions_);
-  if (key != loadingFor_) {
-    shapes::FigureList line;
-    std::string note;
+  if (std::optional<LoadingLine> placed = loadingLine_.Take()) {
+    if (!placed->note.empty() && placed->note != note_) {
+      LogToHost(("OVNVeltrima MAP: " + placed->note).c_str());
+      note_ = placed->note;
+    }
+    if (placed->key == key && loadingRenderer_.Upload(placed->figures)) loadingFor_ = key;
+  }
+  if (key != loadingFor_ && !loadingLine_.Busy()) {
     const ScreenPlan* plan = plan_.plan.get();
     const bool onMap = plan && composed_ && plan->screen >= 1 && plan->screen <= plan->screenCount;
-    ComposeLoadingLine(source_.LoadingFileName(), onMap ? plan : nullptr,
-                       composed_ ? composed_->settings : ConvertMapSettings(values_), placed_,
-                       width, height, line, &note);
-    if (!note.empty() && note != note_) {
-      LogToHost(("OVNVeltrima MAP: " + note).c_str());
-      note_ = note;
+    auto place = [key, name = source_.LoadingFileName(), plan = onMap ? plan_ : SharedScreenPlan{},
+                  settings = composed_ ? composed_->settings : ConvertMapSettings(values_),
+                  taken = placed_, width, height] {
+      LoadingLine line{key, {}, {}};
+      ComposeLoadingLine(name, plan.plan.get(), settings, taken, width, height, line.figures,
+                         &line.note);
+      return line;
+    };
+    // Over a map its place is sought among every cabinet's words, on a
+    // thread of its own; across the top of no map it is a band, placed here.
+    if (!onMap || !loadingLine_.Start(key, place)) {
+      const LoadingLine line = place();
+      if (loadingRenderer_.Upload(line.figures)) loadingFor_ = key;
     }
-    if (!loadingRenderer_.Upload(line)) return;
-    loadingFor_ = key;
   }
-  loadingRenderer_.Draw(width, height);
+  if (key == loadingFor_) loadingRenderer_.Draw(width, height);
 }
 
 FFUInt32 OVNVeltrimaMap::ProcessOpenGL(ProcessOpenGLStruct*) {

@@ -15,7 +15,6 @@
 
 #include <array>
 #include <chrono>
-#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +23,7 @@
 #include "host/Plugin.h"
 #include "map/MapComposition.h"
 #include "map/MapSource.h"
+#include "map/OffFrameJob.h"
 #include "map/Parameters.h"
 #include "map/Settings.h"
 #include "shapes/FigureBands.h"
@@ -107,9 +107,6 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   // Composes after a set call: here for a small picture, on a thread of
   // its own for one drawn band by band.
   void ComposeForSetCall();
-  // Starts composing for `wanted` on a thread of its own; false when no
-  // thread could be had.
-  bool ComposeLater(const MapCompositionKey& wanted);
   // Takes a composition made on its thread once it is done, when it is still
   // what the frame wants.
   void TakeComposed(int width, int height);
@@ -135,9 +132,8 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   SharedScreenPlan plan_;
   // What the uploaded figures were composed from.
   std::optional<MapCompositionKey> composed_;
-  // A composition under way on its thread, and what it is made from.
-  std::future<MapComposition> pending_;
-  MapCompositionKey pendingKey_;
+  // A composition under way on its thread.
+  OffFrameJob<MapCompositionKey, MapComposition> pending_;
   std::string note_;  // why the last composition left something out, as logged
   // figures_ cut into bands of the output when composed (for kept
   // pictures only).
@@ -159,9 +155,17 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   std::size_t drawnBands_ = 0;
   int waitingFrames_ = 0;  // frames since the shown picture stopped being current
   bool useCache_ = true;
-  // "LOADING <FILE>" over the picture while a file is read.
+  // "LOADING <FILE>" over the picture while a file is read, placed on a
+  // thread of its own over a map (finding room among the cabinets' words);
+  // keyed by the file, the size and the composition under it.
+  struct LoadingLine {
+    std::string key;
+    shapes::FigureList figures;
+    std::string note;
+  };
   shapes::FigureRenderer loadingRenderer_;
   std::string loadingFor_;
+  OffFrameJob<std::string, LoadingLine> loadingLine_;
   std::vector<shapes::Rect> placed_;  // the plates the last composition placed on the map
   std::string display_;
   std::size_t compositions_ = 0;
