@@ -30,6 +30,10 @@ bool KeptSize(int width, int height) {
          static_cast<long long>(width) * height <= ffglex::OutputCache::kMaxPixels;
 }
 
+// A layout this small is composed in the set call (under a millisecond),
+// so that the next frame shows the change.
+constexpr std::size_t kComposedInTheCallMostCabinets = 100;
+
 std::atomic<long long> threadedComposeDelayMs{0};
 
 }  // namespace
@@ -153,10 +157,14 @@ void OVNVeltrimaMap::ComposeForSetCall() {
   if (!renderer_.Ready()) return;
   const int width = OutputDimension(Viewport().width);
   const int height = OutputDimension(Viewport().height);
-  // A picture drawn a band per frame over many frames anyway waits the few
-  // ms of its composition on a thread of its own rather than in this call
-  // (a host sets values on its render thread, before a frame).
-  Compose(width, height, PictureShown(width, height) && banded_.bands.size() > 1);
+  // A picture drawn a band per frame over many frames anyway, or one of a
+  // large layout, waits the few ms of its composition on a thread of its
+  // own rather than in this call (a host sets values on its render thread,
+  // before a frame).
+  const layout::Layout* good = source_.GoodLayout();
+  const bool large = banded_.bands.size() > 1 ||
+                     (good && good->cabinets.size() > kComposedInTheCallMostCabinets);
+  Compose(width, height, PictureShown(width, height) && large);
 }
 
 void OVNVeltrimaMap::TakeComposed(int width, int height) {
