@@ -4,7 +4,8 @@
 // host's frame. A job under way is never replaced: replacing the future of
 // std::async waits for its thread, so the next job starts only once the
 // last one's result has been taken. The destructor waits for a job under way
-// (CPU work on its own copies, bounded by the layout's limits).
+// (CPU work on its own copies, bounded by the layout's limits). Jobs run
+// below the host's priority (map/BackgroundPriority.h).
 #pragma once
 
 #include <chrono>
@@ -12,6 +13,8 @@
 #include <optional>
 #include <system_error>
 #include <utility>
+
+#include "map/BackgroundPriority.h"
 
 template <typename Key, typename Result>
 class OffFrameJob {
@@ -22,7 +25,10 @@ class OffFrameJob {
   bool Start(const Key& key, Make&& make) {
     if (future_.valid()) return false;
     try {
-      future_ = std::async(std::launch::async, std::forward<Make>(make));
+      future_ = std::async(std::launch::async, [make = std::forward<Make>(make)]() mutable {
+        LowerThisThreadsPriority();
+        return make();
+      });
     } catch (const std::system_error&) {
       return false;
     }
