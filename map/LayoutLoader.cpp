@@ -5,8 +5,6 @@
 #include <mutex>
 #include <utility>
 
-#include "map/BackgroundPriority.h"
-
 namespace {
 
 std::atomic<long long> readDelayMs{0};
@@ -34,7 +32,6 @@ LayoutLoader::LayoutLoader(layout::LayoutFileHandle file, std::string utf8Path)
   // descriptor, so that it may outlive the loader (see the header).
   thread_ = std::thread([shared = shared_, file = std::move(file), path = std::move(utf8Path),
                          delay]() mutable {
-    LowerThisThreadsPriority();
     std::optional<Outcome> outcome;
     {
       std::unique_lock<std::mutex> lock(shared->mutex);
