@@ -16,6 +16,9 @@
 // measures the slowest of as many steady frames: the load's own share. With VELTRIMA_MAP_MODULE naming a built
 // OVNVeltrimaMap module, every case measures that module instead of the
 // linked code (an earlier build, for a before/after table).
+//
+// "BandParts" times the GL parts of drawing one band of a new picture
+// (clears, figures, copies) in plain GL, without the plug-in.
 // Every host framebuffer is 8-bit RGBA, as a show's host has.
 // Not a test: numbers depend on the machine and its load.
 #include <benchmark/benchmark.h>
@@ -27,6 +30,8 @@
 #include <cstdlib>
 #include <vector>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 
 #include "benchmarks/FillReference.h"
@@ -292,6 +297,178 @@ void Changes(benchmark::State& state) {
 }
 
 BENCHMARK(Changes)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+// What drawing one band of a kept picture costs, part by part, in plain GL
+// (no plug-in): each part alone between two glFinish calls, medians of many
+// samples taken in turn. A band is 27 rows of the output (1080p cut into 40
+// bands); "whole" is a texture of the output's size, "band-sized" one of
+// the band's, "strip" a band-sized texture kept transparent. Tells a band's
+// fixed cost (its clear, its pass over the target) from its figures' cost.
+class TextureTarget {
+ public:
+  TextureTarget(int width, int height) {
+    glGenTextures(1, &texture_);
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glTexStorage2D(GL_TEXTURE_2D, 1, GL_RGBA8, width, height);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffers(1, &framebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture_, 0);
+    const GLfloat transparent[4] = {0, 0, 0, 0};
+    glClearBufferfv(GL_COLOR, 0, transparent);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  }
+  ~TextureTarget() {
+    glDeleteFramebuffers(1, &framebuffer_);
+    glDeleteTextures(1, &texture_);
+  }
+  TextureTarget(const TextureTarget&) = delete;
+  TextureTarget& operator=(const TextureTarget&) = delete;
+  GLuint Framebuffer() const { return framebuffer_; }
+  GLuint Texture() const { return texture_; }
+
+ private:
+  GLuint texture_ = 0, framebuffer_ = 0;
+};
+
+void BandParts(benchmark::State& state) {
+  Context().MakeCurrent();
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  constexpr int kBandRows = 27;
+  const int bandY = height / 2;  // GL rows [bandY, bandY + kBandRows)
+  TextureTarget whole(width, height), band(width, kBandRows), strip(width, kBandRows),
+      other(width, height);
+  static const char kVertex[] =
+      "#version 410 core\nlayout(location = 0) in vec4 vPosition;\n"
+      "void main() { gl_Position = vPosition; }\n";
+  ffglex::ShaderProgram fillProgram, clearProgram;
+  fillProgram.Compile(kVertex, kTrivialFill);
+  // A transparent quad over the viewport, as a driver draws a scissored clear.
+  clearProgram.Compile(kVertex, "#version 410 core\nout vec4 colour;\n"
+                                "void main() { colour = vec4(0.0); }\n");
+  ffglex::ScreenQuad quad;
+  quad.Create(false);
+  const GLfloat transparent[4] = {0, 0, 0, 0};
+  // Eight small squares across the band, each its own draw, as figures are.
+  auto figures = [&](int originY) {
+    ffglex::ScopedProgramUse use(fillProgram.ProgramId());
+    glUniform4f(fillProgram.UniformLocation("Colour"), 0.25f, 0.5f, 0.75f, 1.0f);
+    for (int i = 0; i < 8; ++i) {
+      glViewport(i * width / 8, originY, 20, 20);
+      quad.Draw();
+    }
+    glViewport(0, 0, width, height);
+  };
+  auto onBandOfWhole = [&] {
+    glBindFramebuffer(GL_FRAMEBUFFER, whole.Framebuffer());
+    glViewport(0, 0, width, height);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, bandY, width, kBandRows);
+  };
+  auto onBandSized = [&] { glBindFramebuffer(GL_FRAMEBUFFER, band.Framebuffer()); };
+  auto done = [] {
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  };
+  auto copyRows = [&](const TextureTarget& from, int fromY, const TextureTarget& to, int toY) {
+    glCopyImageSubData(from.Texture(), GL_TEXTURE_2D, 0, 0, fromY, 0, to.Texture(), GL_TEXTURE_2D,
+                       0, 0, toY, 0, width, kBandRows, 1);
+  };
+  auto blit = [&](const TextureTarget& from, const TextureTarget& to, int y, int rows) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from.Framebuffer());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to.Framebuffer());
+    glBlitFramebuffer(0, y, width, y + rows, 0, y, width, y + rows, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  };
+  struct Part {
+    const char* name;
+    std::function<void()> run;
+  };
+  const Part parts[] = {
+      {"glFinish alone", [] {}},
+      {"scissored clear, whole", [&] {
+         onBandOfWhole();
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         done();
+       }},
+      {"scissored transparent quad, whole", [&] {
+         onBandOfWhole();
+         ffglex::ScopedProgramUse use(clearProgram.ProgramId());
+         quad.Draw();
+         use.End();
+         done();
+       }},
+      {"clear, band-sized", [&] {
+         onBandSized();
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         done();
+       }},
+      {"rows copied from the strip, whole", [&] { copyRows(strip, 0, whole, bandY); }},
+      {"8 figures, scissored, whole", [&] {
+         onBandOfWhole();
+         figures(bandY);
+         done();
+       }},
+      {"8 figures, band-sized", [&] {
+         onBandSized();
+         figures(0);
+         done();
+       }},
+      {"band: scissored clear + 8 figures", [&] {
+         onBandOfWhole();
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         figures(bandY);
+         done();
+       }},
+      {"band: strip rows + 8 figures", [&] {
+         copyRows(strip, 0, whole, bandY);
+         onBandOfWhole();
+         figures(bandY);
+         done();
+       }},
+      {"band-sized clear + 8 figures, copied", [&] {
+         onBandSized();
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         figures(0);
+         done();
+         copyRows(band, 0, whole, bandY);
+       }},
+      {"blit of the band, whole to whole", [&] { blit(whole, other, bandY, kBandRows); }},
+      {"blit of the whole picture", [&] { blit(whole, other, 0, height); }},
+      {"clear of the whole picture", [&] {
+         glBindFramebuffer(GL_FRAMEBUFFER, whole.Framebuffer());
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         done();
+       }},
+  };
+  constexpr int kPartSamples = 41;
+  std::vector<std::vector<double>> times(std::size(parts));
+  for (int i = 0; i < kPartSamples; ++i) {
+    for (std::size_t p = 0; p < std::size(parts); ++p) {
+      glFinish();
+      times[p].push_back(FinishedMilliseconds(parts[p].run));
+    }
+  }
+  std::printf("\n%s, a band of %d rows, medians of %d (ms)\n", SizeText(width, height).c_str(),
+              kBandRows, kPartSamples);
+  for (std::size_t p = 0; p < std::size(parts); ++p)
+    std::printf("  %-38s %7.3f\n", parts[p].name, Median(times[p]));
+  std::fflush(stdout);
+  fillProgram.Release();
+  clearProgram.Release();
+  quad.Release();
+  // The band as it is drawn now.
+  for (auto _ : state) state.SetIterationTime(Median(times[8]) / 1000.0);
+  state.SetLabel("band parts " + SizeText(width, height));
+}
+
+BENCHMARK(BandParts)
     ->Args({1920, 1080})
     ->Args({3840, 2160})
     ->Unit(benchmark::kMillisecond)
