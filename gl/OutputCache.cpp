@@ -175,8 +175,7 @@ void OutputCache::ClearRows(int low, int high) {
 
 bool OutputCache::MakeStrip() {
   if (stripFramebuffer_ != 0) return true;
-  const int rows = std::min(height_, std::max(kFewestStripRows, (height_ + kStripsPerPicture - 1) /
-                                                                    kStripsPerPicture));
+  const int rows = std::min(height_, kStripRows);
   glGenTextures(1, &stripColour_);
   {
     ScopedTextureOnUnitZero use(stripColour_);

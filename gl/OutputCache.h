@@ -73,9 +73,9 @@ class OutputCache {
   bool MakeGainProgram();
 
  private:
-  // The strip's height: an eighth of the picture's, at least 64 rows.
-  static constexpr int kStripsPerPicture = 8;
-  static constexpr int kFewestStripRows = 64;
+  // The strip's height: a band taller than the strip is cleared in several
+  // copies, each a copy of memory as cheap as a few rows' worth.
+  static constexpr int kStripRows = 64;
 
   // Clears the buffer's rows [low, high), counted from the bottom as GL
   // counts them, with the framebuffer bound and the band's scissor set:

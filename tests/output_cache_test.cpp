@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr int kWidth = 48, kHeight = 300;  // a strip of 64 rows: bands need one to three
+// Bands of 3, 10 and 140 rows: the tallest takes several copies of the strip.
+constexpr int kWidth = 48, kHeight = 300;
 constexpr Rgba kRed{1, 0, 0, 1}, kBlue{0, 0, 1, 1}, kTransparent{0, 0, 0, 0};
 
 // Takes away the context's copy of images (GL 4.3), as an older context
