@@ -13,10 +13,15 @@
 // labels, the brightness, the file once more on a slow share whose read ends
 // between frames) and the steady frame the change leads to, and
 // every frame of a 60-frame brightness fade beside the steady frame at
-// brightness 1 and at 0.5, medians of several rounds. A "change" of nothing
-// measures the slowest of as many steady frames: the load's own share. With VELTRIMA_MAP_MODULE naming a built
+// brightness 1 and at 0.5, medians of several rounds; "frames" is how many
+// frames a change takes to show (its bands, and for a file its reading),
+// all of them measured. A "change" of nothing measures the slowest of as
+// many steady frames: the load's own share. With VELTRIMA_MAP_MODULE naming a built
 // OVNVeltrimaMap module, every case measures that module instead of the
 // linked code (an earlier build, for a before/after table).
+//
+// "BandParts" times the GL parts of drawing one band of a new picture
+// (clears, figures, copies) in plain GL, without the plug-in.
 // Every host framebuffer is 8-bit RGBA, as a show's host has.
 // Not a test: numbers depend on the machine and its load.
 #include <benchmark/benchmark.h>
@@ -28,6 +33,8 @@
 #include <cstdlib>
 #include <vector>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 
 #include "benchmarks/FillReference.h"
@@ -174,6 +181,7 @@ BENCHMARK(Recomposed)
 // Frames after each kind of change beside the steady frame.
 constexpr int kRounds = 3;
 constexpr int kFramesAfterAChange = 30;
+constexpr int kMostFramesAfterAChange = 1000;
 constexpr int kFadeFrames = 60;
 
 double FrameMs(hostkit::HostInstance& host) {
@@ -241,21 +249,28 @@ void Changes(benchmark::State& state) {
   std::vector<double> steadyAll;
   const std::string cabinets = std::to_string(columns * rows) + " cabinets";
   std::printf("\n%s, %s a screen\n", SizeText(width, height).c_str(), cabinets.c_str());
-  std::printf("%-11s %10s %10s %14s %9s %13s %9s %13s\n", "change", "set call", "steady",
-              "slowest frame", "x steady", "steady after", "x after", "median frame");
+  std::printf("%-11s %10s %10s %14s %9s %13s %9s %13s %8s\n", "change", "set call", "steady",
+              "slowest frame", "x steady", "steady after", "x after", "median frame", "frames");
   for (const Change& change : changes) {
-    std::vector<double> slowest, calls, steady, ratios, after, afterRatios, typical;
+    std::vector<double> slowest, calls, steady, ratios, after, afterRatios, typical, shows;
     for (int n = 0; n < 2 * kRounds; ++n) {
       steady.push_back(SteadyMs(host));
       const auto start = Clock::now();
       change.apply(host, files, n);
       calls.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+      // At least kFramesAfterAChange frames, and every frame until the new
+      // picture shows.
       std::vector<double> frames;
-      for (int i = 0; i < kFramesAfterAChange || (change.paced && Updating(host) && i < 1000);
-           ++i) {
+      int framesToShow = 0;
+      for (int i = 0; i < kMostFramesAfterAChange; ++i) {
+        const bool updating = Updating(host);
+        if (!updating && i >= kFramesAfterAChange) break;
+        if (updating) framesToShow = i + 1;
+        // A read that ends between frames: frames 5 ms apart.
         if (change.paced) usleep(5000);
         frames.push_back(FrameMs(host));
       }
+      shows.push_back(framesToShow);
       const double worst = *std::max_element(frames.begin(), frames.end());
       slowest.push_back(worst);
       // The typical frame of the 30, which the load's spikes move less.
@@ -267,9 +282,9 @@ void Changes(benchmark::State& state) {
       afterRatios.push_back(worst / after.back());
     }
     steadyAll.insert(steadyAll.end(), steady.begin(), steady.end());
-    std::printf("%-11s %7.2f ms %7.2f ms %11.2f ms %8.2fx %10.2f ms %8.2fx %10.2f ms\n",
+    std::printf("%-11s %7.2f ms %7.2f ms %11.2f ms %8.2fx %10.2f ms %8.2fx %10.2f ms %8.0f\n",
                 change.name, Median(calls), Median(steady), Median(slowest), Median(ratios),
-                Median(after), Median(afterRatios), Median(typical));
+                Median(after), Median(afterRatios), Median(typical), Median(shows));
     state.counters[std::string(change.name) + "_x_steady"] = Median(ratios);
   }
   // A fade from full to black and back, a new brightness every frame, each
@@ -323,6 +338,178 @@ BENCHMARK(Changes)
     ->Args({1920, 1080, 0})
     ->Args({3840, 2160, 0})
     ->Args({3840, 2160, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+// What drawing one band of a kept picture costs, part by part, in plain GL
+// (no plug-in): each part alone between two glFinish calls, medians of many
+// samples taken in turn. A band is 27 rows of the output (1080p cut into 40
+// bands); "whole" is a texture of the output's size, "band-sized" one of
+// the band's, "strip" a band-sized texture kept transparent. Tells a band's
+// fixed cost (its clear, its pass over the target) from its figures' cost.
+class TextureTarget {
+ public:
+  TextureTarget(int width, int height) {
+    glGenTextures(1, &texture_);
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glTexStorage2D(GL_TEXTURE_2D, 1, GL_RGBA8, width, height);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffers(1, &framebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture_, 0);
+    const GLfloat transparent[4] = {0, 0, 0, 0};
+    glClearBufferfv(GL_COLOR, 0, transparent);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  }
+  ~TextureTarget() {
+    glDeleteFramebuffers(1, &framebuffer_);
+    glDeleteTextures(1, &texture_);
+  }
+  TextureTarget(const TextureTarget&) = delete;
+  TextureTarget& operator=(const TextureTarget&) = delete;
+  GLuint Framebuffer() const { return framebuffer_; }
+  GLuint Texture() const { return texture_; }
+
+ private:
+  GLuint texture_ = 0, framebuffer_ = 0;
+};
+
+void BandParts(benchmark::State& state) {
+  Context().MakeCurrent();
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  constexpr int kBandRows = 27;
+  const int bandY = height / 2;  // GL rows [bandY, bandY + kBandRows)
+  TextureTarget whole(width, height), band(width, kBandRows), strip(width, kBandRows),
+      other(width, height);
+  static const char kVertex[] =
+      "#version 410 core\nlayout(location = 0) in vec4 vPosition;\n"
+      "void main() { gl_Position = vPosition; }\n";
+  ffglex::ShaderProgram fillProgram, clearProgram;
+  fillProgram.Compile(kVertex, kTrivialFill);
+  // A transparent quad over the viewport, as a driver draws a scissored clear.
+  clearProgram.Compile(kVertex, "#version 410 core\nout vec4 colour;\n"
+                                "void main() { colour = vec4(0.0); }\n");
+  ffglex::ScreenQuad quad;
+  quad.Create(false);
+  const GLfloat transparent[4] = {0, 0, 0, 0};
+  // Eight small squares across the band, each its own draw, as figures are.
+  auto figures = [&](int originY) {
+    ffglex::ScopedProgramUse use(fillProgram.ProgramId());
+    glUniform4f(fillProgram.UniformLocation("Colour"), 0.25f, 0.5f, 0.75f, 1.0f);
+    for (int i = 0; i < 8; ++i) {
+      glViewport(i * width / 8, originY, 20, 20);
+      quad.Draw();
+    }
+    glViewport(0, 0, width, height);
+  };
+  auto onBandOfWhole = [&] {
+    glBindFramebuffer(GL_FRAMEBUFFER, whole.Framebuffer());
+    glViewport(0, 0, width, height);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, bandY, width, kBandRows);
+  };
+  auto onBandSized = [&] { glBindFramebuffer(GL_FRAMEBUFFER, band.Framebuffer()); };
+  auto done = [] {
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  };
+  auto copyRows = [&](const TextureTarget& from, int fromY, const TextureTarget& to, int toY) {
+    glCopyImageSubData(from.Texture(), GL_TEXTURE_2D, 0, 0, fromY, 0, to.Texture(), GL_TEXTURE_2D,
+                       0, 0, toY, 0, width, kBandRows, 1);
+  };
+  auto blit = [&](const TextureTarget& from, const TextureTarget& to, int y, int rows) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from.Framebuffer());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to.Framebuffer());
+    glBlitFramebuffer(0, y, width, y + rows, 0, y, width, y + rows, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  };
+  struct Part {
+    const char* name;
+    std::function<void()> run;
+  };
+  const Part parts[] = {
+      {"glFinish alone", [] {}},
+      {"scissored clear, whole", [&] {
+         onBandOfWhole();
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         done();
+       }},
+      {"scissored transparent quad, whole", [&] {
+         onBandOfWhole();
+         ffglex::ScopedProgramUse use(clearProgram.ProgramId());
+         quad.Draw();
+         use.End();
+         done();
+       }},
+      {"clear, band-sized", [&] {
+         onBandSized();
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         done();
+       }},
+      {"rows copied from the strip, whole", [&] { copyRows(strip, 0, whole, bandY); }},
+      {"8 figures, scissored, whole", [&] {
+         onBandOfWhole();
+         figures(bandY);
+         done();
+       }},
+      {"8 figures, band-sized", [&] {
+         onBandSized();
+         figures(0);
+         done();
+       }},
+      {"band: scissored clear + 8 figures", [&] {
+         onBandOfWhole();
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         figures(bandY);
+         done();
+       }},
+      {"band: strip rows + 8 figures", [&] {
+         copyRows(strip, 0, whole, bandY);
+         onBandOfWhole();
+         figures(bandY);
+         done();
+       }},
+      {"band-sized clear + 8 figures, copied", [&] {
+         onBandSized();
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         figures(0);
+         done();
+         copyRows(band, 0, whole, bandY);
+       }},
+      {"blit of the band, whole to whole", [&] { blit(whole, other, bandY, kBandRows); }},
+      {"blit of the whole picture", [&] { blit(whole, other, 0, height); }},
+      {"clear of the whole picture", [&] {
+         glBindFramebuffer(GL_FRAMEBUFFER, whole.Framebuffer());
+         glClearBufferfv(GL_COLOR, 0, transparent);
+         done();
+       }},
+  };
+  constexpr int kPartSamples = 41;
+  std::vector<std::vector<double>> times(std::size(parts));
+  for (int i = 0; i < kPartSamples; ++i) {
+    for (std::size_t p = 0; p < std::size(parts); ++p) {
+      glFinish();
+      times[p].push_back(FinishedMilliseconds(parts[p].run));
+    }
+  }
+  std::printf("\n%s, a band of %d rows, medians of %d (ms)\n", SizeText(width, height).c_str(),
+              kBandRows, kPartSamples);
+  for (std::size_t p = 0; p < std::size(parts); ++p)
+    std::printf("  %-38s %7.3f\n", parts[p].name, Median(times[p]));
+  std::fflush(stdout);
+  fillProgram.Release();
+  clearProgram.Release();
+  quad.Release();
+  // The band as it is drawn now.
+  for (auto _ : state) state.SetIterationTime(Median(times[8]) / 1000.0);
+  state.SetLabel("band parts " + SizeText(width, height));
+}
+
+BENCHMARK(BandParts)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1);

@@ -54,7 +54,8 @@ class OutputCache {
   // Clears the rows [top, bottom) of the buffer (counted from the top, as
   // output pixels are) and draws `draw` into them only, clipped by a
   // scissor: a picture drawn a band at a time, nothing outside the band
-  // touched.
+  // touched. The first call makes a strip of transparent rows that the
+  // clear copies from (kept until Release).
   void RenderRows(int top, int bottom, const std::function<void()>& draw);
   // Copies the buffer to the framebuffer that was bound for drawing, at
   // (x, y) in its own pixels (the host's viewport origin), its red, green
@@ -72,6 +73,17 @@ class OutputCache {
   bool MakeGainProgram();
 
  private:
+  // The strip's height: a band taller than the strip is cleared in several
+  // copies, each a copy of memory as cheap as a few rows' worth.
+  static constexpr int kStripRows = 64;
+
+  // Clears the buffer's rows [low, high), counted from the bottom as GL
+  // counts them, with the framebuffer bound and the band's scissor set:
+  // copied from the strip, or a clear where no strip could be made.
+  void ClearRows(int low, int high);
+  bool MakeStrip();
+  void ReleaseStrip();
+
   Precision precision_;
   bool fresh_ = false;
   GLuint framebuffer_ = 0;
@@ -80,6 +92,9 @@ class OutputCache {
   int width_ = 0, height_ = 0;
   ShaderProgram gainProgram_;
   GLuint emptyArray_ = 0;  // core profiles draw only with a vertex array bound
+  GLuint stripFramebuffer_ = 0;
+  GLuint stripColour_ = 0;  // transparent; the format and width of colour_
+  int stripRows_ = 0;
 };
 
 }  // namespace ffglex
