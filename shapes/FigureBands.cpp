@@ -61,15 +61,17 @@ BandedFigures CutIntoBands(const FigureList& list, int width, int height, double
     for (std::size_t row = top; row < bottom; ++row) rowWork[row] += s.right - s.left;
   }
 
-  if (aimBands > 0) {
-    double total = 0;
-    for (double w : rowWork) total += w;
-    budgetPixels = std::max(budgetPixels, total / static_cast<double>(aimBands));
-  }
+  double totalWork = 0;
+  for (double w : rowWork) totalWork += w;
+  if (aimBands > 0)
+    budgetPixels = std::max(budgetPixels, totalWork / static_cast<double>(aimBands));
 
-  // Rows gathered from the top while their work fits the budget.
+  // Rows gathered from the top while their work fits the budget. A short
+  // list is one band unless its pixels are many budgets' work (words on a
+  // plate the output's size), which would cost that one frame a fill.
+  constexpr double kWholeMostBudgets = 16;
   std::vector<std::size_t> bandOfRow(static_cast<std::size_t>(height), 0);
-  const bool whole = count <= wholeBelow;
+  const bool whole = count <= wholeBelow && totalWork <= kWholeMostBudgets * budgetPixels;
   double work = 0;
   for (int row = 0; row < height; ++row) {
     const double rowCost = rowWork[static_cast<std::size_t>(row)];

@@ -39,7 +39,8 @@ constexpr double kFigureSetupPixels = 400.0;
 // Cuts `list`, drawn on an output of width x height, into bands whose work
 // each stays within `budgetPixels` (pixels covered plus kFigureSetupPixels
 // per figure); a row whose own work is larger is a band alone. A list of no
-// more than `wholeBelow` figures is one band of the whole output. With
+// more than `wholeBelow` figures is one band of the whole output, unless its
+// work passes 16 budgets (a plate the output's size, say). With
 // `aimBands` above 0 the budget grows where the work would need more than
 // that many bands, so that a picture takes about that many frames at most
 // (the greedy cut may give up to twice as many).

@@ -115,7 +115,8 @@ TEST(MapPlan, LinksFollowEachPortsChainOnTheScreen) {
 // The bands a picture is drawn in: together every row once, top to bottom;
 // each holds, in the list's order, exactly the figures that may touch its
 // rows (a rectangle's rows and a pixel either side, a segment's span and
-// half its width); a short list is one band, the list as it is.
+// half its width); a short list is one band, the list as it is, unless its
+// pixels are many budgets' work.
 TEST(MapBands, EachBandHoldsTheFiguresThatReachIntoItsRowsInOrder) {
   constexpr int kWidth = 200, kHeight = 100;
   shapes::FigureList list;
@@ -158,6 +159,9 @@ TEST(MapBands, EachBandHoldsTheFiguresThatReachIntoItsRowsInOrder) {
   EXPECT_EQ(whole.bands[0].top, 0);
   EXPECT_EQ(whole.bands[0].bottom, kHeight);
   EXPECT_EQ(whole.figures.InstanceData(), list.InstanceData());
+  // The same short list at a third of the budget: about 30 budgets' pixels,
+  // which one frame would pay for as a fill.
+  EXPECT_GT(shapes::CutIntoBands(list, kWidth, kHeight, 1000, 100).bands.size(), 1u);
 
   // A map of many figures is cut into about the bands aimed at, not one a
   // few rows: a change shows within a second or so, whatever the map holds.
