@@ -78,6 +78,28 @@ void main() {
 }
 )";
 
+// Makes a texture of width x height in `format` (nearest filtering, one
+// level) and a framebuffer with it as its colour; false when the
+// framebuffer is incomplete (storage the driver could not make leaves the
+// texture without an image: no error state to read). The names are made
+// either way, for the caller to release.
+bool MakeColourTarget(GLenum format, int width, int height, GLuint& texture,
+                      GLuint& framebuffer) {
+  glGenTextures(1, &texture);
+  {
+    ScopedTextureOnUnitZero use(texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  }
+  glGenFramebuffers(1, &framebuffer);
+  ScopedFramebufferBinding use(GL_DRAW_FRAMEBUFFER, framebuffer);
+  glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  return glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
 }  // namespace
 
 bool OutputCache::Prepare(int width, int height) {
@@ -88,25 +110,7 @@ bool OutputCache::Prepare(int width, int height) {
   const GLenum format = precision_ == Precision::Exact ? GL_RGBA32F : HostPrecisionFormat();
   if (Ready() && width == width_ && height == height_ && format == format_) return true;
   Release();
-  glGenTextures(1, &colour_);
-  {
-    ScopedTextureOnUnitZero use(colour_);
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  }
-  glGenFramebuffers(1, &framebuffer_);
-  bool complete = false;
-  {
-    // Storage the driver could not make leaves the texture without an image,
-    // which makes the framebuffer incomplete: no error state to read.
-    ScopedFramebufferBinding use(GL_DRAW_FRAMEBUFFER, framebuffer_);
-    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_, 0);
-    complete = glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  }
-  if (!complete) {
+  if (!MakeColourTarget(format, width, height, colour_, framebuffer_)) {
     Release();
     return false;
   }
@@ -179,28 +183,13 @@ void OutputCache::ClearRows(int low, int high) {
 bool OutputCache::MakeStrip() {
   if (stripFramebuffer_ != 0) return true;
   const int rows = std::min(height_, kStripRows);
-  glGenTextures(1, &stripColour_);
-  {
-    ScopedTextureOnUnitZero use(stripColour_);
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format_), width_, rows, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  }
-  glGenFramebuffers(1, &stripFramebuffer_);
-  bool complete = false;
-  {
+  const bool complete = MakeColourTarget(format_, width_, rows, stripColour_, stripFramebuffer_);
+  if (complete) {
     ScopedFramebufferBinding use(GL_DRAW_FRAMEBUFFER, stripFramebuffer_);
-    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, stripColour_,
-                           0);
-    complete = glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    if (complete) {
-      ScopedCapability scissor(GL_SCISSOR_TEST, false);
-      restoring::ScopedColorMaskOpen mask;
-      const GLfloat transparent[4] = {0, 0, 0, 0};
-      glClearBufferfv(GL_COLOR, 0, transparent);
-    }
+    ScopedCapability scissor(GL_SCISSOR_TEST, false);
+    restoring::ScopedColorMaskOpen mask;
+    const GLfloat transparent[4] = {0, 0, 0, 0};
+    glClearBufferfv(GL_COLOR, 0, transparent);
   }
   if (!complete) {
     ReleaseStrip();

@@ -190,7 +190,8 @@ TEST_F(MapLive, AReadThatEndsBetweenFramesIsComposedOffTheFrame) {
   }
   int frames = 0;
   Clock::duration slowest{};
-  while (Clock::now() - readEnded < std::chrono::milliseconds(500)) {
+  // Frames while the composition is held (it cannot end before kStall).
+  while (frames < 5 && Clock::now() - readEnded < std::chrono::milliseconds(1500)) {
     slowest = std::max(slowest, Timed([&] { EXPECT_EQ(map_->RunFrames(1), FF_SUCCESS); }));
     ++frames;
     EXPECT_TRUE(map_->Target().ReadOutput() == before) << "frame " << frames;
@@ -198,7 +199,7 @@ TEST_F(MapLive, AReadThatEndsBetweenFramesIsComposedOffTheFrame) {
     EXPECT_STREQ(static_cast<const char*>(display.PointerValue), "UPDATING");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  EXPECT_GT(frames, 5);
+  EXPECT_GE(frames, 3);
   EXPECT_LT(slowest, kBound);
   // Chosen while the composition of screen 1 is still under way.
   EXPECT_LT(Timed([&] { map_->Set(kMapScreen, 2.0f); }), kBound);
