@@ -54,7 +54,8 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   // null for an index that names no text parameter.
   char* GetTextParameter(FFUInt32 index) override;
   // "Map File" shows "LOADING" while its file is read, and "UPDATING" while
-  // a new picture is drawn part by part; the path otherwise.
+  // a new picture is composed on its thread or drawn part by part; the path
+  // otherwise.
   const char* GetParameterDisplay(FFUInt32 index) override;
 
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
