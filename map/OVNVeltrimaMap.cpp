@@ -145,11 +145,15 @@ void OVNVeltrimaMap::Compose(int width, int height, bool offTheFrame) {
           std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         // Only kept pictures of a size already shown are composed here.
         return ComposeMap(facts, plan, wanted.settings, wanted.width, wanted.height, true);
-      }))
+      })) {
+    pendingStarted_ = ++compositionsStarted_;
     return;
+  }
   // No thread to be had, or no picture to keep showing: composed here.
+  const std::uint64_t started = ++compositionsStarted_;
   Adopt(ComposeMap(source_.Facts(), plan_, wanted.settings, width, height,
-                   useCache_ && KeptSize(width, height)));
+                   useCache_ && KeptSize(width, height)),
+        started);
 }
 
 void OVNVeltrimaMap::ComposeForSetCall() {
@@ -169,10 +173,17 @@ void OVNVeltrimaMap::ComposeForSetCall() {
 
 void OVNVeltrimaMap::TakeComposed(int width, int height) {
   std::optional<MapComposition> made = pending_.Take();
-  if (made && made->key == Wanted(width, height)) Adopt(std::move(*made));
+  // Taken when started after the figures now drawn, even where a value has
+  // moved on since: a value automated every frame would otherwise make every
+  // result stale and the picture would never follow it. The frame then
+  // composes again for what it wants now.
+  if (made && pendingStarted_ > adoptedStarted_ && made->key.width == width &&
+      made->key.height == height)
+    Adopt(std::move(*made), pendingStarted_);
 }
 
-void OVNVeltrimaMap::Adopt(MapComposition made) {
+void OVNVeltrimaMap::Adopt(MapComposition made, std::uint64_t started) {
+  adoptedStarted_ = started;
   // Said once for each read of the file, not at every composition.
   if (!composed_ || composed_->revision != made.key.revision) note_.clear();
   if (!made.note.empty() && made.note != note_) {

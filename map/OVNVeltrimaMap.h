@@ -108,11 +108,12 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   // Composes after a set call: here for a small picture, on a thread of
   // its own for one drawn band by band.
   void ComposeForSetCall();
-  // Takes a composition made on its thread once it is done, when it is still
-  // what the frame wants.
+  // Takes a composition made on its thread once it is done, when it was
+  // started after the figures the frames draw were (and is of this size).
   void TakeComposed(int width, int height);
-  // Makes `made` the figures the frames draw, logging its note once a read.
-  void Adopt(MapComposition made);
+  // Makes `made`, the composition started `started`-th, the figures the
+  // frames draw, logging its note once a read.
+  void Adopt(MapComposition made, std::uint64_t started);
   // True when a kept picture of this size is shown (a new one can wait).
   bool PictureShown(int width, int height) const;
   // The map drawn into the kept pictures: a band of the next one, or all
@@ -135,6 +136,9 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   std::optional<MapCompositionKey> composed_;
   // A composition under way on its thread.
   OffFrameJob<MapCompositionKey, MapComposition> pending_;
+  // Compositions started so far, and the places in that count of the one
+  // under way and of the one the frames draw.
+  std::uint64_t compositionsStarted_ = 0, pendingStarted_ = 0, adoptedStarted_ = 0;
   std::string note_;  // why the last composition left something out, as logged
   // figures_ cut into bands of the output when composed (for kept
   // pictures only).

@@ -209,6 +209,32 @@ TEST_F(MapLive, AReadThatEndsBetweenFramesIsComposedOffTheFrame) {
   EXPECT_TRUE(Shows(*map_, "SCREEN 2")) << "the screen chosen last, not the stale composition's";
 }
 
+// A value automated every frame on a large map (composed off the frame)
+// while each composition takes longer than a frame: the picture follows the
+// automation, a composition behind, instead of dropping every result that
+// the next value has already made stale.
+TEST_F(MapLive, AValueAutomatedEveryFrameStillReachesThePicture) {
+  std::string csv = "id,x,y,w,h\n";
+  for (int row = 0; row < 12; ++row)
+    for (int column = 0; column < 20; ++column)
+      csv += "C" + std::to_string(row * 20 + column) + "," + std::to_string(column * 48) + "," +
+             std::to_string(row * 45) + ",48,45\n";
+  const std::string file = Temp().Write("automated.csv", csv);
+  ASSERT_EQ(LinkedMap().SetTextParameter(map_->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+  ASSERT_TRUE(Settle(*map_));
+  const std::size_t compositions = Map(*map_).Compositions();
+  OVNVeltrimaMap::SetThreadedComposeDelayForTests(std::chrono::milliseconds(50));
+  for (int frame = 0; frame < 60; ++frame) {
+    map_->Set(kMapLineWidth, static_cast<float>(2 + frame % 3));
+    ASSERT_EQ(map_->RunFrames(1), FF_SUCCESS);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_GT(Map(*map_).Compositions(), compositions + 2)
+      << "compositions reached the picture while the value moved";
+  OVNVeltrimaMap::SetThreadedComposeDelayForTests(std::chrono::milliseconds(0));
+  ASSERT_TRUE(Settle(*map_));
+}
+
 TEST_F(MapLive, AnInstanceDestroyedMidReadLeavesNoThreadOrDescriptor) {
   const int descriptors = OpenDescriptors();
   LayoutLoader::SetReadDelayForTests(kStall);
