@@ -183,18 +183,15 @@ void OutputCache::ClearRows(int low, int high) {
 bool OutputCache::MakeStrip() {
   if (stripFramebuffer_ != 0) return true;
   const int rows = std::min(height_, kStripRows);
-  const bool complete = MakeColourTarget(format_, width_, rows, stripColour_, stripFramebuffer_);
-  if (complete) {
-    ScopedFramebufferBinding use(GL_DRAW_FRAMEBUFFER, stripFramebuffer_);
-    ScopedCapability scissor(GL_SCISSOR_TEST, false);
-    restoring::ScopedColorMaskOpen mask;
-    const GLfloat transparent[4] = {0, 0, 0, 0};
-    glClearBufferfv(GL_COLOR, 0, transparent);
-  }
-  if (!complete) {
+  if (!MakeColourTarget(format_, width_, rows, stripColour_, stripFramebuffer_)) {
     ReleaseStrip();
     return false;
   }
+  ScopedFramebufferBinding use(GL_DRAW_FRAMEBUFFER, stripFramebuffer_);
+  ScopedCapability scissor(GL_SCISSOR_TEST, false);
+  restoring::ScopedColorMaskOpen mask;
+  const GLfloat transparent[4] = {0, 0, 0, 0};
+  glClearBufferfv(GL_COLOR, 0, transparent);
   stripRows_ = rows;
   return true;
 }

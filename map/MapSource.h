@@ -15,7 +15,7 @@
 #include "map/LayoutLoader.h"
 #include "map/layout/Layout.h"
 
-class MapSourceFacts;
+struct MapSourceFacts;
 
 class MapSource {
  public:
@@ -69,8 +69,7 @@ class MapSource {
 };
 
 // What a composition reads of a MapSource (its accessors' values).
-class MapSourceFacts {
- public:
+struct MapSourceFacts {
   MapSource::State state = MapSource::State::NoFile;
   std::shared_ptr<const layout::Layout> good;
   std::string fileName, goodFileName, error;

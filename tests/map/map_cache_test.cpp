@@ -31,6 +31,23 @@ struct Step {
   hostkit::Viewport resize;  // width 0: no resize
 };
 
+// The two whole targets (inside the viewport and around it) hold the same
+// values, or the first that differs is named: pixel, row and both values.
+void ExpectSameTargets(const hostkit::HostInstance& kept, const hostkit::HostInstance& drawn,
+                       const char* what) {
+  const std::vector<float> a = kept.Target().ReadWholeTarget();
+  const std::vector<float> b = drawn.Target().ReadWholeTarget();
+  ASSERT_EQ(a.size(), b.size()) << what;
+  std::size_t differing = 0, first = a.size();
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && differing++ == 0) first = i;
+  const int width = kept.Target().Width();
+  EXPECT_EQ(differing, 0u) << what << ": first difference at pixel " << first / 4 << " (row "
+                           << first / 4 / static_cast<std::size_t>(width) << "), "
+                           << (first < a.size() ? a[first] * 255 : 0) << " against "
+                           << (first < b.size() ? b[first] * 255 : 0) << " of 255";
+}
+
 TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
   LinkedMapContext();
   const std::string file = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
@@ -71,16 +88,7 @@ TEST(MapCache, KeptPictureEqualsDrawingEveryFrame) {
     // These layouts are small enough to be drawn whole in the frame after a change.
     EXPECT_FALSE(static_cast<OVNVeltrimaMap*>(kept.Id())->Updating()) << step.what;
     EXPECT_EQ(static_cast<OVNVeltrimaMap*>(kept.Id())->KeptBytesPerPixel(), 4) << step.what;
-    // The whole target, inside the viewport and around it.
-    const std::vector<float> a = kept.Target().ReadWholeTarget();
-    const std::vector<float> b = drawn.Target().ReadWholeTarget();
-    ASSERT_EQ(a.size(), b.size());
-    std::size_t differing = 0, first = a.size();
-    for (std::size_t i = 0; i < a.size(); ++i)
-      if (a[i] != b[i] && differing++ == 0) first = i;
-    EXPECT_EQ(differing, 0u) << step.what << ": first difference at float " << first << " ("
-                             << (first < a.size() ? a[first] * 255 : 0) << " against "
-                             << (first < b.size() ? b[first] * 255 : 0) << " of 255)";
+    ExpectSameTargets(kept, drawn, step.what);
   }
 }
 
@@ -148,14 +156,7 @@ TEST(MapCache, APictureDrawnInBandsEqualsOneDrawnWhole) {
     EXPECT_GE(bandFrames, 4) << change.what << ": the new picture should take several bands";
     EXPECT_FALSE(map.Updating()) << change.what;
     ASSERT_EQ(drawn.RunFrames(1), FF_SUCCESS);
-    const std::vector<float> a = kept.Target().ReadWholeTarget();
-    const std::vector<float> b = drawn.Target().ReadWholeTarget();
-    ASSERT_EQ(a.size(), b.size());
-    std::size_t differing = 0, first = a.size();
-    for (std::size_t i = 0; i < a.size(); ++i)
-      if (a[i] != b[i] && differing++ == 0) first = i;
-    EXPECT_EQ(differing, 0u) << change.what << ": first difference at pixel " << first / 4
-                             << " (row " << first / 4 / 960 << ")";
+    ExpectSameTargets(kept, drawn, change.what);
   }
 }
 
