@@ -20,9 +20,12 @@
 // OVNVeltrimaMap module, every case measures that module instead of the
 // linked code (an earlier build, for a before/after table).
 //
+// "Dimmed" measures a dimmed map and a fade beside the trivial fill of the
+// same run, on an 8-bit and a float host.
+//
 // "BandParts" times the GL parts of drawing one band of a new picture
 // (clears, figures, copies) in plain GL, without the plug-in.
-// Every host framebuffer is 8-bit RGBA, as a show's host has.
+// Every host framebuffer is 8-bit RGBA, as a show's host has, but Dimmed's float cases.
 // Not a test: numbers depend on the machine and its load.
 #include <benchmark/benchmark.h>
 
@@ -341,6 +344,92 @@ BENCHMARK(Changes)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1);
+// A dimmed map beside the trivial fill on the same target: the steady frame
+// at brightness 1 and at 0.5, and every frame of a 60-frame fade (full to
+// black, or back, a new brightness each frame), each frame between two
+// fills, several rounds; the fills' median is the round's reference. On an
+// 8-bit host, or a float one where the third argument says so.
+void Dimmed(benchmark::State& state) {
+  Context().MakeCurrent();
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  const bool floatHost = state.range(2) != 0;
+  const std::string file = WallFile(width, height);
+  hostkit::HostInstance host(Plugin(), width, height,
+                             floatHost ? hostkit::PixelFormat::RGBA32F : hostkit::PixelFormat::RGBA8);
+  Plugin().SetTextParameter(host.Id(), kMapFile, file.c_str());
+  Settle(host);
+  TrivialFill fill;
+  FinishedMilliseconds([&] { fill.Draw(host.Target()); });
+  // One frame between two fills: the frame's time and the fills' times.
+  std::vector<double> fills;
+  auto frame = [&] {
+    fills.push_back(FinishedMilliseconds([&] { fill.Draw(host.Target()); }));
+    const double ms = FrameMs(host);
+    fills.push_back(FinishedMilliseconds([&] { fill.Draw(host.Target()); }));
+    return ms;
+  };
+  std::vector<double> steady, dimmed, fillPerRound;
+  std::vector<std::vector<double>> fade(kFadeFrames);
+  for (int round = 0; round < kRounds; ++round) {
+    fills.clear();
+    std::vector<double> roundSteady, roundDimmed, roundFade;
+    host.Set(kMapBrightness, 1.0f);
+    Settle(host);
+    for (int i = 0; i < 5; ++i) roundSteady.push_back(frame());
+    host.Set(kMapBrightness, 0.5f);
+    Settle(host);
+    for (int i = 0; i < 5; ++i) roundDimmed.push_back(frame());
+    for (int i = 0; i < kFadeFrames; ++i) {
+      const float level = static_cast<float>(round % 2 == 0 ? kFadeFrames - 1 - i : i) /
+                          static_cast<float>(kFadeFrames - 1);
+      host.Set(kMapBrightness, level);
+      roundFade.push_back(frame());
+    }
+    // Every time of the round as a share of the round's fill.
+    const double reference = Median(fills);
+    fillPerRound.push_back(reference);
+    steady.push_back(Median(roundSteady) / reference);
+    dimmed.push_back(Median(roundDimmed) / reference);
+    for (int i = 0; i < kFadeFrames; ++i)
+      fade[static_cast<std::size_t>(i)].push_back(roundFade[static_cast<std::size_t>(i)] / reference);
+  }
+  std::vector<double> fadeFrames;
+  for (const std::vector<double>& f : fade) fadeFrames.push_back(Median(f));
+  const double fillMs = Median(fillPerRound);
+  const double fadeMedian = Median(fadeFrames);
+  const double fadeWorst = *std::max_element(fadeFrames.begin(), fadeFrames.end());
+  std::printf("\ndimmed, %s, 2000 cabinets, %s host: the fill %.2f ms\n"
+              "  steady at brightness 1  %6.2f ms  %5.2fx the fill\n"
+              "  steady at brightness 0.5 %5.2f ms  %5.2fx the fill\n"
+              "  fade of %d frames: median %.2fx the fill, slowest %.2fx\n  every frame (x the fill):",
+              SizeText(width, height).c_str(), floatHost ? "float" : "8-bit", fillMs,
+              Median(steady) * fillMs, Median(steady), Median(dimmed) * fillMs, Median(dimmed),
+              kFadeFrames, fadeMedian, fadeWorst);
+  for (int i = 0; i < kFadeFrames; ++i)
+    std::printf("%s%.2f", i % 20 == 0 ? "\n    " : " ", fadeFrames[static_cast<std::size_t>(i)]);
+  std::printf("\n");
+  std::fflush(stdout);
+  state.counters["fill_ms"] = fillMs;
+  state.counters["steady_x_fill"] = Median(steady);
+  state.counters["dimmed_x_fill"] = Median(dimmed);
+  state.counters["fade_median_x_fill"] = fadeMedian;
+  state.counters["fade_worst_x_fill"] = fadeWorst;
+  for (auto _ : state) state.SetIterationTime(Median(dimmed) * fillMs / 1000.0);
+  std::remove(file.c_str());
+  state.SetLabel(std::string("dimmed, 2000 cabinets ") + SizeText(width, height) +
+                 (floatHost ? ", float host" : ", 8-bit host"));
+}
+
+BENCHMARK(Dimmed)
+    ->Args({1920, 1080, 0})
+    ->Args({3840, 2160, 0})
+    ->Args({1920, 1080, 1})
+    ->Args({3840, 2160, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+
 // What drawing one band of a kept picture costs, part by part, in plain GL
 // (no plug-in): each part alone between two glFinish calls, medians of many
 // samples taken in turn. A band is 27 rows of the output (1080p cut into 40

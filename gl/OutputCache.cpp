@@ -32,8 +32,10 @@ struct ScopedPlainDrawing {
   ScopedCapability cull{GL_CULL_FACE, false};
 };
 
-// The format that holds what the framebuffer bound for drawing holds: 8-bit
-// normalised colour, or more (kept as half floats).
+// The format that holds what the framebuffer bound for drawing holds: its
+// own where it is 8-bit normalised, half-float or float colour, so that the
+// copy is a copy of memory and not a conversion of every pixel; half floats
+// for any other depth (and for a window's own deeper framebuffer).
 GLenum HostPrecisionFormat() {
   const GLuint bound = Bound(GL_DRAW_FRAMEBUFFER_BINDING);
   GLint redBits = 0, componentType = GL_UNSIGNED_NORMALIZED;
@@ -49,8 +51,9 @@ GLenum HostPrecisionFormat() {
     glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, buffer,
                                           GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &redBits);
   }
-  const bool eightBit = redBits > 0 && redBits <= 8 && componentType == GL_UNSIGNED_NORMALIZED;
-  return eightBit ? GL_RGBA8 : GL_RGBA16F;
+  if (redBits > 0 && redBits <= 8 && componentType == GL_UNSIGNED_NORMALIZED) return GL_RGBA8;
+  if (redBits == 32 && componentType == GL_FLOAT) return GL_RGBA32F;
+  return GL_RGBA16F;
 }
 
 constexpr char kGainVertex[] = R"(#version 410 core
@@ -61,21 +64,13 @@ void main() {
 }
 )";
 
+// The gain is applied by blending over the copied picture: the fragment
+// adds nothing, and the framebuffer's own colour is scaled by the blend
+// colour (red, green and blue by the gain, alpha kept). A uniform quad costs
+// about a fill where sampling the picture in a shader cost two to five.
 constexpr char kGainFragment[] = R"(#version 410 core
-uniform sampler2D Picture;
-uniform ivec2 Origin;
-uniform float Gain;
-// 255 for an 8-bit picture, 0 otherwise.
-uniform float Steps;
 out vec4 colour;
-void main() {
-  vec4 kept = texelFetch(Picture, ivec2(gl_FragCoord.xy) - Origin, 0);
-  // An 8-bit value as the division byte / 255 gives it, so that the gain
-  // lands on the byte that drawing with colours times the gain gives, halves
-  // included.
-  if (Steps > 0.0) kept.rgb = floor(kept.rgb * Steps + 0.5) / Steps;
-  colour = vec4(kept.rgb * Gain, kept.a);
-}
+void main() { colour = vec4(0.0); }
 )";
 
 // Makes a texture of width x height in `format` (nearest filtering, one
@@ -213,21 +208,21 @@ bool OutputCache::MakeGainProgram() {
 
 void OutputCache::CopyTo(int x, int y, float gain) {
   if (!Ready()) return;
-  if (gain == 1.0f || !MakeGainProgram()) {
+  {
+    // Clipped by the host's scissor box, like a draw.
     ScopedFramebufferBinding use(GL_READ_FRAMEBUFFER, framebuffer_);
     glBlitFramebuffer(0, 0, width_, height_, x, y, x + width_, y + height_, GL_COLOR_BUFFER_BIT,
                       GL_NEAREST);
-    return;
   }
-  // The copy is clipped by the host's scissor box, like a draw.
+  // NaN and anything past 1 copy the picture unchanged; below 0 is black.
+  if (!(gain < 1.0f) || !MakeGainProgram()) return;
+  gain = std::max(gain, 0.0f);
   ScopedPlainDrawing plain;
+  ScopedCapability blend(GL_BLEND, true);
+  const GLfloat factors[4] = {gain, gain, gain, 1.0f};
+  restoring::ScopedBlendFunction scale(GL_ZERO, GL_CONSTANT_COLOR, GL_ZERO, GL_ONE, factors);
   restoring::ScopedViewport viewport(x, y, width_, height_);
-  ScopedTextureOnUnitZero texture(colour_);
   restoring::ScopedCurrentProgram program(gainProgram_.ProgramId());
-  glUniform1i(gainProgram_.UniformLocation("Picture"), 0);
-  glUniform2i(gainProgram_.UniformLocation("Origin"), x, y);
-  glUniform1f(gainProgram_.UniformLocation("Gain"), gain);
-  glUniform1f(gainProgram_.UniformLocation("Steps"), format_ == GL_RGBA8 ? 255.0f : 0.0f);
   restoring::ScopedVertexArray vertexArray(emptyArray_);
   glDrawArrays(GL_TRIANGLES, 0, 3);
 }

@@ -4,11 +4,16 @@
 // fill, however many shapes the picture holds. GL objects go only through
 // Release(), because a destructor may run with no context current.
 //
-// The buffer holds no more precision than the host's framebuffer: RGBA8
+// The buffer holds what the host's framebuffer holds, in its format: RGBA8
 // where the framebuffer bound when it is made has 8-bit normalised colour
 // (every value the drawing writes lands on the same byte as a direct draw
-// would), RGBA16F otherwise. The copy may scale the colour by a gain (a
-// fade applied at copy time, so the picture is never drawn again for it).
+// would), RGBA32F or RGBA16F where it has float or half-float colour, and
+// RGBA16F for any other depth; a copy between equal formats is a copy of
+// memory. The copy may scale the colour by a gain (a fade applied at copy
+// time, so the picture is never drawn again for it): the picture is copied
+// as it is, then the framebuffer's colour blended down by the gain, which
+// costs about one fill. Float framebuffers get the product exactly; an
+// 8-bit one blends in its own precision, within one step of byte x gain.
 //
 // Every call leaves every binding and setting as it found it (the host's
 // framebuffers, viewport, scissor, blending, depth, culling, colour mask,
@@ -59,7 +64,8 @@ class OutputCache {
   void RenderRows(int top, int bottom, const std::function<void()>& draw);
   // Copies the buffer to the framebuffer that was bound for drawing, at
   // (x, y) in its own pixels (the host's viewport origin), its red, green
-  // and blue times `gain` (0..1; 1 copies the bytes unchanged).
+  // and blue times `gain` (0..1, clamped; 1, more or NaN copies the bytes
+  // unchanged).
   void CopyTo(int x, int y, float gain = 1.0f);
   void Release();
   bool Ready() const { return framebuffer_ != 0; }
@@ -69,7 +75,8 @@ class OutputCache {
   // Bytes a pixel of the buffer takes (4, 8 or 16; 0 when none is kept).
   int BytesPerPixel() const;
   // Builds the program of a copy with a gain ahead of its first use, so that
-  // the first frame of a fade compiles nothing; false when it cannot be built.
+  // the first frame of a fade compiles nothing; false when it cannot be built
+  // (a gain copy then copies the picture unchanged).
   bool MakeGainProgram();
 
  private:
@@ -87,7 +94,7 @@ class OutputCache {
   Precision precision_;
   bool fresh_ = false;
   GLuint framebuffer_ = 0;
-  GLuint colour_ = 0;  // a texture, so that the gain copy can read it
+  GLuint colour_ = 0;  // a texture, which the strip's rows are copied into
   GLenum format_ = 0;
   int width_ = 0, height_ = 0;
   ShaderProgram gainProgram_;

@@ -173,4 +173,35 @@ class ScopedScissorBox {
   GLint previous_[4] = {0, 0, 0, 0};
 };
 
+// Sets draw buffer 0's blend factors and equation and the blend colour,
+// restoring all three afterwards.
+class ScopedBlendFunction {
+ public:
+  ScopedBlendFunction(GLenum sourceRgb, GLenum destinationRgb, GLenum sourceAlpha,
+                      GLenum destinationAlpha, const GLfloat colour[4]) {
+    glGetIntegeri_v(GL_BLEND_SRC_RGB, 0, &previous_[0]);
+    glGetIntegeri_v(GL_BLEND_DST_RGB, 0, &previous_[1]);
+    glGetIntegeri_v(GL_BLEND_SRC_ALPHA, 0, &previous_[2]);
+    glGetIntegeri_v(GL_BLEND_DST_ALPHA, 0, &previous_[3]);
+    glGetIntegeri_v(GL_BLEND_EQUATION_RGB, 0, &previous_[4]);
+    glGetIntegeri_v(GL_BLEND_EQUATION_ALPHA, 0, &previous_[5]);
+    glGetFloatv(GL_BLEND_COLOR, previousColour_);
+    glBlendFuncSeparatei(0, sourceRgb, destinationRgb, sourceAlpha, destinationAlpha);
+    glBlendEquationSeparatei(0, GL_FUNC_ADD, GL_FUNC_ADD);
+    glBlendColor(colour[0], colour[1], colour[2], colour[3]);
+  }
+  ~ScopedBlendFunction() {
+    const auto e = [this](int i) { return static_cast<GLenum>(previous_[i]); };
+    glBlendFuncSeparatei(0, e(0), e(1), e(2), e(3));
+    glBlendEquationSeparatei(0, e(4), e(5));
+    glBlendColor(previousColour_[0], previousColour_[1], previousColour_[2], previousColour_[3]);
+  }
+  ScopedBlendFunction(const ScopedBlendFunction&) = delete;
+  ScopedBlendFunction& operator=(const ScopedBlendFunction&) = delete;
+
+ private:
+  GLint previous_[6] = {GL_ONE, GL_ZERO, GL_ONE, GL_ZERO, GL_FUNC_ADD, GL_FUNC_ADD};
+  GLfloat previousColour_[4] = {0, 0, 0, 0};
+};
+
 }  // namespace ffglex::restoring

@@ -111,16 +111,22 @@ inline void ExpectNot(const Pixels& f, int x, int y, Rgba unexpected,
 }
 
 // Every pixel of the rectangle [x0, x1] x [y0, y1] (inclusive, clipped to
-// the image) equals `expected(x, y)`; reports how many differ and the first.
+// the image) equals `expected(x, y)`, or each channel lies within
+// `tolerance` of it where one is given; reports how many differ and the first.
 inline void ExpectRegion(const Pixels& f, int x0, int y0, int x1, int y1,
-                         const std::function<Rgba(int, int)>& expected, const std::string& what) {
+                         const std::function<Rgba(int, int)>& expected, const std::string& what,
+                         float tolerance = 0.0f) {
+  const auto near = [tolerance](const Rgba& a, const Rgba& b) {
+    return std::fabs(a.r - b.r) <= tolerance && std::fabs(a.g - b.g) <= tolerance &&
+           std::fabs(a.b - b.b) <= tolerance && std::fabs(a.a - b.a) <= tolerance;
+  };
   int differing = 0;
   std::ostringstream first;
   for (int y = std::max(y0, 0); y <= std::min(y1, f.Height() - 1); ++y)
     for (int x = std::max(x0, 0); x <= std::min(x1, f.Width() - 1); ++x) {
       const Rgba want = expected(x, y);
       const Rgba seen = f.At(x, y);
-      if (seen != want && differing++ == 0)
+      if (seen != want && !(tolerance > 0.0f && near(seen, want)) && differing++ == 0)
         first << "\n  first at " << Where(x, y) << ": expected " << want << ", observed " << seen;
     }
   EXPECT_EQ(differing, 0) << probe_detail::Label(what) << " in " << Where(x0, y0) << " to "
@@ -149,11 +155,11 @@ inline void ExpectAlphaEverywhere(const Pixels& f, float alpha, const std::strin
 
 // The whole image.
 inline void ExpectEvery(const Pixels& f, const std::function<Rgba(int, int)>& expected,
-                        const std::string& what = "output") {
-  ExpectRegion(f, 0, 0, f.Width() - 1, f.Height() - 1, expected, what);
+                        const std::string& what = "output", float tolerance = 0.0f) {
+  ExpectRegion(f, 0, 0, f.Width() - 1, f.Height() - 1, expected, what, tolerance);
 }
 inline void ExpectEvery(const hostkit::RenderTarget& target,
                         const std::function<Rgba(int, int)>& expected,
-                        const std::string& what = "output") {
-  ExpectEvery(ReadPixels(target), expected, what);
+                        const std::string& what = "output", float tolerance = 0.0f) {
+  ExpectEvery(ReadPixels(target), expected, what, tolerance);
 }
