@@ -200,6 +200,31 @@ std::vector<PixelRect> FeatureRects(const RegionInputs& in) {
   return out.rects;
 }
 
+std::vector<PixelRect> StillFeatureRects(const RegionInputs& in) {
+  RegionInputs still = in;
+  still.p.moving = false;
+  return FeatureRects(still);
+}
+
+std::vector<PixelRect> ChangingRects(const RegionInputs& in) {
+  Builder out{in.width, in.height, {}};
+  const FrameParameters& p = in.p;
+  const bool sweep = p.pattern == glsl::PATTERN_SWEEP;
+  if (in.width > kMaxDimension || in.height > kMaxDimension) {
+    if (sweep || p.moving)
+      out.Add(0, 0, in.width, in.height, kRegionChanging | (p.moving ? kRegionMoving : 0u));
+    return out.rects;
+  }
+  if (p.moving) MovingElement(in, out);
+  if (sweep) {
+    const AnimationValues& m = in.motion;
+    const long long lw = p.lineWidth;
+    out.Add(m.sweepX, 0, m.sweepX + lw, in.height, kRegionChanging);
+    out.Add(0, m.sweepY, in.width, m.sweepY + lw, kRegionChanging);
+  }
+  return out.rects;
+}
+
 std::vector<PixelRect> PartitionOutput(int width, int height,
                                        const std::vector<PixelRect>& features) {
   std::vector<int> ys{0, height};
