@@ -24,6 +24,10 @@ enum RegionFeature : unsigned {
   // to the next with no setting changed (the sweep's lines). Programs never
   // see this bit.
   kRegionChanging = 32u,
+  // The moving bar away from the ball: every pixel white (or an overlay
+  // above it) whatever the compiler makes of the ball's blend, so any
+  // program that draws the moving element draws it exactly.
+  kRegionBar = 64u,
 };
 
 // Output pixels [x0, x1) x [y0, y1), origin top-left, y down.
@@ -53,9 +57,10 @@ std::vector<PixelRect> FeatureRects(const RegionInputs& in);
 std::vector<PixelRect> StillFeatureRects(const RegionInputs& in);
 
 // The rectangles whose pixels may change from frame to frame with the same
-// settings: the moving element's (kRegionMoving) and the sweep's lines
-// (kRegionChanging), clipped to the output. Every other pixel of the frame
-// depends only on the settings and the output size.
+// settings, clipped to the output: the ball as a stack of strips that follow
+// its outline (kRegionMoving), the bar (kRegionBar) and the sweep's lines
+// (kRegionChanging). Every other pixel of the frame depends only on the
+// settings and the output size.
 std::vector<PixelRect> ChangingRects(const RegionInputs& in);
 
 // Disjoint rectangles covering the width x height output exactly once, each

@@ -151,12 +151,17 @@ FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
 // the code around it, and with the checker alone around it one edge pixel in
 // a few hundred came out one bit apart. So a setting needs a fixed set of
 // programs, all built on its first frame: none appear later as the ball
-// moves on. A changing piece that is not the moving element's is drawn as
-// its features alone call for.
+// moves on. The bar away from the ball is drawn with the program of the
+// moving element alone, or with every feature where others reach into it;
+// another changing piece as its features alone call for.
 unsigned OVNVeltrimaFree::ProgramFor(unsigned pieceFeatures, unsigned frameFeatures) {
   const unsigned features = pieceFeatures & kRegionAll;
   if ((features & kRegionMoving) != 0) return kGeneralProgram;
-  return (features & (features - 1)) == 0 ? features : frameFeatures & ~kRegionMoving;
+  const unsigned overlap = frameFeatures & ~kRegionMoving;
+  // The bar alone, or the bar with every feature of the frame.
+  if ((pieceFeatures & kRegionBar) != 0)
+    return features == 0 ? kRegionMoving : overlap | kRegionMoving;
+  return (features & (features - 1)) == 0 ? features : overlap;
 }
 
 ffglex::ShaderProgram* OVNVeltrimaFree::Program(const FrameParameters& p, unsigned features) {
@@ -176,7 +181,9 @@ bool OVNVeltrimaFree::FetchPrograms(const Frame& f) {
   for (unsigned bit = 1; bit <= overlap; bit <<= 1)
     if ((overlap & bit) != 0 && !Program(f.p, bit)) return false;
   if (!Program(f.p, overlap)) return false;
-  return (frameFeatures & kRegionMoving) == 0 || Program(f.p, kGeneralProgram) != nullptr;
+  if ((frameFeatures & kRegionMoving) == 0) return true;
+  return Program(f.p, kGeneralProgram) && Program(f.p, kRegionMoving) &&
+         Program(f.p, overlap | kRegionMoving);
 }
 
 bool OVNVeltrimaFree::DrawPieces(const Frame& f, const std::vector<PixelRect>& pieces,
@@ -253,7 +260,8 @@ bool OVNVeltrimaFree::DrawFromKept(const Frame& f) {
   std::vector<PixelRect> pieces = PartitionOutput(f.width, f.height, around);
   pieces.erase(std::remove_if(pieces.begin(), pieces.end(),
                               [](const PixelRect& piece) {
-                                return (piece.features & (kRegionMoving | kRegionChanging)) == 0;
+                                return (piece.features &
+                                        (kRegionMoving | kRegionBar | kRegionChanging)) == 0;
                               }),
                pieces.end());
 
