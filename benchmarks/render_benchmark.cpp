@@ -1,8 +1,10 @@
 // Frame times through plugMain, the way a host runs the plug-in, beside the
 // machine's fill limit (benchmarks/FillReference.h): a trivial program that
-// writes one uniform colour over the same target. Each sample draws the fill around one measured frame, all
-// finished with glFinish, so that load from other processes falls on both
-// sides alike; the counters give the medians and their ratio.
+// writes one uniform colour over the same target. Each sample draws the fill
+// around the measured frames, all finished with glFinish, so that load from
+// other processes falls on both sides alike; the counters give the medians
+// and their ratios. Steady frames are measured with the kept picture and
+// without it (the frame as drawn before it) in the same samples.
 // Not a test: numbers depend on the machine and its load.
 #include <benchmark/benchmark.h>
 
@@ -22,6 +24,7 @@
 #include "hostkit/GLContext.h"
 #include "benchmarks/FillReference.h"
 #include "hostkit/HostInstance.h"
+#include "free/OVNVeltrimaFree.h"
 
 namespace {
 
@@ -70,17 +73,134 @@ std::string CaseName(int which) {
   return std::string("preset ") + (name ? name : "?");
 }
 
+OVNVeltrimaFree& Instance(const hostkit::HostInstance& host) {
+  return *static_cast<OVNVeltrimaFree*>(static_cast<CFFGLPlugin*>(host.Id()));
+}
+
+// Counters for one frame kind beside the fills of the same samples.
+void Report(benchmark::State& state, const std::string& name, const std::vector<double>& frames,
+            double fillMs) {
+  const double ms = Median(frames);
+  state.counters[name] = ms;
+  state.counters["x_" + name] = fillMs > 0 ? ms / fillMs : 0.0;
+}
+
+// Steady frames of a case with the kept picture and without it (every pixel
+// drawn every frame, as before there was one), on two instances of the
+// same case sampled alternately between fills: "ms"/"x_fill" are the kept
+// frame's, "before"/"x_before" the whole frame's. The animation runs on the
+// steady clock, so the ball, the bar and the sweep move between samples.
 void Frames(benchmark::State& state) {
+  Context().MakeCurrent();
+  const int which = static_cast<int>(state.range(0));
+  const int width = static_cast<int>(state.range(1));
+  const int height = static_cast<int>(state.range(2));
+  hostkit::HostInstance kept(Plugin(), width, height), whole(Plugin(), width, height);
+  Instance(whole).UseKeptPicture(false);
+  SetUpCase(kept, which);
+  SetUpCase(whole, which);
+  kept.RunFrames(2);  // builds the programs, then draws the kept picture
+  whole.RunFrames(1);
+  TrivialFill fill;
+  FinishedMilliseconds([&] { fill.Draw(kept.Target()); });
+  std::vector<double> fills, keptMs, wholeMs;
+  auto fillOnce = [&] { fills.push_back(FinishedMilliseconds([&] { fill.Draw(kept.Target()); })); };
+  for (auto _ : state) {
+    fillOnce();
+    keptMs.push_back(FinishedMilliseconds([&] { kept.RunFrames(1); }));
+    fillOnce();
+    wholeMs.push_back(FinishedMilliseconds([&] { whole.RunFrames(1); }));
+    fillOnce();
+    state.SetIterationTime(keptMs.back() / 1000.0);
+  }
+  const double fillMs = Median(fills);
+  state.counters["fill_ms"] = fillMs;
+  Report(state, "ms", keptMs, fillMs);
+  Report(state, "before", wholeMs, fillMs);
+  state.counters["x_fill"] = state.counters["x_ms"];
+  state.counters.erase("x_ms");
+  state.counters["kept_MB"] = static_cast<double>(Instance(kept).KeptBytes()) / 1e6;
+  state.SetLabel(CaseName(which) + " " + SizeText(width, height));
+}
+
+// The frames after a change of setting (brightness 1 and 0.99 in turn, which
+// every pattern shows): the first is drawn whole ("change"), the next draws
+// the new kept picture, copies it and draws what moves ("next"), then a
+// steady one ("steady"); each between fills.
+void AfterChange(benchmark::State& state) {
   Context().MakeCurrent();
   const int which = static_cast<int>(state.range(0));
   const int width = static_cast<int>(state.range(1));
   const int height = static_cast<int>(state.range(2));
   hostkit::HostInstance host(Plugin(), width, height);
   SetUpCase(host, which);
-  host.RunFrames(1);  // builds whatever the frame needs
-  glFinish();
-  Interleaved(state, host.Target(), [&] { host.RunFrames(1); });
-  state.SetLabel(CaseName(which) + " " + SizeText(width, height));
+  host.RunFrames(2);
+  TrivialFill fill;
+  FinishedMilliseconds([&] { fill.Draw(host.Target()); });
+  std::vector<double> fills, change, next, steady;
+  auto fillOnce = [&] { fills.push_back(FinishedMilliseconds([&] { fill.Draw(host.Target()); })); };
+  int step = 0;
+  for (auto _ : state) {
+    host.Set(9, (step++ % 2) == 0 ? 0.99f : 1.0f);
+    fillOnce();
+    change.push_back(FinishedMilliseconds([&] { host.RunFrames(1); }));
+    fillOnce();
+    next.push_back(FinishedMilliseconds([&] { host.RunFrames(1); }));
+    fillOnce();
+    steady.push_back(FinishedMilliseconds([&] { host.RunFrames(1); }));
+    fillOnce();
+    state.SetIterationTime(std::max(change.back(), next.back()) / 1000.0);
+  }
+  const double fillMs = Median(fills);
+  state.counters["fill_ms"] = fillMs;
+  Report(state, "change", change, fillMs);
+  Report(state, "next", next, fillMs);
+  Report(state, "steady", steady, fillMs);
+  state.SetLabel("after a change, " + CaseName(which) + " " + SizeText(width, height));
+}
+
+// Six instances in one host, presets 0 to 5 each on a target of its own, all
+// six drawn per sample ("ms"), against six fills ("six_fills_ms"), with and
+// without the kept picture alternately.
+void SixInstances(benchmark::State& state) {
+  Context().MakeCurrent();
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  std::vector<std::unique_ptr<hostkit::HostInstance>> kept, whole;
+  for (int preset = 0; preset < 6; ++preset) {
+    for (auto* list : {&kept, &whole}) {
+      list->push_back(std::make_unique<hostkit::HostInstance>(Plugin(), width, height));
+      list->back()->Set(0, static_cast<float>(preset));
+      list->back()->RunFrames(2);
+    }
+    Instance(*whole.back()).UseKeptPicture(false);
+  }
+  TrivialFill fill;
+  auto all = [](std::vector<std::unique_ptr<hostkit::HostInstance>>& hosts) {
+    for (auto& host : hosts) host->RunFrames(1);
+  };
+  std::vector<double> fills, keptMs, wholeMs;
+  auto sixFills = [&] {
+    fills.push_back(FinishedMilliseconds([&] {
+      for (auto& host : kept) fill.Draw(host->Target());
+    }));
+  };
+  for (auto _ : state) {
+    sixFills();
+    keptMs.push_back(FinishedMilliseconds([&] { all(kept); }));
+    sixFills();
+    wholeMs.push_back(FinishedMilliseconds([&] { all(whole); }));
+    sixFills();
+    state.SetIterationTime(keptMs.back() / 1000.0);
+  }
+  const double fillMs = Median(fills);
+  state.counters["six_fills_ms"] = fillMs;
+  Report(state, "ms", keptMs, fillMs);
+  Report(state, "before", wholeMs, fillMs);
+  long long bytes = 0;
+  for (auto& host : kept) bytes += Instance(*host).KeptBytes();
+  state.counters["kept_MB"] = static_cast<double>(bytes) / 1e6;
+  state.SetLabel("six instances, presets 0-5, " + SizeText(width, height));
 }
 
 // The reference programs beside the trivial fill.
@@ -145,6 +265,18 @@ void Sizes(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(Frames)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
     kSamples);
+BENCHMARK(AfterChange)
+    ->Apply([](benchmark::internal::Benchmark* b) {
+      for (int which = 0; which < 17; ++which) b->Args({which, 3840, 2160});
+    })
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(kSamples);
+BENCHMARK(SixInstances)
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(kSamples);
 BENCHMARK(Reference)
     ->Args({0, 1920, 1080})
     ->Args({1, 1920, 1080})

@@ -143,6 +143,34 @@ void MovingElement(const RegionInputs& in, Builder& out) {
           static_cast<long long>(std::ceil(by + reach)) + 1, kRegionMoving);
 }
 
+// The ball's reach (as MovingElement's square has it) as strips of a few
+// rows, each as wide as the disc is over its rows: about a fifth less than
+// the square, and what the general program draws every frame.
+void BallStrips(const RegionInputs& in, Builder& out) {
+  constexpr int kStripRows = 8;
+  const AnimationValues& m = in.motion;
+  const double reach =
+      static_cast<double>(m.ballRadius) + std::max(in.p.lineWidth, 2) * 0.5 + 2.0;
+  const double bx = m.ballX, by = m.ballY;
+  if (!std::isfinite(reach) || !std::isfinite(bx) || !std::isfinite(by) || reach > kMaxDimension ||
+      std::fabs(bx) > kMaxDimension || std::fabs(by) > kMaxDimension) {
+    out.Add(0, 0, in.width, in.height, kRegionMoving);
+    return;
+  }
+  const long long top = static_cast<long long>(std::floor(by - reach));
+  const long long bottom = static_cast<long long>(std::ceil(by + reach)) + 1;
+  for (long long y0 = top; y0 < bottom; y0 += kStripRows) {
+    const long long y1 = std::min(bottom, y0 + kStripRows);
+    // The strip's pixel centre nearest the ball's centre, in rows.
+    const double nearest = std::clamp(by, static_cast<double>(y0) + 0.5, static_cast<double>(y1) - 0.5);
+    const double dy = std::fabs(nearest - by);
+    if (dy > reach) continue;
+    const double half = std::sqrt(reach * reach - dy * dy);
+    out.Add(static_cast<long long>(std::floor(bx - half)), y0,
+            static_cast<long long>(std::ceil(bx + half)) + 1, y1, kRegionMoving);
+  }
+}
+
 void InfoBox(const RegionInputs& in, Builder& out) {
   const int w = in.width, h = in.height;
   const float size = static_cast<float>(std::min(w, (h * 16) / 9)) * 9.0f / 16.0f *
@@ -197,6 +225,35 @@ std::vector<PixelRect> FeatureRects(const RegionInputs& in) {
   if (p.moving) MovingElement(in, out);
   if (info) InfoBox(in, out);
   if (p.credit) CreditTag(in, out);
+  return out.rects;
+}
+
+std::vector<PixelRect> StillFeatureRects(const RegionInputs& in) {
+  RegionInputs still = in;
+  still.p.moving = false;
+  return FeatureRects(still);
+}
+
+std::vector<PixelRect> ChangingRects(const RegionInputs& in) {
+  Builder out{in.width, in.height, {}};
+  const FrameParameters& p = in.p;
+  const bool sweep = p.pattern == glsl::PATTERN_SWEEP;
+  if (in.width > kMaxDimension || in.height > kMaxDimension) {
+    if (sweep || p.moving)
+      out.Add(0, 0, in.width, in.height, kRegionChanging | (p.moving ? kRegionMoving : 0u));
+    return out.rects;
+  }
+  if (p.moving) {
+    const AnimationValues& m = in.motion;
+    out.Add(m.barX, 0, static_cast<long long>(m.barX) + m.barWidth, in.height, kRegionBar);
+    BallStrips(in, out);
+  }
+  if (sweep) {
+    const AnimationValues& m = in.motion;
+    const long long lw = p.lineWidth;
+    out.Add(m.sweepX, 0, m.sweepX + lw, in.height, kRegionChanging);
+    out.Add(0, m.sweepY, in.width, m.sweepY + lw, kRegionChanging);
+  }
   return out.rects;
 }
 

@@ -20,6 +20,14 @@ enum RegionFeature : unsigned {
   kRegionInfo = 8u,    // centre info box
   kRegionCredit = 16u, // credit tag
   kRegionAll = 31u,
+  // Not drawn by a feature of its own: pixels that may change from one frame
+  // to the next with no setting changed (the sweep's lines). Programs never
+  // see this bit.
+  kRegionChanging = 32u,
+  // The moving bar away from the ball: every pixel white (or an overlay
+  // above it) whatever the compiler makes of the ball's blend, so any
+  // program that draws the moving element draws it exactly.
+  kRegionBar = 64u,
 };
 
 // Output pixels [x0, x1) x [y0, y1), origin top-left, y down.
@@ -43,6 +51,17 @@ unsigned FrameFeatures(const RegionInputs& in);
 // output. Outputs too large or grids too fine to list panel by panel give one
 // rectangle over the whole output with every feature the frame has.
 std::vector<PixelRect> FeatureRects(const RegionInputs& in);
+
+// FeatureRects without the moving element: what covers the pixels that hold
+// still from frame to frame.
+std::vector<PixelRect> StillFeatureRects(const RegionInputs& in);
+
+// The rectangles whose pixels may change from frame to frame with the same
+// settings, clipped to the output: the ball as a stack of strips that follow
+// its outline (kRegionMoving), the bar (kRegionBar) and the sweep's lines
+// (kRegionChanging). Every other pixel of the frame depends only on the
+// settings and the output size.
+std::vector<PixelRect> ChangingRects(const RegionInputs& in);
 
 // Disjoint rectangles covering the width x height output exactly once, each
 // tagged with the union of the features of the `features` rectangles that

@@ -9,6 +9,7 @@
 #include "host/OutputDimension.h"
 #include "free/shaders/ShaderConstants.h"
 #include "free/shaders/ShaderSources.h"
+#include "free/CopyAsDrawn.h"
 #include "free/FrameRegions.h"
 #include "free/ParameterConversion.h"
 #include "free/Presets.h"
@@ -101,104 +102,198 @@ FFUInt32 OVNVeltrimaFree::DeInitGL() {
   programs_.ReleaseAll();
   program_.Release();
   rects_.Release();
+  keptEight_.Release();
+  keptExact_.Release();
+  still_.reset();
+  stillRects_.clear();
+  stillKept_ = false;
   return FF_SUCCESS;
 }
 
+long long OVNVeltrimaFree::KeptBytes() const {
+  auto bytes = [](const ffglex::OutputCache& kept, const std::optional<StillKey>& still) {
+    if (!kept.Ready() || !still) return 0LL;
+    return static_cast<long long>(kept.BytesPerPixel()) * still->width * still->height;
+  };
+  return bytes(keptEight_, still_) + bytes(keptExact_, still_);
+}
+
 FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
-  const int width = DrawnDimension(Viewport().width);
-  const int height = DrawnDimension(Viewport().height);
-  const FrameParameters p = ConvertParameters(values_);
-  clock_.Advance(p.speed);
-  const AnimationValues motion = clock_.Values(width, height);
-  const int solidIndex = p.solidIndex >= 0 ? p.solidIndex : motion.cycleSolidIndex;
+  Frame f;
+  f.width = DrawnDimension(Viewport().width);
+  f.height = DrawnDimension(Viewport().height);
+  f.p = ConvertParameters(values_);
+  clock_.Advance(f.p.speed);
+  f.motion = clock_.Values(f.width, f.height);
+  f.solidIndex = f.p.solidIndex >= 0 ? f.p.solidIndex : f.motion.cycleSolidIndex;
+  f.texts = EncodeFrameTexts(f.p, f.solidIndex, f.width, f.height);
 
-  const EncodedTexts texts = EncodeFrameTexts(p, solidIndex, width, height);
-
-  if (!generalOnly_ && DrawSpecialised(width, height, p, motion, solidIndex, texts))
-    return FF_SUCCESS;
+  if (!generalOnly_) {
+    programs_.BeginFrame();
+    if (keep_ && DrawFromKept(f)) return FF_SUCCESS;
+    if (DrawSpecialised(f)) return FF_SUCCESS;
+  }
   // The general program over the whole output as one rectangle.
   ffglex::ScopedProgramUse programScope(program_.ProgramId());
-  SetUniforms(program_, width, height, p, motion, solidIndex, texts);
+  SetUniforms(program_, f, AsGLint(Viewport().x), AsGLint(Viewport().y));
   std::vector<GLfloat> whole;
-  AppendClipRect(PixelRect{0, 0, width, height, 0}, width, height, whole);
+  AppendClipRect(PixelRect{0, 0, f.width, f.height, 0}, f.width, f.height, whole);
   rects_.Draw(program_, "Rects", glsl::RECTS_PER_DRAW, whole);
   programScope.End();
   return FF_SUCCESS;
 }
 
-bool OVNVeltrimaFree::DrawSpecialised(int width, int height, const FrameParameters& p,
-                                      const AnimationValues& motion, int solidIndex,
-                                      const EncodedTexts& texts) {
-  RegionInputs in;
-  in.width = width;
-  in.height = height;
-  in.p = p;
-  in.motion = motion;
-  in.line1Count = texts.line1Count;
-  in.line2Count = texts.line2Count;
-  const std::vector<PixelRect> pieces = PartitionOutput(width, height, FeatureRects(in));
+// The program a piece with `pieceFeatures` over it is drawn with. A piece
+// with one feature gets the program with that feature alone, a piece where
+// several overlap the program with all the frame's features. Pieces the
+// moving element may cover are drawn with the general program itself (the
+// one built in InitGL): how the compiler rounds the ball's blend depends on
+// the code around it, and with the checker alone around it one edge pixel in
+// a few hundred came out one bit apart. So a setting needs a fixed set of
+// programs, all built on its first frame: none appear later as the ball
+// moves on. The bar away from the ball is drawn with the program of the
+// moving element alone, or with every feature where others reach into it;
+// another changing piece as its features alone call for.
+unsigned OVNVeltrimaFree::ProgramFor(unsigned pieceFeatures, unsigned frameFeatures) {
+  const unsigned features = pieceFeatures & kRegionAll;
+  if ((features & kRegionMoving) != 0) return kGeneralProgram;
+  const unsigned overlap = frameFeatures & ~kRegionMoving;
+  // The bar alone, or the bar with every feature of the frame.
+  if ((pieceFeatures & kRegionBar) != 0)
+    return features == 0 ? kRegionMoving : overlap | kRegionMoving;
+  return (features & (features - 1)) == 0 ? features : overlap;
+}
 
-  // A piece with one feature gets the program with that feature alone, a
-  // piece where several overlap the program with all the frame's features.
-  // Pieces the moving element may cover are drawn with the general program
-  // itself (the one built in InitGL): how the compiler rounds the ball's blend depends on the code
-  // around it, and with the checker alone around it one edge pixel in a few
-  // hundred came out one bit apart. So a setting needs a fixed set of
-  // programs, all built on its first frame: none appear later as the ball
-  // moves on.
-  const unsigned frameFeatures = FrameFeatures(in);
-  const unsigned overlapFeatures = frameFeatures & ~kRegionMoving;
-  constexpr unsigned kGeneral = ~0u;
-  auto programFeatures = [overlapFeatures](unsigned features) {
-    if ((features & kRegionMoving) != 0) return kGeneral;
-    return (features & (features - 1)) == 0 ? features : overlapFeatures;
-  };
+ffglex::ShaderProgram* OVNVeltrimaFree::Program(const FrameParameters& p, unsigned features) {
+  if (features == kGeneralProgram) return program_.ProgramId() != 0 ? &program_ : nullptr;
+  const ProgramVariant variant = ProgramVariant::For(p, features);
+  return programs_.Get(variant.Key(), [this, &variant] {
+    ffglex::ProgramCache::Sources sources{kRegionVertexShaderSource,
+                                          WithDefines(kFragmentShaderSource, variant.Defines())};
+    if (editSources_) editSources_(variant, sources.fragment);
+    return sources;
+  });
+}
+
+bool OVNVeltrimaFree::FetchPrograms(const Frame& f) {
+  const unsigned frameFeatures = FrameFeatures(RegionsOf(f));
+  const unsigned overlap = frameFeatures & ~kRegionMoving;
+  for (unsigned bit = 1; bit <= overlap; bit <<= 1)
+    if ((overlap & bit) != 0 && !Program(f.p, bit)) return false;
+  if (!Program(f.p, overlap)) return false;
+  if ((frameFeatures & kRegionMoving) == 0) return true;
+  return Program(f.p, kGeneralProgram) && Program(f.p, kRegionMoving) &&
+         Program(f.p, overlap | kRegionMoving);
+}
+
+bool OVNVeltrimaFree::DrawPieces(const Frame& f, const std::vector<PixelRect>& pieces,
+                                 GLint originX, GLint originY) {
+  const unsigned frameFeatures = FrameFeatures(RegionsOf(f));
   std::map<unsigned, std::vector<GLfloat>> groups;
   for (const PixelRect& piece : pieces)
-    AppendClipRect(piece, width, height, groups[programFeatures(piece.features)]);
-
-  // Every program of the setting is fetched before anything is drawn, so a
-  // failed build leaves the frame to the general program whole.
-  programs_.BeginFrame();
-  auto fetch = [&](unsigned features) {
-    if (features == kGeneral) return program_.ProgramId() != 0 ? &program_ : nullptr;
-    const ProgramVariant variant = ProgramVariant::For(p, features);
-    return programs_.Get(variant.Key(), [this, &variant] {
-      ffglex::ProgramCache::Sources sources{
-          kRegionVertexShaderSource, WithDefines(kFragmentShaderSource, variant.Defines())};
-      if (editSources_) editSources_(variant, sources.fragment);
-      return sources;
-    });
-  };
-  for (unsigned bit = 1; bit <= overlapFeatures; bit <<= 1)
-    if ((overlapFeatures & bit) != 0 && !fetch(bit)) return false;
-  if (!fetch(overlapFeatures)) return false;
-  if ((frameFeatures & kRegionMoving) != 0 && !fetch(kGeneral)) return false;
+    AppendClipRect(piece, f.width, f.height, groups[ProgramFor(piece.features, frameFeatures)]);
+  // Every program is fetched before anything is drawn.
   std::vector<std::pair<ffglex::ShaderProgram*, const std::vector<GLfloat>*>> draws;
   for (const auto& [features, rects] : groups) {
-    ffglex::ShaderProgram* program = fetch(features);
+    ffglex::ShaderProgram* program = Program(f.p, features);
     if (!program) return false;
     draws.emplace_back(program, &rects);
   }
-
   for (const auto& [program, rects] : draws) {
     ffglex::ScopedProgramUse programScope(program->ProgramId());
-    SetUniforms(*program, width, height, p, motion, solidIndex, texts);
+    SetUniforms(*program, f, originX, originY);
     rects_.Draw(*program, "Rects", glsl::RECTS_PER_DRAW, *rects);
     programScope.End();
   }
   return true;
 }
 
-void OVNVeltrimaFree::SetUniforms(ffglex::ShaderProgram& program, int width, int height,
-                                  const FrameParameters& p, const AnimationValues& motion,
-                                  int solidIndex, const EncodedTexts& texts) {
+bool OVNVeltrimaFree::DrawSpecialised(const Frame& f) {
+  // A failed build leaves the frame to the general program whole.
+  if (!FetchPrograms(f)) return false;
+  const RegionInputs in = RegionsOf(f);
+  return DrawPieces(f, PartitionOutput(f.width, f.height, FeatureRects(in)),
+                    AsGLint(Viewport().x), AsGLint(Viewport().y));
+}
+
+bool OVNVeltrimaFree::DrawFromKept(const Frame& f) {
+  if (!CopyLandsAsDrawn()) return false;
+  const RegionInputs in = RegionsOf(f);
+  const StillKey key = MakeStillKey(f.p, f.solidIndex, f.texts, f.width, f.height);
+  if (!still_ || !SameStill(*still_, key)) {
+    // A frame whose still part just changed is drawn whole, and the next one
+    // keeps it: a setting moved every frame costs one draw, not a draw and a
+    // copy.
+    still_ = key;
+    stillRects_ = StillFeatureRects(in);
+    stillKept_ = false;
+    return false;
+  }
+  const bool eight = ffglex::OutputCache::HostHoldsEightBits();
+  ffglex::OutputCache& kept = eight ? keptEight_ : keptExact_;
+  (eight ? keptExact_ : keptEight_).Release();
+  if (!kept.Prepare(f.width, f.height) || !FetchPrograms(f)) return false;
+  if (!stillKept_ || kept.Fresh()) {
+    // The still part: the frame without its moving element and with the
+    // sweep's lines beyond the output, every pixel drawn by the program the
+    // whole frame draws it with. The picture's own pixels start at 0, 0.
+    Frame still = f;
+    still.motion.sweepX = f.width;
+    still.motion.sweepY = f.height;
+    const std::vector<PixelRect> pieces = PartitionOutput(f.width, f.height, stillRects_);
+    bool drawn = false;
+    kept.Render([&] { drawn = DrawPieces(still, pieces, 0, 0); });
+    if (!drawn) return false;
+    stillKept_ = true;
+  }
+
+  // The changing rectangles, cut by the still features that reach into
+  // them so that each of their pixels gets the program the whole frame
+  // gives it; the pieces outside them are the kept picture's.
+  const std::vector<PixelRect> changing = ChangingRects(in);
+  std::vector<PixelRect> around = changing;
+  for (const PixelRect& r : stillRects_)
+    if (std::any_of(changing.begin(), changing.end(), [&r](const PixelRect& c) {
+          return r.x0 < c.x1 && c.x0 < r.x1 && r.y0 < c.y1 && c.y0 < r.y1;
+        }))
+      around.push_back(r);
+  std::vector<PixelRect> pieces = PartitionOutput(f.width, f.height, around);
+  pieces.erase(std::remove_if(pieces.begin(), pieces.end(),
+                              [](const PixelRect& piece) {
+                                return (piece.features &
+                                        (kRegionMoving | kRegionBar | kRegionChanging)) == 0;
+                              }),
+               pieces.end());
+
+  // The host's viewport places the output in its framebuffer.
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  kept.CopyTo(viewport[0], viewport[1]);
+  return DrawPieces(f, pieces, AsGLint(Viewport().x), AsGLint(Viewport().y));
+}
+
+RegionInputs OVNVeltrimaFree::RegionsOf(const Frame& f) {
+  RegionInputs in;
+  in.width = f.width;
+  in.height = f.height;
+  in.p = f.p;
+  in.motion = f.motion;
+  in.line1Count = f.texts.line1Count;
+  in.line2Count = f.texts.line2Count;
+  return in;
+}
+
+void OVNVeltrimaFree::SetUniforms(ffglex::ShaderProgram& program, const Frame& f,
+                                  GLint originX, GLint originY) {
+  const FrameParameters& p = f.p;
+  const AnimationValues& motion = f.motion;
+  const EncodedTexts& texts = f.texts;
   // Specialised programs lack some of these (location -1): GL ignores those.
   auto location = [&program](const char* name) { return program.UniformLocation(name); };
 
   glUniform1iv(location("Font"), kFontWords, font_.data());
-  glUniform2i(location("Res"), width, height);
-  glUniform2i(location("Org"), AsGLint(Viewport().x), AsGLint(Viewport().y));
+  glUniform2i(location("Res"), f.width, f.height);
+  glUniform2i(location("Org"), originX, originY);
   glUniform1i(location("Pattern"), p.pattern);
   glUniform1i(location("PW"), p.panelWidth);
   glUniform1i(location("PH"), p.panelHeight);
@@ -208,7 +303,7 @@ void OVNVeltrimaFree::SetUniforms(ffglex::ShaderProgram& program, int width, int
   glUniform1i(location("ShowRes"), p.showResolution ? 1 : 0);
   glUniform1i(location("LW"), p.lineWidth);
   glUniform1i(location("Moving"), p.moving ? 1 : 0);
-  glUniform1i(location("SolidIdx"), solidIndex);
+  glUniform1i(location("SolidIdx"), f.solidIndex);
   glUniform1i(location("Transparent"), p.transparent ? 1 : 0);
   program.SetFloat("NumSize", p.numberSize);
   program.SetFloat("Bright", p.brightness);

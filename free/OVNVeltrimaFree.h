@@ -1,23 +1,30 @@
 // OVNVeltrimaFree: the LED-wall test-pattern source. It registers the sixteen
 // parameters, stores what the host sends exactly as sent, applies presets,
 // and every frame draws the pattern shader's output: each part of the output
-// exactly once, with a program specialised to what that part shows.
+// exactly once, with a program specialised to what that part shows. The part
+// that holds still from frame to frame is drawn once into a kept picture and
+// copied; only what moves is drawn again each frame.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "gl/OutputCache.h"
 #include "gl/ProgramCache.h"
 #include "gl/RectBatch.h"
 #include "gl/ShaderProgram.h"
 #include "host/Plugin.h"
 #include "free/FrameClock.h"
+#include "free/FrameRegions.h"
 #include "free/GlyphFont.h"
 #include "free/ParameterConversion.h"
 #include "free/Parameters.h"
+#include "free/StillKey.h"
 
 struct ProgramVariant;
 
@@ -35,12 +42,15 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // Builds the general program and the rectangle batch; failure releases
   // them again. Specialised programs are built on first use.
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
-  // Releases every program and the batch; safe when nothing was made.
+  // Releases every program, the batch and the kept picture; safe when
+  // nothing was made.
   FFUInt32 DeInitGL() override;
   // Advances the clock and draws the frame into the host's framebuffer: the
   // output cut into rectangles, each pixel drawn once, every program used
-  // given every uniform. Touches no other GL state and leaves program 0 and
-  // vertex array 0 bound.
+  // given every uniform. With the settings and size of the frame before,
+  // the still part comes from the kept picture instead (byte for byte what
+  // drawing it gives) and only the changing rectangles are drawn. Touches no
+  // other GL state and leaves program 0 and vertex array 0 bound.
   FFUInt32 ProcessOpenGL(ProcessOpenGLStruct* frame) override;
 
   // The animation clock, for programs that link the plug-in and must resume
@@ -52,6 +62,13 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // specialisation: the reference the specialised programs are compared
   // against.
   void UseGeneralProgram(bool on) { generalOnly_ = on; }
+  // With `on` (the default), frames with the settings of the frame before
+  // copy the kept picture; off, every pixel is drawn every frame, the way
+  // every frame was drawn before there was a kept picture (the reference
+  // for tests and benchmarks).
+  void UseKeptPicture(bool on) { keep_ = on; }
+  // Bytes of GL memory the kept picture takes now (0 when none is kept).
+  long long KeptBytes() const;
   // Test seam: `edit` may rewrite the fragment text of each specialised
   // program built from now on (programs already built keep theirs), so that
   // a test can make chosen builds fail and watch the frame fall back to the
@@ -66,14 +83,47 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   const std::array<float, kParamCount>& Values() const { return values_; }
 
  private:
+  // What one frame draws: the output size, the converted settings, the
+  // moment and the texts.
+  struct Frame {
+    int width = 1, height = 1;
+    FrameParameters p;
+    AnimationValues motion;
+    int solidIndex = 0;
+    EncodedTexts texts;
+  };
+
+  // The program that draws every feature, chosen by its own uniforms.
+  static constexpr unsigned kGeneralProgram = ~0u;
+
+  static RegionInputs RegionsOf(const Frame& f);
+  // The program (features, or kGeneralProgram) that draws a piece with
+  // `pieceFeatures` over it in a frame with `frameFeatures`.
+  static unsigned ProgramFor(unsigned pieceFeatures, unsigned frameFeatures);
   void DefineParameters();
-  void SetUniforms(ffglex::ShaderProgram& program, int width, int height,
-                   const FrameParameters& p, const AnimationValues& motion, int solidIndex,
-                   const EncodedTexts& texts);
-  // Draws the frame with specialised programs; false, having drawn nothing,
-  // when one of them could not be built.
-  bool DrawSpecialised(int width, int height, const FrameParameters& p,
-                       const AnimationValues& motion, int solidIndex, const EncodedTexts& texts);
+  void SetUniforms(ffglex::ShaderProgram& program, const Frame& f, GLint originX, GLint originY);
+  // The program drawing `features` (a ProgramVariant's, or the general
+  // program for kGeneralProgram) for this frame's settings; null when it
+  // could not be built.
+  ffglex::ShaderProgram* Program(const FrameParameters& p, unsigned features);
+  // Fetches every program the frame's setting may use, so that a setting
+  // builds them all on its first frame; false when one could not be built.
+  bool FetchPrograms(const Frame& f);
+  // Draws `pieces` of the output with the programs their features call for,
+  // into whatever framebuffer and viewport are bound, with the shader's
+  // origin at (originX, originY); false, having drawn nothing, when one of
+  // the programs could not be built.
+  bool DrawPieces(const Frame& f, const std::vector<PixelRect>& pieces, GLint originX,
+                  GLint originY);
+  // Draws the whole frame with specialised programs; false, having drawn
+  // nothing, when one of them could not be built.
+  bool DrawSpecialised(const Frame& f);
+  // Copies the kept picture and draws the changing rectangles over it,
+  // drawing the picture first where it is stale; false, when the frame is
+  // to be drawn whole instead (a setting changed since the frame before,
+  // host state a copy would bypass, no picture could be kept or a program
+  // failed).
+  bool DrawFromKept(const Frame& f);
   // Rewrites parameters 1 to 14 when `value` selects a preset other than the
   // last one received, raising a value-changed event on each.
   void ApplyPresetStep(float value);
@@ -88,6 +138,18 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   ffglex::ProgramCache programs_{kProgramCacheCapacity};
   ffglex::RectBatch rects_;
   bool generalOnly_ = false;
+  bool keep_ = true;
+  // The kept picture: 8-bit where the host's framebuffer is (what the draw
+  // writes lands on the same byte either way), every float exactly
+  // otherwise, so that a copy converts to the host's format as the draw
+  // would. Only one of them holds a picture at a time.
+  ffglex::OutputCache keptEight_{ffglex::OutputCache::Precision::HostFramebuffer};
+  ffglex::OutputCache keptExact_{ffglex::OutputCache::Precision::Exact};
+  // What the frame before showed still, the rectangles of its features, and
+  // whether the kept picture holds it.
+  std::optional<StillKey> still_;
+  std::vector<PixelRect> stillRects_;
+  bool stillKept_ = false;
   SourceEdit editSources_;
   FrameClock clock_;
   // -1 until the first "Preset" value arrives: that one is only recorded.

@@ -74,6 +74,9 @@ class OutputCache {
   bool Fresh() const { return fresh_; }
   // Bytes a pixel of the buffer takes (4, 8 or 16; 0 when none is kept).
   int BytesPerPixel() const;
+  // True where the framebuffer bound for drawing has 8-bit normalised
+  // colour: what a HostFramebuffer buffer made now keeps as RGBA8.
+  static bool HostHoldsEightBits();
   // Builds the program of a copy with a gain ahead of its first use, so that
   // the first frame of a fade compiles nothing; false when it cannot be built
   // (a gain copy then copies the picture unchanged).

@@ -29,9 +29,11 @@ inline long long FirstAsNumber() { return 0; }
 template <typename... Args>
 std::vector<GLuint> NamesOf(const Args&... args) {
   if constexpr (sizeof...(Args) == 2) {
+    // The types as declared: those of the const tuple below would be const
+    // themselves and match neither GLsizei nor a names pointer.
+    using Count = std::tuple_element_t<0, std::tuple<Args...>>;
+    using Names = std::tuple_element_t<1, std::tuple<Args...>>;
     const auto arguments = std::make_tuple(args...);
-    using Count = std::tuple_element_t<0, decltype(arguments)>;
-    using Names = std::tuple_element_t<1, decltype(arguments)>;
     if constexpr (std::is_same_v<Count, GLsizei> &&
                   (std::is_same_v<Names, GLuint*> || std::is_same_v<Names, const GLuint*>)) {
       const GLsizei count = std::get<0>(arguments);

@@ -1,0 +1,195 @@
+// The kept picture against drawing every pixel: an instance that copies its
+// still part and draws only what changes must give, frame after frame, the
+// bytes an instance drawing whole frames gives at the same moment, across
+// presets, overlays, target formats, viewports, setting and size changes.
+// Also: the picture is released with its instance, and only its instance's.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "clock/SteppedClock.h"
+#include "free/Parameters.h"
+#include "hostkit/GLInterceptor.h"
+#include "tests/LinkedPluginSuite.h"
+
+namespace {
+
+using hostkit::HostInstance;
+using hostkit::PixelFormat;
+using hostkit::Viewport;
+
+// The moments each case visits, as (sweep, motion, colour cycle): the first
+// twice (drawn whole, then kept), then moments where the ball, the bar and
+// the sweep's lines stand elsewhere and the solid colour has moved on.
+const double kMoments[][3] = {{3, 1, 0.2},     {3, 1, 0.2},      {50, 21.5, 0.7},
+                              {97, 48, 1.3},   {211, 93.7, 1.4}, {260, 140, 3.9},
+                              {260, 140, 3.9}, {333, 7.25, 4.6}};
+
+class KeptPicture : public LinkedPluginSuite {
+ protected:
+  // Two instances with the same target, one keeping its picture.
+  struct Pair {
+    Pair(const hostkit::PluginLibrary& plugin, int w, int h, Viewport v, PixelFormat format)
+        : kept(plugin, w, h, v, format), whole(plugin, w, h, v, format) {
+      Instance(whole).UseKeptPicture(false);
+    }
+    void Set(FFUInt32 index, float value) {
+      kept.Set(index, value);
+      whole.Set(index, value);
+    }
+    HostInstance kept, whole;
+  };
+
+  // Draws the moment on both and compares every byte of both targets.
+  static void ExpectSameFrame(Pair& pair, const double* moment, const std::string& what) {
+    for (HostInstance* host : {&pair.kept, &pair.whole}) {
+      Instance(*host).AnimationClock() = FrameClock(moment[0], moment[1], moment[2]);
+      ASSERT_EQ(host->RunFrames(), FF_SUCCESS) << what;
+    }
+    const std::vector<float> kept = pair.kept.Target().ReadWholeTarget();
+    const std::vector<float> whole = pair.whole.Target().ReadWholeTarget();
+    ASSERT_EQ(kept.size(), whole.size());
+    const int width = pair.kept.Target().Width();
+    int differing = 0, first = -1;
+    for (std::size_t i = 0; i < kept.size(); i += 4)
+      if (std::memcmp(&kept[i], &whole[i], 4 * sizeof(float)) != 0) {
+        if (first < 0) first = static_cast<int>(i / 4);
+        ++differing;
+      }
+    EXPECT_EQ(differing, 0) << what << ": first at window pixel (" << first % width << ","
+                            << first / width << "), kept "
+                            << (first >= 0 ? kept[4 * first] : 0) << " whole "
+                            << (first >= 0 ? whole[4 * first] : 0);
+  }
+
+  static void ExpectSameOverMoments(Pair& pair, const std::string& what) {
+    int step = 0;
+    for (const double* moment : kMoments)
+      ExpectSameFrame(pair, moment, what + ", moment " + std::to_string(step++));
+    EXPECT_GT(Instance(pair.kept).KeptBytes(), 0) << what << ": nothing was kept";
+  }
+
+  SteppedClock clock_{0};
+  hostkit::PluginLibrary plugin_{&plugMain, &SetLogCallback, "linked plug-in"};
+};
+
+struct Target {
+  const char* what;
+  int width, height;
+  Viewport viewport;
+  PixelFormat format;
+};
+
+const Target kTargets[] = {
+    {"203x117 float", 203, 117, {0, 0, 203, 117}, PixelFormat::RGBA32F},
+    {"256x144 8-bit", 256, 144, {0, 0, 256, 144}, PixelFormat::RGBA8},
+    {"77x61 at 5,9 of 96x80 float", 96, 80, {5, 9, 77, 61}, PixelFormat::RGBA32F},
+};
+
+TEST_F(KeptPicture, EveryPresetMatchesWholeFramesOverTime) {
+  for (const Target& t : kTargets) {
+    Pair pair(plugin_, t.width, t.height, t.viewport, t.format);
+    pair.Set(15, 1);  // credit on as well
+    for (int preset = 0; preset < 10; ++preset) {
+      pair.Set(0, static_cast<float>(preset));
+      ExpectSameOverMoments(pair, std::string(t.what) + ", preset " + std::to_string(preset));
+    }
+  }
+}
+
+// Settings that put the changing parts over text, plates and transparency:
+// each row is applied on top of the defaults.
+struct Setting {
+  const char* what;
+  std::vector<std::pair<FFUInt32, float>> values;
+};
+
+TEST_F(KeptPicture, OverlaysAndOptionsMatchWholeFramesOverTime) {
+  const Setting settings[] = {
+      {"grid, running index, transparent", {{1, 0}, {6, 1}, {14, 1}}},
+      {"grid, small panels, offsets, credit", {{1, 0}, {2, 16}, {3, 28}, {4, 37}, {5, 11}, {15, 1}}},
+      {"raster, corner texts, thick lines, moving", {{1, 1}, {11, 1}, {10, 3}, {7, 1}}},
+      {"bars, moving, credit, dimmed", {{1, 2}, {7, 1}, {15, 1}, {9, 0.4f}}},
+      {"gradients, moving, info", {{1, 3}, {7, 1}, {8, 1}}},
+      {"solid cycle, moving, transparent, credit", {{1, 4}, {12, 0}, {7, 1}, {14, 1}, {15, 1}}},
+      {"solid cycle, no info", {{1, 4}, {12, 0}, {8, 0}}},
+      {"solid blue, info", {{1, 4}, {12, 3}, {8, 1}}},
+      {"sweep, thick, moving, info, transparent", {{1, 5}, {10, 9}, {7, 1}, {8, 1}, {14, 1}}},
+      {"sweep, dimmed, credit", {{1, 5}, {9, 0.3f}, {15, 1}}},
+      {"checker, line width 3, everything on", {{1, 6}, {10, 3}, {7, 1}, {8, 1}, {15, 1}}},
+  };
+  for (const Target& t : kTargets) {
+    Pair pair(plugin_, t.width, t.height, t.viewport, t.format);
+    for (const Setting& setting : settings) {
+      for (FFUInt32 index = 1; index < kParamCount; ++index)
+        pair.Set(index, ParameterDefinitions()[index].defaultValue);
+      for (const auto& [index, value] : setting.values) pair.Set(index, value);
+      ExpectSameOverMoments(pair, std::string(t.what) + ", " + setting.what);
+    }
+  }
+}
+
+// Whatever the kept picture was drawn for, a change of setting, of output
+// size or of the host's framebuffer shows at once and stays right after.
+TEST_F(KeptPicture, SettingSizeAndFramebufferChangesShowAtOnce) {
+  Pair pair(plugin_, 160, 96, Viewport{0, 0, 160, 96}, PixelFormat::RGBA32F);
+  pair.Set(0, 0);
+  auto run = [&](const std::string& what) {
+    for (int step = 0; step < 3; ++step)
+      ExpectSameFrame(pair, kMoments[2 + step], what + ", frame " + std::to_string(step));
+  };
+  run("grid");
+  // Every setting in turn, changed by a small step: each must reach the picture.
+  for (FFUInt32 index = 1; index < kParamCount; ++index) {
+    const float value = pair.kept.Get(index);
+    pair.Set(index, value < 0.5f ? value + 0.4f : value - 0.4f);
+    run("parameter " + std::to_string(index) + " changed");
+  }
+  pair.Set(0, 5);  // Colour Bars
+  run("colour bars");
+  for (HostInstance* host : {&pair.kept, &pair.whole}) host->Resize(Viewport{3, 2, 150, 90});
+  run("resized");
+  for (HostInstance* host : {&pair.kept, &pair.whole}) {
+    host->Target() = hostkit::RenderTarget(160, 96, PixelFormat::RGBA8);
+    host->Target().SetViewport(Viewport{3, 2, 150, 90});
+  }
+  run("8-bit framebuffer");
+  for (HostInstance* host : {&pair.kept, &pair.whole}) {
+    host->Target() = hostkit::RenderTarget(160, 96, PixelFormat::RGBA32F);
+    host->Target().SetViewport(Viewport{3, 2, 150, 90});
+  }
+  run("float framebuffer again");
+}
+
+// Six instances in one host each keep a picture; destroying any of them
+// deletes its framebuffers and leaves the others'.
+TEST_F(KeptPicture, DestroyingAnInstanceReleasesItsPictureOnly) {
+  std::unique_ptr<HostInstance> hosts[6];
+  std::vector<GLuint> made[6];
+  for (int i = 0; i < 6; ++i) {
+    hosts[i] = std::make_unique<HostInstance>(plugin_, 64 + i, 48);
+    hosts[i]->Set(0, static_cast<float>(i));
+    hostkit::GLCallCounter counter;  // the target's own framebuffer is made already
+    hosts[i]->RunFrames(3);
+    for (const hostkit::GLCall& call : counter.Sequence())
+      if (call.function == "glGenFramebuffers")
+        made[i].insert(made[i].end(), call.names.begin(), call.names.end());
+    ASSERT_GT(Instance(*hosts[i]).KeptBytes(), 0) << "instance " << i;
+    ASSERT_FALSE(made[i].empty()) << "instance " << i;
+  }
+  for (int i : {3, 0, 5, 1, 4, 2}) {
+    hosts[i].reset();
+    for (int j = 0; j < 6; ++j)
+      for (GLuint name : made[j])
+        EXPECT_EQ(glIsFramebuffer(name) == GL_TRUE, hosts[j] != nullptr)
+            << "framebuffer " << name << " of instance " << j << " after instance " << i
+            << " was destroyed";
+  }
+}
+
+}  // namespace
