@@ -231,6 +231,14 @@ std::array<Codes, 2> ChromaOpposedPair(const sig::Signal& s) {
   return {{{mid + swing, mid - green, mid + swing}, {mid - swing, mid + green, mid - swing}}};
 }
 
+Layout MakeStripLayout(const StripContent& content, int width, int height) {
+  Layout layout;
+  if (width <= 0 || height <= 0) return layout;
+  layout.background = Grey(sig::BlackCode(content.signal.range));
+  AddStrip(layout, content, Grid(width, height), Grey(sig::WhiteCode(content.signal.range)));
+  return layout;
+}
+
 Layout MakeLayout(const StripContent& content, int width, int height) {
   Layout layout;
   if (width <= 0 || height <= 0) return layout;

@@ -56,6 +56,10 @@ struct Layout {
 // The frame for what the strip says (its signal, peak and counter).
 Layout MakeLayout(const StripContent& content, int width, int height);
 
+// The strip alone: `strip` and its white cells, nothing else (what changes
+// from one frame to the next).
+Layout MakeStripLayout(const StripContent& content, int width, int height);
+
 // The grey steps' codes, darkest first: below black (narrow: 4 to 63),
 // black, a ladder of 64 equal steps to white, above white (narrow: 941 to
 // 1019). Full range has no codes outside black and white, so its ends
