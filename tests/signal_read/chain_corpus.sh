@@ -22,10 +22,10 @@ frame_of() {  # signal -> a rendered 16-bit PNG of the frame
   echo "${rendered[$key]}"
 }
 
-while IFS=$'\t' read -r name signal chain expected rule; do
+while IFS=$'\t' read -r name signal chain expected rule size; do
   [[ -z $name || $name == \#* ]] && continue
   png=$(frame_of "$signal")
-  input=("$scratch/$name.raw" --size 1920x1080 --pix-fmt gbrp10le)
+  input=("$scratch/$name.raw" --size "${size:-1920x1080}" --pix-fmt gbrp10le)
   case $chain in
     -) input=("$png") ;;
     ffv1)

@@ -125,6 +125,14 @@ void CheckDepth(const ChainReading& r, GreyVerdict& v) {
     for (int c = first; c <= last; ++c) hits += std::abs(r.ramp[static_cast<std::size_t>(c)] - rule(c)) <= 0.5;
     return static_cast<double>(hits) / (last - first + 1);
   };
+  // A capture of another size than was sent can hold the strip and steps
+  // where the layout puts them for its own size while the ramp, one code
+  // per output column, is squeezed or stretched: a ramp that does not
+  // follow the steps' levels is no ramp to judge depth by.
+  int nearLine = 0;
+  for (int c = first; c <= last; ++c)
+    nearLine += std::abs(r.ramp[static_cast<std::size_t>(c)] - (v.gain * c + v.offset)) <= 8;
+  if (nearLine < 0.9 * (last - first + 1)) return;
   const double intact = share([](int c) { return c; });
   if (intact >= 0.98) {
     v.bits = 10;
