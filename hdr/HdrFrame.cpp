@@ -33,6 +33,7 @@ void ComposeHdrFrame(const HdrSettings& s, int width, int height, bool rounded,
         AddPatch(s, width, height, list);
       }
       break;
+    case HdrPattern::ChainCheck: AddChainCheck(s, width, height, list); break;
   }
   if (rounded && s.framebufferWarning) AddRoundedFramebufferNotice(s, width, height, list);
 }

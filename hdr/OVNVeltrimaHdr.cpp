@@ -120,6 +120,12 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
     changed = true;
   }
   DrawComposed(width, height, changed);
+  if (settings.pattern == HdrPattern::ChainCheck) {
+    stripShapes_.Clear();
+    hdr::AddChainCheckStrip(settings, width, height, frameCounter_, stripShapes_);
+    renderer_.Draw(stripShapes_, width, height);
+  }
+  ++frameCounter_;
   // The frame that shows the patch has been drawn: it counts toward the
   // settle frames before the next ArgyllCMS poll.
   client_.FrameDrawn();

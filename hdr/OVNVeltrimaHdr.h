@@ -81,4 +81,8 @@ class OVNVeltrimaHdr : public CFFGLPlugin {
   ffglex::OutputCache cache_{ffglex::OutputCache::Precision::Exact};
   bool cacheCurrent_ = false;
   bool useCache_ = true;
+  // Chain Check's strip carries the instance's frame counter (frames drawn,
+  // wrapping at 65536): drawn over the kept picture each frame.
+  std::uint16_t frameCounter_ = 0;
+  shapes::ShapeList stripShapes_;
 };

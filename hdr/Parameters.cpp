@@ -10,7 +10,8 @@ namespace {
 
 using veltrima::signal::kSignals;
 
-const char* const kPatternNames[] = {"BT.2111 Bars", "PLUGE", "Nit Steps", "Signal Steps", "Ramp", "Patch"};
+const char* const kPatternNames[] = {"BT.2111 Bars", "PLUGE", "Nit Steps", "Signal Steps", "Ramp", "Patch",
+                                     "Chain Check"};
 static_assert(std::size(kPatternNames) == kHdrPatternCount, "one element per pattern");
 
 // The option's elements are the table's names (string literals, so their

@@ -28,8 +28,8 @@ enum HdrParam : FFUInt32 {
 };
 
 // "Pattern" elements, in value order.
-enum class HdrPattern : int { Bt2111Bars = 0, Pluge, NitSteps, SignalSteps, Ramp, Patch };
-constexpr int kHdrPatternCount = 6;
+enum class HdrPattern : int { Bt2111Bars = 0, Pluge, NitSteps, SignalSteps, Ramp, Patch, ChainCheck };
+constexpr int kHdrPatternCount = 7;
 
 // The definitions in index order. "Signal" lists signal/Signal.h's kSignals
 // in their order, so its value indexes that table.

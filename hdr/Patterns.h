@@ -2,6 +2,7 @@
 // width x height output (the caller clears the list). Plain CPU work, no GL.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "calibration/PatchScene.h"
@@ -30,6 +31,15 @@ void AddRamp(const HdrSettings& settings, int width, int height, shapes::ShapeLi
 
 // A centred window of the patch codes on the background code.
 void AddPatch(const HdrSettings& settings, int width, int height, shapes::ShapeList& list);
+
+// Chain Check: the frame a capture is read back from (chaincheck/Layout.h
+// places and colours every part), its strip saying frame counter 0, and
+// labels for people where "Labels" is on.
+void AddChainCheck(const HdrSettings& settings, int width, int height, shapes::ShapeList& list);
+// The strip alone, all 58 cells black or white, for frame counter `frame`:
+// drawn over the kept picture each frame.
+void AddChainCheckStrip(const HdrSettings& settings, int width, int height, std::uint16_t frame,
+                        shapes::ShapeList& list);
 
 // What the calibration client holds for the frame: its last good patch (if
 // any) and its status line.

@@ -7,7 +7,9 @@
 #   veltrima-sync-read (its table in out/sync.csv, its summary printed);
 # - MAP: the example wall from examples/wall.csv, and one PNG per screen of
 #   examples/wall.xml;
-# - HDR: BT.2111 bars in PQ Narrow as a 16-bit PNG (codes exact).
+# - HDR: BT.2111 bars in PQ Narrow as a 16-bit PNG (codes exact); a Chain
+#   Check frame, and the same through an FFmpeg chain that squeezes full
+#   range into narrow, both read by veltrima-signal-read.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
@@ -36,6 +38,18 @@ mv out/wall-csv-1.png out/wall.png
 # HDR: 10-bit codes survive only in a deep file.
 "$render" --plugin hdr --set "Pattern=BT.2111 Bars" --set "Signal=PQ Narrow" --depth 16 -q \
   -o out/hdr-bars.png
+
+# Is the chain clean? The frame as rendered, then through one fault.
+"$render" --plugin hdr --set "Pattern=Chain Check" --set "Signal=PQ Narrow" --depth 16 -q \
+  -o out/chain-check.png
+ffmpeg -hide_banner -loglevel error -y -i out/chain-check.png -vf \
+  "format=gbrp16le,zscale=m=2020_ncl:r=limited,format=yuv444p16le,zscale=m=2020_ncl:rin=full:r=full,format=gbrp16le" \
+  -pix_fmt rgb48be out/chain-check-squeezed.png
+for file in out/chain-check.png out/chain-check-squeezed.png; do
+  echo "$file read back by veltrima-signal-read:"
+  "$build_dir/tools/signal-read/veltrima-signal-read" "$file" || true
+done
+echo
 
 echo "Rendered into $(pwd)/out:"
 ls -1 out | sed 's/^/  /'

@@ -38,8 +38,8 @@ struct Declared {
 
 TEST(HdrContract, TheParametersAreNamedTypedAndRangedAsAsked) {
   const Declared expected[] = {
-      {"Pattern", FF_TYPE_OPTION, 0, 0, 5,
-       {"BT.2111 Bars", "PLUGE", "Nit Steps", "Signal Steps", "Ramp", "Patch"}},
+      {"Pattern", FF_TYPE_OPTION, 0, 0, 6,
+       {"BT.2111 Bars", "PLUGE", "Nit Steps", "Signal Steps", "Ramp", "Patch", "Chain Check"}},
       {"Signal", FF_TYPE_OPTION, 0, 0, 5,
        {"PQ Narrow", "PQ Full", "HLG Narrow", "HLG Full", "SDR Narrow", "SDR Full"}},
       {"Peak nits", FF_TYPE_INTEGER, 1000, 100, 10000, {}},
@@ -100,7 +100,7 @@ TEST(HdrContract, ValuesNoHostShouldSendStillGiveAFrameOfCodes) {
                            -std::numeric_limits<float>::infinity(), 1e30f, -1e30f};
   const FFUInt32 count = HdrPlugin().GetNumParameters();
   for (float value : hostile)
-    for (int pattern = 0; pattern < 6; ++pattern) {
+    for (int pattern = 0; pattern < 7; ++pattern) {
       Settings settings;
       for (FFUInt32 i = 0; i < count; ++i) {
         if (HdrPlugin().GetParameterType(i) == FF_TYPE_TEXT) continue;  // takes no number
@@ -115,7 +115,8 @@ TEST(HdrContract, ValuesNoHostShouldSendStillGiveAFrameOfCodes) {
 
 // A frame whose picture just changed is drawn directly, later ones are
 // copied from the picture kept: the two must be the same, pixel for pixel,
-// on a float and on an 8-bit target.
+// on a float and on an 8-bit target. (Chain Check's strip changes every
+// frame; hdr_chaincheck_test holds the rest of its frames to this.)
 TEST(HdrContract, KeptFramesEqualTheFrameDrawnFirst) {
   HdrContext();
   for (hostkit::PixelFormat format : {hostkit::PixelFormat::RGBA32F, hostkit::PixelFormat::RGBA8})

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The fault corpus (chains.tsv) read by veltrima-signal-read: each chain's
+# frame must be named exactly, the right faults and no others; then the
+# frame counter (a frame left out, a frame twice) and input it must refuse
+# in one line with exit status 2.
+# Usage: chain_corpus.sh RENDER READER FFMPEG TABLE
+set -uo pipefail
+render=$1 reader=$2 ffmpeg=$3 table=$4
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+declare -A rendered
+frame_of() {  # signal -> a rendered 16-bit PNG of the frame
+  local key=${1// /_}
+  if [[ -z ${rendered[$key]:-} ]]; then
+    "$render" --plugin hdr --set "Pattern=Chain Check" --set "Signal=$1" --depth 16 \
+      -o "$scratch/$key.png" >/dev/null 2>&1 || { echo "render failed for $1"; exit 1; }
+    rendered[$key]=$scratch/$key.png
+  fi
+  echo "${rendered[$key]}"
+}
+
+while IFS=$'\t' read -r name signal chain expected rule size; do
+  [[ -z $name || $name == \#* ]] && continue
+  png=$(frame_of "$signal")
+  input=("$scratch/$name.raw" --size "${size:-1920x1080}" --pix-fmt gbrp10le)
+  case $chain in
+    -) input=("$png") ;;
+    ffv1)
+      "$ffmpeg" -nostdin -v error -y -i "$png" -vf format=gbrp10le -c:v ffv1 "$scratch/$name.mkv" &&
+        "$ffmpeg" -nostdin -v error -y -i "$scratch/$name.mkv" -f rawvideo -pix_fmt gbrp10le "$scratch/$name.raw" ;;
+    *) "$ffmpeg" -nostdin -v error -y -i "$png" -vf "$chain" -f rawvideo -pix_fmt gbrp10le "$scratch/$name.raw" ;;
+  esac || { fail "$name: ffmpeg"; continue; }
+  "$reader" --json "$scratch/$name.json" "${input[@]}" >"$scratch/$name.txt" 2>&1
+  status=$?
+  got=$(jq -r '[.faults[].fault] | sort | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -z $got ]] && got=-
+  got_rule=$(jq -r '[.faults[] | select(.fault == "eight-bit") | .rule][0] // "-"' "$scratch/$name.json" 2>/dev/null)
+  want_status=1
+  [[ $expected == - ]] && want_status=0
+  if [[ $got != "$expected" || $got_rule != "$rule" || $status != "$want_status" ]]; then
+    fail "$name ($signal): expected $expected (rule $rule, exit $want_status), got $got (rule $got_rule, exit $status)"
+    sed 's/^/    /' "$scratch/$name.txt"
+  else
+    echo "ok: $name: $(head -1 "$scratch/$name.txt")"
+  fi
+done <"$table"
+
+# The frame counter: three frames rendered, one left out, one twice.
+"$render" --plugin hdr --set "Pattern=Chain Check" --frames 3 -o "$scratch/seq-%02d.png" --depth 16 >/dev/null 2>&1
+for case in "dropped:00 02:frames-dropped" "repeated:00 01 01 02:frames-repeated" "in-order:00 01 02:-"; do
+  IFS=: read -r label frames want <<<"$case"
+  files=()
+  for f in $frames; do files+=("$scratch/seq-$f.png"); done
+  "$reader" --json "$scratch/seq.json" "${files[@]}" >/dev/null 2>&1
+  got=$(jq -r '[.faults[].fault] | sort | join(",")' "$scratch/seq.json")
+  [[ -z $got ]] && got=-
+  [[ $got == "$want" ]] && echo "ok: counter $label" || fail "counter $label: expected $want, got $got"
+done
+
+# Input it must refuse: one line, exit 2.
+"$render" --plugin hdr --set "Pattern=BT.2111 Bars" --depth 16 -o "$scratch/bars.png" >/dev/null 2>&1
+: >"$scratch/empty.png"
+head -c 5000 "$(frame_of "PQ Narrow")" >"$scratch/truncated.png"
+printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0' >"$scratch/huge.png"
+head -c 1000 /dev/zero >"$scratch/short.raw"
+for case in "bars.png:no Chain Check strip found in" "empty.png:not a PNG file" "truncated.png:" \
+            "huge.png:larger than accepted" ".:not a PNG file" "short.raw --size 1920x1080 --pix-fmt gbrp10le:ends inside"; do
+  args=${case%%:*} want=${case#*:}
+  read -r -a argv <<<"$args"
+  argv[0]=$scratch/${argv[0]}
+  out=$(timeout 20 "$reader" "${argv[@]}" 2>&1)
+  status=$?
+  lines=$(printf '%s\n' "$out" | wc -l)
+  if [[ $status != 2 || $lines != 1 || $out != *"$want"* ]]; then
+    fail "refuses $args: exit $status, $lines lines: $out"
+  else
+    echo "ok: refuses $args: $out"
+  fi
+done
+
+echo "$failures failures"
+[[ $failures == 0 ]]

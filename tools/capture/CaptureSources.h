@@ -1,0 +1,45 @@
+// Where a reader's frames come from: a list of PNG files (8 or 16 bits), or
+// a stream of raw frames of one size and RawFormats.h format from a file or
+// standard input. Every input is untrusted: sizes are checked against
+// FrameLimits.h before anything is allocated, and a file that cannot be
+// read gives a frame with an error instead of ending the run.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/capture/CaptureFrame.h"
+#include "tools/capture/FrameLimits.h"
+#include "tools/capture/RawFormats.h"
+
+struct CapturedInput {
+  std::string name;    // the file's path, or "frame N" of a stream
+  CaptureFrame frame;  // empty when the frame could not be read
+  std::string error;   // why not, for a person to read
+};
+
+class CaptureSource {
+ public:
+  virtual ~CaptureSource() = default;
+  // The next frame into `input`; false when there are no more.
+  virtual bool Next(CapturedInput& input) = 0;
+};
+
+// One frame per file, in the order given, R', G', B' at the file's depth.
+std::unique_ptr<CaptureSource> OpenPngCaptures(std::vector<std::string> paths);
+
+// Frames of width x height in `format` from `path`, or from standard input
+// for "-". Throws std::runtime_error when the file cannot be opened or the
+// size is outside the limits. A stream that ends inside a frame gives that
+// frame with an error, then ends.
+std::unique_ptr<CaptureSource> OpenRawCaptures(const std::string& path, int width, int height,
+                                               RawFormat format);
+
+// The size of a PNG file's image from its header, read without decoding it;
+// an error text when the file is not a PNG or cannot be read.
+struct PngHeader {
+  long long width = 0, height = 0;
+  std::string error;
+};
+PngHeader ReadPngHeader(const std::string& path);

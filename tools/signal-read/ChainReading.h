@@ -1,0 +1,39 @@
+// What a capture of a Chain Check frame holds: the strip (what was sent),
+// then every grey step's median and, where the capture is at the size it
+// was sent, the ramp's codes column by column, all as 10-bit codes of the
+// capture's own values (no rounding of ours).
+//
+// Values become codes by the container's rule: R'G'B' as v · 1023 / max
+// (the rule every HDR pixel is written by), Y' by the sent range's depth
+// rule (signal/CodeRules.h: narrow scaled by 2^(bits - 10), full by
+// (2^bits - 1) / 1023). A grey's Y' is its R', G' and B'.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "chaincheck/Layout.h"
+#include "chaincheck/StripReader.h"
+#include "tools/capture/CaptureFrame.h"
+
+struct StepMeasure {
+  int sent = 0;                      // the grey code sent
+  std::array<double, 3> received{};  // R', G', B' medians as 10-bit codes
+};
+
+struct ChainReading {
+  chaincheck::StripReading strip;
+  std::vector<StepMeasure> steps;
+  // received[c] for ramp code c (0-1023); empty when the capture was scaled
+  // or shifted, which leaves no column of one code.
+  std::vector<double> ramp;
+  // Where the layout was found: capture x = scale · layout x + offset.
+  double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
+};
+
+// The grey plane a strip is looked for in: G' of R'G'B', Y' of Y'CbCr.
+chaincheck::GreyImage GreyPlaneOf(const CaptureFrame& frame);
+
+// Reads the frame; false with `why` when no strip is found.
+bool ReadChain(const CaptureFrame& frame, ChainReading& reading, std::string& why);

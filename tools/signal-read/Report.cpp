@@ -1,0 +1,66 @@
+#include "tools/signal-read/Report.h"
+
+#include <cmath>
+
+#include "signal/Signal.h"
+
+namespace {
+
+namespace sig = veltrima::signal;
+
+std::string SignalName(const sig::Signal& s) {
+  for (const auto& named : sig::kSignals)
+    if (named.signal.transfer == s.transfer && named.signal.range == s.range) return std::string(named.name);
+  return "?";
+}
+
+double Rounded(double v, double unit) { return std::round(v / unit) * unit; }
+
+}  // namespace
+
+std::string ReportText(const SignalReport& r) {
+  const chaincheck::StripContent& sent = r.reading.strip.content;
+  std::string text;
+  if (r.Clean()) {
+    text = "CLEAN: " + SignalName(sent.signal) + ", peak " + std::to_string(sent.peakNits) + " nits";
+    if (r.verdict.bits) text += ", " + std::to_string(r.verdict.bits) + " bits";
+    text += "\n";
+    return text;
+  }
+  std::string names;
+  for (const Fault& f : r.verdict.faults) names += (names.empty() ? "" : ", ") + f.name;
+  if (r.verdict.unexplained) names += (names.empty() ? "" : ", ") + std::string("unexplained");
+  text = "FAULTS: " + names + " (sent " + SignalName(sent.signal) + ", peak " + std::to_string(sent.peakNits) +
+         " nits)\n";
+  for (const Fault& f : r.verdict.faults) text += "  " + f.name + ": " + f.evidence + "; " + f.advice + "\n";
+  if (r.verdict.unexplained) text += "  unexplained: " + r.verdict.unexplainedText + "\n";
+  return text;
+}
+
+nlohmann::json ReportJson(const SignalReport& r) {
+  const chaincheck::StripContent& sent = r.reading.strip.content;
+  nlohmann::json faults = nlohmann::json::array();
+  for (const Fault& f : r.verdict.faults) {
+    nlohmann::json entry = f.numbers;
+    entry["fault"] = f.name;
+    entry["confidence"] = Rounded(f.confidence, 0.001);
+    entry["evidence"] = f.evidence;
+    faults.push_back(entry);
+  }
+  nlohmann::json steps = nlohmann::json::array();
+  for (const StepMeasure& m : r.reading.steps)
+    steps.push_back({{"sent", {m.sent, m.sent, m.sent}},
+                     {"received", {Rounded(m.received[0], 0.01), Rounded(m.received[1], 0.01),
+                                   Rounded(m.received[2], 0.01)}}});
+  nlohmann::json measured = {
+      {"range_fit", {{"gain", Rounded(r.verdict.gain, 0.0001)}, {"offset", Rounded(r.verdict.offset, 0.01)}}}};
+  measured["bits"] = r.verdict.bits ? nlohmann::json(r.verdict.bits) : nlohmann::json(nullptr);
+  return {{"file", r.file},
+          {"frames", r.frames},
+          {"sent", {{"signal", SignalName(sent.signal)}, {"peak_nits", sent.peakNits}, {"strip_version", sent.version}}},
+          {"declared", nlohmann::json::object()},
+          {"clean", r.Clean()},
+          {"faults", faults},
+          {"measured", measured},
+          {"steps", steps}};
+}

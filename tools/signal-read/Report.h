@@ -1,0 +1,23 @@
+// The reader's verdict for a person (standard output) and as JSON: the
+// first line "CLEAN: ..." or "FAULTS: ...", then one line per fault with its
+// evidence and the setting likely to change; the JSON in the vocabulary
+// README "Is the chain clean?" lists.
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "tools/signal-read/ChainReading.h"
+#include "tools/signal-read/GreyVerdict.h"
+
+struct SignalReport {
+  std::string file;
+  int frames = 0;
+  ChainReading reading;  // of the first frame with a strip
+  GreyVerdict verdict;   // its greys, and the frame counter's faults
+  bool Clean() const { return verdict.faults.empty() && !verdict.unexplained; }
+};
+
+std::string ReportText(const SignalReport& report);
+nlohmann::json ReportJson(const SignalReport& report);

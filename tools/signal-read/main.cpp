@@ -1,0 +1,160 @@
+// veltrima-signal-read: reads a capture of the HDR plug-in's Chain Check
+// frame and says what the chain did to the signal. Exit status 0 clean,
+// 1 faults named, 2 could not read (one line says why).
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/CommandLine.h"
+#include "tools/UsageError.h"
+#include "tools/capture/CaptureSources.h"
+#include "tools/signal-read/ChainReading.h"
+#include "tools/signal-read/GreyVerdict.h"
+#include "tools/signal-read/Report.h"
+
+namespace {
+
+constexpr char kProgram[] = "veltrima-signal-read";
+constexpr int kExitClean = 0, kExitFaults = 1, kExitUnreadable = 2;
+
+constexpr char kFooter[] = R"(Examples:
+  veltrima-signal-read capture.png
+  ffmpeg -i capture.mov -f rawvideo -pix_fmt gbrp10le - | veltrima-signal-read --size 1920x1080 --pix-fmt gbrp10le
+  veltrima-signal-read --json report.json capture.png
+
+Reads the Chain Check strip (what was sent: signal, peak, frame counter),
+the grey steps and the ramp, and names what the chain did: range-expanded,
+range-squeezed, range-squeezed-twice, footroom-clipped, headroom-clipped,
+eight-bit (truncated, rounded, scaled), frames-dropped, frames-repeated.)";
+
+struct Options {
+  std::vector<std::string> inputs;
+  std::string size, pixFmt = "rgba", json;
+  int frames = 0;
+};
+
+std::pair<int, int> ParseSize(const std::string& text) {
+  const auto x = text.find_first_of("xX");
+  try {
+    if (x != std::string::npos && x > 0 && x < 7 && text.size() - x - 1 < 7 && text.size() > x + 1 &&
+        text.find_first_not_of("0123456789xX") == std::string::npos) {
+      const int width = std::stoi(text.substr(0, x)), height = std::stoi(text.substr(x + 1));
+      if (width > 0 && height > 0) return {width, height};
+    }
+  } catch (const std::exception&) {
+  }
+  throw UsageError("--size takes WIDTHxHEIGHT with two positive whole numbers, got \"" + text + "\"");
+}
+
+std::unique_ptr<CaptureSource> OpenInput(const Options& o) {
+  if (o.size.empty()) {
+    if (o.inputs.empty()) throw UsageError("no input: give PNG files, or --size WxH --pix-fmt NAME for raw frames");
+    for (const auto& input : o.inputs)
+      if (input == "-") throw UsageError("standard input carries raw frames: give --size WxH --pix-fmt NAME");
+    return OpenPngCaptures(o.inputs);
+  }
+  if (o.inputs.size() > 1) throw UsageError("raw frames come from one stream: give one file, or - or nothing");
+  RawFormat format;
+  if (!RawFormatNamed(o.pixFmt, format))
+    throw UsageError("--pix-fmt takes one of " + RawFormatNames() + ", got \"" + o.pixFmt + "\"");
+  const auto [width, height] = ParseSize(o.size);
+  return OpenRawCaptures(o.inputs.empty() ? "-" : o.inputs.front(), width, height, format);
+}
+
+// The frame counter's steps: repeats and drops.
+void CheckCounter(const std::vector<int>& counters, GreyVerdict& verdict) {
+  int repeated = 0, dropped = 0;
+  for (std::size_t i = 1; i < counters.size(); ++i) {
+    const int step = (counters[i] - counters[i - 1] + 65536) % 65536;
+    if (step == 0) ++repeated;
+    else if (step > 1 && step < 32768) dropped += step - 1;
+  }
+  if (dropped) {
+    Fault f;
+    f.name = "frames-dropped";
+    f.evidence = std::to_string(dropped) + " frame counter values never arrive";
+    f.advice = "the chain drops frames: check its frame rates and sync";
+    f.numbers = {{"frames", dropped}};
+    verdict.faults.push_back(f);
+  }
+  if (repeated) {
+    Fault f;
+    f.name = "frames-repeated";
+    f.evidence = std::to_string(repeated) + " frames repeat the frame before";
+    f.advice = "the chain repeats frames: check its frame rates and sync";
+    f.numbers = {{"frames", repeated}};
+    verdict.faults.push_back(f);
+  }
+}
+
+int Run(const Options& o) {
+  const std::unique_ptr<CaptureSource> source = OpenInput(o);
+  const std::string file = o.size.empty() ? o.inputs.front() : (o.inputs.empty() ? "-" : o.inputs.front());
+  SignalReport report;
+  report.file = file;
+  bool found = false;
+  std::vector<int> counters;
+  CapturedInput input;
+  while ((o.frames <= 0 || report.frames < o.frames) && source->Next(input)) {
+    if (!input.error.empty()) {
+      std::fprintf(stderr, "%s: %s: %s\n", kProgram, input.name.c_str(), input.error.c_str());
+      return kExitUnreadable;
+    }
+    ++report.frames;
+    ChainReading reading;
+    std::string why;
+    if (!ReadChain(input.frame, reading, why)) continue;
+    counters.push_back(reading.strip.content.frame);
+    if (!found) {
+      report.reading = reading;
+      found = true;
+    }
+  }
+  if (!found) {
+    std::fprintf(stderr, "%s: no Chain Check strip found in %s\n", kProgram, file.c_str());
+    return kExitUnreadable;
+  }
+  report.verdict = JudgeGreys(report.reading);
+  CheckCounter(counters, report.verdict);
+  std::fputs(ReportText(report).c_str(), stdout);
+  if (!o.json.empty()) {
+    const std::string text = ReportJson(report).dump(2) + "\n";
+    if (o.json == "-") {
+      std::fputs(text.c_str(), stdout);
+    } else {
+      std::ofstream out(o.json);
+      out << text;
+      if (!out) throw std::runtime_error(o.json + ": cannot write");
+    }
+  }
+  return report.Clean() ? kExitClean : kExitFaults;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  CLI::App app{"Reads a capture of the OVNVeltrima HDR Chain Check frame and says what the chain "
+               "between the plug-in and the capture did to the signal.",
+               kProgram};
+  app.footer(kFooter);
+  app.add_option("inputs", options.inputs,
+                 "PNG files (8 or 16 bits); with --size, one raw file, or - (or nothing) for standard input");
+  app.add_option("--size", options.size, "WIDTHxHEIGHT: read raw frames");
+  app.add_option("--pix-fmt", options.pixFmt,
+                 "the raw frames' format: " + RawFormatNames() + " (default rgba)");
+  app.add_option("--json", options.json, "also write the verdict as JSON to FILE, or - for standard output");
+  app.add_option("--frames", options.frames, "read at most N frames");
+  if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
+  try {
+    return Run(options);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());
+    return kExitUnreadable;
+  }
+}
