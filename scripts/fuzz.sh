@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer and fuzzes each in turn,
 # FUZZ_SECONDS (default 60) shared between them. The targets, by the names
-# FUZZ_TARGETS takes (default "free sync map hdr layout calibration"):
+# FUZZ_TARGETS takes (default "free sync map hdr layout region-code calibration"):
 #   free       plugMain of the FREE plug-in      fuzz/corpus,           fuzz/crashes/
 #   sync       plugMain of the SYNC plug-in      fuzz/corpus-sync,      fuzz/crashes-sync/
 #   map        plugMain of the MAP plug-in       fuzz/corpus-map,       fuzz/crashes-map/
 #   hdr        plugMain of the HDR plug-in       fuzz/corpus-hdr,       fuzz/crashes-hdr/
 #   layout     the layout-file parsers           fuzz/layout-corpus,    fuzz/layout-crashes/
 #   sync-read  the sync reader's frame decoding  fuzz/corpus-sync-read, fuzz/crashes-sync-read/
+#   region-code  the region code's decoder     fuzz/corpus-region-code, fuzz/crashes-region-code/
 #   calibration  the calibration client's network messages
 #                                               fuzz/corpus-calibration, fuzz/crashes-calibration/
 # New corpus entries go to a scratch folder; a crash is written into the
@@ -27,9 +28,10 @@ declare -A table=(
   [hdr]="plugmain_hdr_fuzzer fuzz/corpus-hdr fuzz/crashes-hdr"
   [layout]="layout_fuzzer fuzz/layout-corpus fuzz/layout-crashes"
   [sync-read]="frame_decoder_fuzzer fuzz/corpus-sync-read fuzz/crashes-sync-read"
+  [region-code]="region_code_fuzzer fuzz/corpus-region-code fuzz/crashes-region-code"
   [calibration]="calibration_fuzzer fuzz/corpus-calibration fuzz/crashes-calibration"
 )
-read -r -a chosen <<<"${FUZZ_TARGETS:-free sync map hdr layout calibration}"
+read -r -a chosen <<<"${FUZZ_TARGETS:-free sync map hdr layout region-code calibration}"
 fuzzers=()
 for name in "${chosen[@]}"; do
   [[ -n ${table[$name]:-} ]] || {
