@@ -67,15 +67,20 @@ std::uint16_t DynamicCrc(const RegionIdentity& id, std::uint16_t counter) {
   return Crc16(bytes, sizeof bytes);
 }
 
-// What a dynamic cell shows at counter n.
-bool DynamicBit(const Cell& cell, const RegionIdentity& id, std::uint16_t n) {
-  switch (cell.role) {
-    case Role::Stripe: return n & 1;
-    case Role::Counter: return (GrayOf(n) >> cell.bit) & 1;
-    case Role::Crc: return (DynamicCrc(id, n) >> cell.bit) & 1;
-    default: return false;
+// The dynamic cells' words at one counter, worked out once per code.
+struct Dynamic {
+  std::uint16_t counter, gray, crc;
+  Dynamic(const RegionIdentity& id, std::uint16_t n)
+      : counter(n), gray(GrayOf(n)), crc(DynamicCrc(id, n)) {}
+  bool Bit(const Cell& cell) const {
+    switch (cell.role) {
+      case Role::Stripe: return counter & 1;
+      case Role::Counter: return (gray >> cell.bit) & 1;
+      case Role::Crc: return (crc >> cell.bit) & 1;
+      default: return false;
+    }
   }
-}
+};
 
 // Where upright cell (r, c) lies after `turns` clockwise quarter turns.
 int TurnedIndex(int r, int c, int turns) {
@@ -101,10 +106,11 @@ bool WhiteAtHalf(float level) { return level > 0.5f; }  // false for NaN
 bool Fits(const std::array<Seen, kRegionCodeDataCells>& seen, const RegionIdentity& id,
           std::uint16_t a, std::uint16_t b) {
   const auto& roles = Roles();
+  const Dynamic da(id, a), db(id, b);
   for (std::size_t i = 0; i < roles.size(); ++i) {
     const Role role = roles[i].role;
     if (role != Role::Stripe && role != Role::Counter && role != Role::Crc) continue;
-    const bool ea = DynamicBit(roles[i], id, a), eb = DynamicBit(roles[i], id, b);
+    const bool ea = da.Bit(roles[i]), eb = db.Bit(roles[i]);
     if (seen[i] == Seen::Unsure) {
       if (ea == eb) return false;
     } else if ((seen[i] == Seen::White) != ea && (seen[i] == Seen::White) != eb) {
@@ -212,7 +218,7 @@ RegionCodeData EncodeRegionCode(const RegionIdentity& identity, std::uint64_t fr
   const RegionIdentity id{identity.output % (kRegionMaxOutput + 1),
                           identity.region % (kRegionMaxIndex + 1)};
   const std::uint32_t word = RegionIdentityWord(id);
-  const auto counter = static_cast<std::uint16_t>(frame % kRegionCounterModulus);
+  const Dynamic dynamic(id, static_cast<std::uint16_t>(frame % kRegionCounterModulus));
   const auto& roles = Roles();
   RegionCodeData data{};
   for (std::size_t i = 0; i < roles.size(); ++i) {
@@ -220,7 +226,7 @@ RegionCodeData EncodeRegionCode(const RegionIdentity& identity, std::uint64_t fr
       case Role::White: data[i] = true; break;
       case Role::Black: data[i] = false; break;
       case Role::Identity: data[i] = (word >> roles[i].bit) & 1; break;
-      default: data[i] = DynamicBit(roles[i], id, counter); break;
+      default: data[i] = dynamic.Bit(roles[i]); break;
     }
   }
   return data;

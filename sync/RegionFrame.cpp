@@ -1,0 +1,56 @@
+#include "sync/RegionFrame.h"
+
+#include "framestamp/RegionCode.h"
+#include "glyphs/Utf8Glyphs.h"
+#include "shapes/Colour.h"
+#include "shapes/GlyphText.h"
+
+namespace {
+
+using shapes::Rect;
+
+// The code's rings, then one white rectangle per run of white data cells in
+// a row.
+void AddCode(shapes::ShapeList& list, const RegionCodeData& data, int x, int y, int s) {
+  const int side = kRegionCodeSide * s;
+  list.AddRect(shapes::RectAt(x, y, side, side), shapes::kWhite);
+  list.AddRect(shapes::RectAt(x + s, y + s, side - 2 * s, side - 2 * s), shapes::kBlack);
+  const int x0 = x + kRegionCodeRings * s, y0 = y + kRegionCodeRings * s;
+  for (int r = 0; r < kRegionCodeDataSide; ++r) {
+    int c = 0;
+    while (c < kRegionCodeDataSide) {
+      if (!data[static_cast<std::size_t>(r * kRegionCodeDataSide + c)]) {
+        ++c;
+        continue;
+      }
+      int end = c;
+      while (end < kRegionCodeDataSide && data[static_cast<std::size_t>(r * kRegionCodeDataSide + end)]) ++end;
+      list.AddRect({x0 + c * s, y0 + r * s, x0 + end * s, y0 + (r + 1) * s}, shapes::kWhite);
+      c = end;
+    }
+  }
+}
+
+}  // namespace
+
+void ComposeRegionFrame(const RegionGrid& grid, std::uint32_t output, std::uint64_t frame,
+                        float brightness, shapes::ShapeList& list) {
+  list.AddRect({0, 0, grid.width, grid.height}, shapes::kBlack);
+  const shapes::Colour outline = shapes::Dimmed({0.25f, 0.25f, 0.25f, 1.0f}, brightness);
+  const shapes::Colour text = shapes::Dimmed(shapes::kWhite, brightness);
+  for (std::size_t i = 0; i < grid.places.size(); ++i) {
+    const RegionPlace& p = grid.places[i];
+    const Rect& r = p.region;
+    list.AddRect({r.x1 - 1, r.y0, r.x1, r.y1}, outline);
+    list.AddRect({r.x0, r.y1 - 1, r.x1 - 1, r.y1}, outline);
+    if (grid.cellSize <= 0) continue;
+    const RegionIdentity id{output, static_cast<std::uint32_t>(i)};
+    AddCode(list, EncodeRegionCode(id, frame), p.codeX, p.codeY, grid.cellSize);
+    if (p.label.Empty()) continue;
+    const std::string label = RegionLabel(output, static_cast<int>(i));
+    const int width = shapes::TextWidth(static_cast<int>(label.size()), grid.labelScale);
+    shapes::AddGlyphText(list, EncodeUtf8Glyphs(label, label.size(), SmallX::Times),
+                         p.label.x0 + std::max(0, (p.label.Width() - width) / 2), p.label.y0,
+                         grid.labelScale, text, p.label.Width());
+  }
+}
