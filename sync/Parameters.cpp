@@ -70,7 +70,7 @@ const std::array<SyncParamDefinition, kSyncParamCount> kDefinitions = {{
     Switch("Region Codes"),
     Integer("Region Columns", kDefaultRegionColumns, 1, kMaxRegionGridSide),
     Integer("Region Rows", kDefaultRegionRows, 1, kMaxRegionGridSide),
-    Integer("Region Cell px", kDefaultRegionCellSize, 1, kMaxRegionCellSize),
+    Integer("Region Cell px", kDefaultRegionCellSize, kMinRegionCellSize, kMaxRegionCellSize),
 }};
 
 }  // namespace

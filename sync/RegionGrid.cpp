@@ -29,13 +29,15 @@ RegionGrid ComputeRegionGrid(int width, int height, int columns, int rows, int r
   g.height = std::clamp(height, 0, kMaxLayoutDimension);
   g.columns = std::clamp(columns, 1, kMaxRegionGridSide);
   g.rows = std::clamp(rows, 1, kMaxRegionGridSide);
-  const int requested = std::clamp(requestedCellSize, 1, kMaxRegionCellSize);
+  const int requested = std::clamp(requestedCellSize, kMinRegionCellSize, kMaxRegionCellSize);
   const int smallest = std::min(g.width / g.columns, g.height / g.rows);
   g.cellSize = std::min(requested, smallest / kRegionCodeSide);
-  if (g.cellSize <= 0) {
+  if (g.cellSize < kMinRegionCellSize) {
+    g.cellSize = 0;
     g.leftOut.push_back("Region Codes: regions of " + std::to_string(g.width / g.columns) + "x" +
                         std::to_string(g.height / g.rows) + " px hold no code of " +
-                        std::to_string(kRegionCodeSide) + " cells; no codes drawn");
+                        std::to_string(kRegionCodeSide) + " cells of " + std::to_string(kMinRegionCellSize) +
+                        " px; no codes drawn");
   } else if (g.cellSize < requested) {
     g.leftOut.push_back("Region Codes: cells of " + std::to_string(g.cellSize) + " px, not " +
                         std::to_string(requested) + ", so that every region holds its code");

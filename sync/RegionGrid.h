@@ -25,7 +25,8 @@ struct RegionGrid {
 };
 
 // The grid for an output of width x height, columns and rows clamped to
-// 1..64 and the cell size asked for to 1..64.
+// 1..64 and the cell size asked for to 2..64; no codes where cells of 2
+// pixels do not fit.
 RegionGrid ComputeRegionGrid(int width, int height, int columns, int rows, int requestedCellSize);
 
 // The label's text for region `index` of output `output`: "3.17".
