@@ -5,6 +5,7 @@
 // offset reported exactly; none is invented; bad photos are refused.
 #include <opencv2/imgcodecs.hpp>
 
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <string>
@@ -15,6 +16,7 @@
 #include "tests/sync/CameraShot.h"
 #include "tests/sync/SyncKit.h"
 #include "tools/sync-read/WallCommand.h"
+#include "tools/sync-read/WallPicture.h"
 #include "tools/sync-read/WallReader.h"
 #include "tools/sync-read/WallReport.h"
 
@@ -178,7 +180,7 @@ TEST_F(SyncWall, TheCommandAnswersItsExitStatusAndJson) {
       {truncated, "", std::nullopt, kWallUnread},
       {(folder.Path() / "missing.png").string(), "", std::nullopt, kWallUnread},
   };
-  for (const auto& c : cases) EXPECT_EQ(RunWall({c.photo, c.json, c.reference}), c.exit) << c.photo;
+  for (const auto& c : cases) EXPECT_EQ(RunWall({c.photo, c.json, "", c.reference}), c.exit) << c.photo;
   std::ifstream in(json);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   for (const char* field : {"\"regions\"", "\"output\"", "\"region\"", "\"cabinet\"", "\"port\"", "\"frame\"",
@@ -187,6 +189,39 @@ TEST_F(SyncWall, TheCommandAnswersItsExitStatusAndJson) {
                             "\"transition_caught\""})
     EXPECT_NE(text.find(field), std::string::npos) << field;
   EXPECT_NE(text.find("\"offset_frames\": -1"), std::string::npos);
+}
+
+TEST_F(SyncWall, ThePictureOutlinesEveryRegionInItsOffsetsColour) {
+  ScratchFolder folder("sync-wall");
+  const std::string path = (folder.Path() / "wall.png").string();
+  Camera camera;
+  camera.yawDegrees = 20;
+  const cv::Mat photo = CameraShot(Wall({{2, 5, -1}, {0, 3, 1}, {1, 6, 0, true}}), camera);
+  const WallVerdict verdict = JudgeWall(ReadWall(photo), std::nullopt);
+  ASSERT_EQ(WriteWallPicture(photo, verdict, path), "");
+  const cv::Mat picture = cv::imread(path, cv::IMREAD_COLOR);
+  ASSERT_EQ(picture.size(), photo.size());
+  // The middle of each box's top edge: red late, blue early, green on time,
+  // amber (red and green, no blue) caught in a frame change.
+  ASSERT_EQ(verdict.regions.size(), static_cast<std::size_t>(kOutputs * kRegionsPerOutput));
+  for (const RegionVerdict& v : verdict.regions) {
+    const cv::Point2f middle = (v.region.box[0] + v.region.box[1]) / 2;
+    const cv::Vec3b bgr = picture.at<cv::Vec3b>(cvRound(middle.y), cvRound(middle.x));
+    const int b = bgr[0], g = bgr[1], r = bgr[2];
+    const std::string seen = Describe(v) + ": B " + std::to_string(b) + " G " + std::to_string(g) +
+                             " R " + std::to_string(r);
+    if (v.offsetFrames < 0) {
+      EXPECT_TRUE(r > g + 80 && r > b + 80) << seen;
+    } else if (v.offsetFrames > 0) {
+      EXPECT_TRUE(b > g + 80 && b > r + 80) << seen;
+    } else if (v.region.code.changeCaught) {
+      EXPECT_TRUE(r > b + 80 && g > b + 80) << seen;
+    } else {
+      EXPECT_TRUE(g > r + 80 && g > b + 80) << seen;
+    }
+  }
+  // For the README's picture: VELTRIMA_WALL_PICTURE=docs/sync-wall.png.
+  if (const char* keep = std::getenv("VELTRIMA_WALL_PICTURE")) cv::imwrite(keep, picture);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "tools/sync-read/WallPhoto.h"
+#include "tools/sync-read/WallPicture.h"
 #include "tools/sync-read/WallReader.h"
 #include "tools/sync-read/WallReport.h"
 
@@ -43,6 +44,10 @@ int RunWall(const WallOptions& options) {
     std::ofstream file(options.json, std::ios::binary);
     file << WallJson(verdict);
     if (!file) return Unread("cannot write " + options.json);
+  }
+  if (!options.picture.empty()) {
+    const std::string error = WriteWallPicture(photo.grey, verdict, options.picture);
+    if (!error.empty()) return Unread(error);
   }
   return verdict.anyOff ? kWallOff : kWallAgrees;
 }

@@ -11,7 +11,8 @@
 
 struct WallOptions {
   std::string photo;
-  std::string json;  // empty: none written
+  std::string json;     // empty: none written
+  std::string picture;  // the photo with every region outlined; empty: none
   std::optional<std::uint32_t> referenceOutput;
 };
 

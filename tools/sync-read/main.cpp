@@ -53,7 +53,8 @@ With --wall PHOTO (PNG or JPEG), the region codes that SYNC draws with
 region with its output, region, frame and offset in frames from the reference
 (the frame most regions show, or with --reference-output N the one most of
 output N's regions show; -1 is a frame late), and whether a frame change was
-caught in the photo. --json FILE writes the same as JSON. Exit status with
+caught in the photo. --json FILE writes the same as JSON; --picture FILE.png
+the photo with every region outlined in its offset's colour. Exit status with
 --wall: 0 when every region agrees, 1 when any is late or early, 2 when
 nothing could be read (one line says why).
 
@@ -165,6 +166,8 @@ int main(int argc, char** argv) {
   app.add_option("--wall", options.wall.photo,
                  "one photo (PNG or JPEG) of a wall showing SYNC's region codes");
   app.add_option("--json", options.wall.json, "with --wall: the regions as JSON in this file");
+  app.add_option("--picture", options.wall.picture,
+                 "with --wall: the photo with every region outlined in its offset's colour (PNG)");
   app.add_option("--reference-output", options.referenceOutput,
                  "with --wall: the output whose frame is on time (default: the frame most regions show)")
       ->check(CLI::Range(0, 31));
