@@ -7,8 +7,6 @@
 
 namespace {
 
-using shapes::Rect;
-
 bool White(const RegionCodeData& data, int row, int column) {
   return data[static_cast<std::size_t>(row * kRegionCodeDataSide + column)];
 }
@@ -58,12 +56,19 @@ void ComposeRegionFrame(const RegionGrid& grid, std::uint32_t output, std::uint6
   list.AddRect({0, 0, grid.width, grid.height}, shapes::kBlack);
   const shapes::Colour outline = shapes::Dimmed({0.25f, 0.25f, 0.25f, 1.0f}, brightness);
   const shapes::Colour text = shapes::Dimmed(shapes::kWhite, brightness);
+  // The outlines as whole lines, one per column and one per row: a grid of
+  // 64 x 64 regions is 128 rectangles, not 8,192.
+  for (int c = 0; c < grid.columns; ++c) {
+    const int x = grid.places[static_cast<std::size_t>(c)].region.x1 - 1;
+    list.AddRect({x, 0, x + 1, grid.height}, outline);
+  }
+  for (int r = 0; r < grid.rows; ++r) {
+    const int y = grid.places[static_cast<std::size_t>(r * grid.columns)].region.y1 - 1;
+    list.AddRect({0, y, grid.width, y + 1}, outline);
+  }
+  if (grid.cellSize <= 0) return;
   for (std::size_t i = 0; i < grid.places.size(); ++i) {
     const RegionPlace& p = grid.places[i];
-    const Rect& r = p.region;
-    list.AddRect({r.x1 - 1, r.y0, r.x1, r.y1}, outline);
-    list.AddRect({r.x0, r.y1 - 1, r.x1 - 1, r.y1}, outline);
-    if (grid.cellSize <= 0) continue;
     const RegionIdentity id{output, static_cast<std::uint32_t>(i)};
     AddCode(list, EncodeRegionCode(id, frame), p.codeX, p.codeY, grid.cellSize);
     if (p.label.Empty()) continue;
