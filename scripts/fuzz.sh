@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer and fuzzes each in turn,
 # FUZZ_SECONDS (default 60) shared between them. The targets, by the names
-# FUZZ_TARGETS takes (default "free sync map hdr layout calibration chain-strip raw-capture"):
+# FUZZ_TARGETS takes (default "free sync map hdr layout region-code calibration chain-strip raw-capture"):
 #   free       plugMain of the FREE plug-in      fuzz/corpus,           fuzz/crashes/
 #   sync       plugMain of the SYNC plug-in      fuzz/corpus-sync,      fuzz/crashes-sync/
 #   map        plugMain of the MAP plug-in       fuzz/corpus-map,       fuzz/crashes-map/
@@ -10,6 +10,7 @@
 #   sync-read  the sync reader's frame decoding  fuzz/corpus-sync-read, fuzz/crashes-sync-read/
 #   chain-strip  the Chain Check strip reader     fuzz/corpus-chain-strip, fuzz/crashes-chain-strip/
 #   raw-capture  the readers' raw frame unpacking fuzz/corpus-raw-capture, fuzz/crashes-raw-capture/
+#   region-code  the region code's decoder     fuzz/corpus-region-code, fuzz/crashes-region-code/
 #   calibration  the calibration client's network messages
 #                                               fuzz/corpus-calibration, fuzz/crashes-calibration/
 # New corpus entries go to a scratch folder; a crash is written into the
@@ -31,9 +32,10 @@ declare -A table=(
   [sync-read]="frame_decoder_fuzzer fuzz/corpus-sync-read fuzz/crashes-sync-read"
   [chain-strip]="chain_strip_fuzzer fuzz/corpus-chain-strip fuzz/crashes-chain-strip"
   [raw-capture]="raw_capture_fuzzer fuzz/corpus-raw-capture fuzz/crashes-raw-capture"
+  [region-code]="region_code_fuzzer fuzz/corpus-region-code fuzz/crashes-region-code"
   [calibration]="calibration_fuzzer fuzz/corpus-calibration fuzz/crashes-calibration"
 )
-read -r -a chosen <<<"${FUZZ_TARGETS:-free sync map hdr layout calibration chain-strip raw-capture}"
+read -r -a chosen <<<"${FUZZ_TARGETS:-free sync map hdr layout region-code calibration chain-strip raw-capture}"
 fuzzers=()
 for name in "${chosen[@]}"; do
   [[ -n ${table[$name]:-} ]] || {

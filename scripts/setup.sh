@@ -21,6 +21,7 @@ packages=(
   libqrcodegencpp-dev                 # QR codes the SYNC plug-in draws
   libzxing-dev                        # QR codes read back: the sync reader and the SYNC tests
   libcli11-dev                        # command-line parsing for the tools
+  libopencv-dev                       # the sync reader's wall photos: JPEG, region finding, homographies (no plug-in links it)
   nlohmann-json3-dev                  # the validator's JSON report, JSON layout files
   libpugixml-dev                      # XML layout files (screen setups)
   glslang-tools                       # independent GLSL front end for shader checks

@@ -12,6 +12,7 @@
 #include "host/OutputDimension.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "sync/Layout.h"
+#include "sync/RegionFrame.h"
 #include "sync/Settings.h"
 
 OVNVeltrimaSync::OVNVeltrimaSync() : CFFGLPlugin(false) {
@@ -91,11 +92,11 @@ std::int64_t OVNVeltrimaSync::ShownMillisecond(const SyncSettings& s) {
   return MillisecondOfDay(ReadWallClock(), s.zone);
 }
 
-void OVNVeltrimaSync::ReportLeftOut(const SyncLayout& layout, int width, int height) {
-  if (layout.leftOut == reportedLeftOut_) return;
-  reportedLeftOut_ = layout.leftOut;
+void OVNVeltrimaSync::ReportLeftOut(const std::vector<std::string>& leftOut, int width, int height) {
+  if (leftOut == reportedLeftOut_) return;
+  reportedLeftOut_ = leftOut;
   const std::string size = std::to_string(width) + "x" + std::to_string(height);
-  for (const std::string& line : layout.leftOut)
+  for (const std::string& line : leftOut)
     LogToHost(("OVNVeltrima SYNC at " + size + ": " + line).c_str());
 }
 
@@ -112,13 +113,27 @@ FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
                          static_cast<std::int64_t>(settings.flashEverySeconds) * 1000);
   previousMillisecond_ = facts.millisecondOfDay;
 
+  shapes_.Clear();
+  if (settings.regions.on)
+    ComposeRegions(settings, facts, width, height);
+  else
+    ComposePicture(settings, facts, width, height);
+  renderer_.Draw(shapes_, width, height);
+
+  lastFacts_ = facts;
+  ++framesDrawn_;
+  return FF_SUCCESS;
+}
+
+void OVNVeltrimaSync::ComposePicture(const SyncSettings& settings, const FrameFacts& facts, int width,
+                                     int height) {
   // The layout is worked out again only when the output or the sizes asked
   // for change: weighing its rules takes longer than the frame's list.
   const std::array<int, 4> layoutKey = {width, height, settings.cellSize, settings.qrModule};
   if (!layout_ || layoutKey != layoutKey_) {
     layout_ = ComputeSyncLayout(width, height, settings.cellSize, settings.qrModule);
     layoutKey_ = layoutKey;
-    ReportLeftOut(*layout_, width, height);
+    ReportLeftOut(layout_->leftOut, width, height);
   }
   const SyncLayout& layout = *layout_;
   if (settings.shown.qr && layout.qrModule > 0) {
@@ -128,11 +143,17 @@ FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
       qrText_ = std::move(text);
     }
   }
-  shapes_.Clear();
   ComposeSyncFrame(settings, layout, facts, settings.shown.qr ? qr_ : std::nullopt, shapes_);
-  renderer_.Draw(shapes_, width, height);
+}
 
-  lastFacts_ = facts;
-  ++framesDrawn_;
-  return FF_SUCCESS;
+void OVNVeltrimaSync::ComposeRegions(const SyncSettings& settings, const FrameFacts& facts, int width,
+                                     int height) {
+  const RegionCodeSettings& r = settings.regions;
+  const std::array<int, 5> key = {width, height, r.columns, r.rows, r.cellSize};
+  if (!grid_ || key != gridKey_) {
+    grid_ = ComputeRegionGrid(width, height, r.columns, r.rows, r.cellSize);
+    gridKey_ = key;
+    ReportLeftOut(grid_->leftOut, width, height);
+  }
+  ComposeRegionFrame(*grid_, settings.output, facts.frame, settings.brightness, shapes_);
 }

@@ -1,7 +1,9 @@
 // OVNVeltrimaSync: a source whose every frame says which frame it is, when it
 // was drawn and which output it went to — large digits and a label for
 // people, a QR code for phones, a code strip for machines, and markers, a
-// flash, a millisecond ruler and motion tracks for cameras. It stores what
+// flash, a millisecond ruler and motion tracks for cameras; or, with "Region
+// Codes" on, the output cut into a grid whose every region carries a region
+// code, so that one photo of a wall says which part of it is late. It stores what
 // the host sends exactly as sent and builds each frame as flat shapes
 // (shapes/), drawn in one instanced call.
 #pragma once
@@ -17,6 +19,7 @@
 #include "shapes/ShapeRenderer.h"
 #include "sync/Parameters.h"
 #include "sync/QrSymbol.h"
+#include "sync/RegionGrid.h"
 #include "sync/SyncFrame.h"
 
 class OVNVeltrimaSync : public CFFGLPlugin {
@@ -58,7 +61,10 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   // The time of day this frame shows, from the chosen clock.
   std::int64_t ShownMillisecond(const SyncSettings& settings);
   // Logs the elements the layout leaves out, and why, once for each change.
-  void ReportLeftOut(const SyncLayout& layout, int width, int height);
+  void ReportLeftOut(const std::vector<std::string>& leftOut, int width, int height);
+  // The usual picture's shapes, and the region codes' in its place.
+  void ComposePicture(const SyncSettings& settings, const FrameFacts& facts, int width, int height);
+  void ComposeRegions(const SyncSettings& settings, const FrameFacts& facts, int width, int height);
 
   std::array<float, kSyncParamCount> values_{};
   std::array<std::string, kSyncParamCount> texts_;
@@ -77,4 +83,7 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   // The last layout and the output size, cell size and module it was made for.
   std::optional<SyncLayout> layout_;
   std::array<int, 4> layoutKey_{};
+  // The last region grid and the output size, grid and cell size it was made for.
+  std::optional<RegionGrid> grid_;
+  std::array<int, 5> gridKey_{};
 };

@@ -37,6 +37,10 @@ SyncParamDefinition Fraction(const char* name, float defaultValue) {
 SyncParamDefinition Flag(const char* name) {
   return {name, FF_TYPE_BOOLEAN, 1.0f, 0.0f, 1.0f, nullptr, 0, nullptr};
 }
+// A switch for what older projects never drew: off unless turned on.
+SyncParamDefinition Switch(const char* name) {
+  return {name, FF_TYPE_BOOLEAN, 0.0f, 0.0f, 1.0f, nullptr, 0, nullptr};
+}
 SyncParamDefinition Text(const char* name, const char* defaultText) {
   return {name, FF_TYPE_TEXT, 0.0f, 0.0f, 1.0f, nullptr, 0, defaultText};
 }
@@ -63,6 +67,10 @@ const std::array<SyncParamDefinition, kSyncParamCount> kDefinitions = {{
     Flag("Millisecond Ruler"),
     Flag("Motion Tracks"),
     Flag("Output Label"),
+    Switch("Region Codes"),
+    Integer("Region Columns", kDefaultRegionColumns, 1, kMaxRegionGridSide),
+    Integer("Region Rows", kDefaultRegionRows, 1, kMaxRegionGridSide),
+    Integer("Region Cell px", kDefaultRegionCellSize, kMinRegionCellSize, kMaxRegionCellSize),
 }};
 
 }  // namespace

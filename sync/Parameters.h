@@ -31,6 +31,11 @@ enum SyncParam : FFUInt32 {
   kSyncShowRuler,
   kSyncShowTracks,
   kSyncShowLabel,
+  // Appended after the first release: saved projects store indices.
+  kSyncRegionCodes,
+  kSyncRegionColumns,
+  kSyncRegionRows,
+  kSyncRegionCellSize,
   kSyncParamCount
 };
 
@@ -40,6 +45,14 @@ enum ClockSource : int { kClockSystem = 0, kClockHostTime = 1 };
 enum FlashArea : int { kFlashBox = 0, kFlashWholeOutput = 1 };
 
 using SyncParamDefinition = ParameterDefinition;
+
+// "Region Columns" and "Region Rows": the grid the output is cut into when
+// "Region Codes" is on; "Region Cell px": the code's cell size asked for.
+constexpr int kMaxRegionGridSide = 64;
+constexpr int kDefaultRegionColumns = 4, kDefaultRegionRows = 2;
+// Cells of one output pixel are left out: a 13-pixel code is read by no
+// photo of a wall, and thousands of them cost more than the frame may.
+constexpr int kMinRegionCellSize = 2, kMaxRegionCellSize = 64, kDefaultRegionCellSize = 8;
 
 // The definitions in index order.
 const std::array<SyncParamDefinition, kSyncParamCount>& SyncParameterDefinitions();

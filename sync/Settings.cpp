@@ -38,5 +38,10 @@ SyncSettings ConvertSyncSettings(const std::array<float, kSyncParamCount>& v,
   e.ruler = Flag(v[kSyncShowRuler]);
   e.tracks = Flag(v[kSyncShowTracks]);
   e.label = Flag(v[kSyncShowLabel]);
+  RegionCodeSettings& r = s.regions;
+  r.on = Flag(v[kSyncRegionCodes]);
+  r.columns = WholeNumber(v, kSyncRegionColumns);
+  r.rows = WholeNumber(v, kSyncRegionRows);
+  r.cellSize = WholeNumber(v, kSyncRegionCellSize);
   return s;
 }

@@ -16,6 +16,14 @@ struct ShownElements {
        markers = true, flash = true, ruler = true, tracks = true, label = true;
 };
 
+// "Region Codes": the output cut into columns x rows regions, each carrying
+// its region code (framestamp/RegionCode.h) in place of the usual picture.
+struct RegionCodeSettings {
+  bool on = false;
+  int columns = kDefaultRegionColumns, rows = kDefaultRegionRows;
+  int cellSize = kDefaultRegionCellSize;  // asked for; the grid may need smaller
+};
+
 struct SyncSettings {
   std::string label;
   std::uint32_t output = 0;
@@ -30,6 +38,7 @@ struct SyncSettings {
   FlashArea flashArea = kFlashBox;
   float brightness = 1.0f;
   ShownElements shown;
+  RegionCodeSettings regions;
 };
 
 SyncSettings ConvertSyncSettings(const std::array<float, kSyncParamCount>& values,

@@ -17,6 +17,7 @@
 #include "tools/sync-read/FrameSources.h"
 #include "tools/sync-read/Report.h"
 #include "tools/sync-read/SequenceAnalysis.h"
+#include "tools/sync-read/WallCommand.h"
 #include "tools/CommandLine.h"
 
 namespace {
@@ -47,6 +48,16 @@ latency: capture time minus shown time, against the first frame read. It grows
 when frames arrive later than the first did (a buffer filling), and it is not
 the glass-to-glass latency, which needs a common clock.
 
+With --wall PHOTO (PNG or JPEG), the region codes that SYNC draws with
+"Region Codes" on are read from one photo of the whole wall: one line per
+region with its output, region, frame and offset in frames from the reference
+(the frame most regions show, or with --reference-output N the one most of
+output N's regions show; -1 is a frame late), and whether a frame change was
+caught in the photo. --json FILE writes the same as JSON; --picture FILE.png
+the photo with every region outlined in its offset's colour. Exit status with
+--wall: 0 when every region agrees, 1 when any is late or early, 2 when
+nothing could be read (one line says why).
+
 Exit status: 0 when every input could be read (whatever the frames say), 1
 when a file or the stream could not be read (the rest is still reported), 2
 on a usage error, 3 with --strict when any frame is undecodable, dropped,
@@ -55,6 +66,8 @@ repeated or out of order.
 
 struct Options {
   std::vector<std::string> inputs;
+  WallOptions wall;
+  std::int64_t referenceOutput = -1;
   std::string size;
   std::string fps;
   bool csv = false;
@@ -150,8 +163,23 @@ int main(int argc, char** argv) {
   app.add_flag("--csv", options.csv, "CSV with a header row; the summary goes to standard error");
   app.add_flag("--strict", options.strict,
                "exit with 3 when any frame is undecodable, dropped, repeated or out of order");
+  app.add_option("--wall", options.wall.photo,
+                 "one photo (PNG or JPEG) of a wall showing SYNC's region codes");
+  app.add_option("--json", options.wall.json, "with --wall: the regions as JSON in this file");
+  app.add_option("--picture", options.wall.picture,
+                 "with --wall: the photo with every region outlined in its offset's colour (PNG)");
+  app.add_option("--reference-output", options.referenceOutput,
+                 "with --wall: the output whose frame is on time (default: the frame most regions show)")
+      ->check(CLI::Range(0, 31));
   if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
   try {
+    if (!options.wall.photo.empty()) {
+      if (!options.inputs.empty() || !options.size.empty())
+        throw UsageError("--wall reads one photo: give no other inputs and no --size");
+      if (options.referenceOutput >= 0)
+        options.wall.referenceOutput = static_cast<std::uint32_t>(options.referenceOutput);
+      return RunWall(options.wall);
+    }
     return Run(options);
   } catch (const UsageError& error) {
     std::fprintf(stderr, "%s: error: %s\n", kProgram, error.what());

@@ -1,0 +1,81 @@
+#include "sync/RegionFrame.h"
+
+#include "framestamp/RegionCode.h"
+#include "glyphs/Utf8Glyphs.h"
+#include "shapes/Colour.h"
+#include "shapes/GlyphText.h"
+
+namespace {
+
+bool White(const RegionCodeData& data, int row, int column) {
+  return data[static_cast<std::size_t>(row * kRegionCodeDataSide + column)];
+}
+
+// Whether data row `row` holds a white run from `column` up to (not
+// including) `end`, black or the square's edge on either side.
+bool SameWhiteRun(const RegionCodeData& data, int row, int column, int end) {
+  if (column > 0 && White(data, row, column - 1)) return false;
+  if (end < kRegionCodeDataSide && White(data, row, end)) return false;
+  for (int c = column; c < end; ++c)
+    if (!White(data, row, c)) return false;
+  return true;
+}
+
+// The code's rings, then one white rectangle per run of white data cells in
+// a row, carried down over the rows below that have the very same run (the
+// stripe's column in one piece on odd frames): fewer rectangles, which is
+// what a frame of thousands of codes costs.
+void AddCode(shapes::ShapeList& list, const RegionCodeData& data, int x, int y, int s) {
+  const int side = kRegionCodeSide * s;
+  list.AddRect(shapes::RectAt(x, y, side, side), shapes::kWhite);
+  list.AddRect(shapes::RectAt(x + s, y + s, side - 2 * s, side - 2 * s), shapes::kBlack);
+  const int x0 = x + kRegionCodeRings * s, y0 = y + kRegionCodeRings * s;
+  for (int r = 0; r < kRegionCodeDataSide; ++r) {
+    int c = 0;
+    while (c < kRegionCodeDataSide) {
+      if (!White(data, r, c)) {
+        ++c;
+        continue;
+      }
+      int end = c;
+      while (end < kRegionCodeDataSide && White(data, r, end)) ++end;
+      if (r == 0 || !SameWhiteRun(data, r - 1, c, end)) {
+        int below = r + 1;
+        while (below < kRegionCodeDataSide && SameWhiteRun(data, below, c, end)) ++below;
+        list.AddRect({x0 + c * s, y0 + r * s, x0 + end * s, y0 + below * s}, shapes::kWhite);
+      }
+      c = end;
+    }
+  }
+}
+
+}  // namespace
+
+void ComposeRegionFrame(const RegionGrid& grid, std::uint32_t output, std::uint64_t frame,
+                        float brightness, shapes::ShapeList& list) {
+  list.AddRect({0, 0, grid.width, grid.height}, shapes::kBlack);
+  const shapes::Colour outline = shapes::Dimmed({0.25f, 0.25f, 0.25f, 1.0f}, brightness);
+  const shapes::Colour text = shapes::Dimmed(shapes::kWhite, brightness);
+  // The outlines as whole lines, one per column and one per row: a grid of
+  // 64 x 64 regions is 128 rectangles, not 8,192.
+  for (int c = 0; c < grid.columns; ++c) {
+    const int x = grid.places[static_cast<std::size_t>(c)].region.x1 - 1;
+    list.AddRect({x, 0, x + 1, grid.height}, outline);
+  }
+  for (int r = 0; r < grid.rows; ++r) {
+    const int y = grid.places[static_cast<std::size_t>(r * grid.columns)].region.y1 - 1;
+    list.AddRect({0, y, grid.width, y + 1}, outline);
+  }
+  if (grid.cellSize <= 0) return;
+  for (std::size_t i = 0; i < grid.places.size(); ++i) {
+    const RegionPlace& p = grid.places[i];
+    const RegionIdentity id{output, static_cast<std::uint32_t>(i)};
+    AddCode(list, EncodeRegionCode(id, frame), p.codeX, p.codeY, grid.cellSize);
+    if (p.label.Empty()) continue;
+    const std::string label = RegionLabel(output, static_cast<int>(i));
+    const int width = shapes::TextWidth(static_cast<int>(label.size()), grid.labelScale);
+    shapes::AddGlyphText(list, EncodeUtf8Glyphs(label, label.size(), SmallX::Times),
+                         p.label.x0 + std::max(0, (p.label.Width() - width) / 2), p.label.y0,
+                         grid.labelScale, text, p.label.Width());
+  }
+}

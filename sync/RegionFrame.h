@@ -1,0 +1,13 @@
+// A SYNC frame with "Region Codes" on: black, a dim outline along each
+// region's right and bottom edges so people see the grid, and in every region
+// its code (framestamp/RegionCode.h) for this frame, white and black at full
+// strength whatever the brightness, with its label under it.
+#pragma once
+
+#include <cstdint>
+
+#include "shapes/ShapeList.h"
+#include "sync/RegionGrid.h"
+
+void ComposeRegionFrame(const RegionGrid& grid, std::uint32_t output, std::uint64_t frame,
+                        float brightness, shapes::ShapeList& list);

@@ -1,0 +1,53 @@
+#include "tools/sync-read/WallCommand.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "tools/sync-read/WallPhoto.h"
+#include "tools/sync-read/WallPicture.h"
+#include "tools/sync-read/WallReader.h"
+#include "tools/sync-read/WallReport.h"
+
+namespace {
+
+constexpr char kProgram[] = "veltrima-sync-read";
+
+int Unread(const std::string& why) {
+  std::fprintf(stderr, "%s: %s\n", kProgram, why.c_str());
+  return kWallUnread;
+}
+
+}  // namespace
+
+int RunWall(const WallOptions& options) {
+  const WallPhoto photo = LoadWallPhoto(options.photo);
+  if (photo.grey.empty()) return Unread(options.photo + ": " + photo.error);
+  const WallReading reading = ReadWall(photo.grey);
+  if (reading.regions.empty()) {
+    if (reading.quadrilaterals == 0)
+      return Unread(options.photo + ": no region codes found (nothing square enough, " +
+                    std::to_string(static_cast<int>(kMinWallCellPixels)) +
+                    " camera pixels per cell at the least)");
+    char cells[32];
+    std::snprintf(cells, sizeof cells, "%.1f", reading.largestCellPixels);
+    return Unread(options.photo + ": " + std::to_string(reading.quadrilaterals) +
+                  " squares of up to " + cells +
+                  " camera pixels per cell found, none read as a region code; codes are read "
+                  "from 4 camera pixels per cell, in focus, the whole code in the photo");
+  }
+  const WallVerdict verdict = JudgeWall(reading, options.referenceOutput);
+  if (!verdict.reference)
+    return Unread("no region of output " + std::to_string(*options.referenceOutput) +
+                  " was read to take as the reference");
+  std::fputs(WallTable(verdict).c_str(), stdout);
+  if (!options.json.empty()) {
+    std::ofstream file(options.json, std::ios::binary);
+    file << WallJson(verdict);
+    if (!file) return Unread("cannot write " + options.json);
+  }
+  if (!options.picture.empty()) {
+    const std::string error = WriteWallPicture(photo.grey, verdict, options.picture);
+    if (!error.empty()) return Unread(error);
+  }
+  return verdict.anyOff ? kWallOff : kWallAgrees;
+}

@@ -1,0 +1,21 @@
+// veltrima-sync-read --wall PHOTO: the region codes in one photo of a wall,
+// each region's offset in frames from the reference, as a table on standard
+// output and, with a path, as JSON. Answers the exit status: 0 when every
+// region agrees, 1 when any is late or early, 2 when nothing could be read
+// (with one line on standard error saying why and what the reader needs).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct WallOptions {
+  std::string photo;
+  std::string json;     // empty: none written
+  std::string picture;  // the photo with every region outlined; empty: none
+  std::optional<std::uint32_t> referenceOutput;
+};
+
+constexpr int kWallAgrees = 0, kWallOff = 1, kWallUnread = 2;
+
+int RunWall(const WallOptions& options);

@@ -1,0 +1,104 @@
+#include "tools/sync-read/WallReport.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+// b - a on the 16-bit counter's circle, from -32768 to 32767.
+int Circular(std::uint16_t a, std::uint16_t b) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(b - a)); }
+
+int OffsetFrom(const RegionCodeReading& code, std::uint16_t reference) {
+  const int first = Circular(reference, code.firstFrame), last = Circular(reference, code.lastFrame);
+  if (first <= 0 && last >= 0) return 0;
+  return first > 0 ? first : last;
+}
+
+}  // namespace
+
+WallVerdict JudgeWall(const WallReading& reading, std::optional<std::uint32_t> referenceOutput) {
+  WallVerdict verdict;
+  // The most common counter of regions that showed one frame (of all regions
+  // when every one was caught in a change); ties to the earliest found.
+  for (const bool steadyOnly : {true, false}) {
+    std::map<std::uint16_t, int> votes;
+    int best = 0;
+    for (const WallRegion& r : reading.regions) {
+      if ((steadyOnly && r.code.changeCaught) ||
+          (referenceOutput && r.code.identity.output != *referenceOutput))
+        continue;
+      const int count = ++votes[r.code.firstFrame];
+      if (count > best) {
+        best = count;
+        verdict.reference = r.code.firstFrame;
+      }
+    }
+    if (verdict.reference) break;
+  }
+  for (const WallRegion& r : reading.regions) {
+    RegionVerdict v;
+    v.region = r;
+    v.offsetFrames = verdict.reference ? OffsetFrom(r.code, *verdict.reference) : 0;
+    verdict.transitionCaught |= r.code.changeCaught;
+    verdict.anyOff |= v.offsetFrames != 0;
+    verdict.regions.push_back(v);
+  }
+  std::sort(verdict.regions.begin(), verdict.regions.end(), [](const RegionVerdict& a, const RegionVerdict& b) {
+    const RegionIdentity &x = a.region.code.identity, &y = b.region.code.identity;
+    return x.output != y.output ? x.output < y.output : x.region < y.region;
+  });
+  return verdict;
+}
+
+std::string WallTable(const WallVerdict& verdict) {
+  std::string out = "output  region  frame        offset  cell px\n";
+  char line[160];
+  for (const RegionVerdict& v : verdict.regions) {
+    const RegionCodeReading& c = v.region.code;
+    const std::string frames = c.changeCaught ? std::to_string(c.firstFrame) + "-" + std::to_string(c.lastFrame)
+                                              : std::to_string(c.firstFrame);
+    const std::string offset = v.offsetFrames == 0 ? "0" : (v.offsetFrames > 0 ? "+" : "") + std::to_string(v.offsetFrames);
+    std::snprintf(line, sizeof line, "%6u  %6u  %-11s  %6s  %7.1f%s%s\n", c.identity.output,
+                  c.identity.region, frames.c_str(), offset.c_str(), v.region.cellPixels,
+                  c.changeCaught ? "  frame change caught" : "",
+                  v.offsetFrames < 0 ? "  LATE" : (v.offsetFrames > 0 ? "  EARLY" : ""));
+    out += line;
+  }
+  const auto off = std::count_if(verdict.regions.begin(), verdict.regions.end(),
+                                 [](const RegionVerdict& v) { return v.offsetFrames != 0; });
+  out += "\n" + std::to_string(verdict.regions.size()) + " regions read; reference frame " +
+         (verdict.reference ? std::to_string(*verdict.reference) : std::string("-")) + "; " +
+         std::to_string(off) + " late or early" +
+         (verdict.transitionCaught ? "; a frame change was caught in the photo" : "") + "\n";
+  return out;
+}
+
+std::string WallJson(const WallVerdict& verdict) {
+  nlohmann::json regions = nlohmann::json::array();
+  for (const RegionVerdict& v : verdict.regions) {
+    const RegionCodeReading& c = v.region.code;
+    nlohmann::json box = nlohmann::json::array();
+    for (const cv::Point2f& p : v.region.box) box.push_back({p.x, p.y});
+    regions.push_back({{"output", c.identity.output},
+                       {"region", c.identity.region},
+                       {"cabinet", nullptr},
+                       {"port", nullptr},
+                       {"frame", c.firstFrame},
+                       {"last_frame", c.lastFrame},
+                       {"transition_caught", c.changeCaught},
+                       {"offset_frames", v.offsetFrames},
+                       {"offset_ms", nullptr},
+                       {"drift_ms_per_s", nullptr},
+                       {"dropped", nullptr},
+                       {"repeated", nullptr},
+                       {"box", box}});
+  }
+  nlohmann::json out = {{"regions", regions},
+                        {"reference", verdict.reference ? nlohmann::json(*verdict.reference) : nlohmann::json()},
+                        {"line_time_us", nullptr},
+                        {"transition_caught", verdict.transitionCaught}};
+  return out.dump(2) + "\n";
+}
