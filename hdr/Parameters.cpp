@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "calibration/PatchLevels.h"
 #include "calibration/PatchSource.h"
 #include "host/ParameterKinds.h"
 #include "signal/Signal.h"
@@ -39,6 +40,9 @@ const std::array<ParameterDefinition, kHdrParamCount> kDefinitions = {{
     IntegerParameter("Settle Frames", calibration::kDefaultSettleFrames,
                      calibration::kMinSettleFrames, calibration::kMaxSettleFrames),
     SwitchParameter("Status Line", true),
+    // The default keeps the codes a program sends, as before the option.
+    OptionParameter("Patch Levels", calibration::kPatchLevelsNames,
+                    static_cast<int>(calibration::PatchLevels::CodesAsSent)),
 }};
 
 }  // namespace
