@@ -179,8 +179,11 @@ TEST(Ramp, EveryCodeAboveAndItsEightBitTwinBelow) {
                                   c.width, c.height);
     const int span = s.White() - s.Black() + 1;
     auto upper = [&](int x, int) { return Grey(s.Black() + x * span / c.width); };
+    // Through an 8-bit chain of the range: narrow 8-bit codes are the 10-bit
+    // ones / 4 (white 235 is 940), full ones 255 / 1023 of them.
     auto lower = [&](int x, int y) {
       const int code = upper(x, y).r;
+      if (s.Black() == 64) return Grey(static_cast<int>(std::lround(code / 4.0)) * 4);
       const double eight = std::round(code * 255.0 / 1023.0);
       return Grey(static_cast<int>(std::lround(eight * 1023.0 / 255.0)));
     };
