@@ -27,7 +27,12 @@ double PqNits(double e) {
   return 10000.0 * std::pow(std::max(p - c1, 0.0) / (c2 - c3 * p), 1.0 / m1);
 }
 const double kA = 0.17883277, kB = 0.28466892, kC = 0.55991073;
-double HlgGamma(double peak) { return 1.2 + 0.42 * std::log10(peak / 1000.0); }
+// BT.2100's system gamma from 400 to 2,000 nits, BT.2390's extended one
+// outside.
+double HlgGamma(double peak) {
+  if (peak >= 400 && peak <= 2000) return 1.2 + 0.42 * std::log10(peak / 1000.0);
+  return 1.2 * std::pow(1.111, std::log2(peak / 1000.0));
+}
 double HlgSignal(double nits, double peak) {
   const double scene = std::pow(nits / peak, 1.0 / HlgGamma(peak));
   return scene <= 1.0 / 12.0 ? std::sqrt(3.0 * scene) : kA * std::log(12.0 * scene - kB) + kC;
