@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "gl/RestoringScopes.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "hdr/FramebufferDepth.h"
 #include "hdr/Patterns.h"
@@ -119,7 +120,13 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
     cacheCurrent_ = false;
     changed = true;
   }
-  DrawComposed(width, height, changed);
+  {
+    // An sRGB-encoded framebuffer with GL_FRAMEBUFFER_SRGB on would re-encode
+    // every code drawn or copied into it; the codes go in as they are, and
+    // the host's switch is put back.
+    ffglex::restoring::ScopedCapability codesAsTheyAre(GL_FRAMEBUFFER_SRGB, false);
+    DrawComposed(width, height, changed);
+  }
   // The frame that shows the patch has been drawn: it counts toward the
   // settle frames before the next ArgyllCMS poll.
   client_.FrameDrawn();

@@ -1,6 +1,8 @@
 // PLUGE, Nit Steps, Signal Steps, Ramp and Patch read back as codes, against
 // the geometry and the PQ, HLG and SDR conversions written again here; and
 // the notice an 8-bit framebuffer gets.
+#include <GL/glew.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -308,6 +310,38 @@ TEST(FramebufferDepth, EightBitsGetEveryCodeRounded) {
                   return Grey(static_cast<int>(std::lround(eight * 1023.0 / 255.0)));
                 },
                 std::string(signal) + " ramp on 8 bits");
+  }
+}
+
+// A host whose framebuffer is sRGB-encoded, with GL_FRAMEBUFFER_SRGB on,
+// would have every code GL draws re-encoded (code 512 stored as 188, not
+// 128). The plug-in draws its codes with the encoding off, on the frame that
+// composes the picture and on the frames that copy it, and leaves the host's
+// switch as it found it.
+TEST(FramebufferDepth, AnSrgbTargetGetsTheCodesNotTheirEncoding) {
+  HdrContext();
+  for (const char* signal : {"PQ Narrow", "SDR Full"}) {
+    const bool narrow = std::string(signal) == "PQ Narrow";
+    const int black = narrow ? 64 : 0, span = (narrow ? 940 : 1023) - black + 1;
+    hostkit::HostInstance host(HdrPlugin(), 960, 540, hostkit::PixelFormat::SRGBA8);
+    const float pattern = HdrOption("Pattern", "Ramp"), chosen = HdrOption("Signal", signal);
+    ASSERT_EQ(host.Set(HdrParam("Pattern"), pattern), FF_SUCCESS);
+    ASSERT_EQ(host.Set(HdrParam("Signal"), chosen), FF_SUCCESS);
+    ASSERT_EQ(host.Set(HdrParam("Framebuffer Warning"), 0.0f), FF_SUCCESS);
+    for (int frame = 1; frame <= 3; ++frame) {
+      glEnable(GL_FRAMEBUFFER_SRGB);
+      ASSERT_EQ(host.RunFrames(1), FF_SUCCESS);
+      EXPECT_TRUE(glIsEnabled(GL_FRAMEBUFFER_SRGB)) << "the host's sRGB switch was left off";
+      glDisable(GL_FRAMEBUFFER_SRGB);
+      const CodeFrame f = ReadHdrCodes(host, 960, 540, hostkit::PixelFormat::SRGBA8);
+      ExpectCodes(f, 0, 0, 960, 200,
+                  [&](int x, int) {
+                    const int code = black + x * span / 960;
+                    const double eight = std::round(code * 255.0 / 1023.0);
+                    return Grey(static_cast<int>(std::lround(eight * 1023.0 / 255.0)));
+                  },
+                  std::string(signal) + " ramp on an sRGB target, frame " + std::to_string(frame));
+    }
   }
 }
 
