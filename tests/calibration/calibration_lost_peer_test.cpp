@@ -141,14 +141,4 @@ TEST(CalibrationLostPeer, APeerThatStopsAnsweringIsNoticedAndReconnected) {
   }
 }
 
-// A socket the client opens is closed in any child the host starts.
-TEST(CalibrationLostPeer, SocketsAreNotInherited) {
-  TestServer server([](Peer& peer, int) { peer.WaitForClose(); });
-  std::string error;
-  const AddressResult parsed = ParseServerAddress(server.address(), "");
-  ASSERT_TRUE(parsed.ok);
-  TcpConnection connection;
-  ASSERT_TRUE(connection.Start(parsed.address, error)) << error;
-  EXPECT_FALSE(connection.Inheritable());
-}
 #endif
