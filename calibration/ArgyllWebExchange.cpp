@@ -66,9 +66,7 @@ long ContentLength(std::string_view header) {
 
 }  // namespace
 
-Codes ToCodes(const Rgb8& colour) {
-  return Codes{ToCode10(colour.red, 8), ToCode10(colour.green, 8), ToCode10(colour.blue, 8)};
-}
+SentCodes ToCodes(const Rgb8& colour) { return SentCodes{colour.red, colour.green, colour.blue, 8}; }
 
 std::string ArgyllPollRequest(std::string_view hostAndPort, const Rgb8& shown, uint32_t random) {
   // The query is "#RRGGBB 0.NNNNNN" with '#' and the space escaped, as a

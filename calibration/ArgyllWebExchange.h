@@ -30,7 +30,8 @@ struct Rgb8 {
   }
 };
 
-Codes ToCodes(const Rgb8& colour);
+// The colour as sent: three 8-bit values.
+SentCodes ToCodes(const Rgb8& colour);
 
 // The whole request, `hostAndPort` as the Host header names the server.
 std::string ArgyllPollRequest(std::string_view hostAndPort, const Rgb8& shown, uint32_t random);

@@ -87,7 +87,8 @@ void CalibrationClient::CheckConnect(Clock::time_point now) {
 void CalibrationClient::OnOpen() {
   // After a refused message the fault stays on screen until a good one
   // arrives; a plain reconnect does not hide it.
-  if (statusKind_ == StatusKind::Connecting || statusKind_ == StatusKind::Lost) {
+  if (statusKind_ == StatusKind::Connecting || statusKind_ == StatusKind::Lost ||
+      statusKind_ == StatusKind::ConnectionLost) {
     SetStatus(StatusKind::Connected, "CONNECTED TO " + address_.text);
   }
   if (source_ == PatchSource::Resolve) {
@@ -124,7 +125,9 @@ void CalibrationClient::ReadResolve(Clock::time_point now) {
     }
   }
   // A message cut short by the close is dropped with the connection.
-  if (read == TcpConnection::ReadStatus::PeerClosed || read == TcpConnection::ReadStatus::Failed) {
+  if (read == TcpConnection::ReadStatus::TimedOut) {
+    LoseConnection(now);
+  } else if (read == TcpConnection::ReadStatus::PeerClosed || read == TcpConnection::ReadStatus::Failed) {
     Lose(now);
   }
 }
@@ -140,6 +143,10 @@ void CalibrationClient::ExchangeArgyll(Clock::time_point now) {
   }
   const size_t room = kMaxArgyllReplyBytes + 1 - std::min(reply_.size(), kMaxArgyllReplyBytes);
   const TcpConnection::ReadStatus read = connection_.Read(reply_, room);
+  if (read == TcpConnection::ReadStatus::TimedOut) {
+    LoseConnection(now);
+    return;
+  }
   if (read == TcpConnection::ReadStatus::Failed) {
     Lose(now);
     return;
@@ -182,9 +189,16 @@ void CalibrationClient::Lose(Clock::time_point now) {
   framing_.Clear();
   retryAt_ = now + kRetryDelay;
   phase_ = Phase::Waiting;
+  // A connection that vanished keeps saying so while the retries fail.
+  if (statusKind_ == StatusKind::ConnectionLost) return;
   // A refused message stays the line while the retries are quiet; a
   // connection that cannot be made at all says so.
   SetStatus(StatusKind::Lost, "LOST " + address_.text + ", RETRYING IN 1 S");
+}
+
+void CalibrationClient::LoseConnection(Clock::time_point now) {
+  SetStatus(StatusKind::ConnectionLost, "CONNECTION LOST TO " + address_.text + ", RETRYING IN 1 S");
+  Lose(now);
 }
 
 void CalibrationClient::Refuse(Clock::time_point now, const std::string& reason) {

@@ -14,6 +14,10 @@
 //   "CONNECTING TO 127.0.0.1:20002"          the first connect is under way
 //   "CONNECTED TO 127.0.0.1:20002"           connected (for ArgyllCMS Web: a poll got through)
 //   "LOST 127.0.0.1:20002, RETRYING IN 1 S"  absent, refused or closed: a new try each second
+//   "CONNECTION LOST TO 127.0.0.1:20002, RETRYING IN 1 S"
+//                                            the peer of an open connection stopped
+//                                            answering (keep-alive ran out); stays
+//                                            until a connect succeeds
 //   "BAD MESSAGE: ..."                       a message was refused; the last good patch stays
 //   a "SERVER ..." line                      the Server text is not a numeric HOST:PORT
 // and is written to the log when it changes, each text once until the next
@@ -74,7 +78,7 @@ class CalibrationClient {
 
  private:
   enum class Phase { Idle, Waiting, Connecting, Reading, AwaitingReply, Settling };
-  enum class StatusKind { None, Connecting, Connected, Lost, BadMessage, BadServer };
+  enum class StatusKind { None, Connecting, Connected, Lost, ConnectionLost, BadMessage, BadServer };
 
   void StartConnect(Clock::time_point now);
   void CheckConnect(Clock::time_point now);
@@ -82,6 +86,8 @@ class CalibrationClient {
   void ReadResolve(Clock::time_point now);
   void ExchangeArgyll(Clock::time_point now);
   void Lose(Clock::time_point now);
+  // The peer of an open connection stopped answering: it vanished.
+  void LoseConnection(Clock::time_point now);
   void Refuse(Clock::time_point now, const std::string& reason);
   void Accept(PatchScene scene);
   void SetStatus(StatusKind kind, std::string text);

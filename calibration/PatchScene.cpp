@@ -5,13 +5,6 @@
 
 namespace calibration {
 
-uint16_t ToCode10(uint32_t value, int bits) {
-  const uint64_t largest = (uint64_t{1} << bits) - 1;
-  // round(v * 1023 / largest) in integers, halves up.
-  const uint64_t scaled = (uint64_t{value} * kMaxCode10 * 2 + largest) / (largest * 2);
-  return static_cast<uint16_t>(std::min<uint64_t>(scaled, kMaxCode10));
-}
-
 namespace {
 
 int EdgeAt(double fraction, int size) {

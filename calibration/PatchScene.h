@@ -1,7 +1,7 @@
 // What a calibration program asks the wall to show: a background and
-// rectangles drawn in order over it, every colour a 10-bit code triple and
-// every rectangle a share of the output, so the same scene draws at any
-// output size.
+// rectangles drawn in order over it, every colour the values the program
+// sent and every rectangle a share of the output, so the same scene draws at
+// any output size and in any range.
 #pragma once
 
 #include <cstdint>
@@ -9,23 +9,20 @@
 
 namespace calibration {
 
-// Code values are 0-1023 per channel, as the HDR plug-in draws them.
-constexpr int kMaxCode10 = 1023;
-
-struct Codes {
+// A colour as the calibration program sent it: three values of `bits` bits
+// (8 or 10), each under 2^bits. Which 10-bit codes they become on the wall
+// depends on the signal's range and the "Patch Levels" option
+// (calibration/PatchLevels.h), so the scene keeps them as they came.
+struct SentCodes {
   uint16_t red = 0;
   uint16_t green = 0;
   uint16_t blue = 0;
-  friend bool operator==(const Codes& a, const Codes& b) {
-    return a.red == b.red && a.green == b.green && a.blue == b.blue;
+  uint8_t bits = 10;
+  friend bool operator==(const SentCodes& a, const SentCodes& b) {
+    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.bits == b.bits;
   }
-  friend bool operator!=(const Codes& a, const Codes& b) { return !(a == b); }
+  friend bool operator!=(const SentCodes& a, const SentCodes& b) { return !(a == b); }
 };
-
-// The 10-bit code a value of `bits` bits stands for: round(v * 1023 /
-// (2^bits - 1)). 8-bit 255 becomes 1023; 10-bit values pass unchanged.
-// `bits` is 1 to 16 and `value` under 2^bits (the message parsers check both).
-uint16_t ToCode10(uint32_t value, int bits);
 
 // A rectangle's place as fractions of the output: top-left corner and size.
 struct Geometry {
@@ -52,12 +49,12 @@ struct PixelRect {
 PixelRect EdgesAt(const Geometry& geometry, int outputWidth, int outputHeight);
 
 struct PatchRectangle {
-  Codes colour;
+  SentCodes colour;
   Geometry geometry;
 };
 
 struct PatchScene {
-  Codes background;
+  SentCodes background;
   std::vector<PatchRectangle> rectangles;  // drawn in this order
 };
 

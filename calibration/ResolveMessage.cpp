@@ -41,7 +41,7 @@ uint32_t WholeNumber(const pugi::xml_node& element, const char* name, const char
   return value;
 }
 
-Codes CodesOf(const pugi::xml_node& element, const char* label) {
+SentCodes CodesOf(const pugi::xml_node& element, const char* label) {
   int bits = 8;
   if (element.attribute("bits")) {
     const uint32_t stated = WholeNumber(element, "bits", label);
@@ -59,9 +59,9 @@ Codes CodesOf(const pugi::xml_node& element, const char* label) {
       throw Refusal{Upper(label) + " " + Upper(names[i]) + " " + std::to_string(value) + " OVER " +
                     std::to_string(largest) + " (" + std::to_string(bits) + " BITS)"};
     }
-    codes[i] = ToCode10(value, bits);
+    codes[i] = static_cast<uint16_t>(value);
   }
-  return Codes{codes[0], codes[1], codes[2]};
+  return SentCodes{codes[0], codes[1], codes[2], static_cast<uint8_t>(bits)};
 }
 
 double Fraction(const pugi::xml_node& element, const char* name) {

@@ -7,8 +7,11 @@
 
 #include "calibration/SocketHeaders.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <mstcpip.h>
+#else
 #include <fcntl.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <unistd.h>
 #endif
@@ -22,6 +25,7 @@ std::atomic<int> g_openSockets{0};
 #ifdef _WIN32
 int LastError() { return WSAGetLastError(); }
 bool WouldBlock(int error) { return error == WSAEWOULDBLOCK || error == WSAEINPROGRESS; }
+bool IsTimeOut(int error) { return error == WSAETIMEDOUT; }
 void CloseHandle(uintptr_t handle) { closesocket(static_cast<SOCKET>(handle)); }
 #else
 int LastError() { return errno; }
@@ -29,6 +33,7 @@ bool WouldBlock(int error) {
   return error == EWOULDBLOCK || error == EAGAIN || error == EINPROGRESS || error == EINTR;
 }
 void CloseHandle(int handle) { close(handle); }
+bool IsTimeOut(int error) { return error == ETIMEDOUT; }
 #endif
 
 std::string ErrorText(int error) {
@@ -52,6 +57,53 @@ std::string ErrorText(int error) {
   }
 #endif
 }
+
+// Keep-alive with the class's short intervals. Where an option is missing
+// the system's own value stays: the connection still works, only a vanished
+// peer is noticed later.
+#ifdef _WIN32
+void KeepAlive(SOCKET handle) {
+  const BOOL on = TRUE;
+  setsockopt(handle, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on);
+  // Idle time and interval in milliseconds; Windows sends 10 probes (its
+  // count is settable only from Windows 10 on).
+  tcp_keepalive values{1, TcpConnection::kKeepAliveIdleSeconds * 1000u,
+                       TcpConnection::kKeepAliveIntervalSeconds * 1000u};
+  DWORD returned = 0;
+  WSAIoctl(handle, SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &returned, nullptr,
+           nullptr);
+#ifdef TCP_KEEPCNT
+  const DWORD probes = TcpConnection::kKeepAliveProbes;
+  setsockopt(handle, IPPROTO_TCP, TCP_KEEPCNT, reinterpret_cast<const char*>(&probes), sizeof probes);
+#endif
+}
+#else
+void KeepAlive(int handle) {
+  const int on = 1;
+  setsockopt(handle, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+  const int idle = TcpConnection::kKeepAliveIdleSeconds;
+  const int interval = TcpConnection::kKeepAliveIntervalSeconds;
+  const int probes = TcpConnection::kKeepAliveProbes;
+#if defined(TCP_KEEPIDLE)
+  setsockopt(handle, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+#elif defined(TCP_KEEPALIVE)
+  setsockopt(handle, IPPROTO_TCP, TCP_KEEPALIVE, &idle, sizeof idle);
+#endif
+#ifdef TCP_KEEPINTVL
+  setsockopt(handle, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+#endif
+#ifdef TCP_KEEPCNT
+  setsockopt(handle, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+#endif
+#ifdef TCP_USER_TIMEOUT
+  // Bytes sent and never acknowledged (a poll written just as the peer
+  // went) end the connection in the same time; without this Linux would
+  // retransmit them for a quarter of an hour before keep-alive applies.
+  const unsigned limit = static_cast<unsigned>((idle + interval * probes) * 1000);
+  setsockopt(handle, IPPROTO_TCP, TCP_USER_TIMEOUT, &limit, sizeof limit);
+#endif
+}
+#endif
 
 }  // namespace
 
@@ -98,7 +150,10 @@ bool TcpConnection::Start(const ServerAddress& address, std::string& error) {
   const int family = address.ipv6 ? AF_INET6 : AF_INET;
 
 #ifdef _WIN32
-  const SOCKET made = socket(family, SOCK_STREAM, IPPROTO_TCP);
+  // Made non-inheritable at once, so that a process the host starts on
+  // another thread never holds the connection open.
+  const SOCKET made = WSASocketW(family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
+                                 WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
   if (made == INVALID_SOCKET) {
     error = ErrorText(LastError());
     return false;
@@ -111,6 +166,7 @@ bool TcpConnection::Start(const ServerAddress& address, std::string& error) {
     Close();
     return false;
   }
+  KeepAlive(made);
   const int started = connect(made, reinterpret_cast<const sockaddr*>(&storage), length);
 #else
 #ifdef __linux__
@@ -132,6 +188,7 @@ bool TcpConnection::Start(const ServerAddress& address, std::string& error) {
   const int on = 1;
   setsockopt(socket_, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on);
 #endif
+  KeepAlive(socket_);
   const int started = connect(socket_, reinterpret_cast<const sockaddr*>(&storage), length);
 #endif
   if (started == 0) {
@@ -207,8 +264,9 @@ TcpConnection::ReadStatus TcpConnection::Read(std::string& into, size_t maxBytes
       continue;
     }
     if (got == 0) return ReadStatus::PeerClosed;
-    if (WouldBlock(LastError())) break;
-    return ReadStatus::Failed;
+    const int error = LastError();
+    if (WouldBlock(error)) break;
+    return IsTimeOut(error) ? ReadStatus::TimedOut : ReadStatus::Failed;
   }
   return taken > 0 ? ReadStatus::Some : ReadStatus::Nothing;
 }
@@ -224,6 +282,17 @@ long TcpConnection::Write(std::string_view bytes) {
 #endif
   if (sent >= 0) return static_cast<long>(sent);
   return WouldBlock(LastError()) ? 0 : -1;
+}
+
+bool TcpConnection::Inheritable() const {
+  if (socket_ == kNoSocket) return false;
+#ifdef _WIN32
+  DWORD flags = 0;
+  if (!GetHandleInformation(reinterpret_cast<HANDLE>(socket_), &flags)) return false;
+  return (flags & HANDLE_FLAG_INHERIT) != 0;
+#else
+  return (fcntl(socket_, F_GETFD) & FD_CLOEXEC) == 0;
+#endif
 }
 
 void TcpConnection::Close() {

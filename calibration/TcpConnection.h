@@ -1,8 +1,15 @@
 // One outgoing TCP connection that never makes its caller wait: the connect
 // runs in the background and is checked with a zero timeout, reads take only
 // what has arrived, writes only what fits. The socket is closed by the
-// destructor or by Close(); it is never inherited by child processes and a
-// write to a closed peer never raises SIGPIPE in the host.
+// destructor or by Close(); it is never inherited by child processes (POSIX
+// close-on-exec, Windows WSA_FLAG_NO_HANDLE_INHERIT) and a write to a closed
+// peer never raises SIGPIPE in the host.
+//
+// A peer that vanishes without closing (a laptop asleep, its Wi-Fi gone) is
+// noticed by TCP keep-alive: after kKeepAliveIdle without a byte from it,
+// a probe every kKeepAliveInterval, and after kKeepAliveProbes unanswered
+// the reads fail. A live peer's system answers the probes whatever its
+// program is doing, so a long wait for a measurement is never cut short.
 #pragma once
 
 #include <cstddef>
@@ -20,8 +27,14 @@ bool StartSockets(std::string& error);
 
 class TcpConnection {
  public:
+  static constexpr int kKeepAliveIdleSeconds = 2;
+  static constexpr int kKeepAliveIntervalSeconds = 1;
+  static constexpr int kKeepAliveProbes = 3;
+
   enum class State { Closed, Connecting, Open };
-  enum class ReadStatus { Some, Nothing, PeerClosed, Failed };
+  // TimedOut: the peer stopped answering (keep-alive ran out), as opposed
+  // to a close, a reset or another failure.
+  enum class ReadStatus { Some, Nothing, PeerClosed, Failed, TimedOut };
 
   TcpConnection() = default;
   ~TcpConnection() { Close(); }
@@ -50,6 +63,10 @@ class TcpConnection {
   // The number of sockets this process holds open through this class: the
   // tests' check that nothing leaks.
   static int OpenSockets();
+
+  // Whether a child process started now would inherit the socket (false, or
+  // false when there is none): the tests' check of the flag.
+  bool Inheritable() const;
 
  private:
 #ifdef _WIN32

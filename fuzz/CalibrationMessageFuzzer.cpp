@@ -1,10 +1,10 @@
 // Fuzzes what the calibration client reads from the network: the same bytes
 // go through the Resolve framing (in chunks the first byte sizes), the
 // Resolve XML parser, the ArgyllCMS Web reply reader and the Server text.
-// Beyond not crashing, every answer must keep its promises: a scene's codes
-// are 10-bit, its fractions inside the output, its rectangles within the
-// limit, and every refusal printable in the wall's capitals font; a broken
-// promise aborts, so the fuzzer reports it.
+// Beyond not crashing, every answer must keep its promises: a scene's values
+// are under 2^bits of 8 or 10 bits, its fractions inside the output, its
+// rectangles within the limit, and every refusal printable in the wall's
+// capitals font; a broken promise aborts, so the fuzzer reports it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -29,8 +29,10 @@ void CheckMessage(const std::string& message) {
   for (char c : message) Require(c >= ' ' && c <= '~' && !(c >= 'a' && c <= 'z'));
 }
 
-void CheckCodes(const Codes& codes) {
-  Require(codes.red <= kMaxCode10 && codes.green <= kMaxCode10 && codes.blue <= kMaxCode10);
+void CheckCodes(const SentCodes& codes) {
+  Require(codes.bits == 8 || codes.bits == 10);
+  const unsigned largest = (1u << codes.bits) - 1;
+  Require(codes.red <= largest && codes.green <= largest && codes.blue <= largest);
 }
 
 void CheckParse(const ResolveParse& parsed) {

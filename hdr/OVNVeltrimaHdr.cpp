@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "gl/RestoringScopes.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "hdr/FramebufferDepth.h"
 #include "hdr/Patterns.h"
@@ -119,11 +120,17 @@ FFUInt32 OVNVeltrimaHdr::ProcessOpenGL(ProcessOpenGLStruct*) {
     cacheCurrent_ = false;
     changed = true;
   }
-  DrawComposed(width, height, changed);
-  if (settings.pattern == HdrPattern::ChainCheck) {
-    stripShapes_.Clear();
-    hdr::AddChainCheckStrip(settings, width, height, frameCounter_, stripShapes_);
-    renderer_.Draw(stripShapes_, width, height);
+  {
+    // An sRGB-encoded framebuffer with GL_FRAMEBUFFER_SRGB on would re-encode
+    // every code drawn or copied into it; the codes go in as they are, and
+    // the host's switch is put back.
+    ffglex::restoring::ScopedCapability codesAsTheyAre(GL_FRAMEBUFFER_SRGB, false);
+    DrawComposed(width, height, changed);
+    if (settings.pattern == HdrPattern::ChainCheck) {
+      stripShapes_.Clear();
+      hdr::AddChainCheckStrip(settings, width, height, frameCounter_, stripShapes_);
+      renderer_.Draw(stripShapes_, width, height);
+    }
   }
   ++frameCounter_;
   // The frame that shows the patch has been drawn: it counts toward the

@@ -36,8 +36,9 @@ class OVNVeltrimaHdr : public CFFGLPlugin {
 
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
   FFUInt32 DeInitGL() override;
-  // Draws the frame. Leaves program 0, vertex array 0 and array buffer 0
-  // bound and no other state changed.
+  // Draws the frame, with GL_FRAMEBUFFER_SRGB off while it draws (an sRGB
+  // framebuffer gets the codes, not their encoding). Leaves program 0,
+  // vertex array 0 and array buffer 0 bound and no other state changed.
   FFUInt32 ProcessOpenGL(ProcessOpenGLStruct* frame) override;
 
   // --- For programs that link the plug-in's code (tests, benchmarks).

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "calibration/PatchLevels.h"
 #include "calibration/PatchSource.h"
 #include "host/ParameterKinds.h"
 #include "signal/Signal.h"
@@ -27,9 +28,9 @@ const std::array<ParameterDefinition, kHdrParamCount> kDefinitions = {{
     IntegerParameter("Peak nits", 1000, 100, 10000),
     IntegerParameter("Steps", 11, 2, 64),
     SwitchParameter("Labels", true),
-    IntegerParameter("Patch Red", 512, 0, 1023),
-    IntegerParameter("Patch Green", 512, 0, 1023),
-    IntegerParameter("Patch Blue", 512, 0, 1023),
+    IntegerParameter("Patch Red", 512, 0, veltrima::signal::kMaxCode),
+    IntegerParameter("Patch Green", 512, 0, veltrima::signal::kMaxCode),
+    IntegerParameter("Patch Blue", 512, 0, veltrima::signal::kMaxCode),
     IntegerParameter("Patch Size %", 10, 1, 100),
     FractionParameter("Background %", 0.0f),
     SwitchParameter("Framebuffer Warning", true),
@@ -40,6 +41,9 @@ const std::array<ParameterDefinition, kHdrParamCount> kDefinitions = {{
     IntegerParameter("Settle Frames", calibration::kDefaultSettleFrames,
                      calibration::kMinSettleFrames, calibration::kMaxSettleFrames),
     SwitchParameter("Status Line", true),
+    // The default keeps the codes a program sends, as before the option.
+    OptionParameter("Patch Levels", calibration::kPatchLevelsNames,
+                    static_cast<int>(calibration::PatchLevels::CodesAsSent)),
 }};
 
 }  // namespace

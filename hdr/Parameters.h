@@ -24,6 +24,7 @@ enum HdrParam : FFUInt32 {
   kHdrServer,        // text, HOST:PORT
   kHdrSettleFrames,
   kHdrStatusLine,
+  kHdrPatchLevels,   // option: calibration/PatchLevels.h's names
   kHdrParamCount
 };
 

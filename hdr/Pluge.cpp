@@ -1,10 +1,9 @@
 // BT.814-4 PLUGE at 1920 x 1080 on black 64, scaled by ReferenceGrid. Full
-// range shows each narrow code c as round((c - 64) · 1023 / 876), clipped,
+// range shows each narrow code as the signal's NarrowToFull does, clipped,
 // so its darker-than-black parts equal black.
-#include <algorithm>
-
 #include "hdr/CodeShapes.h"
 #include "hdr/Patterns.h"
+#include "signal/CodeRules.h"
 
 namespace hdr {
 namespace {
@@ -15,11 +14,7 @@ using veltrima::signal::Transfer;
 constexpr int kLighter = 80, kDarker = 48;
 
 int InRange(int narrowCode, Range range) {
-  if (range == Range::Narrow) return narrowCode;
-  const long long scaled = (narrowCode - 64) * 1023LL;
-  // round(scaled / 876) for either sign, then clipped.
-  const long long rounded = scaled >= 0 ? (2 * scaled + 876) / 1752 : -((-2 * scaled + 876) / 1752);
-  return static_cast<int>(std::clamp<long long>(rounded, 0, veltrima::signal::kMaxCode));
+  return range == Range::Narrow ? narrowCode : veltrima::signal::NarrowToFull(narrowCode);
 }
 
 }  // namespace
@@ -31,8 +26,9 @@ void AddPluge(const HdrSettings& s, int width, int height, shapes::ShapeList& li
     list.AddRect(g.Scaled(x0, y0, x1, y1), CodeColour(Grey(InRange(narrowCode, range))));
   };
   add(0, 0, ReferenceGrid::kWidth, ReferenceGrid::kHeight, 64);
-  // The higher-level box: nominal white for SDR, about 100 nits (399) for PQ
-  // and HLG, where 940 would be blinding.
+  // The higher-level box: nominal white for SDR; for PQ and HLG code 399,
+  // 26.7 nits in PQ (26.6 in HLG on a 1,000-nit display), where 940 would be
+  // blinding.
   add(888, 468, 1032, 612, s.signal.transfer == Transfer::Sdr ? 940 : 399);
   add(1320, 324, 1608, 468, kLighter);
   add(1320, 612, 1608, 756, kDarker);

@@ -1,12 +1,15 @@
 // The ramp: above, every code of the range from black to white, the code at
 // column x being black + floor(x · (white - black + 1) / W); below, the same
-// codes as an 8-bit chain returns them; between, a scale with a tick every
-// 64 codes.
+// codes as an 8-bit chain of the range returns them (the signal's
+// ThroughEightBits: a narrow chain keeps a quarter of the code, so its white
+// 940 stays 940; a full one 255 / 1023 of it); between, a scale with a tick
+// every 64 codes.
 #include <algorithm>
 #include <string>
 
 #include "hdr/CodeShapes.h"
 #include "hdr/Patterns.h"
+#include "signal/CodeRules.h"
 
 namespace hdr {
 namespace {
@@ -16,13 +19,6 @@ namespace sig = veltrima::signal;
 // The first column whose code is at least `code`: ceil((code - black) W / span).
 int FirstColumn(int code, int width, int black, int span) {
   return static_cast<int>((static_cast<long long>(code - black) * width + span - 1) / span);
-}
-
-// A code through 8 bits and back: round(round(c · 255 / 1023) · 1023 / 255).
-// Neither division ever lands on a half, so integer rounding is exact.
-int ThroughEightBits(int code) {
-  const int eight = (2 * code * 255 + 1023) / 2046;
-  return (2 * eight * 1023 + 255) / 510;
 }
 
 // Over rows [y0, y1), the columns of each code of black..white, shown as
@@ -51,7 +47,8 @@ void AddRamp(const HdrSettings& s, int width, int height, shapes::ShapeList& lis
   const int band = height / 8;
   const int top = (height - band) / 2, bottom = top + band;
   AddRuns(list, width, 0, top, black, white, [](int code) { return code; });
-  AddRuns(list, width, bottom, height, black, white, ThroughEightBits);
+  AddRuns(list, width, bottom, height, black, white,
+          [range](int code) { return sig::ThroughEightBits(range, code); });
 
   // The scale: black of the range, a white tick at the first column of each
   // multiple of 64, its code under it when labels are on and it fits.

@@ -25,5 +25,6 @@ HdrSettings ConvertHdrSettings(const std::array<float, kHdrParamCount>& v) {
   s.patchSource = static_cast<calibration::PatchSource>(WholeNumber(v, kHdrPatchSource));
   s.settleFrames = WholeNumber(v, kHdrSettleFrames);
   s.statusLine = Flag(v[kHdrStatusLine]);
+  s.patchLevels = static_cast<calibration::PatchLevels>(WholeNumber(v, kHdrPatchLevels));
   return s;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "calibration/PatchLevels.h"
 #include "calibration/PatchSource.h"
 #include "hdr/Parameters.h"
 #include "signal/Signal.h"
@@ -29,6 +30,8 @@ struct HdrSettings {
   calibration::PatchSource patchSource = calibration::PatchSource::Parameters;
   int settleFrames = calibration::kDefaultSettleFrames;
   bool statusLine = true;
+  // How a program's values become the signal's codes.
+  calibration::PatchLevels patchLevels = calibration::PatchLevels::CodesAsSent;
 
   bool operator==(const HdrSettings& o) const {
     return pattern == o.pattern && signal.transfer == o.signal.transfer &&
@@ -36,7 +39,7 @@ struct HdrSettings {
            labels == o.labels && patch == o.patch && patchPercent == o.patchPercent &&
            background == o.background && framebufferWarning == o.framebufferWarning &&
            patchSource == o.patchSource && settleFrames == o.settleFrames &&
-           statusLine == o.statusLine;
+           statusLine == o.statusLine && patchLevels == o.patchLevels;
   }
   bool operator!=(const HdrSettings& o) const { return !(*this == o); }
 };

@@ -60,7 +60,8 @@ RenderTarget::RenderTarget(int width, int height, PixelFormat format)
     // An unpack buffer left bound would turn the null pointer into an offset into it.
     gl::ScopedBufferBinding unpack(GL_PIXEL_UNPACK_BUFFER, GL_PIXEL_UNPACK_BUFFER_BINDING, 0);
     const bool isFloat = format == PixelFormat::RGBA32F;
-    glTexImage2D(GL_TEXTURE_2D, 0, isFloat ? GL_RGBA32F : GL_RGBA8, width, height, 0, GL_RGBA,
+    const GLint internal = isFloat ? GL_RGBA32F : format == PixelFormat::SRGBA8 ? GL_SRGB8_ALPHA8 : GL_RGBA8;
+    glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, GL_RGBA,
                  isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -146,6 +147,8 @@ void RenderTarget::Read(int x, int y, int width, int height, bool asBytes, void*
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   gl::ScopedPackState pack;
+  // The stored values, not an sRGB target's decoded ones.
+  gl::ScopedCapability raw(GL_FRAMEBUFFER_SRGB, false);
   glReadPixels(x, y, width, height, GL_RGBA, asBytes ? GL_UNSIGNED_BYTE : GL_FLOAT, out);
 }
 
@@ -185,7 +188,7 @@ std::vector<float> RenderTarget::ReadWholeTarget() const { return ReadFloats(0, 
 std::vector<std::uint8_t> RenderTarget::ReadOutputRGBA8() const {
   const Viewport& vp = viewport_;
   std::vector<std::uint8_t> bytes(ComponentCount(vp.width, vp.height));
-  if (format_ == PixelFormat::RGBA8) {
+  if (format_ != PixelFormat::RGBA32F) {
     Read(vp.x, vp.y, vp.width, vp.height, true, bytes.data());
   } else {
     const std::vector<float> pixels = ReadFloats(vp.x, vp.y, vp.width, vp.height);

@@ -6,7 +6,10 @@
 
 namespace hostkit {
 
-enum class PixelFormat { RGBA32F, RGBA8 };
+// SRGBA8 is an 8-bit target whose colour encoding is sRGB, as a host's
+// window may be: with GL_FRAMEBUFFER_SRGB enabled GL encodes what is drawn
+// into it. It reads back as the bytes it holds, like RGBA8.
+enum class PixelFormat { RGBA32F, RGBA8, SRGBA8 };
 
 // GL window coordinates of the output inside a target (origin bottom-left).
 struct Viewport {

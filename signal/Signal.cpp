@@ -20,6 +20,14 @@ const double kHlgC = 0.5 - kHlgA * std::log(4.0 * kHlgA);
 
 constexpr double kSdrGamma = 2.4;
 
+// HLG's system gamma: BT.2100's 1.2 + 0.42 log10(Lw / 1000) holds for
+// displays of 400-2,000 nits; outside it BT.2390's extended model
+// 1.2 kappa^log2(Lw / 1000) with kappa 1.111 (the log10 form would fall to
+// 0.78 at 100 nits, flattening a dim display's picture more than its
+// surround calls for).
+constexpr double kHlgGammaSpanLow = 400.0, kHlgGammaSpanHigh = 2000.0;
+constexpr double kHlgGammaKappa = 1.111;
+
 // Clamps to 0-1 with NaN as 0, so that every conversion is defined.
 double Unit(double x) { return x > 0.0 ? std::min(x, 1.0) : 0.0; }
 
@@ -35,9 +43,11 @@ double PqInverseEotf(double nits) {
   return std::pow((kC1 + kC2 * y) / (1.0 + kC3 * y), kM2);
 }
 
-// Scene light (0-1) of an HLG signal: the inverse OETF.
+// Scene light (0-1) of an HLG signal: the inverse OETF. Its constants are
+// rounded, so E' = 1 gives 1 + 2e-8; kept at 1, so that a grey's light
+// never passes the display's peak.
 double HlgSceneLight(double e) {
-  return e <= 0.5 ? e * e / 3.0 : (std::exp((e - kHlgC) / kHlgA) + kHlgB) / 12.0;
+  return e <= 0.5 ? e * e / 3.0 : std::min((std::exp((e - kHlgC) / kHlgA) + kHlgB) / 12.0, 1.0);
 }
 
 double HlgOetf(double scene) {
@@ -66,7 +76,11 @@ double SignalFromCode(Range range, int code) {
   return static_cast<double>(code - BlackCode(range)) / (WhiteCode(range) - BlackCode(range));
 }
 
-double HlgSystemGamma(double peakNits) { return 1.2 + 0.42 * std::log10(SafePeak(peakNits) / 1000.0); }
+double HlgSystemGamma(double peakNits) {
+  const double peak = SafePeak(peakNits);
+  if (peak >= kHlgGammaSpanLow && peak <= kHlgGammaSpanHigh) return 1.2 + 0.42 * std::log10(peak / 1000.0);
+  return 1.2 * std::pow(kHlgGammaKappa, std::log2(peak / 1000.0));
+}
 
 double NitsFromSignal(Transfer transfer, double signal, double peakNits) {
   const double e = Unit(signal);

@@ -50,14 +50,17 @@ double SignalFromCode(Range range, int code);
 
 // Light of a grey (R = G = B) signal in nits, E' clamped to 0-1 first:
 // PQ by SMPTE ST 2084, HLG by BT.2100 on a display of peak `peakNits` with
-// system gamma 1.2 + 0.42 log10(peak / 1000) and black 0, SDR by BT.1886
+// the system gamma below and black 0 (a grey's light never passes the peak),
+// SDR by BT.1886
 // (gamma 2.4, black 0, white at `peakNits`). PQ ignores the peak.
 double NitsFromSignal(Transfer transfer, double signal, double peakNits);
 // The inverse: the E' (0-1) that gives `nits`, clamped to what the signal
 // can carry (0 to 10,000 nits in PQ, 0 to the peak otherwise).
 double SignalFromNits(Transfer transfer, double nits, double peakNits);
 
-// The system gamma of HLG on a display of the given peak.
+// The system gamma of HLG on a display of the given peak: 1.2 + 0.42
+// log10(peak / 1000) from 400 to 2,000 nits, 1.2 x 1.111^log2(peak / 1000)
+// outside (0.846 at 100 nits, 1.70 at 10,000).
 double HlgSystemGamma(double peakNits);
 
 }  // namespace veltrima::signal

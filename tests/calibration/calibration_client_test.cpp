@@ -21,7 +21,7 @@ const std::string kGoodPatch =
     R"(<calibration><color red="512" green="256" blue="1023" bits="10"/>)"
     R"(<background red="64" green="64" blue="64" bits="10"/>)"
     R"(<geometry x="0.25" y="0.25" cx="0.5" cy="0.5"/></calibration>)";
-const Codes kGoodCodes{512, 256, 1023};
+const SentCodes kGoodCodes{512, 256, 1023, 10};
 
 std::string PatchOfRed(int red) {
   return R"(<calibration><color red=")" + std::to_string(red) +
@@ -51,7 +51,7 @@ TEST_F(CalibrationClientTest, ResolvePatchesArriveInOrderAndTheLastStays) {
   ASSERT_TRUE(driver.FramesUntil([&] { return driver.client.PatchCount() == 21; }));
   EXPECT_EQ(driver.client.StatusLine(), "CONNECTED TO " + server.address());
   ASSERT_EQ(driver.client.Scene().rectangles.size(), 1u);
-  EXPECT_EQ(driver.client.Scene().rectangles[0].colour, (Codes{20, 0, 0}));
+  EXPECT_EQ(driver.client.Scene().rectangles[0].colour, (SentCodes{20, 0, 0, 10}));
   EXPECT_EQ(driver.log, (std::vector<std::string>{"CONNECTING TO " + server.address(),
                                                    "CONNECTED TO " + server.address()}));
   EXPECT_EQ(TcpConnection::OpenSockets(), 1);
@@ -234,7 +234,7 @@ TEST_F(CalibrationClientTest, ArgyllWebPollsInLockStepAfterTheSettleFrames) {
   });
   const int settle = 5;
   driver.client.Configure(PatchSource::ArgyllWeb, server.address(), settle);
-  std::vector<Codes> seen;
+  std::vector<SentCodes> seen;
   // For each colour: the frames drawn before the first frame that showed it.
   std::vector<int> changedAtFrame;
   uint64_t count = 0;
@@ -247,8 +247,8 @@ TEST_F(CalibrationClientTest, ArgyllWebPollsInLockStepAfterTheSettleFrames) {
     framesDrawn = driver.frames;
     return count == 5;
   }));
-  EXPECT_EQ(seen, (std::vector<Codes>{{1023, 514, 0}, {0, 0, 1023}, {64, 128, 193}, {64, 128, 193},
-                                      {1023, 1023, 1023}}));
+  EXPECT_EQ(seen, (std::vector<SentCodes>{{255, 128, 0, 8}, {0, 0, 255, 8}, {16, 32, 48, 8},
+                                          {16, 32, 48, 8}, {255, 255, 255, 8}}));
   ASSERT_EQ(driver.client.Scene().rectangles.size(), 1u);
   EXPECT_EQ(EdgesAt(driver.client.Scene().rectangles[0].geometry, 1920, 1080),
             (PixelRect{0, 0, 1920, 1080}));
@@ -278,7 +278,7 @@ TEST_F(CalibrationClientTest, ArgyllWebBadRepliesKeepThePatch) {
   ASSERT_TRUE(driver.FramesUntil(
       [&] { return driver.client.StatusLine() == "BAD MESSAGE: REPLY 'NONSENSE' IS NOT #RRGGBB"; }));
   driver.FramesFor(3000ms);
-  EXPECT_EQ(driver.client.Scene().background, (Codes{1023, 0, 0}));
+  EXPECT_EQ(driver.client.Scene().background, (SentCodes{255, 0, 0, 8}));
   EXPECT_EQ(driver.LinesLogged("BAD MESSAGE: REPLY 'NONSENSE' IS NOT #RRGGBB"), 1);
   EXPECT_LE(server.connections(), 5);
 }

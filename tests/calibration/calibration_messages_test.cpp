@@ -5,6 +5,7 @@
 #include <string>
 
 #include "calibration/ArgyllWebExchange.h"
+#include "calibration/PatchLevels.h"
 #include "calibration/PatchScene.h"
 #include "calibration/ResolveFraming.h"
 #include "calibration/ResolveMessage.h"
@@ -14,8 +15,10 @@ using namespace calibration;
 
 namespace {
 
-Codes C(int r, int g, int b) {
-  return Codes{static_cast<uint16_t>(r), static_cast<uint16_t>(g), static_cast<uint16_t>(b)};
+// Values as sent, 10 bits unless said.
+SentCodes C(int r, int g, int b, int bits = 10) {
+  return SentCodes{static_cast<uint16_t>(r), static_cast<uint16_t>(g), static_cast<uint16_t>(b),
+                   static_cast<uint8_t>(bits)};
 }
 
 std::string Patch(const std::string& colour, const std::string& background = "",
@@ -27,13 +30,57 @@ std::string Patch(const std::string& colour, const std::string& background = "",
 
 }  // namespace
 
-TEST(CodeRule, EightBitCodesScaleToTenBitsAndTenBitCodesPass) {
-  EXPECT_EQ(ToCode10(0, 8), 0);
-  EXPECT_EQ(ToCode10(255, 8), 1023);
-  EXPECT_EQ(ToCode10(128, 8), 514);  // 513.5... is 513.51, so 514
-  EXPECT_EQ(ToCode10(1, 8), 4);      // 4.01
-  EXPECT_EQ(ToCode10(64, 8), 257);   // 256.75
-  for (uint32_t v = 0; v <= 1023; ++v) EXPECT_EQ(ToCode10(v, 10), v);
+// The codes a program's values become, by the range and the patch levels:
+// the standards' own levels (8-bit video 16 and 235 are 10-bit 64 and 940
+// narrow; full-range white is 2^n - 1 at every depth) and a generator's full
+// scale spread over the range's black to white.
+TEST(PatchLevels, ProgramValuesBecomeTheRangesCodes) {
+  using veltrima::signal::Range;
+  const struct {
+    uint32_t value;
+    int bits;
+    Range range;
+    PatchLevels levels;
+    int code;
+  } cases[] = {
+      {16, 8, Range::Narrow, PatchLevels::CodesAsSent, 64},
+      {235, 8, Range::Narrow, PatchLevels::CodesAsSent, 940},  // not 943: x4, not x1023/255
+      {128, 8, Range::Narrow, PatchLevels::CodesAsSent, 512},
+      {255, 8, Range::Narrow, PatchLevels::CodesAsSent, 1020},
+      {0, 8, Range::Narrow, PatchLevels::CodesAsSent, 0},
+      {1019, 10, Range::Narrow, PatchLevels::CodesAsSent, 1019},
+      {255, 8, Range::Full, PatchLevels::CodesAsSent, 1023},
+      {128, 8, Range::Full, PatchLevels::CodesAsSent, 514},  // 513.51
+      {64, 8, Range::Full, PatchLevels::CodesAsSent, 257},   // 256.75
+      {0, 8, Range::Narrow, PatchLevels::FullScaleToRange, 64},
+      {255, 8, Range::Narrow, PatchLevels::FullScaleToRange, 940},
+      {128, 8, Range::Narrow, PatchLevels::FullScaleToRange, 504},  // 64 + 439.72
+      {0, 10, Range::Narrow, PatchLevels::FullScaleToRange, 64},
+      {1023, 10, Range::Narrow, PatchLevels::FullScaleToRange, 940},
+      {512, 10, Range::Narrow, PatchLevels::FullScaleToRange, 502},  // 64 + 438.43
+      {255, 8, Range::Full, PatchLevels::FullScaleToRange, 1023},
+      {0, 8, Range::Full, PatchLevels::FullScaleToRange, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SignalCode(c.value, c.bits, c.range, c.levels), c.code)
+        << c.value << " of " << c.bits << " bits, " << kPatchLevelsNames[static_cast<int>(c.levels)]
+        << (c.range == Range::Narrow ? ", narrow" : ", full");
+  }
+  // 10-bit values are the codes as sent in either range, and in full range
+  // both options agree at either depth.
+  for (uint32_t v = 0; v <= 1023; ++v) {
+    for (const Range range : {Range::Narrow, Range::Full}) {
+      ASSERT_EQ(SignalCode(v, 10, range, PatchLevels::CodesAsSent), static_cast<int>(v));
+    }
+    ASSERT_EQ(SignalCode(v, 10, Range::Full, PatchLevels::FullScaleToRange), static_cast<int>(v));
+    if (v <= 255) {
+      ASSERT_EQ(SignalCode(v, 8, Range::Full, PatchLevels::FullScaleToRange),
+                SignalCode(v, 8, Range::Full, PatchLevels::CodesAsSent));
+    }
+  }
+  EXPECT_EQ(PatchLevelsLine(PatchLevels::CodesAsSent, Range::Narrow), "LEVELS: CODES AS SENT, NARROW");
+  EXPECT_EQ(PatchLevelsLine(PatchLevels::FullScaleToRange, Range::Narrow), "LEVELS: FULL SCALE TO 64-940");
+  EXPECT_EQ(PatchLevelsLine(PatchLevels::FullScaleToRange, Range::Full), "LEVELS: FULL SCALE TO 0-1023");
 }
 
 TEST(PixelEdges, FractionsTimesTheOutputRoundedToWholePixels) {
@@ -66,7 +113,7 @@ TEST(ResolveMessage, AbsentBitsMeanEightAndAbsentPartsMeanBlackAndTheWholeOutput
   ASSERT_TRUE(parsed.ok) << parsed.error;
   EXPECT_EQ(parsed.scene.background, C(0, 0, 0));
   ASSERT_EQ(parsed.scene.rectangles.size(), 1u);
-  EXPECT_EQ(parsed.scene.rectangles[0].colour, C(1023, 514, 0));
+  EXPECT_EQ(parsed.scene.rectangles[0].colour, C(255, 128, 0, 8));
   EXPECT_EQ(EdgesAt(parsed.scene.rectangles[0].geometry, 1920, 1080), (PixelRect{0, 0, 1920, 1080}));
 }
 
@@ -79,8 +126,8 @@ TEST(ResolveMessage, ShapesFormDrawsRectanglesInOrderOverBlack) {
   ASSERT_TRUE(parsed.ok) << parsed.error;
   EXPECT_EQ(parsed.scene.background, C(0, 0, 0));
   ASSERT_EQ(parsed.scene.rectangles.size(), 2u);
-  EXPECT_EQ(parsed.scene.rectangles[0].colour, C(1023, 0, 0));
-  EXPECT_EQ(parsed.scene.rectangles[1].colour, C(0, 1023, 257));
+  EXPECT_EQ(parsed.scene.rectangles[0].colour, C(255, 0, 0, 8));
+  EXPECT_EQ(parsed.scene.rectangles[1].colour, C(0, 255, 64, 8));
   EXPECT_DOUBLE_EQ(parsed.scene.rectangles[1].geometry.height, 0.4);
 }
 
@@ -213,7 +260,7 @@ TEST(ArgyllWeb, RepliesAreAColourNoChangeOrARefusal) {
     EXPECT_EQ(reply.error, c.error) << c.bytes.substr(0, 60);
   }
   EXPECT_EQ(ReadArgyllReply(ok + "#FF8000", true).colour, (Rgb8{255, 128, 0}));
-  EXPECT_EQ(ToCodes(Rgb8{255, 128, 0}), C(1023, 514, 0));
+  EXPECT_EQ(ToCodes(Rgb8{255, 128, 0}), C(255, 128, 0, 8));
 }
 
 TEST(ServerAddress, NumericHostAndPortOrTheDefault) {

@@ -26,10 +26,6 @@ bool Exists(const std::string& path) {
   return !path.empty() && stat(path.c_str(), &info) == 0;
 }
 
-// Nearest 10-bit code of an 8-bit one, by integers: (v * 1023 + 127) / 255
-// rounds v * 1023 / 255 to nearest (no halves occur for an odd divisor).
-uint16_t TenBitOf(int eightBit) { return static_cast<uint16_t>((eightBit * 1023 + 127) / 255); }
-
 // A fraction written with four decimals, as DisplayCAL sends it, held as
 // ten-thousandths so the expected pixel edge is pure integer arithmetic.
 struct Tenths4 {
@@ -79,14 +75,14 @@ TEST(CalibrationPrograms, DisplayCalResolveServerPatchesReachTheSceneExactly) {
         << "patch " << i << " never arrived: " << driver.client.StatusLine();
 
     const PatchScene& scene = driver.client.Scene();
-    EXPECT_EQ(scene.background, (Codes{static_cast<uint16_t>(background[0]),
-                                       static_cast<uint16_t>(background[1]),
-                                       static_cast<uint16_t>(background[2])}))
+    EXPECT_EQ(scene.background, (SentCodes{static_cast<uint16_t>(background[0]),
+                                           static_cast<uint16_t>(background[1]),
+                                           static_cast<uint16_t>(background[2]), 10}))
         << "patch " << i;
     ASSERT_EQ(scene.rectangles.size(), 1u);
     EXPECT_EQ(scene.rectangles[0].colour,
-              (Codes{static_cast<uint16_t>(colour[0]), static_cast<uint16_t>(colour[1]),
-                     static_cast<uint16_t>(colour[2])}))
+              (SentCodes{static_cast<uint16_t>(colour[0]), static_cast<uint16_t>(colour[1]),
+                         static_cast<uint16_t>(colour[2]), 10}))
         << "patch " << i;
     for (const auto& [width, height] : {std::pair{1920, 1080}, std::pair{3840, 2160}}) {
       const Tenths4 right{x.value + cx.value}, bottom{y.value + cy.value};
@@ -117,7 +113,7 @@ TEST(CalibrationPrograms, DispwinWebColoursArriveInOrderInLockStep) {
   ClientDriver driver;
   driver.realTime = true;
   driver.client.Configure(PatchSource::ArgyllWeb, "127.0.0.1:" + std::to_string(port), 2);
-  std::vector<Codes> seen;
+  std::vector<SentCodes> seen;
   uint64_t count = 0;
   driver.FramesUntil(
       [&] {
@@ -133,12 +129,15 @@ TEST(CalibrationPrograms, DispwinWebColoursArriveInOrderInLockStep) {
   const int status = dispwin.get();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "dispwin status " << status;
 
-  std::vector<Codes> expected;
-  for (const auto& c : colours) expected.push_back({TenBitOf(c[0]), TenBitOf(c[1]), TenBitOf(c[2])});
+  std::vector<SentCodes> expected;
+  for (const auto& c : colours) {
+    expected.push_back({static_cast<uint16_t>(c[0]), static_cast<uint16_t>(c[1]),
+                        static_cast<uint16_t>(c[2]), 8});
+  }
   // dispwin may answer a poll with the colour it already shows; what counts
   // is that every colour arrived, in order, with nothing else between.
-  std::vector<Codes> distinct;
-  for (const Codes& codes : seen) {
+  std::vector<SentCodes> distinct;
+  for (const SentCodes& codes : seen) {
     if (distinct.empty() || distinct.back() != codes) distinct.push_back(codes);
   }
   EXPECT_EQ(distinct, expected);

@@ -84,7 +84,7 @@ CodeFrame ReadHdrCodes(hostkit::HostInstance& host, int width, int height,
   std::ostringstream first;
   for (std::size_t i = 0; i < codes.size(); ++i) {
     const float* p = &rgba[i * 4];
-    const bool bytes = format == hostkit::PixelFormat::RGBA8;
+    const bool bytes = format != hostkit::PixelFormat::RGBA32F;
     int c[3];
     for (int k = 0; k < 3; ++k) {
       if (bytes) {

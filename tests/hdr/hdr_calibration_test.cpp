@@ -8,9 +8,12 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <sstream>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <future>
+#include <optional>
 #include <thread>
 
 #include "../calibration/TestServer.h"
@@ -49,6 +52,17 @@ class NetworkPatchHost {
     return ReadHdrCodes(host_, kWidth, kHeight);
   }
 
+  // A frame in signal `signal` with patch levels `levels` (elements by name).
+  CodeFrame FrameAs(const std::string& signal, const std::string& levels) {
+    EXPECT_EQ(host_.Set(HdrParam("Signal"), HdrOption("Signal", signal)), FF_SUCCESS);
+    EXPECT_EQ(host_.Set(HdrParam("Patch Levels"), HdrOption("Patch Levels", levels)), FF_SUCCESS);
+    return Frame();
+  }
+
+  void SetSettleFrames(int frames) {
+    EXPECT_EQ(host_.Set(HdrParam("Settle Frames"), static_cast<float>(frames)), FF_SUCCESS);
+  }
+
   // Frames (about 5 ms apart) until `done` holds for one, at most `seconds`.
   std::optional<CodeFrame> FrameWhere(const std::function<bool(const CodeFrame&)>& done,
                                       int seconds = 20) {
@@ -73,6 +87,62 @@ std::string Fraction4(int tenThousandths) {
   return text;
 }
 int Edge(int tenThousandths, int size) { return (tenThousandths * size + 5000) / 10000; }
+
+// The four ways a program's colour is shown: each range with each patch
+// levels. The first tells every 8- and 10-bit value apart, so the tests
+// watch it for the next colour.
+struct Showing {
+  const char* signal;
+  const char* levels;
+  bool narrow, fullScale;
+};
+constexpr Showing kShowings[] = {
+    {"PQ Full", "Codes As Sent", false, false},
+    {"PQ Full", "Full Scale To Range", false, true},
+    {"PQ Narrow", "Codes As Sent", true, false},
+    {"PQ Narrow", "Full Scale To Range", true, true},
+};
+
+// The code a program at its full scale (0 to 2^bits - 1) gets for `value`:
+// full range takes value x 1023 / (2^bits - 1); narrow range shows the code
+// as sent (8 bits x4) or spreads the scale over 64-940. Integer rounding:
+// 2^bits - 1 is odd, so no half occurs.
+int FullScaleCode(int value, int bits, const Showing& s) {
+  const int largest = (1 << bits) - 1;
+  if (!s.narrow) return (2 * value * 1023 + largest) / (2 * largest);
+  if (s.fullScale) return 64 + (2 * value * 876 + largest) / (2 * largest);
+  return value << (10 - bits);
+}
+
+// Frames until the first showing's frame has left `before`; then every
+// showing for which `expected` has an answer must show it over the whole
+// frame. What the first showing showed.
+Code3 CheckShowings(NetworkPatchHost& host,
+                    const std::function<std::optional<Code3>(const Showing&)>& expected,
+                    const std::string& what) {
+  const Showing& watched = kShowings[0];
+  std::optional<Code3> wanted = expected(watched);
+  std::optional<CodeFrame> frame;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < end) {
+    frame = host.FrameAs(watched.signal, watched.levels);
+    if (wanted && frame->At(0, 0) == *wanted) break;
+    frame.reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (!frame) {
+    ADD_FAILURE() << what << " never showed " << *wanted << " in " << watched.signal << ", "
+                  << watched.levels;
+    return {};
+  }
+  for (const Showing& s : kShowings) {
+    const std::optional<Code3> codes = expected(s);
+    if (!codes) continue;
+    ExpectCodes(host.FrameAs(s.signal, s.levels), 0, 0, kWidth, kHeight, *codes,
+                what + " in " + s.signal + ", " + s.levels);
+  }
+  return frame->At(0, 0);
+}
 
 }  // namespace
 
@@ -155,8 +225,9 @@ TEST(HdrNetworkPatch, DispwinColoursReachTheFrameInOrder) {
   const int status = dispwin.get();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "dispwin status " << status;
   std::vector<Code3> expected;
-  for (const auto& c : colours)
-    expected.push_back({(c[0] * 1023 + 127) / 255, (c[1] * 1023 + 127) / 255, (c[2] * 1023 + 127) / 255});
+  // The default signal is narrow and the default levels the codes as sent:
+  // 8-bit values x4.
+  for (const auto& c : colours) expected.push_back({c[0] * 4, c[1] * 4, c[2] * 4});
   EXPECT_EQ(seen, expected);
 }
 
@@ -174,10 +245,12 @@ TEST(HdrNetworkPatch, ABadServerIsSaidOnScreenAndOnceInTheLogAndThePatchStays) {
   NetworkPatchHost host("Resolve", server.address(), true, true);
   const std::string line = "BAD MESSAGE: COLOR RED 1024 OVER 1023 (10 BITS)";
   const auto shown = host.FrameWhere([&](const CodeFrame& f) {
-    return !ReadLabel(f, 0, 0, kWidth, kHeight / 8, 64, 1).empty() &&
-           ReadLabel(f, 0, 0, kWidth, kHeight / 8, 64, 1)[0] == line;
+    const auto status = ReadLabel(f, 0, 0, kWidth, kHeight / 8, 64, 2);
+    return status.size() == 2 && status[0] == line;
   });
   ASSERT_TRUE(shown) << "the status line never read \"" << line << "\"";
+  // Under it, the patch levels in force.
+  EXPECT_EQ(ReadLabel(*shown, 0, 0, kWidth, kHeight / 8, 64, 2)[1], "LEVELS: CODES AS SENT, NARROW");
   for (int i = 0; i < 20; ++i) host.Frame();
   const CodeFrame frame = host.Frame();
   // The last good patch, its codes written below it.
@@ -188,4 +261,100 @@ TEST(HdrNetworkPatch, ABadServerIsSaidOnScreenAndOnceInTheLogAndThePatchStays) {
   int logged = 0;
   for (const std::string& message : HdrLog()) logged += message == "OVNVeltrima HDR: " + line;
   EXPECT_EQ(logged, 1);
+}
+
+// DisplayCAL's Resolve server at its two output levels: at full range it
+// sends 0-1023 whatever the signal, which "Full Scale To Range" spreads over
+// a narrow signal's 64-940 and "Codes As Sent" shows as sent; at video
+// levels it sends 64-940 itself, which "Codes As Sent" shows as they are.
+TEST(HdrPatchLevels, DisplayCalAtBothOutputLevelsInBothRanges) {
+  const std::string packages = VELTRIMA_DISPLAYCAL_PACKAGES;
+  if (!Exists(VELTRIMA_PYTHON3) || !Exists(packages)) {
+    GTEST_SKIP() << "Debian's python3 or the unpacked DisplayCAL is missing";
+  }
+  const std::vector<Code3> colours = {Grey(1023), Grey(0), {512, 100, 940}, {1, 1022, 700}, {1023, 0, 0}};
+  for (const bool videoLevels : {false, true}) {
+    const uint16_t port = UnusedPort();
+    const std::string command = std::string(VELTRIMA_PYTHON3) + " " + VELTRIMA_DISPLAYCAL_SERVER +
+                                " " + packages + " " + std::to_string(port) +
+                                (videoLevels ? " video" : "") + " >/dev/null 2>&1";
+    FILE* server = popen(command.c_str(), "w");
+    ASSERT_NE(server, nullptr);
+    NetworkPatchHost host("Resolve", "127.0.0.1:" + std::to_string(port), false, false);
+    for (const Code3& c : colours) {
+      // At video levels only black and white of a channel are sure codes
+      // (64 and 940); DisplayCAL's rounding between them is its own.
+      const bool sure = !videoLevels || ((c.r == 0 || c.r == 1023) && (c.g == 0 || c.g == 1023) &&
+                                         (c.b == 0 || c.b == 1023));
+      if (!sure) continue;
+      std::fprintf(server, "%d %d %d %d %d %d 0 0 1 1\n", c.r, c.g, c.b, c.r, c.g, c.b);
+      std::fflush(server);
+      const auto expected = [&](const Showing& s) -> std::optional<Code3> {
+        if (!videoLevels) {
+          return Code3{FullScaleCode(c.r, 10, s), FullScaleCode(c.g, 10, s), FullScaleCode(c.b, 10, s)};
+        }
+        if (s.fullScale) return std::nullopt;  // video levels scaled twice: no one's choice
+        const auto video = [](int v) { return v == 0 ? 64 : 940; };
+        return Code3{video(c.r), video(c.g), video(c.b)};
+      };
+      std::ostringstream what;
+      what << "DisplayCAL at " << (videoLevels ? "video" : "full") << " levels sending " << c;
+      CheckShowings(host, expected, what.str());
+    }
+    pclose(server);
+  }
+}
+
+// dispwin's web display, without and with its -E ("video encode output as
+// 16-235/255 TV levels"): without it sends 0-255, which "Full Scale To
+// Range" spreads over 64-940 in a narrow signal; with it sends 16-235, which
+// "Codes As Sent" takes x4 to 64-940.
+TEST(HdrPatchLevels, DispwinWithAndWithoutVideoLevelsInBothRanges) {
+  if (!Exists(VELTRIMA_DISPWIN)) GTEST_SKIP() << "dispwin (Debian's argyll) is missing";
+  const std::vector<std::array<int, 3>> colours = {{255, 255, 255}, {0, 0, 0}, {235, 128, 16}, {255, 0, 0}};
+  for (const bool videoLevels : {false, true}) {
+    const uint16_t port = UnusedPort();
+    std::string command = std::string(VELTRIMA_DISPWIN) + (videoLevels ? " -E" : "") +
+                          " -dweb:" + std::to_string(port);
+    std::vector<std::array<int, 3>> sent;
+    for (const auto& c : colours) {
+      // Under -E only black and white of a channel are sure codes (16, 235).
+      if (videoLevels && (c[0] % 255 || c[1] % 255 || c[2] % 255)) continue;
+      char option[64];
+      std::snprintf(option, sizeof option, " -C %.6f,%.6f,%.6f", c[0] / 255.0, c[1] / 255.0,
+                    c[2] / 255.0);
+      command += option;
+      sent.push_back(c);
+    }
+    command += " >/dev/null 2>&1";
+    std::future<int> dispwin =
+        std::async(std::launch::async, [&] { return std::system(command.c_str()); });
+    NetworkPatchHost host("ArgyllCMS Web", "127.0.0.1:" + std::to_string(port), false, false);
+    // Room for the four showings of each colour before dispwin moves on.
+    host.SetSettleFrames(60);
+    for (const auto& c : sent) {
+      const auto expected = [&](const Showing& s) -> std::optional<Code3> {
+        if (!videoLevels) {
+          return Code3{FullScaleCode(c[0], 8, s), FullScaleCode(c[1], 8, s), FullScaleCode(c[2], 8, s)};
+        }
+        if (s.fullScale) return std::nullopt;  // TV levels scaled twice: no one's choice
+        // 16 and 235 as sent: x4 narrow (64, 940), x1023/255 full (64.19
+        // and 942.76 rounded).
+        const auto video = [&](int v) { return v == 0 ? 64 : (s.narrow ? 940 : 943); };
+        return Code3{video(c[0]), video(c[1]), video(c[2])};
+      };
+      std::ostringstream what;
+      what << "dispwin" << (videoLevels ? " -E" : "") << " sending " << c[0] << "," << c[1] << ","
+           << c[2];
+      CheckShowings(host, expected, what.str());
+    }
+    // dispwin ends after a poll that follows its last colour.
+    for (int i = 0; i < 6000 && dispwin.wait_for(std::chrono::seconds(0)) != std::future_status::ready; ++i) {
+      host.Frame();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(dispwin.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "dispwin did not finish";
+    const int status = dispwin.get();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "dispwin status " << status;
+  }
 }

@@ -55,6 +55,7 @@ TEST(HdrContract, TheParametersAreNamedTypedAndRangedAsAsked) {
       {"Server", FF_TYPE_TEXT, 0, 0, 1, {}},
       {"Settle Frames", FF_TYPE_INTEGER, 2, 1, 60, {}},
       {"Status Line", FF_TYPE_BOOLEAN, 1, 0, 1, {}},
+      {"Patch Levels", FF_TYPE_OPTION, 0, 0, 1, {"Codes As Sent", "Full Scale To Range"}},
   };
   ASSERT_EQ(HdrPlugin().GetNumParameters(), std::size(expected));
   HdrContext();

@@ -1,6 +1,8 @@
 // PLUGE, Nit Steps, Signal Steps, Ramp and Patch read back as codes, against
 // the geometry and the PQ, HLG and SDR conversions written again here; and
 // the notice an 8-bit framebuffer gets.
+#include <GL/glew.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,7 +29,12 @@ double PqNits(double e) {
   return 10000.0 * std::pow(std::max(p - c1, 0.0) / (c2 - c3 * p), 1.0 / m1);
 }
 const double kA = 0.17883277, kB = 0.28466892, kC = 0.55991073;
-double HlgGamma(double peak) { return 1.2 + 0.42 * std::log10(peak / 1000.0); }
+// BT.2100's system gamma from 400 to 2,000 nits, BT.2390's extended one
+// outside.
+double HlgGamma(double peak) {
+  if (peak >= 400 && peak <= 2000) return 1.2 + 0.42 * std::log10(peak / 1000.0);
+  return 1.2 * std::pow(1.111, std::log2(peak / 1000.0));
+}
 double HlgSignal(double nits, double peak) {
   const double scene = std::pow(nits / peak, 1.0 / HlgGamma(peak));
   return scene <= 1.0 / 12.0 ? std::sqrt(3.0 * scene) : kA * std::log(12.0 * scene - kB) + kC;
@@ -179,8 +186,11 @@ TEST(Ramp, EveryCodeAboveAndItsEightBitTwinBelow) {
                                   c.width, c.height);
     const int span = s.White() - s.Black() + 1;
     auto upper = [&](int x, int) { return Grey(s.Black() + x * span / c.width); };
+    // Through an 8-bit chain of the range: narrow 8-bit codes are the 10-bit
+    // ones / 4 (white 235 is 940), full ones 255 / 1023 of them.
     auto lower = [&](int x, int y) {
       const int code = upper(x, y).r;
+      if (s.Black() == 64) return Grey(static_cast<int>(std::lround(code / 4.0)) * 4);
       const double eight = std::round(code * 255.0 / 1023.0);
       return Grey(static_cast<int>(std::lround(eight * 1023.0 / 255.0)));
     };
@@ -300,6 +310,38 @@ TEST(FramebufferDepth, EightBitsGetEveryCodeRounded) {
                   return Grey(static_cast<int>(std::lround(eight * 1023.0 / 255.0)));
                 },
                 std::string(signal) + " ramp on 8 bits");
+  }
+}
+
+// A host whose framebuffer is sRGB-encoded, with GL_FRAMEBUFFER_SRGB on,
+// would have every code GL draws re-encoded (code 512 stored as 188, not
+// 128). The plug-in draws its codes with the encoding off, on the frame that
+// composes the picture and on the frames that copy it, and leaves the host's
+// switch as it found it.
+TEST(FramebufferDepth, AnSrgbTargetGetsTheCodesNotTheirEncoding) {
+  HdrContext();
+  for (const char* signal : {"PQ Narrow", "SDR Full"}) {
+    const bool narrow = std::string(signal) == "PQ Narrow";
+    const int black = narrow ? 64 : 0, span = (narrow ? 940 : 1023) - black + 1;
+    hostkit::HostInstance host(HdrPlugin(), 960, 540, hostkit::PixelFormat::SRGBA8);
+    const float pattern = HdrOption("Pattern", "Ramp"), chosen = HdrOption("Signal", signal);
+    ASSERT_EQ(host.Set(HdrParam("Pattern"), pattern), FF_SUCCESS);
+    ASSERT_EQ(host.Set(HdrParam("Signal"), chosen), FF_SUCCESS);
+    ASSERT_EQ(host.Set(HdrParam("Framebuffer Warning"), 0.0f), FF_SUCCESS);
+    for (int frame = 1; frame <= 3; ++frame) {
+      glEnable(GL_FRAMEBUFFER_SRGB);
+      ASSERT_EQ(host.RunFrames(1), FF_SUCCESS);
+      EXPECT_TRUE(glIsEnabled(GL_FRAMEBUFFER_SRGB)) << "the host's sRGB switch was left off";
+      glDisable(GL_FRAMEBUFFER_SRGB);
+      const CodeFrame f = ReadHdrCodes(host, 960, 540, hostkit::PixelFormat::SRGBA8);
+      ExpectCodes(f, 0, 0, 960, 200,
+                  [&](int x, int) {
+                    const int code = black + x * span / 960;
+                    const double eight = std::round(code * 255.0 / 1023.0);
+                    return Grey(static_cast<int>(std::lround(eight * 1023.0 / 255.0)));
+                  },
+                  std::string(signal) + " ramp on an sRGB target, frame " + std::to_string(frame));
+    }
   }
 }
 

@@ -22,9 +22,16 @@ double PqSignal(double nits) {
   return std::pow((c1 + c2 * y) / (1.0 + c3 * y), m2);
 }
 
+// BT.2100's system gamma from 400 to 2,000 nits, BT.2390's extended one
+// outside.
+double HlgGamma(double peak) {
+  if (peak >= 400 && peak <= 2000) return 1.2 + 0.42 * std::log10(peak / 1000.0);
+  return 1.2 * std::pow(1.111, std::log2(peak / 1000.0));
+}
+
 // BT.2100 HLG: display light to signal on a display of `peak` nits, black 0.
 double HlgSignal(double nits, double peak) {
-  const double gamma = 1.2 + 0.42 * std::log10(peak / 1000.0);
+  const double gamma = HlgGamma(peak);
   const double scene = std::pow(nits / peak, 1.0 / gamma);
   const double a = 0.17883277, b = 0.28466892, c = 0.55991073;
   return scene <= 1.0 / 12.0 ? std::sqrt(3.0 * scene) : a * std::log(12.0 * scene - b) + c;
@@ -100,9 +107,28 @@ TEST(Signal, EveryCodeAgreesWithTheFormulasAtSeveralPeaks) {
       }
 }
 
+// The system gamma to three significant digits: BT.2100's log10 form from
+// 400 to 2,000 nits, BT.2390's extended model outside, where the log10 form
+// would give 0.780 at 100 nits and 1.62 at 10,000.
 TEST(Signal, HlgSystemGammaFollowsThePeak) {
+  const struct {
+    double peak, gamma;
+  } cases[] = {{100, 0.846}, {200, 0.940}, {300, 0.999}, {400, 1.03}, {1000, 1.2},
+               {2000, 1.33}, {4000, 1.48}, {10000, 1.70}};
+  for (const auto& c : cases) {
+    const double gamma = HlgSystemGamma(c.peak);
+    const double digits = std::pow(10.0, std::floor(std::log10(gamma)) - 2);
+    EXPECT_NEAR(std::round(gamma / digits) * digits, c.gamma, 1e-9) << c.peak << " nits: " << gamma;
+  }
   EXPECT_NEAR(HlgSystemGamma(400), 1.2 + 0.42 * std::log10(0.4), 1e-12);
   EXPECT_NEAR(HlgSystemGamma(2000), 1.2 + 0.42 * std::log10(2.0), 1e-12);
+  // A grey's light reaches the peak at E' = 1 and never passes it.
+  for (double peak = 100; peak <= 10000; peak += 50) {
+    EXPECT_NEAR(NitsFromSignal(Transfer::Hlg, 1.0, peak), peak, 1e-9 * peak) << peak;
+    for (int code = 64; code <= 1023; code += 7) {
+      EXPECT_LE(NitsFromSignal(Transfer::Hlg, SignalFromCode(Range::Narrow, code), peak), peak) << code;
+    }
+  }
 }
 
 TEST(Signal, RangesAndCodesClampAndNeverFail) {
