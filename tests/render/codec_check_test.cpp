@@ -14,7 +14,7 @@ namespace {
 
 TEST(VideoOutputMissingEncoder, IsAOneLineErrorNamingWhatWorks) {
   const Codec missing{"vanished", "no_such_encoder_here", "a codec this FFmpeg lacks", true, true,
-                      {CodecFormat{8, false, AV_PIX_FMT_RGBA}}, {}};
+                      {CodecFormat{8, false, AV_PIX_FMT_RGBA}}, {}, RangeSaid::InStream, ""};
   const struct {
     const char* path;
     const char* works;    // a codec this container holds

@@ -1,8 +1,10 @@
 // The render tool's pieces for files of a signal, on their own: the content
 // light level against PQ, HLG and SDR light written here apart from
 // signal/, the YUV of a signal's codes (greys keep their code as Y, nothing
-// squeezed; colours decode within a code), and x265's HDR parameters in the
-// units its documentation gives, with BT.2020's published primaries.
+// squeezed; colours decode within a code; other depths by the range's rule;
+// 4:2:0 chroma left-sited), its RGB at every depth by the range's rule, and
+// x265's HDR parameters in the units its documentation gives, with
+// BT.2020's published primaries.
 extern "C" {
 #include <libavutil/frame.h>
 #include <libavutil/pixdesc.h>
@@ -19,6 +21,7 @@ extern "C" {
 
 #include "tools/render/ContentLight.h"
 #include "tools/render/Mastering.h"
+#include "tools/render/SignalLevels.h"
 #include "tools/render/SignalYuv.h"
 
 namespace {
@@ -81,13 +84,18 @@ struct FrameDeleter {
 };
 using FramePointer = std::unique_ptr<AVFrame, FrameDeleter>;
 
-FramePointer Convert(const VideoSignal& signal, AVPixelFormat format,
-                     const std::vector<std::array<int, 3>>& codes, int width, int height) {
+FramePointer EmptyFrame(AVPixelFormat format, int width, int height) {
   FramePointer frame(av_frame_alloc());
   frame->format = format;
   frame->width = width;
   frame->height = height;
   EXPECT_EQ(av_frame_get_buffer(frame.get(), 0), 0);
+  return frame;
+}
+
+FramePointer Convert(const VideoSignal& signal, AVPixelFormat format,
+                     const std::vector<std::array<int, 3>>& codes, int width, int height) {
+  FramePointer frame = EmptyFrame(format, width, height);
   SignalYuv(signal, format).Convert(Frame(codes).data(), frame.get());
   return frame;
 }
@@ -167,6 +175,78 @@ TEST(SignalYuv, EightBitsFourTwoZeroAndAlphaFollowTheFormat) {
   EXPECT_NEAR(Sample(*half, 0, 1, 1), Sample(*full, 0, 1, 1), 1);
   const FramePointer alpha = Convert(sdr, AV_PIX_FMT_YUVA444P10LE, {{64, 64, 64}}, 1, 1);
   EXPECT_EQ(Sample(*alpha, 3, 0, 0), 1023);
+}
+
+TEST(SignalYuv, EightBitsTakeEachCodeByItsRangesRule) {
+  // BT.2100: full-range codes are (2^n - 1) E', so 10-bit 700, 800, 1000
+  // are 174, 199, 249 at 8 bits (a shift by two gives 175, 200, 250);
+  // narrow ones scale by 2^(n - 10).
+  const std::vector<std::array<int, 3>> greys = {
+      {700, 700, 700}, {800, 800, 800}, {1000, 1000, 1000}, {1023, 1023, 1023}, {940, 940, 940}, {64, 64, 64}};
+  const FramePointer full =
+      Convert({{Transfer::Sdr, Range::Full}, 100}, AV_PIX_FMT_YUV444P, greys, 6, 1);
+  const int fullY[] = {174, 199, 249, 255, 234, 16};
+  const FramePointer narrow =
+      Convert({{Transfer::Sdr, Range::Narrow}, 100}, AV_PIX_FMT_YUV444P, greys, 6, 1);
+  const int narrowY[] = {175, 200, 250, 255, 235, 16};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(Sample(*full, 0, i, 0), fullY[i]) << "full " << greys[static_cast<std::size_t>(i)][0];
+    EXPECT_EQ(Sample(*narrow, 0, i, 0), narrowY[i]) << "narrow " << greys[static_cast<std::size_t>(i)][0];
+    EXPECT_EQ(Sample(*full, 1, i, 0), 128);
+  }
+}
+
+TEST(SignalYuv, FourTwoZeroChromaIsLeftSited) {
+  // Red in columns 0 to 2, grey from 3: the sample of columns 2 and 3 lies
+  // on column 2 and filters columns 1, 2, 3 by 1 2 1, three quarters red
+  // (a mean of the 2x2 block, sited between the columns, would be half).
+  const VideoSignal pq{{Transfer::Pq, Range::Narrow}, 1000};
+  const std::array<int, 3> red{700, 300, 300}, grey{502, 502, 502};
+  std::vector<std::array<int, 3>> codes;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 8; ++x) codes.push_back(x < 3 ? red : grey);
+  const FramePointer half = Convert(pq, AV_PIX_FMT_YUV420P10LE, codes, 8, 2);
+  const FramePointer full = Convert(pq, AV_PIX_FMT_YUV444P10LE, {red}, 1, 1);
+  for (int plane = 1; plane <= 2; ++plane) {
+    const double redChroma = Sample(*full, plane, 0, 0);
+    EXPECT_EQ(Sample(*half, plane, 0, 0), redChroma) << plane;
+    EXPECT_NEAR(Sample(*half, plane, 1, 0), 512 + 0.75 * (redChroma - 512), 1) << plane;
+    EXPECT_EQ(Sample(*half, plane, 2, 0), 512) << plane;
+  }
+}
+
+TEST(SignalLevels, EveryRgbDepthHoldsTheCodeByItsRangesRule) {
+  struct Case {
+    Range range;
+    AVPixelFormat format;
+    int code, value;
+  };
+  // H.273: narrow (219 E' + 16) 2^(n - 8), full (2^n - 1) E'.
+  const Case cases[] = {
+      {Range::Narrow, AV_PIX_FMT_GBRP16LE, 940, 60160}, {Range::Narrow, AV_PIX_FMT_GBRP16LE, 64, 4096},
+      {Range::Narrow, AV_PIX_FMT_GBRP12LE, 940, 3760},  {Range::Narrow, AV_PIX_FMT_GBRP10LE, 940, 940},
+      {Range::Narrow, AV_PIX_FMT_RGB24, 940, 235},      {Range::Narrow, AV_PIX_FMT_RGB48BE, 1023, 65472},
+      {Range::Full, AV_PIX_FMT_GBRP12LE, 236, 945},     {Range::Full, AV_PIX_FMT_GBRP16LE, 1023, 65535},
+      {Range::Full, AV_PIX_FMT_BGR0, 700, 174},         {Range::Full, AV_PIX_FMT_RGBA64BE, 512, 32800},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << av_get_pix_fmt_name(c.format) << " code " << c.code);
+    const FramePointer frame = EmptyFrame(c.format, 2, 1);
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(c.format);
+    SignalLevels(c.range, d->comp[0].depth)
+        .WriteRgb(Frame({{c.code, c.code, 0}, {0, 0, c.code}}).data(), frame.get());
+    std::uint32_t red[2], blue[2];
+    const std::uint8_t* data[4] = {frame->data[0], frame->data[1], frame->data[2], frame->data[3]};
+    av_read_image_line2(red, data, frame->linesize, d, 0, 0, 0, 2, 0, 4);
+    av_read_image_line2(blue, data, frame->linesize, d, 0, 0, 2, 2, 0, 4);
+    EXPECT_EQ(red[0], static_cast<std::uint32_t>(c.value));
+    EXPECT_EQ(blue[1], static_cast<std::uint32_t>(c.value));
+    EXPECT_EQ(blue[0], 0u);
+  }
+  // Alpha is full scale at every depth.
+  const FramePointer alpha = EmptyFrame(AV_PIX_FMT_GBRAP12LE, 1, 1);
+  SignalLevels(Range::Narrow, 12).WriteRgb(Frame({{64, 64, 64}}).data(), alpha.get());
+  EXPECT_EQ(Sample(*alpha, 3, 0, 0), 4095);
 }
 
 TEST(Mastering, X265ParametersInItsUnitsWithBt2020AndD65) {

@@ -22,6 +22,7 @@ extern "C" {
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,7 @@ extern "C" {
 
 #include "imaging/PngFile.h"
 #include "tests/ScratchFolder.h"
+#include "tests/render/DecodedFiles.h"
 
 extern char** environ;
 
@@ -60,55 +62,6 @@ struct Decoded {
 std::string Tag(AVDictionary* tags, const char* key) {
   const AVDictionaryEntry* entry = av_dict_get(tags, key, nullptr, 0);
   return entry ? entry->value : "";
-}
-
-// Opens the file's best video stream, hands its description to `describe`
-// (with the container, for tags kept there) and every decoded frame to
-// `take`. False, with a test failure added, when it cannot be opened or
-// decoded.
-template <typename Describe, typename Take>
-bool DecodeEachFrame(const std::string& path, Describe describe, Take take) {
-  AVFormatContext* format = nullptr;
-  if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) {
-    ADD_FAILURE() << "cannot open " << path;
-    return false;
-  }
-  std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> closeFormat(&format,
-                                                                            avformat_close_input);
-  avformat_find_stream_info(format, nullptr);
-  const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-  if (index < 0) {
-    ADD_FAILURE() << "no video stream in " << path;
-    return false;
-  }
-  const AVStream* stream = format->streams[index];
-  describe(*format, *stream);
-  const AVCodecParameters* p = stream->codecpar;
-  const AVCodec* decoder = avcodec_find_decoder(p->codec_id);
-  std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> context(
-      avcodec_alloc_context3(decoder), [](AVCodecContext* c) { avcodec_free_context(&c); });
-  avcodec_parameters_to_context(context.get(), p);
-  if (avcodec_open2(context.get(), decoder, nullptr) < 0) {
-    ADD_FAILURE() << "cannot decode " << avcodec_get_name(p->codec_id) << " in " << path;
-    return false;
-  }
-  std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
-                                                        [](AVPacket* k) { av_packet_free(&k); });
-  std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(),
-                                                     [](AVFrame* f) { av_frame_free(&f); });
-  const auto drain = [&] {
-    while (avcodec_receive_frame(context.get(), frame.get()) == 0) take(*frame);
-  };
-  while (av_read_frame(format, packet.get()) >= 0) {
-    if (packet->stream_index == index) {
-      avcodec_send_packet(context.get(), packet.get());
-      drain();
-    }
-    av_packet_unref(packet.get());
-  }
-  avcodec_send_packet(context.get(), nullptr);
-  drain();
-  return true;
 }
 
 // The file's video stream description, and every frame decoded to RGBA (the
@@ -189,16 +142,8 @@ class VideoOutput : public ::testing::Test {
   // Runs the tool in the test's folder: its exit code, and standard output
   // (with standard error when `withErrors`).
   std::pair<int, std::string> Run(const std::string& arguments, bool withErrors = true) const {
-    const std::string command = "cd '" + folder_.string() + "' && '" + VELTRIMA_RENDER_PATH +
-                                "' " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string output;
-    std::array<char, 65536> buffer{};
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
-      output.append(buffer.data(), n);
-    const int status = pclose(pipe.release());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    return ShellIn(folder_, std::string("'") + VELTRIMA_RENDER_PATH + "' " + arguments +
+                                (withErrors ? " 2>&1" : " 2>/dev/null"));
   }
 
   std::size_t FilesLeft() const {
@@ -312,6 +257,33 @@ TEST_F(VideoOutput, H264In420IsOnlyOnRequestAndWarnsOnce) {
   EXPECT_EQ(std::count(run.second.begin(), run.second.end(), '\n'), 1);
   const Decoded d = Decode((folder_ / "clip.mp4").string());
   EXPECT_EQ(d.rgba.size(), std::size_t{kFrames});
+  // Its chroma is left-sited, as the file says (by H.264's default): each
+  // colour edge of the bars decodes where the picture has it, not half a
+  // pixel off.
+  const auto truth = Run(kClip + " -o 'truth-%d.png'");
+  ASSERT_EQ(truth.first, 0) << truth.second;
+  const Image drawn = ReadPng((folder_ / "truth-0.png").string());
+  const DecodedSignal decoded = DecodeSignalFile((folder_ / "clip.mp4").string());
+  ASSERT_EQ(decoded.chroma.size(), std::size_t{kWidth} * kHeight);
+  EXPECT_EQ(decoded.chromaLocation, AVCHROMA_LOC_LEFT);
+  const int y = 8, reach = 4;  // a row of the bars
+  const auto same = [&](int a, int b) {
+    for (int c = 0; c < 3; ++c)
+      if (drawn.rgba[static_cast<std::size_t>(4 * (y * kWidth + a) + c)] !=
+          drawn.rgba[static_cast<std::size_t>(4 * (y * kWidth + b) + c)])
+        return false;
+    return true;
+  };
+  int edges = 0;
+  for (int x = reach; x + reach <= kWidth; ++x) {
+    bool flat = !same(x - 1, x);
+    for (int k = 1; k < reach && flat; ++k) flat = same(x - 1 - k, x - 1) && same(x + k, x);
+    const double found = flat ? ChromaEdgeAt(decoded, y, x, reach) : NAN;
+    if (std::isnan(found)) continue;
+    ++edges;
+    EXPECT_NEAR(found, x, 0.25) << "the edge before column " << x;
+  }
+  EXPECT_GE(edges, 4);
 }
 
 // Deep FFV1 comes from the float read-back, as the 16-bit PNGs of the same

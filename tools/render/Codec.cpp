@@ -10,6 +10,10 @@ extern "C" {
 
 namespace {
 
+// HAP's DXT blocks keep 5, 6 and 5 bits of end colours per 4x4 block, and
+// HAP lives in .mov, which says no range.
+constexpr char kHapNote[] = "HAP's DXT compression keeps no signal's codes";
+
 std::vector<Codec> MakeCodecs() {
   using F = CodecFormat;
   return {
@@ -20,44 +24,50 @@ std::vector<Codec> MakeCodecs() {
         F{16, false, AV_PIX_FMT_GBRP16LE}, F{16, true, AV_PIX_FMT_GBRAP16LE}},
        // Version 3 with a checksum per slice: the archival form, and slices
        // let the encoder use every core.
-       {{"level", "3"}, {"slicecrc", "1"}, {"slices", "4"}, {"g", "1"}}},
+       {{"level", "3"}, {"slicecrc", "1"}, {"slices", "4"}, {"g", "1"}},
+       RangeSaid::ByContainer, "FFV1 has no range of its own, and a .mov file says none"},
       {"png", "png", "lossless RGB(A) frames, 8 or 16 bits", true, true,
        {F{8, false, AV_PIX_FMT_RGB24}, F{8, true, AV_PIX_FMT_RGBA},
         F{16, false, AV_PIX_FMT_RGB48BE}, F{16, true, AV_PIX_FMT_RGBA64BE}},
-       {}},
+       {}, RangeSaid::FullOnly,
+       "FFmpeg reads PNG frames in a video file as full range whatever the file says"},
       {"qtrle", "qtrle", "QuickTime Animation, lossless RGB(A)", true, true,
        {F{8, false, AV_PIX_FMT_RGB24}, F{8, true, AV_PIX_FMT_ARGB}},
-       {}},
+       {}, RangeSaid::ByContainer,
+       "QuickTime Animation has no range, a .mov file says none, and RGB without one reads as "
+       "full"},
       {"h264", "libx264", "H.264 4:4:4 for players; --pix-fmt yuv420p: 4:2:0", false, false,
        {F{8, false, AV_PIX_FMT_YUV444P}},
-       {{"crf", "12"}, {"preset", "medium"}}},
+       {{"crf", "12"}, {"preset", "medium"}}, RangeSaid::InStream, ""},
       {"h264-lossless", "libx264rgb", "lossless RGB H.264, where only H.264 is decoded", true, true,
        {F{8, false, AV_PIX_FMT_RGB24}},
-       {{"qp", "0"}, {"preset", "medium"}}},
+       {{"qp", "0"}, {"preset", "medium"}}, RangeSaid::InStream, ""},
       {"prores", "prores_ks", "ProRes 4444 (alpha when transparent), media servers", false,
        false, {F{10, false, AV_PIX_FMT_YUV444P10LE}, F{10, true, AV_PIX_FMT_YUVA444P10LE}},
-       {{"profile", "4444"}}},
+       {{"profile", "4444"}}, RangeSaid::NarrowOnly,
+       "ProRes has no full-range flag: decoders read it as narrow"},
       {"prores-xq", "prores_ks", "ProRes 4444 XQ, the highest ProRes rate", false, false,
        {F{10, false, AV_PIX_FMT_YUV444P10LE}, F{10, true, AV_PIX_FMT_YUVA444P10LE}},
-       {{"profile", "4444xq"}}},
+       {{"profile", "4444xq"}}, RangeSaid::NarrowOnly,
+       "ProRes has no full-range flag: decoders read it as narrow"},
       // Main 10 and Main 4:4:4 10: HDR files for players and media servers.
       // A low constant rate factor keeps flat areas within a code of what
       // was drawn; x265's own chatter is kept off standard error.
       {"hevc", "libx265", "HEVC Main 10 4:2:0, HDR (PQ, HLG) for players", false, false,
        {F{10, false, AV_PIX_FMT_YUV420P10LE}},
-       {{"crf", "4"}, {"preset", "medium"}}},
+       {{"crf", "4"}, {"preset", "medium"}}, RangeSaid::InStream, ""},
       {"hevc-444", "libx265", "HEVC Main 4:4:4 10, HDR with full colour resolution", false,
        false, {F{10, false, AV_PIX_FMT_YUV444P10LE}},
-       {{"crf", "4"}, {"preset", "medium"}}},
+       {{"crf", "4"}, {"preset", "medium"}}, RangeSaid::InStream, ""},
       {"hap", "hap", "HAP (DXT1), media servers; sizes in multiples of 4", false, true,
        {F{8, false, AV_PIX_FMT_RGBA}},
-       {{"format", "hap"}}},
+       {{"format", "hap"}}, RangeSaid::Never, kHapNote},
       {"hap-alpha", "hap", "HAP Alpha (DXT5); sizes in multiples of 4", false, true,
        {F{8, true, AV_PIX_FMT_RGBA}},
-       {{"format", "hap_alpha"}}},
+       {{"format", "hap_alpha"}}, RangeSaid::Never, kHapNote},
       {"hap-q", "hap", "HAP Q (DXT5 YCoCg, higher quality); multiples of 4", false, true,
        {F{8, false, AV_PIX_FMT_RGBA}},
-       {{"format", "hap_q"}}},
+       {{"format", "hap_q"}}, RangeSaid::Never, kHapNote},
   };
 }
 
@@ -93,6 +103,19 @@ bool HalvesChroma(AVPixelFormat format) {
 }
 
 bool IsVideoExtension(const std::string& extension) { return DefaultCodecFor(extension) != nullptr; }
+
+bool KeepsRange(const Codec& codec, const std::string& extension, bool full) {
+  switch (codec.range) {
+    case RangeSaid::InStream: return true;
+    case RangeSaid::NarrowOnly: return !full;
+    case RangeSaid::FullOnly: return full;
+    case RangeSaid::Never: return false;
+    case RangeSaid::ByContainer: break;
+  }
+  for (const VideoContainer& container : kVideoContainers)
+    if (extension == container.extension) return container.saysRange;
+  return false;
+}
 
 std::vector<int> DepthsOf(const Codec& codec) {
   std::vector<int> depths;

@@ -22,14 +22,28 @@ struct CodecOption {
   const char* value;
 };
 
+// What a file of the codec says of a signal's range, as FFmpeg's decoders
+// read it back (checked for every signal, codec and container by decoding:
+// tests/render/signal_codecs_test.cpp).
+enum class RangeSaid {
+  InStream,     // the bitstream says narrow or full (H.264 and HEVC's VUI)
+  ByContainer,  // the codec says nothing; a container that has a range must (VideoContainer)
+  NarrowOnly,   // decoders read every file as narrow (ProRes has no range flag)
+  FullOnly,     // decoders read every file as full (FFmpeg's PNG decoder)
+  Never,        // the codec keeps no signal's codes at all (HAP's DXT blocks)
+};
+
 struct Codec {
   const char* name;     // as --codec takes it
   const char* encoder;  // FFmpeg's encoder
   const char* purpose;  // one line for --help and errors
   bool lossless;
-  bool rgb;             // stored as full-range RGB; otherwise limited-range BT.709 YUV
+  bool rgb;             // stored as RGB (full range, or a signal's); else YUV (limited-range
+                        // BT.709, or a signal's matrix and range)
   std::vector<CodecFormat> formats;  // first match of depth and alpha wins
   std::vector<CodecOption> options;  // private options of the encoder
+  RangeSaid range;
+  const char* rangeNote;  // why a range or signal is refused, for RangeSaid other than InStream
 };
 
 // Every codec --codec names, in the order --help lists them.
@@ -42,13 +56,19 @@ const Codec& FindCodec(const std::string& name);
 // each with the codec it gets without --codec.
 // A PQ or HLG signal needs 10 bits, which H.264 here does not give: .mp4
 // holds it as HEVC.
+// `saysRange`: whether the container states a stream's range for a codec
+// that does not (RangeSaid::ByContainer): Matroska's colour element and
+// MP4's nclx atom do; QuickTime's nclc atom, which FFmpeg writes in .mov,
+// has no range.
 struct VideoContainer {
   const char* extension;
   const char* defaultCodec;
   const char* hdrDefaultCodec;
+  bool saysRange;
 };
-inline constexpr VideoContainer kVideoContainers[] = {
-    {".mkv", "ffv1", "ffv1"}, {".mov", "prores", "prores"}, {".mp4", "h264", "hevc"}};
+inline constexpr VideoContainer kVideoContainers[] = {{".mkv", "ffv1", "ffv1", true},
+                                                      {".mov", "prores", "prores", false},
+                                                      {".mp4", "h264", "hevc", true}};
 
 // The codec a file's extension gets without --codec (.mkv FFV1, .mov ProRes
 // 4444, .mp4 H.264 4:4:4, or HEVC for a PQ or HLG signal); nullptr for an
@@ -57,6 +77,10 @@ const Codec* DefaultCodecFor(const std::string& extension, bool hdr = false);
 
 // True for the extensions written as video files: ".mkv", ".mov", ".mp4".
 bool IsVideoExtension(const std::string& extension);
+
+// Whether a file of the codec with that extension says `full` or narrow
+// range so that decoders read it back so.
+bool KeepsRange(const Codec& codec, const std::string& extension, bool full);
 
 // The depths (bits per channel) a codec offers, ascending.
 std::vector<int> DepthsOf(const Codec& codec);

@@ -3,21 +3,24 @@
 #include <algorithm>
 #include <cmath>
 
+#include "signal/CodeRules.h"
+
 using namespace veltrima::signal;
 
 namespace {
 
-int CodeOfWord(std::uint16_t word) {
-  return static_cast<int>((static_cast<std::uint32_t>(word) * kMaxCode + 32767) / 65535);
+// A frame's word holds its code at full scale, as a framebuffer does
+// (signal/FrameCodes.h): the code is full range's at 16 bits, rounded.
+std::size_t CodeOfWord(std::uint16_t word) {
+  return static_cast<std::size_t>(Code10FromDepth(Range::Full, word, 16));
 }
-
-// BT.2100's luminance weights of HLG scene light.
-constexpr double kHlgRed = 0.2627, kHlgGreen = 0.6780, kHlgBlue = 0.0593;
 
 }  // namespace
 
 ContentLightMeter::ContentLightMeter(const VideoSignal& signal)
-    : hlg_(signal.signal.transfer == Transfer::Hlg), peak_(signal.peakNits) {
+    : hlg_(signal.signal.transfer == Transfer::Hlg),
+      peak_(signal.peakNits),
+      weights_(LumaWeightsOf(Matrix::Bt2020)) {
   const double gamma = HlgSystemGamma(peak_);
   gammaLessOne_ = gamma - 1.0;
   for (int code = 0; code <= kMaxCode; ++code) {
@@ -34,12 +37,13 @@ void ContentLightMeter::AddFrame(const std::uint16_t* rgba, std::size_t pixels) 
   double brightest = 0, sum = 0;
   for (std::size_t i = 0; i < pixels; ++i) {
     const std::uint16_t* p = rgba + 4 * i;
-    const double r = table_[static_cast<std::size_t>(CodeOfWord(p[0]))];
-    const double g = table_[static_cast<std::size_t>(CodeOfWord(p[1]))];
-    const double b = table_[static_cast<std::size_t>(CodeOfWord(p[2]))];
+    const double r = table_[CodeOfWord(p[0])];
+    const double g = table_[CodeOfWord(p[1])];
+    const double b = table_[CodeOfWord(p[2])];
     double light = std::max({r, g, b});
     if (hlg_) {
-      const double luminance = kHlgRed * r + kHlgGreen * g + kHlgBlue * b;
+      // BT.2100's luminance of HLG scene light: BT.2020's weights.
+      const double luminance = weights_.red * r + weights_.green * g + weights_.blue * b;
       light = luminance > 0 ? peak_ * std::pow(luminance, gammaLessOne_) * light : 0.0;
     }
     brightest = std::max(brightest, light);

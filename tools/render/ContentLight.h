@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "signal/CodeRules.h"
 #include "tools/render/SignalChoice.h"
 
 struct ContentLight {
@@ -34,6 +35,7 @@ class ContentLightMeter {
   using CodeTable = std::array<double, 1024>;
   bool hlg_;
   double peak_;
+  veltrima::signal::LumaWeights weights_;  // of HLG's scene light
   double gammaLessOne_ = 0;  // HLG's system gamma - 1
   CodeTable table_{};        // per code: nits (PQ, SDR) or scene light (HLG)
   double maxPixel_ = 0, maxAverage_ = 0;

@@ -189,6 +189,22 @@ void FrameWriter::Write(long index, FrameRows rows) {
   Write(index, rows.top);
 }
 
+void FrameWriter::SetPngColour(const std::optional<PngColour>& colour) {
+  pngColour_ = colour;
+  pngLevels8_.reset();
+  pngLevels16_.reset();
+}
+
+const SignalLevels* FrameWriter::PngLevels(int bits) {
+  if (!pngColour_) return nullptr;
+  std::optional<SignalLevels>& levels = bits == 8 ? pngLevels8_ : pngLevels16_;
+  if (!levels)
+    levels.emplace(pngColour_->fullRange ? veltrima::signal::Range::Full
+                                         : veltrima::signal::Range::Narrow,
+                   bits);
+  return &*levels;
+}
+
 void FrameWriter::Write16(long index, const std::uint16_t* rgba) {
   if (video_) {
     video_->Write16(rgba);
@@ -196,6 +212,12 @@ void FrameWriter::Write16(long index, const std::uint16_t* rgba) {
   }
   if (target_.kind == OutputKind::RawStream)
     throw UsageError("raw frames are 8-bit; write --depth 16 as PNG or video");
+  const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+  if (const SignalLevels* levels = PngLevels(16)) {
+    levelled16_.resize(4 * pixels);
+    levels->Apply(rgba, pixels, levelled16_.data());
+    rgba = levelled16_.data();
+  }
   const std::string path = PathOf(index);
   WriteOutputPng([&] { WritePng16(path, width_, height_, rgba, pngColour_); });
   written_.push_back(path);
@@ -210,6 +232,12 @@ void FrameWriter::Write(long index, const std::uint8_t* rgba) {
   if (target_.kind == OutputKind::RawStream || video_) {
     Write(index, FrameRows{rgba, static_cast<std::ptrdiff_t>(width_) * 4});
     return;
+  }
+  const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+  if (const SignalLevels* levels = PngLevels(8)) {
+    levelled8_.resize(4 * pixels);
+    levels->Apply(rgba, pixels, levelled8_.data());
+    rgba = levelled8_.data();
   }
   const std::string path = PathOf(index);
   WriteOutputPng([&] { WritePng(path, width_, height_, rgba, pngColour_); });

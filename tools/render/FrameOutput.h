@@ -12,6 +12,7 @@
 
 #include "imaging/PngFile.h"
 #include "tools/render/Rgba8TargetReader.h"
+#include "tools/render/SignalLevels.h"
 #include "tools/render/VideoFile.h"
 
 enum class OutputKind { SingleImage, ImageSequence, RawStream, Video };
@@ -55,11 +56,15 @@ class FrameWriter {
   void Write16(long index, const std::uint16_t* rgba);
   // Finishes a video file (renamed into place) and keeps every file.
   void Commit();
-  // A cICP chunk for every PNG written from now on (what a signal's codes are).
-  void SetPngColour(const std::optional<PngColour>& colour) { pngColour_ = colour; }
+  // A cICP chunk for every PNG written from now on (what a signal's codes
+  // are); their R, G and B then hold the codes by the chunk's range at the
+  // PNG's depth (SignalLevels.h).
+  void SetPngColour(const std::optional<PngColour>& colour);
 
  private:
   std::string PathOf(long index) const;
+  // A signal's PNG values at `bits` (8 or 16); null without a signal.
+  const SignalLevels* PngLevels(int bits);
 
   OutputTarget target_;
   int width_, height_;
@@ -68,5 +73,8 @@ class FrameWriter {
   std::vector<std::uint8_t> scratch_;  // a bottom-up frame turned top-down for PNG
   std::vector<std::string> written_;
   std::optional<PngColour> pngColour_;
+  std::optional<SignalLevels> pngLevels8_, pngLevels16_;
+  std::vector<std::uint8_t> levelled8_;
+  std::vector<std::uint16_t> levelled16_;
   bool committed_ = false;
 };

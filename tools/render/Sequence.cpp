@@ -245,6 +245,9 @@ SequencePlan PlanSequence(RenderOptions options, const Size& size, const FrameRa
   video.codec = codec;
   video.signal = signal;
   video.depth = options.depth;
+  // A signal's frames for an 8-bit codec are read back deep (SignalOutput.h).
+  if (signal && !options.depthGiven && DepthsOf(*codec).back() < video.depth)
+    video.codecDepth = DepthsOf(*codec).back();
   video.yuv420 = options.pixFmt == "yuv420p";
   video.rate = rate;
   const StartTime start = ParseStartTime(options.startTime.empty() ? "00:00:00.000"
@@ -259,7 +262,7 @@ SequencePlan PlanSequence(RenderOptions options, const Size& size, const FrameRa
   if (video.yuv420)
     Warn("--pix-fmt yuv420p halves the colour resolution: one-pixel coloured lines and "
          "checkers smear; leave it out for 4:4:4");
-  else if (HalvesChroma(ChooseFormat(*codec, video.depth, false, false)))
+  else if (HalvesChroma(PixelFormatOf(video)))
     Warn("--codec " + std::string(codec->name) +
          " halves the colour resolution (4:2:0): one-pixel coloured lines and checkers "
          "smear; --codec hevc-444 keeps 4:4:4");

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "host/ParameterDefinition.h"
+#include "host/ValueConversion.h"
+
 namespace {
 
 // The value the run leaves the parameter at: the last one sent, else its default.
@@ -11,6 +14,21 @@ float ValueOf(const ParameterInfo& param, const std::vector<ParameterValue>& val
   for (const ParameterValue& sent : values)
     if (sent.id == param.id && !sent.isText) value = sent.value;
   return value;
+}
+
+// The number the plug-in draws with for a value sent: an integer parameter
+// rounded and clamped to its range by the plug-in's own rule
+// (host/ParameterDefinition.h, as the HDR plug-in reads "Peak nits"), so
+// that "Peak nits=1500.4" tags the file for the 1500 nits drawn; any other
+// clamped to its range.
+double PlugInsValue(const ParameterInfo& param, float value) {
+  if (param.type == FF_TYPE_INTEGER) {
+    if (!param.rangeAnswered) return RoundSaturated(value);
+    const ParameterDefinition declared{param.name.c_str(), param.type, 0.0f, param.minimum,
+                                       param.maximum, nullptr, 0, nullptr};
+    return WholeNumberOf(value, declared);
+  }
+  return param.rangeAnswered ? std::clamp(value, param.minimum, param.maximum) : value;
 }
 
 }  // namespace
@@ -42,11 +60,7 @@ std::optional<VideoSignal> ChosenSignal(const ParameterTable& table,
     throw UsageError("the plug-in's \"" + option->name + "\" element \"" + element->name +
                      "\" is no signal this tool can tag");
   VideoSignal video{*signal, 1000.0};
-  if (const ParameterInfo* peak = table.FindIfAny(kPeakNitsParameterName)) {
-    double nits = ValueOf(*peak, values);
-    // The plug-in clamps a value outside its range; so does the tag.
-    if (peak->rangeAnswered) nits = std::clamp<double>(nits, peak->minimum, peak->maximum);
-    video.peakNits = nits;
-  }
+  if (const ParameterInfo* peak = table.FindIfAny(kPeakNitsParameterName))
+    video.peakNits = PlugInsValue(*peak, ValueOf(*peak, values));
   return video;
 }

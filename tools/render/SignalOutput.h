@@ -1,6 +1,6 @@
 // What a plug-in's signal asks of the output: enough bits. PQ and HLG band
-// at 8 bits, so they get 10 (video) or 16 (PNG) unless --depth says
-// otherwise, and --depth 8 with them is refused.
+// at 8 bits, so they get 10 (video; 16 for PNG frames) or 16 (PNG files)
+// unless --depth says otherwise, and --depth 8 with them is refused.
 #pragma once
 
 #include <optional>
@@ -10,8 +10,9 @@
 #include "tools/render/SignalChoice.h"
 
 // The depth to render at: `depth` as given (`given`), else, for a plug-in
-// with a signal, 16 for PNG and 10 for a video codec that has it. Throws
-// UsageError for 8 bits of a PQ or HLG signal. `codec` is null unless the
+// with a signal, 16 for PNG files and a video codec's least depth above 8
+// (16 for a codec of 8 bits only, written at 8). Throws
+// UsageError for 8 bits of a PQ or HLG signal (or an 8-bit codec). `codec` is null unless the
 // output is a video file.
 int DepthForSignal(const std::optional<VideoSignal>& signal, int depth, bool given,
                    OutputKind output, const Codec* codec);

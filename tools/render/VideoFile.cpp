@@ -11,14 +11,18 @@ extern "C" {
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "tools/render/ColourTags.h"
 #include "tools/render/Mastering.h"
 #include "tools/render/ParameterTable.h"
+#include "tools/render/SignalLevels.h"
 #include "tools/render/SignalYuv.h"
 
 namespace {
@@ -110,6 +114,83 @@ std::vector<std::string> ContainersOf(const Codec& codec) {
   return encoder ? ExtensionsHolding(encoder->id) : std::vector<std::string>{};
 }
 
+// libswscale's context from `input` to `output` frames of one size. Its own
+// 4:2:0 chroma lies between two columns (the mean of a 2x2 block); here it
+// is left-sited, as the file says and SignalYuv writes a signal's.
+SwsContext* ScaleContext(int width, int height, AVPixelFormat input, AVPixelFormat output,
+                         int flags) {
+  SwsContext* context = sws_alloc_context();
+  if (!context) return nullptr;
+  // Positions in 256ths of a luma pixel: column 0, between rows 0 and 1.
+  const bool halved = HalvesChroma(output);
+  const std::pair<const char*, std::int64_t> options[] = {
+      {"srcw", width},       {"srch", height},
+      {"src_format", input}, {"dstw", width},
+      {"dsth", height},      {"dst_format", output},
+      {"sws_flags", flags},  {"dst_h_chr_pos", halved ? 0 : -513},
+      {"dst_v_chr_pos", halved ? 128 : -513}};
+  for (const auto& [key, value] : options)
+    if (av_opt_set_int(context, key, value, 0) < 0) {
+      sws_freeContext(context);
+      return nullptr;
+    }
+  if (sws_init_context(context, nullptr, nullptr) < 0) {
+    sws_freeContext(context);
+    return nullptr;
+  }
+  return context;
+}
+
+// The extension as the container table spells it (lower case).
+std::string LowerExtension(const std::string& path) {
+  std::string extension = Extension(path);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension;
+}
+
+// The codecs whose files keep `signal` (its range, and more than 8 bits for
+// PQ and HLG), each with the extensions that hold it so: "ffv1 (.mkv)".
+std::string CodecsKeeping(const veltrima::signal::Signal& signal) {
+  const bool full = signal.range == veltrima::signal::Range::Full;
+  std::string names;
+  for (const Codec& codec : Codecs()) {
+    if (IsHdr(signal) && DepthsOf(codec).back() < 10) continue;
+    std::vector<std::string> where;
+    for (const std::string& extension : ContainersOf(codec))
+      if (KeepsRange(codec, extension, full)) where.push_back(extension);
+    if (!where.empty())
+      names += (names.empty() ? "" : ", ") + std::string(codec.name) + " (" + Joined(where, " ") + ")";
+  }
+  return names;
+}
+
+std::string SignalName(const veltrima::signal::Signal& signal) {
+  for (const auto& named : veltrima::signal::kSignals)
+    if (named.signal.transfer == signal.transfer && named.signal.range == signal.range)
+      return std::string(named.name);
+  return "the signal";
+}
+
+// A signal's file must say its range so that decoders read it back so, and
+// keep its codes: refused otherwise, naming what does.
+void CheckSignalKept(const VideoSettings& settings) {
+  if (!settings.signal) return;
+  const Codec& codec = *settings.codec;
+  const veltrima::signal::Signal& signal = settings.signal->signal;
+  const std::string name = SignalName(signal);
+  const std::string instead =
+      "; use --codec " + CodecsKeeping(signal) + ", or -o NAME.png (16-bit PNG keeps both ranges)";
+  if (codec.range == RangeSaid::Never)
+    throw UsageError("--codec " + std::string(codec.name) + " cannot hold \"" + name + "\": " +
+                     codec.rangeNote + instead);
+  const bool full = signal.range == veltrima::signal::Range::Full;
+  if (!KeepsRange(codec, LowerExtension(settings.path), full))
+    throw UsageError("a " + Extension(settings.path) + " file of --codec " + codec.name +
+                     " cannot say " + (full ? "full" : "narrow") + " range (" + codec.rangeNote +
+                     "), so \"" + name + "\" would decode at the wrong levels" + instead);
+}
+
 }  // namespace
 
 std::string CodecListing() {
@@ -145,12 +226,18 @@ void CheckVideoSettings(const VideoSettings& settings, int width, int height) {
     throw UsageError("--codec " + std::string(codec.name) +
                      " needs a width and height that are multiples of 4, not " +
                      std::to_string(width) + "x" + std::to_string(height));
-  const AVPixelFormat format = ChooseFormat(codec, settings.depth, settings.alpha, settings.yuv420);
+  CheckSignalKept(settings);
+  const AVPixelFormat format = PixelFormatOf(settings);
   if (HalvesChroma(format) && (width % 2 != 0 || height % 2 != 0))
     throw UsageError(std::string(settings.yuv420 ? "--pix-fmt yuv420p" : "--codec ") +
                      (settings.yuv420 ? "" : codec.name) +
                      " needs an even width and height, not " + std::to_string(width) + "x" +
                      std::to_string(height));
+}
+
+AVPixelFormat PixelFormatOf(const VideoSettings& settings) {
+  return ChooseFormat(*settings.codec, settings.codecDepth ? settings.codecDepth : settings.depth,
+                      settings.alpha, settings.yuv420);
 }
 
 struct VideoFile::State {
@@ -162,9 +249,10 @@ struct VideoFile::State {
   std::unique_ptr<AVPacket, PacketDeleter> packet;
   std::unique_ptr<SwsContext, ScaleDeleter> scale;
   std::optional<SignalYuv> yuv;               // instead of `scale` for a signal in YUV
+  std::optional<SignalLevels> rgb;            // instead of `scale` for a signal in RGB
   std::optional<ContentLightMeter> meter;     // for a PQ or HLG signal
   ContentLight declared;                      // what the file's metadata says
-  std::vector<std::uint16_t> widened;         // an 8-bit frame as words, for `yuv`
+  std::vector<std::uint16_t> widened;         // an 8-bit frame as words, for `yuv` and `rgb`
   AVStream* stream = nullptr;
   std::int64_t next = 0;
   bool opened = false, finished = false;
@@ -188,8 +276,7 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   const Codec& codec = *settings.codec;
   const AVOutputFormat& container = ContainerFor(settings.path);
   const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
-  const AVPixelFormat pixelFormat =
-      ChooseFormat(codec, settings.depth, settings.alpha, settings.yuv420);
+  const AVPixelFormat pixelFormat = PixelFormatOf(settings);
 
   AVFormatContext* format = nullptr;
   Check(avformat_alloc_output_context2(&format, &container, nullptr, s.temporary.c_str()),
@@ -216,6 +303,10 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   c.color_trc = tags.transfer;
   c.colorspace = tags.matrix;
   c.color_range = tags.range;
+  // 4:2:0 chroma is left-sited (SignalYuv.h, and libswscale told so below),
+  // and the file says so.
+  const bool sitedLeft = HalvesChroma(pixelFormat);
+  if (sitedLeft) c.chroma_sample_location = AVCHROMA_LOC_LEFT;
   const bool hdr = settings.signal && IsHdr(settings.signal->signal);
   if (hdr && !settings.light)
     throw std::logic_error("a PQ or HLG file needs its content light level measured first");
@@ -232,6 +323,9 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
     // as a "pts/dts pair unsupported".
     std::string params = "log-level=error:bframes=0";
     if (hdr) params += ":" + X265HdrParams(settings.signal->peakNits, *settings.light);
+    // This FFmpeg's libx265 wrapper passes no chroma location: x265 takes it
+    // as a parameter.
+    if (sitedLeft) params += ":chromaloc=0";
     av_dict_set(&options, "x265-params", params.c_str(), 0);
   }
   const int opened = avcodec_open2(&c, encoder, &options);
@@ -255,15 +349,17 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
 
   // The frames arrive as RGBA, 8 or 16 bits. Without a signal, libswscale
   // turns them into the encoder's format with BT.709 coefficients, from full
-  // range into the range the tags state; RGB codecs take a signal's codes
-  // through it unchanged.
+  // range into the range the tags state. A signal's codes go through
+  // SignalYuv or SignalLevels, each to the file's depth by its range's rule.
   if (settings.signal && !codec.rgb) s.yuv.emplace(*settings.signal, pixelFormat);
+  if (settings.signal && codec.rgb)
+    s.rgb.emplace(settings.signal->signal.range, av_pix_fmt_desc_get(pixelFormat)->comp[0].depth);
+  const bool own = s.yuv || s.rgb;
   const AVPixelFormat input = settings.depth == 8 ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGBA64LE;
   const int flags = SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT | SWS_FULL_CHR_H_INP;
-  if (!s.yuv) s.scale.reset(sws_getContext(width, height, input, width, height, pixelFormat,
-                               settings.yuv420 ? SWS_AREA | SWS_ACCURATE_RND : flags, nullptr,
-                               nullptr, nullptr));
-  if (!s.yuv && !s.scale)
+  if (!own) s.scale.reset(ScaleContext(width, height, input, pixelFormat,
+                                       settings.yuv420 ? SWS_AREA | SWS_ACCURATE_RND : flags));
+  if (!own && !s.scale)
     throw std::runtime_error(std::string("libswscale cannot convert RGBA to ") +
                              av_get_pix_fmt_name(pixelFormat));
   const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
@@ -275,6 +371,7 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   s.frame->color_trc = c.color_trc;
   s.frame->colorspace = c.colorspace;
   s.frame->color_range = c.color_range;
+  s.frame->chroma_location = c.chroma_sample_location;
   s.frame->format = pixelFormat;
   s.frame->width = width;
   s.frame->height = height;
@@ -300,8 +397,9 @@ const std::string& VideoFile::TemporaryPath() const { return state_->temporary; 
 void VideoFile::State::ConvertSignal(const std::uint16_t* rgba) {
   Check(av_frame_make_writable(frame.get()), "no memory for a frame");
   if (meter) meter->AddFrame(rgba, static_cast<std::size_t>(width) * height);
-  if (yuv) {
-    yuv->Convert(rgba, frame.get());
+  if (yuv || rgb) {
+    if (yuv) yuv->Convert(rgba, frame.get());
+    if (rgb) rgb->WriteRgb(rgba, frame.get());
     frame->pts = next++;
     Send(frame.get());
     return;
@@ -332,7 +430,7 @@ void VideoFile::State::Send(AVFrame* input) {
 
 void VideoFile::Write(const std::uint8_t* top, std::ptrdiff_t stride) {
   State& s = *state_;
-  if (!s.yuv && !s.meter) {
+  if (!s.yuv && !s.rgb && !s.meter) {
     s.Convert(top, static_cast<int>(stride));
     return;
   }

@@ -7,8 +7,10 @@
 // same folder and renamed only by Finish(), so that a failed or interrupted
 // run leaves nothing behind.
 //
-// A file of a signal keeps its codes: RGB codecs get them as they are, YUV
-// codecs through SignalYuv (never squeezed into narrow range a second time).
+// A file of a signal keeps its codes: RGB codecs get them through SignalLevels,
+// YUV codecs through SignalYuv, each at the file's depth by the signal's
+// range (never squeezed into narrow range a second time); a codec or
+// container that cannot say the range is refused (Codec.h's RangeSaid).
 // A PQ or HLG file also carries its mastering display and the content light
 // level of its frames (Mastering.h), which must be measured before the file
 // is opened: the header, and x265's SEI, hold them. The file measures its
@@ -31,6 +33,9 @@ struct VideoSettings {
   std::string path;
   const Codec* codec = nullptr;
   int depth = 8;        // of the frames handed over: 8 (RGBA8) or more (RGBA 16-bit)
+  // The depth the codec writes frames deeper than all it offers at (a
+  // signal's frames for an 8-bit codec, rounded once on the way); 0: `depth`.
+  int codecDepth = 0;
   bool alpha = false;   // keep the alpha channel where the codec can
   bool yuv420 = false;  // H.264's 4:2:0 instead of 4:4:4
   FrameRate rate;
@@ -45,7 +50,12 @@ std::string CodecListing();
 
 // Throws UsageError when the container the extension names cannot hold the
 // codec, or this machine's FFmpeg lacks its encoder; both name what works.
+// With a signal, also when the file would not say its range (or keep its
+// codes: HAP), naming the codecs that do.
 void CheckVideoSettings(const VideoSettings& settings, int width, int height);
+
+// The pixel format the settings' codec is fed (Codec.h's ChooseFormat).
+AVPixelFormat PixelFormatOf(const VideoSettings& settings);
 
 class VideoFile {
  public:

@@ -79,11 +79,13 @@ constexpr char kAfterCodecs[] =
 from the float read-back, so ramps keep more than 8 bits.
 
 A plug-in with a "Signal" option (--plugin hdr) gets files that say what the
-signal holds (bt2020 smpte2084 or arib-std-b67, bt709; range tv or pc; a
-cICP chunk in PNGs), with its codes kept: PNGs at 16 bits and video at 10
-unless --depth says otherwise; --depth 8 with PQ or HLG is refused. PQ and
-HLG video files carry the mastering display and the content light level
-measured from their frames, so their frames are drawn twice.
+signal holds (bt2020 smpte2084 or arib-std-b67, bt709; range tv or pc; matrix
+gbr for RGB; a cICP chunk in PNGs), with its codes kept: PNGs at 16 bits and
+video at 10 unless --depth says otherwise; --depth 8 with PQ or HLG is
+refused, and so is a file that cannot say the signal's range (full range in
+ProRes, any range in QuickTime Animation or HAP). PQ and HLG video files
+carry the mastering display and the content light level measured from their
+frames, so their frames are drawn twice.
 
 --plugin free (default) renders the FREE plug-in linked into this tool.
 --plugin sync or map loads OVNVeltrimaSync.so or OVNVeltrimaMap.so from
