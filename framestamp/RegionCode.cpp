@@ -232,6 +232,12 @@ RegionCodeData EncodeRegionCode(const RegionIdentity& identity, std::uint64_t fr
   return data;
 }
 
+bool RegionCodeDataCellIsDynamic(int row, int column) {
+  if (row < 0 || column < 0 || row >= N || column >= N) return false;
+  const char kind = kRegionCodeMap[row][column];
+  return kind == 'T' || kind == 'G' || kind == 'C';
+}
+
 bool RegionCodeCellIsWhite(const RegionCodeData& data, int row, int column) {
   if (row < 0 || column < 0 || row >= kRegionCodeSide || column >= kRegionCodeSide) return false;
   const int ring = std::min(std::min(row, column),

@@ -44,6 +44,10 @@ constexpr int kRegionIdentityBits = 25;
 constexpr int kRegionCounterBits = 16;
 constexpr int kRegionCrcBits = 16;
 constexpr std::uint32_t kRegionCounterModulus = 1u << kRegionCounterBits;
+// The cell sizes a plug-in draws, in output pixels. Cells of one output pixel
+// are left out: a 13-pixel code is read by no photo of a wall, and thousands
+// of them cost more than the frame may.
+constexpr int kMinRegionCellSize = 2, kMaxRegionCellSize = 64;
 
 // The data square as drawn, upright.
 constexpr const char* kRegionCodeMap[kRegionCodeDataSide] = {
@@ -71,6 +75,11 @@ std::uint32_t RegionIdentityWord(const RegionIdentity& identity);
 // top, upright; true = white.
 using RegionCodeData = std::array<bool, kRegionCodeDataCells>;
 RegionCodeData EncodeRegionCode(const RegionIdentity& identity, std::uint64_t frame);
+
+// Whether data cell (row, column) of the upright data square may change from
+// frame to frame (counter, CRC, stripe); the rest of the code is the same in
+// every frame, so a picture kept from frame to frame can hold it.
+bool RegionCodeDataCellIsDynamic(int row, int column);
 
 // Whether cell (row, column) of the whole 13 x 13 code is white, for the data
 // square `data`; false outside the code.

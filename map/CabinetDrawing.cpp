@@ -234,12 +234,14 @@ std::vector<PlacedText> CornerCoordinates(const Rect& c, int lineWidth, int rot,
 }
 
 std::vector<PlacedText> CabinetWords(const layout::Cabinet& cabinet, const Rect& rect,
-                                     int lineWidth, bool labels, bool coordinates, bool marks) {
+                                     int lineWidth, bool labels, bool coordinates, bool marks,
+                                     const Rect& code) {
   std::vector<PlacedText> words;
   if (coordinates) words = CornerCoordinates(rect, lineWidth, cabinet.rot, marks);
   if (!labels) return words;
   std::vector<Rect> keepClear = marks ? MarkBoxes(rect, lineWidth, cabinet.rot) : std::vector<Rect>{};
   for (const PlacedText& tag : words) keepClear.push_back(tag.Box());
+  if (!code.Empty()) keepClear.push_back(code);
   for (PlacedText& line : CabinetTexts(cabinet, rect, lineWidth, keepClear))
     words.push_back(std::move(line));
   return words;

@@ -63,9 +63,11 @@ std::vector<PlacedText> CabinetTexts(const layout::Cabinet& cabinet, const shape
 std::vector<PlacedText> CornerCoordinates(const shapes::Rect& cabinet, int lineWidth, int rot,
                                           bool markShown);
 // Every text of a cabinet with these switches on or off: the corner tags,
-// then the label lines placed clear of them and of the mark. No two of their
-// boxes meet, and none meets MarkBoxes() when `marks` is on.
+// then the label lines placed clear of them, of the mark and of `code` (the
+// cabinet's frame code; empty for none). No two of their boxes meet, and
+// none meets MarkBoxes() when `marks` is on.
 std::vector<PlacedText> CabinetWords(const layout::Cabinet& cabinet, const shapes::Rect& rect,
-                                     int lineWidth, bool labels, bool coordinates, bool marks);
+                                     int lineWidth, bool labels, bool coordinates, bool marks,
+                                     const shapes::Rect& code = {});
 void AddPlacedTexts(shapes::FigureList& list, const std::vector<PlacedText>& texts,
                     const shapes::Colour& colour);

@@ -41,7 +41,7 @@ MapComposition ComposeMap(const MapSourceFacts& source, const SharedScreenPlan& 
                                                                         settings.screen))};
   }
   ComposeMapFrame(source, made.plan.plan.get(), settings, width, height, made.figures, &made.note,
-                  &made.placed);
+                  &made.placed, &made.codes);
   if (cutIntoBands)
     made.banded = shapes::CutIntoBands(made.figures, width, height, BandBudget(width, height),
                                        kWholeBelowFigures, kAimBands);

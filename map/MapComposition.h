@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "map/CabinetCode.h"
 #include "map/MapSource.h"
 #include "map/ScreenPlan.h"
 #include "map/Settings.h"
@@ -43,6 +44,7 @@ struct MapComposition {
   shapes::FigureList figures;
   shapes::BandedFigures banded;  // empty unless cut
   std::vector<shapes::Rect> placed;  // the plates placed on the map
+  std::vector<CabinetCode> codes;    // the frame codes, whose dynamic cells each frame draws
   std::string note;                  // why something was left out, for the log
 };
 

@@ -6,8 +6,10 @@
 #include <optional>
 #include <vector>
 
+#include "framestamp/RegionCode.h"
 #include "glyphs/EllipsisCut.h"
 #include "glyphs/Utf8Glyphs.h"
+#include "map/CabinetCode.h"
 #include "map/CabinetDrawing.h"
 #include "map/Gaps.h"
 #include "map/InfoPlacement.h"
@@ -98,6 +100,22 @@ Rect Clipped(const Rect& r, const Rect& area) {
           std::min(r.y1, area.y1)};
 }
 
+// Where cabinet `i`'s frame code goes with "Frame Codes" on: clear of its
+// mark and corner tags, as they are shown.
+std::optional<CabinetCode> CodeOf(const ScreenPlan& plan, std::size_t i, const MapSettings& s) {
+  if (!s.frameCodes) return std::nullopt;
+  const Rect& r = plan.rects[i];
+  const int rot = plan.cabinets[i]->rot;
+  std::vector<Rect> keepClear = s.orientation ? MarkBoxes(r, s.lineWidth, rot) : std::vector<Rect>{};
+  if (s.coordinates)
+    for (const PlacedText& tag : CornerCoordinates(r, s.lineWidth, rot, s.orientation))
+      keepClear.push_back(tag.Box());
+  return PlaceCabinetCode(static_cast<std::uint32_t>(plan.indices[i]), r, s.lineWidth,
+                          s.codeCellSize, keepClear);
+}
+
+Rect CodeBox(const std::optional<CabinetCode>& code) { return code ? code->Box() : Rect{}; }
+
 // Where a plate of lines goes on a map (map/InfoPlacement.h): the largest
 // gap that holds it, at `scale` or smaller; else a band of the largest shown
 // cabinet that its own words leave clear; never over a plate in `taken`.
@@ -124,8 +142,10 @@ std::optional<InfoPlace> PlaceOnMap(const ScreenPlan& plan,
   const Rect& r = plan.rects[*largest];
   const layout::Cabinet& c = *plan.cabinets[*largest];
   std::vector<Rect> own = s.orientation ? MarkBoxes(r, s.lineWidth, c.rot) : std::vector<Rect>{};
+  const Rect code = CodeBox(CodeOf(plan, *largest, s));
+  if (!code.Empty()) own.push_back(code);
   for (const PlacedText& t :
-       CabinetWords(c, r, s.lineWidth, s.labels, s.coordinates, s.orientation))
+       CabinetWords(c, r, s.lineWidth, s.labels, s.coordinates, s.orientation, code))
     own.push_back(t.Box());
   own.insert(own.end(), taken.begin(), taken.end());
   std::vector<Rect> others = taken;
@@ -169,7 +189,7 @@ void AddNote(std::string* note, const std::string& what) {
 std::optional<std::vector<Rect>> AddMap(FigureList& list, const ScreenPlan& plan,
                                         const std::string& fileName, const MapSettings& s,
                                         int width, int height, std::vector<Rect>& placed,
-                                        std::string* note) {
+                                        std::vector<CabinetCode>& codes, std::string* note) {
   const float b = s.brightness;
   const Rect output = {0, 0, width, height};
   const Colour black = map_palette::kPlate.colour;
@@ -240,11 +260,29 @@ std::optional<std::vector<Rect>> AddMap(FigureList& list, const ScreenPlan& plan
       }
     }
   }
+  // Each frame code's static part over the arrows (the dynamic cells are
+  // drawn over the kept picture each frame), and the labels clear of it.
+  std::vector<Rect> codeBoxes(plan.rects.size());
+  std::size_t uncoded = 0;
+  for (std::size_t i : s.frameCodes ? shown : std::vector<std::size_t>{}) {
+    const std::optional<CabinetCode> code = CodeOf(plan, i, s);
+    if (!code) {
+      ++uncoded;
+      continue;
+    }
+    AddCabinetCodeStatic(list, *code, s.output, b);
+    codes.push_back(*code);
+    codeBoxes[i] = code->Box();
+  }
+  if (uncoded > 0)
+    AddNote(note, "FRAME CODES: " + std::to_string(uncoded) +
+                      " CABINETS CARRY NONE (NO ROOM, OR PAST LAYOUT INDEX " +
+                      std::to_string(kRegionMaxIndex) + ")");
   const Colour text = Dimmed(map_palette::kText.colour, b);
   for (std::size_t i : shown) {
     AddPlacedTexts(list,
                    CabinetWords(*plan.cabinets[i], plan.rects[i], s.lineWidth, s.labels,
-                                s.coordinates, s.orientation),
+                                s.coordinates, s.orientation, codeBoxes[i]),
                    text);
   }
   if (s.info) {
@@ -365,9 +403,11 @@ void ComposeLoadingLine(const std::string& fileName, const ScreenPlan* plan,
 
 void ComposeMapFrame(const MapSourceFacts& source, const ScreenPlan* plan, const MapSettings& s,
                      int width, int height, FigureList& list, std::string* note,
-                     std::vector<Rect>* placed) {
+                     std::vector<Rect>* placed, std::vector<CabinetCode>* codes) {
   std::vector<Rect> plates;
+  std::vector<CabinetCode> coded;
   if (placed) placed->clear();
+  if (codes) codes->clear();
   if (width <= 0 || height <= 0) return;
   const float b = s.brightness;
   const Colour text = Dimmed(map_palette::kText.colour, b);
@@ -391,7 +431,9 @@ void ComposeMapFrame(const MapSourceFacts& source, const ScreenPlan* plan, const
     if (!names.empty()) lines.push_back(Glyphs(names));
     AddCentredLines(list, lines, width, height, std::vector<int>(lines.size(), 2), text, nullptr);
   } else if (plan) {
-    const auto gaps = AddMap(list, *plan, source.goodFileName, s, width, height, plates, note);
+    const auto gaps =
+        AddMap(list, *plan, source.goodFileName, s, width, height, plates, coded, note);
+    if (codes) *codes = std::move(coded);
     if (source.state == MapSource::State::Failed)
       AddBannerOnMap(list, source, *plan, gaps, s, width, height, plates, note);
     if (placed) *placed = plates;

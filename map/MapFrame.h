@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "map/CabinetCode.h"
 #include "map/MapSource.h"
 #include "map/ScreenPlan.h"
 #include "map/Settings.h"
@@ -44,11 +45,13 @@ MapFacts CountFacts(const ScreenPlan& plan, int width, int height);
 // cabinet's texts, marks or borders, nor each other (map/InfoPlacement.h);
 // where there is no such place they are left out and `note`, when given,
 // says why (for the banner, with the error). `placed`, when given, receives
-// the plates placed on the map. With no map (no file, no such screen, a
+// the plates placed on the map, `codes` the frame codes drawn (whose dynamic
+// cells the plug-in draws over the picture each frame). With no map (no file, no such screen, a
 // first read that failed) the banner stays across the top.
 void ComposeMapFrame(const MapSourceFacts& source, const ScreenPlan* plan, const MapSettings& settings,
                      int width, int height, shapes::FigureList& list,
-                     std::string* note = nullptr, std::vector<shapes::Rect>* placed = nullptr);
+                     std::string* note = nullptr, std::vector<shapes::Rect>* placed = nullptr,
+                     std::vector<CabinetCode>* codes = nullptr);
 
 // "LOADING WALL.CSV", drawn over the last picture while the file is read.
 // Over a map (`plan` and `settings` as that picture was composed) it goes

@@ -195,13 +195,14 @@ void OVNVeltrimaMap::Adopt(MapComposition made, std::uint64_t started) {
   figures_ = std::move(made.figures);
   banded_ = std::move(made.banded);
   placed_ = std::move(made.placed);
+  codes_ = {std::move(made.codes), made.key.settings.output, started};
   ++compositions_;
   held_ = Held::Nothing;
   shownCurrent_ = false;
 }
 
 FFUInt32 OVNVeltrimaMap::InitGL(const FFGLViewportStruct* viewport) {
-  if (viewport && renderer_.Create() && loadingRenderer_.Create()) {
+  if (viewport && renderer_.Create() && loadingRenderer_.Create() && codeRenderer_.Create()) {
     StoreViewport(*viewport);
     composed_.reset();
     return FF_SUCCESS;
@@ -213,6 +214,7 @@ FFUInt32 OVNVeltrimaMap::InitGL(const FFGLViewportStruct* viewport) {
 FFUInt32 OVNVeltrimaMap::DeInitGL() {
   renderer_.Release();
   loadingRenderer_.Release();
+  codeRenderer_.Release();
   loadingFor_.clear();
   for (ffglex::OutputCache& picture : pictures_) picture.Release();
   shownCurrent_ = false;
@@ -309,6 +311,21 @@ void OVNVeltrimaMap::DrawLoadingLine(int width, int height) {
   if (key == loadingFor_) loadingRenderer_.Draw(width, height);
 }
 
+void OVNVeltrimaMap::DrawFrameCodes(bool kept, int width, int height) {
+  // A kept picture still drawn band by band shows the last composition's
+  // codes; one drawn whole, the adopted one's.
+  if (!kept || shownCurrent_) {
+    if (shownCodes_.composition != codes_.composition) shownCodes_ = codes_;
+  }
+  const FrameCodes& shown = kept && !shownCurrent_ ? shownCodes_ : codes_;
+  if (shown.codes.empty()) return;
+  const float brightness = ConvertMapSettings(values_).brightness;
+  codeCells_.Clear();
+  for (const CabinetCode& code : shown.codes)
+    AddCabinetCodeDynamic(codeCells_, code, shown.output, framesDrawn_, brightness);
+  codeRenderer_.Draw(codeCells_, width, height);
+}
+
 FFUInt32 OVNVeltrimaMap::ProcessOpenGL(ProcessOpenGLStruct*) {
   const int width = OutputDimension(Viewport().width);
   const int height = OutputDimension(Viewport().height);
@@ -343,6 +360,8 @@ FFUInt32 OVNVeltrimaMap::ProcessOpenGL(ProcessOpenGLStruct*) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     shown_->CopyTo(viewport[0], viewport[1], ConvertMapSettings(values_).brightness);
   }
+  DrawFrameCodes(kept, width, height);
+  ++framesDrawn_;
   DrawLoadingLine(width, height);
   return FF_SUCCESS;
 }

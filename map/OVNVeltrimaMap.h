@@ -10,7 +10,9 @@
 // per frame (each band's work about one copy's) while the last one keeps
 // showing, and takes its place when whole; each
 // frame copies the shown picture, with the brightness applied in the copy,
-// so that a fade draws nothing again.
+// so that a fade draws nothing again. With "Frame Codes" on, the codes'
+// static part is in the picture and each frame draws their dynamic cells
+// (counter, CRC, stripe: a few rectangles a cabinet) over the copy.
 #pragma once
 
 #include <array>
@@ -29,6 +31,8 @@
 #include "shapes/FigureBands.h"
 #include "shapes/FigureList.h"
 #include "shapes/FigureRenderer.h"
+#include "shapes/ShapeList.h"
+#include "shapes/ShapeRenderer.h"
 
 class OVNVeltrimaMap : public CFFGLPlugin {
  public:
@@ -124,6 +128,8 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   void DrawBands(ffglex::OutputCache& picture, std::size_t from, std::size_t to, int width,
                  int height);
   void DrawLoadingLine(int width, int height);
+  // The dynamic cells of the frame codes of the picture on the output.
+  void DrawFrameCodes(bool kept, int width, int height);
 
   std::array<float, kMapParamCount> values_{};
   std::string path_;
@@ -174,4 +180,16 @@ class OVNVeltrimaMap : public CFFGLPlugin {
   std::vector<shapes::Rect> placed_;  // the plates the last composition placed on the map
   std::string display_;
   std::size_t compositions_ = 0;
+  // The frame codes of the adopted composition and of the picture shown
+  // (they differ while a new picture is drawn band by band), with their
+  // output numbers; the frames drawn so far are the codes' counter.
+  struct FrameCodes {
+    std::vector<CabinetCode> codes;
+    std::uint32_t output = 0;
+    std::uint64_t composition = 0;  // which composition they came from
+  };
+  FrameCodes codes_, shownCodes_;
+  shapes::ShapeRenderer codeRenderer_;
+  shapes::ShapeList codeCells_;
+  std::uint64_t framesDrawn_ = 0;
 };

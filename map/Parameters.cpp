@@ -1,5 +1,6 @@
 #include "map/Parameters.h"
 
+#include "framestamp/RegionCode.h"
 #include "map/layout/Limits.h"
 
 namespace {
@@ -10,6 +11,9 @@ MapParamDefinition Integer(const char* name, int defaultValue, int minimum, int 
 }
 MapParamDefinition Flag(const char* name) {
   return {name, FF_TYPE_BOOLEAN, 1.0f, 0.0f, 1.0f, nullptr, 0, nullptr};
+}
+MapParamDefinition Switch(const char* name) {
+  return {name, FF_TYPE_BOOLEAN, 0.0f, 0.0f, 1.0f, nullptr, 0, nullptr};
 }
 MapParamDefinition Fraction(const char* name, float defaultValue) {
   return {name, FF_TYPE_STANDARD, defaultValue, 0.0f, 1.0f, nullptr, 0, nullptr};
@@ -27,6 +31,10 @@ const std::array<MapParamDefinition, kMapParamCount> kDefinitions = {{
     Flag("Chain Arrows"),
     Flag("Hatch"),
     Flag("Info Line"),
+    // Off by default: a saved project's picture stays as it was.
+    Switch("Frame Codes"),
+    Integer("Output Number", 0, 0, static_cast<int>(kRegionMaxOutput)),
+    Integer("Code Cell px", kDefaultMapCodeCellSize, kMinRegionCellSize, kMaxRegionCellSize),
 }};
 
 }  // namespace

@@ -20,6 +20,10 @@ enum MapParam : FFUInt32 {
   kMapShowArrows,
   kMapShowHatch,  // gaps grey, overlaps red
   kMapShowInfo,
+  // Appended: saved projects store indices.
+  kMapFrameCodes,     // every cabinet carries the region code of its index
+  kMapOutputNumber,   // the output number its codes carry, as SYNC's
+  kMapCodeCellSize,   // the codes' cell size asked for, output pixels
   kMapParamCount
 };
 
@@ -27,6 +31,10 @@ using MapParamDefinition = ParameterDefinition;
 
 // The definitions in index order.
 const std::array<MapParamDefinition, kMapParamCount>& MapParameterDefinitions();
+
+// "Code Cell px" by default: a code of 13 cells of 6 px fits a cabinet of
+// about 200 px beside its label.
+constexpr int kDefaultMapCodeCellSize = 6;
 
 // The layout formats the file parameter offers (codes 43 and 44), lower case
 // and without the dot.

@@ -16,6 +16,7 @@ ScreenPlan PlanScreen(const layout::Layout& l, int screen) {
     const layout::Cabinet& c = l.cabinets[index];
     placeOf[index] = plan.cabinets.size();
     plan.cabinets.push_back(&c);
+    plan.indices.push_back(index);
     // The parsers hold positions and sizes to +-kMaxCoordinate, so edges fit an int.
     plan.rects.push_back({static_cast<int>(c.x), static_cast<int>(c.y),
                           static_cast<int>(c.x + c.w), static_cast<int>(c.y + c.h)});

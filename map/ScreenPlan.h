@@ -24,6 +24,7 @@ struct ScreenPlan {
   std::string screenName;
   std::vector<const layout::Cabinet*> cabinets;  // this screen's, in file order
   std::vector<shapes::Rect> rects;               // their rectangles, in the same order
+  std::vector<std::size_t> indices;              // their indices in the layout, in the same order
   long canvasW = 0, canvasH = 0;  // the file's canvas, or the screen's extent from 0,0
   Overlaps overlaps;
   std::vector<ChainLink> links;

@@ -21,5 +21,8 @@ MapSettings ConvertMapSettings(const std::array<float, kMapParamCount>& v) {
   s.arrows = Flag(v[kMapShowArrows]);
   s.hatch = Flag(v[kMapShowHatch]);
   s.info = Flag(v[kMapShowInfo]);
+  s.frameCodes = Flag(v[kMapFrameCodes]);
+  s.output = static_cast<unsigned>(WholeNumber(v, kMapOutputNumber));
+  s.codeCellSize = WholeNumber(v, kMapCodeCellSize);
   return s;
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 
+#include "framestamp/RegionCode.h"
 #include "host/FFGL.h"
 #include "host/ParameterDefinition.h"
 
@@ -50,9 +51,8 @@ using SyncParamDefinition = ParameterDefinition;
 // "Region Codes" is on; "Region Cell px": the code's cell size asked for.
 constexpr int kMaxRegionGridSide = 64;
 constexpr int kDefaultRegionColumns = 4, kDefaultRegionRows = 2;
-// Cells of one output pixel are left out: a 13-pixel code is read by no
-// photo of a wall, and thousands of them cost more than the frame may.
-constexpr int kMinRegionCellSize = 2, kMaxRegionCellSize = 64, kDefaultRegionCellSize = 8;
+// The cell sizes offered are framestamp/RegionCode.h's.
+constexpr int kDefaultRegionCellSize = 8;
 
 // The definitions in index order.
 const std::array<SyncParamDefinition, kSyncParamCount>& SyncParameterDefinitions();

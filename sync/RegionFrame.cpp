@@ -4,49 +4,13 @@
 #include "glyphs/Utf8Glyphs.h"
 #include "shapes/Colour.h"
 #include "shapes/GlyphText.h"
+#include "shapes/RegionCodeRects.h"
 
 namespace {
 
-bool White(const RegionCodeData& data, int row, int column) {
-  return data[static_cast<std::size_t>(row * kRegionCodeDataSide + column)];
-}
-
-// Whether data row `row` holds a white run from `column` up to (not
-// including) `end`, black or the square's edge on either side.
-bool SameWhiteRun(const RegionCodeData& data, int row, int column, int end) {
-  if (column > 0 && White(data, row, column - 1)) return false;
-  if (end < kRegionCodeDataSide && White(data, row, end)) return false;
-  for (int c = column; c < end; ++c)
-    if (!White(data, row, c)) return false;
-  return true;
-}
-
-// The code's rings, then one white rectangle per run of white data cells in
-// a row, carried down over the rows below that have the very same run (the
-// stripe's column in one piece on odd frames): fewer rectangles, which is
-// what a frame of thousands of codes costs.
 void AddCode(shapes::ShapeList& list, const RegionCodeData& data, int x, int y, int s) {
-  const int side = kRegionCodeSide * s;
-  list.AddRect(shapes::RectAt(x, y, side, side), shapes::kWhite);
-  list.AddRect(shapes::RectAt(x + s, y + s, side - 2 * s, side - 2 * s), shapes::kBlack);
-  const int x0 = x + kRegionCodeRings * s, y0 = y + kRegionCodeRings * s;
-  for (int r = 0; r < kRegionCodeDataSide; ++r) {
-    int c = 0;
-    while (c < kRegionCodeDataSide) {
-      if (!White(data, r, c)) {
-        ++c;
-        continue;
-      }
-      int end = c;
-      while (end < kRegionCodeDataSide && White(data, r, end)) ++end;
-      if (r == 0 || !SameWhiteRun(data, r - 1, c, end)) {
-        int below = r + 1;
-        while (below < kRegionCodeDataSide && SameWhiteRun(data, below, c, end)) ++below;
-        list.AddRect({x0 + c * s, y0 + r * s, x0 + end * s, y0 + below * s}, shapes::kWhite);
-      }
-      c = end;
-    }
-  }
+  for (const shapes::CodeRect& r : shapes::RegionCodeRects(data, x, y, s, shapes::RegionCodePart::Whole))
+    list.AddRect(r.rect, r.white ? shapes::kWhite : shapes::kBlack);
 }
 
 }  // namespace
