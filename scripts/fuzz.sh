@@ -19,8 +19,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
+# Cached compilations where ccache is installed, as in scripts/build.sh.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELTRIMA_FUZZ=ON -DVELTRIMA_BUILD_TESTS=OFF >/dev/null
+  -DVELTRIMA_FUZZ=ON -DVELTRIMA_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
 
 # target name -> "fuzzer corpus crashes"
 declare -A table=(
