@@ -10,9 +10,27 @@ namespace {
 namespace cc = chaincheck;
 namespace sig = veltrima::signal;
 
+// Whether an RGB capture deeper than 10 bits holds its codes shifted (code
+// x 2^(bits - 10), as a file tagged narrow range writes them) rather than
+// at full scale (code x (2^bits - 1) / 1023, as a framebuffer or a
+// converter that replicates bits gives them): then nearly every value away
+// from 0 lies on the shift's lattice, which full-scale values almost never do.
+bool HoldsShiftedCodes(const CaptureFrame& f) {
+  if (f.colour != CaptureColour::Rgb || f.bits <= 10) return false;
+  const unsigned step = 1u << (f.bits - 10);
+  std::size_t counted = 0, onLattice = 0;
+  for (const std::uint16_t v : f.planes[1]) {
+    if (v == 0) continue;
+    ++counted;
+    if (v % step == 0) ++onLattice;
+  }
+  return counted > 0 && onLattice * 10 >= counted * 9;
+}
+
 // The factor from a 10-bit code to the capture's value.
 double ValuesPerCode(const CaptureFrame& f, sig::Range sentRange) {
-  if (f.colour == CaptureColour::Rgb) return f.MaxValue() / 1023.0;
+  if (f.colour == CaptureColour::Rgb)
+    return HoldsShiftedCodes(f) ? std::ldexp(1.0, f.bits - 10) : f.MaxValue() / 1023.0;
   return sig::CodeAtDepth(sentRange, 1.0, f.bits) - sig::CodeAtDepth(sentRange, 0.0, f.bits);
 }
 
