@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "signal/CodeRules.h"
 #include "signal/Signal.h"
 
 namespace {
@@ -114,12 +115,18 @@ void CheckDepth(const ChainReading& r, GreyVerdict& v) {
     if (f.name == "headroom-clipped") last = std::min(last, sig::WhiteCode(range) - 1);
   }
   using Step = std::function<int(int)>;
-  const std::pair<const char*, Step> downs[] = {
-      {"truncated", [](int c) { return c >> 2; }},
-      {"rounded", [](int c) { return std::min((c + 2) >> 2, 255); }},
-      {"scaled", [](int c) { return static_cast<int>(std::lround(c * 255.0 / 1023.0)); }}};
-  const Step ups[] = {[](int e) { return 4 * e; }, [](int e) { return e << 2 | e >> 6; },
-                      [](int e) { return static_cast<int>(std::lround(e * 1023.0 / 255.0)); }};
+  // Rounded and scaled are the narrow and full ranges' own 8-bit rules.
+  const auto eightBits = [](sig::Range rule) {
+    return [rule](int c) { return static_cast<int>(sig::RoundedCodeAtDepth(rule, c, 8)); };
+  };
+  const auto tenBits = [](sig::Range rule) {
+    return [rule](int e) { return sig::Code10FromDepth(rule, static_cast<std::uint32_t>(e), 8); };
+  };
+  const std::pair<const char*, Step> downs[] = {{"truncated", [](int c) { return c >> 2; }},
+                                                {"rounded", eightBits(sig::Range::Narrow)},
+                                                {"scaled", eightBits(sig::Range::Full)}};
+  const Step ups[] = {tenBits(sig::Range::Narrow), [](int e) { return e << 2 | e >> 6; },
+                      tenBits(sig::Range::Full)};
   auto share = [&](const Step& rule) {
     int hits = 0;
     for (int c = first; c <= last; ++c) hits += std::abs(r.ramp[static_cast<std::size_t>(c)] - rule(c)) <= 0.5;
