@@ -126,18 +126,27 @@ void CornerTexts(const RegionInputs& in, Builder& out) {
   }
 }
 
-void MovingElement(const RegionInputs& in, Builder& out) {
+// The ball's centre and how far its drawing reaches from it: disc, ring and
+// crosshair all lie within the ring's outer edge. False, with the whole
+// output marked moving, where any of it is not a finite size on the output.
+bool BallReach(const RegionInputs& in, Builder& out, double& reach, double& bx, double& by) {
   const AnimationValues& m = in.motion;
-  out.Add(m.barX, 0, static_cast<long long>(m.barX) + m.barWidth, in.height, kRegionMoving);
-  // Disc, ring and crosshair all lie within the ring's outer edge.
-  const double reach =
-      static_cast<double>(m.ballRadius) + std::max(in.p.lineWidth, 2) * 0.5 + 2.0;
-  const double bx = m.ballX, by = m.ballY;
+  reach = static_cast<double>(m.ballRadius) + std::max(in.p.lineWidth, 2) * 0.5 + 2.0;
+  bx = m.ballX;
+  by = m.ballY;
   if (!std::isfinite(reach) || !std::isfinite(bx) || !std::isfinite(by) || reach > kMaxDimension ||
       std::fabs(bx) > kMaxDimension || std::fabs(by) > kMaxDimension) {
     out.Add(0, 0, in.width, in.height, kRegionMoving);
-    return;
+    return false;
   }
+  return true;
+}
+
+void MovingElement(const RegionInputs& in, Builder& out) {
+  const AnimationValues& m = in.motion;
+  out.Add(m.barX, 0, static_cast<long long>(m.barX) + m.barWidth, in.height, kRegionMoving);
+  double reach = 0, bx = 0, by = 0;
+  if (!BallReach(in, out, reach, bx, by)) return;
   out.Add(static_cast<long long>(std::floor(bx - reach)), static_cast<long long>(std::floor(by - reach)),
           static_cast<long long>(std::ceil(bx + reach)) + 1,
           static_cast<long long>(std::ceil(by + reach)) + 1, kRegionMoving);
@@ -148,15 +157,8 @@ void MovingElement(const RegionInputs& in, Builder& out) {
 // the square, and what the general program draws every frame.
 void BallStrips(const RegionInputs& in, Builder& out) {
   constexpr int kStripRows = 8;
-  const AnimationValues& m = in.motion;
-  const double reach =
-      static_cast<double>(m.ballRadius) + std::max(in.p.lineWidth, 2) * 0.5 + 2.0;
-  const double bx = m.ballX, by = m.ballY;
-  if (!std::isfinite(reach) || !std::isfinite(bx) || !std::isfinite(by) || reach > kMaxDimension ||
-      std::fabs(bx) > kMaxDimension || std::fabs(by) > kMaxDimension) {
-    out.Add(0, 0, in.width, in.height, kRegionMoving);
-    return;
-  }
+  double reach = 0, bx = 0, by = 0;
+  if (!BallReach(in, out, reach, bx, by)) return;
   const long long top = static_cast<long long>(std::floor(by - reach));
   const long long bottom = static_cast<long long>(std::ceil(by + reach)) + 1;
   for (long long y0 = top; y0 < bottom; y0 += kStripRows) {
