@@ -26,9 +26,9 @@ double Median(std::vector<std::uint16_t>& values) {
 // The median of plane p over [x0, x1) x [y0, y1) (luma-sized coordinates).
 double PlaneMedian(const CaptureFrame& f, int p, int x0, int y0, int x1, int y1) {
   std::vector<std::uint16_t> values;
-  const int shift = p == 0 ? 0 : f.chromaShiftX;
+  const int shift = p == 0 ? 0 : f.chromaShiftX, shiftY = p == 0 ? 0 : f.chromaShiftY;
   const int width = f.PlaneWidth(p);
-  for (int y = y0; y < y1; ++y)
+  for (int y = y0 >> shiftY; y < std::max(y1 >> shiftY, (y0 >> shiftY) + 1); ++y)
     for (int x = x0 >> shift; x < std::max((x1 >> shift), (x0 >> shift) + 1); ++x)
       values.push_back(f.planes[static_cast<std::size_t>(p)][static_cast<std::size_t>(y) * width + x]);
   return Median(values);
@@ -48,6 +48,8 @@ cc::GreyImage GreyPlaneOf(const CaptureFrame& f) {
 
 bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
   r = ChainReading{};
+  r.codedBits = f.bits;
+  r.chroma = f.chromaShiftX == 0 ? "4:4:4" : f.chromaShiftY == 0 ? "4:2:2" : "4:2:0";
   r.strip = cc::ReadStrip(GreyPlaneOf(f));
   if (r.strip.status != cc::StripReading::Status::Decoded) {
     why = r.strip.status == cc::StripReading::Status::NotFound

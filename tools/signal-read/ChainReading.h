@@ -28,6 +28,14 @@ struct ChainReading {
   // received[c] for ramp code c (0-1023); empty when the capture was scaled
   // or shifted, which leaves no column of one code.
   std::vector<double> ramp;
+  // How the capture was coded: its depth and chroma ("4:4:4", "4:2:2",
+  // "4:2:0"; R'G'B' is 4:4:4).
+  int codedBits = 0;
+  std::string chroma;
+  // Through a codec that may lose detail: the steps' medians still hold,
+  // but a ramp that arrives neither intact nor by an 8-bit rule says
+  // nothing (bits unknown), since compression alone moves its columns.
+  bool compressed = false;
   // Where the layout was found: capture x = scale · layout x + offset.
   double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
 };
