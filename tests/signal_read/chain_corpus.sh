@@ -64,14 +64,21 @@ for case in "dropped:00 02:frames-dropped" "repeated:00 01 01 02:frames-repeated
   [[ $got == "$want" ]] && echo "ok: counter $label" || fail "counter $label: expected $want, got $got"
 done
 
+# The same three frames as one numbered sequence.
+"$reader" --json "$scratch/seq.json" "$scratch/seq-%02d.png" >/dev/null 2>&1
+got=$(jq -r '"\(.frames) \(.clean)"' "$scratch/seq.json")
+[[ $got == "3 true" ]] && echo "ok: numbered sequence" || fail "numbered sequence: expected 3 frames, clean, got $got"
+
 # Input it must refuse: one line, exit 2.
 "$render" --plugin hdr --set "Pattern=BT.2111 Bars" --depth 16 -o "$scratch/bars.png" >/dev/null 2>&1
 : >"$scratch/empty.png"
 head -c 5000 "$(frame_of "PQ Narrow")" >"$scratch/truncated.png"
 printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0' >"$scratch/huge.png"
 head -c 1000 /dev/zero >"$scratch/short.raw"
+"$ffmpeg" -nostdin -v error -y -i "$(frame_of "PQ Narrow")" -c:v ffv1 "$scratch/whole.mkv"
+head -c 3000 "$scratch/whole.mkv" >"$scratch/truncated.mkv"
 for case in "bars.png:no Chain Check strip found in" "empty.png:not a PNG file" "truncated.png:" \
-            "huge.png:larger than accepted" ".:not a PNG file" "short.raw --size 1920x1080 --pix-fmt gbrp10le:ends inside"; do
+            "huge.png:larger than accepted" ".:not a PNG file" "truncated.mkv:truncated" "seq-%09d.png:no file of the sequence" "short.raw --size 1920x1080 --pix-fmt gbrp10le:ends inside"; do
   args=${case%%:*} want=${case#*:}
   read -r -a argv <<<"$args"
   argv[0]=$scratch/${argv[0]}

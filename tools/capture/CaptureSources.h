@@ -32,6 +32,12 @@ class CaptureSource {
 // One frame per file, in the order given, R', G', B' at the file's depth.
 std::unique_ptr<CaptureSource> OpenPngCaptures(std::vector<std::string> paths);
 
+// The files of a numbered sequence: PATTERN holds one printf number field
+// (%d or %0Nd, as FFmpeg and the render tool write them); the files from
+// number 0 (or 1, where 0 is absent) up to the first one missing. Throws
+// std::runtime_error when the pattern has no such field or no file is there.
+std::vector<std::string> NumberedFiles(const std::string& pattern);
+
 // Frames of width x height in `format` from `path`, or from standard input
 // for "-". Throws std::runtime_error when the file cannot be opened or the
 // size is outside the limits. A stream that ends inside a frame gives that

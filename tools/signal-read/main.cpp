@@ -28,6 +28,7 @@ constexpr int kExitClean = 0, kExitFaults = 1, kExitUnreadable = 2;
 constexpr char kFooter[] = R"(Examples:
   veltrima-signal-read capture.png
   veltrima-signal-read capture.mov
+  veltrima-signal-read frames/%05d.png
   ffmpeg -i capture.mov -f rawvideo -pix_fmt gbrp10le - | veltrima-signal-read --size 1920x1080 --pix-fmt gbrp10le
   veltrima-signal-read --json report.json capture.png
 
@@ -71,6 +72,8 @@ std::unique_ptr<CaptureSource> OpenInput(const Options& o) {
       throw UsageError("no input: give PNG files, a video file, or --size WxH --pix-fmt NAME for raw frames");
     for (const auto& input : o.inputs)
       if (input == "-") throw UsageError("standard input carries raw frames: give --size WxH --pix-fmt NAME");
+    if (o.inputs.size() == 1 && o.inputs.front().find('%') != std::string::npos)
+      return OpenPngCaptures(NumberedFiles(o.inputs.front()));
     if (o.inputs.size() == 1 && !NamedPng(o.inputs.front())) return OpenVideoCaptures(o.inputs.front());
     return OpenPngCaptures(o.inputs);
   }
@@ -164,7 +167,7 @@ int main(int argc, char** argv) {
                kProgram};
   app.footer(kFooter);
   app.add_option("inputs", options.inputs,
-                 "PNG files (8 or 16 bits), or one video file FFmpeg decodes; with --size, one raw file, or - (or nothing) for standard input");
+                 "PNG files (8 or 16 bits), a numbered sequence (frame-%05d.png), or one video file FFmpeg decodes; with --size, one raw file, or - (or nothing) for standard input");
   app.add_option("--size", options.size, "WIDTHxHEIGHT: read raw frames");
   app.add_option("--pix-fmt", options.pixFmt,
                  "the raw frames' format: " + RawFormatNames() + " (default rgba)");
