@@ -37,11 +37,16 @@ while IFS=$'\t' read -r name signal chain expected rule size; do
   "$reader" --json "$scratch/$name.json" "${input[@]}" >"$scratch/$name.txt" 2>&1
   status=$?
   got=$(jq -r '[.faults[].fault] | sort | join(",")' "$scratch/$name.json" 2>/dev/null)
+  # What the reader could not explain counts as a name: no row expects it.
+  if head -1 "$scratch/$name.txt" | grep -q unexplained; then got=${got:+$got,}unexplained; fi
   [[ -z $got ]] && got=-
   got_rule=$(jq -r '[.faults[] | select(.fault == "eight-bit") | .rule][0] // "-"' "$scratch/$name.json" 2>/dev/null)
   # tags-disagree names its tag and both values: they join the rule column.
   tags=$(jq -r '[.faults[] | select(.fault == "tags-disagree") | "\(.tag):\(.declared)/\(.measured)"] | join(",")' "$scratch/$name.json" 2>/dev/null)
   [[ -n $tags ]] && got_rule=$tags
+  # chroma-subsampled names its format and filter: "format/filter".
+  chroma=$(jq -r '[.faults[] | select(.fault == "chroma-subsampled") | "\(.format)/\(.filter // "-")"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $chroma ]] && got_rule=$chroma
   want_status=1
   [[ $expected == - ]] && want_status=0
   if [[ $got != "$expected" || $got_rule != "$rule" || $status != "$want_status" ]]; then

@@ -36,6 +36,15 @@ struct ChainReading {
   // but a ramp that arrives neither intact nor by an 8-bit rule says
   // nothing (bits unknown), since compression alone moves its columns.
   bool compressed = false;
+  // The chroma zone at the sent size, in the capture's own chroma (R' of
+  // R'G'B', Cr of Y'CbCr): how much of the sent column (row) alternation
+  // arrives, 1 intact, 0 gone; -1 where not measured (a direction the
+  // capture's own coding subsamples, or where the one-pixel luma grille
+  // does not arrive either: a resized capture). And how many columns
+  // of the edge at an odd column arrive between its two sides (0 where
+  // chroma was dropped or kept, more where a filter mixed neighbours).
+  double chromaColumns = -1, chromaRows = -1;
+  int edgeBlur = 0;
   // Where the layout was found: capture x = scale · layout x + offset.
   double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
 };

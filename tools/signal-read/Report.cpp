@@ -70,6 +70,8 @@ nlohmann::json ReportJson(const SignalReport& r) {
   nlohmann::json measured = {
       {"range_fit", {{"gain", Rounded(r.verdict.gain, 0.0001)}, {"offset", Rounded(r.verdict.offset, 0.01)}}}};
   measured["chroma"] = r.reading.chroma;
+  auto kept = [](double share) { return share < -0.5 ? nlohmann::json(nullptr) : nlohmann::json(Rounded(share, 0.001)); };
+  measured["chroma_kept"] = {{"columns", kept(r.reading.chromaColumns)}, {"rows", kept(r.reading.chromaRows)}};
   measured["bits"] = r.verdict.bits ? nlohmann::json(r.verdict.bits) : nlohmann::json(nullptr);
   return {{"file", r.file},
           {"frames", r.frames},

@@ -16,6 +16,7 @@
 #include "tools/UsageError.h"
 #include "tools/capture/CaptureSources.h"
 #include "tools/signal-read/ChainReading.h"
+#include "tools/signal-read/ChromaVerdict.h"
 #include "tools/signal-read/GreyVerdict.h"
 #include "tools/signal-read/TagVerdict.h"
 #include "tools/signal-read/Report.h"
@@ -35,7 +36,7 @@ constexpr char kFooter[] = R"(Examples:
 Reads the Chain Check strip (what was sent: signal, peak, frame counter),
 the grey steps and the ramp, and names what the chain did: range-expanded,
 range-squeezed, range-squeezed-twice, footroom-clipped, headroom-clipped,
-eight-bit (truncated, rounded, scaled), tags-disagree, frames-dropped,
+eight-bit (truncated, rounded, scaled), chroma-subsampled, tags-disagree, frames-dropped,
 frames-repeated.)";
 
 struct Options {
@@ -143,6 +144,7 @@ int Run(const Options& o) {
   report.reading.compressed = report.declared.lossyCodec;
   report.verdict = JudgeGreys(report.reading);
   CheckDeclaredRange(report.reading, report.declared, report.verdict);
+  CheckChroma(report.reading, report.verdict);
   CheckCounter(counters, report.verdict);
   std::fputs(ReportText(report).c_str(), stdout);
   if (!o.json.empty()) {
