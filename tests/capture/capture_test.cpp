@@ -186,4 +186,35 @@ TEST(VideoCaptures, KeepPlanesDepthAndTagsAsCoded) {
   std::system(("rm -rf '" + dir + "'").c_str());
 }
 
+// Numbered sequences: the files from 0 (or 1) to the first missing, one
+// %d or %0Nd field, "%%" a percent sign; anything else refused by name.
+TEST(NumberedFiles, ExpandOneFieldFromZeroOrOne) {
+  const std::string dir = Scratch();
+  for (const char* name : {"a-000.png", "a-001.png", "a-002.png", "a-004.png", "b1.png", "b2.png", "c%-0.png"})
+    std::ofstream(dir + "/" + name) << "x";
+  struct Case {
+    const char* pattern;
+    std::vector<std::string> files;  // empty: refused
+  };
+  const Case cases[] = {
+      {"a-%03d.png", {"a-000.png", "a-001.png", "a-002.png"}},  // stops at the first missing
+      {"b%d.png", {"b1.png", "b2.png"}},                         // from 1 where 0 is absent
+      {"c%%-%d.png", {"c%-0.png"}},                              // "%%" is a '%'
+      {"a-%03d-%d.png", {}},
+      {"a-%s.png", {}},
+      {"none-%d.png", {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> want;
+    for (const auto& file : c.files) want.push_back(dir + "/" + file);
+    try {
+      EXPECT_EQ(NumberedFiles(dir + "/" + c.pattern), want) << c.pattern;
+    } catch (const std::runtime_error& error) {
+      EXPECT_TRUE(want.empty()) << c.pattern << ": " << error.what();
+      EXPECT_NE(std::string(error.what()).find(c.pattern), std::string::npos) << error.what();
+    }
+  }
+  std::system(("rm -rf '" + dir + "'").c_str());
+}
+
 }  // namespace
