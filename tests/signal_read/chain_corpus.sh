@@ -47,6 +47,9 @@ while IFS=$'\t' read -r name signal chain expected rule size; do
   # chroma-subsampled names its format and filter: "format/filter".
   chroma=$(jq -r '[.faults[] | select(.fault == "chroma-subsampled") | "\(.format)/\(.filter // "-")"] | join(",")' "$scratch/$name.json" 2>/dev/null)
   [[ -n $chroma ]] && got_rule=$chroma
+  # matrix-mismatch names the matrices: "written/read".
+  matrix=$(jq -r '[.faults[] | select(.fault == "matrix-mismatch") | "\(.written)/\(.read)"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $matrix ]] && got_rule=${chroma:+$chroma,}$matrix
   want_status=1
   [[ $expected == - ]] && want_status=0
   if [[ $got != "$expected" || $got_rule != "$rule" || $status != "$want_status" ]]; then

@@ -22,9 +22,17 @@ struct StepMeasure {
   std::array<double, 3> received{};  // R', G', B' medians as 10-bit codes
 };
 
+struct PatchMeasure {
+  chaincheck::Codes sent{};          // R', G', B' codes sent
+  std::array<double, 3> received{};  // their medians as 10-bit codes
+};
+
 struct ChainReading {
   chaincheck::StripReading strip;
   std::vector<StepMeasure> steps;
+  // The saturated patches, R'G'B' captures only (a Y'CbCr capture would
+  // need a matrix of ours to compare).
+  std::vector<PatchMeasure> patches;
   // received[c] for ramp code c (0-1023); empty when the capture was scaled
   // or shifted, which leaves no column of one code.
   std::vector<double> ramp;

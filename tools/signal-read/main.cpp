@@ -18,6 +18,7 @@
 #include "tools/signal-read/ChainReading.h"
 #include "tools/signal-read/ChromaVerdict.h"
 #include "tools/signal-read/GreyVerdict.h"
+#include "tools/signal-read/MatrixVerdict.h"
 #include "tools/signal-read/TagVerdict.h"
 #include "tools/signal-read/Report.h"
 
@@ -36,7 +37,8 @@ constexpr char kFooter[] = R"(Examples:
 Reads the Chain Check strip (what was sent: signal, peak, frame counter),
 the grey steps and the ramp, and names what the chain did: range-expanded,
 range-squeezed, range-squeezed-twice, footroom-clipped, headroom-clipped,
-eight-bit (truncated, rounded, scaled), chroma-subsampled, tags-disagree, frames-dropped,
+eight-bit (truncated, rounded, scaled), matrix-mismatch, chroma-subsampled, tags-disagree,
+frames-dropped,
 frames-repeated.)";
 
 struct Options {
@@ -143,6 +145,7 @@ int Run(const Options& o) {
   }
   report.reading.compressed = report.declared.lossyCodec;
   report.verdict = JudgeGreys(report.reading);
+  CheckMatrix(report.reading, report.verdict);
   CheckDeclaredRange(report.reading, report.declared, report.verdict);
   CheckChroma(report.reading, report.verdict);
   CheckCounter(counters, report.verdict);
