@@ -128,15 +128,17 @@ int Run(const Options& o) {
       return kExitUnreadable;
     }
     ++report.frames;
+    if (found) {  // the first frame is judged; the others give their counter
+      const chaincheck::StripReading strip = chaincheck::ReadStrip(GreyPlaneOf(input.frame));
+      if (strip.status == chaincheck::StripReading::Status::Decoded) counters.push_back(strip.content.frame);
+      continue;
+    }
     ChainReading reading;
     std::string why;
     if (!ReadChain(input.frame, reading, why)) continue;
     counters.push_back(reading.strip.content.frame);
-    report.declared = source->Declared();
-  if (!found) {
-      report.reading = reading;
-      found = true;
-    }
+    report.reading = reading;
+    found = true;
   }
   report.declared = source->Declared();
   if (!found) {
