@@ -28,16 +28,28 @@ while IFS=$'\t' read -r name signal chain expected rule size; do
   input=("$scratch/$name.raw" --size "${size:-1920x1080}" --pix-fmt gbrp10le)
   case $chain in
     -) input=("$png") ;;
-    ffv1)
-      "$ffmpeg" -nostdin -v error -y -i "$png" -vf format=gbrp10le -c:v ffv1 "$scratch/$name.mkv" &&
-        "$ffmpeg" -nostdin -v error -y -i "$scratch/$name.mkv" -f rawvideo -pix_fmt gbrp10le "$scratch/$name.raw" ;;
+    *' | '*)  # FILTER | EXTENSION ENCODER OPTIONS: a video file, read as it is
+      read -r -a encode <<<"${chain#* | }"
+      input=("$scratch/$name.${encode[0]}")
+      "$ffmpeg" -nostdin -v error -y -i "$png" -vf "${chain%% | *}" "${encode[@]:1}" "${input[0]}" ;;
     *) "$ffmpeg" -nostdin -v error -y -i "$png" -vf "$chain" -f rawvideo -pix_fmt gbrp10le "$scratch/$name.raw" ;;
   esac || { fail "$name: ffmpeg"; continue; }
   "$reader" --json "$scratch/$name.json" "${input[@]}" >"$scratch/$name.txt" 2>&1
   status=$?
   got=$(jq -r '[.faults[].fault] | sort | join(",")' "$scratch/$name.json" 2>/dev/null)
+  # What the reader could not explain counts as a name: no row expects it.
+  if head -1 "$scratch/$name.txt" | grep -q unexplained; then got=${got:+$got,}unexplained; fi
   [[ -z $got ]] && got=-
   got_rule=$(jq -r '[.faults[] | select(.fault == "eight-bit") | .rule][0] // "-"' "$scratch/$name.json" 2>/dev/null)
+  # tags-disagree names its tag and both values: they join the rule column.
+  tags=$(jq -r '[.faults[] | select(.fault == "tags-disagree") | "\(.tag):\(.declared)/\(.measured)"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $tags ]] && got_rule=$tags
+  # chroma-subsampled names its format and filter: "format/filter".
+  chroma=$(jq -r '[.faults[] | select(.fault == "chroma-subsampled") | "\(.format)/\(.filter // "-")"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $chroma ]] && got_rule=$chroma
+  # matrix-mismatch names the matrices: "written/read".
+  matrix=$(jq -r '[.faults[] | select(.fault == "matrix-mismatch") | "\(.written)/\(.read)"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $matrix ]] && got_rule=${chroma:+$chroma,}$matrix
   want_status=1
   [[ $expected == - ]] && want_status=0
   if [[ $got != "$expected" || $got_rule != "$rule" || $status != "$want_status" ]]; then
@@ -60,14 +72,21 @@ for case in "dropped:00 02:frames-dropped" "repeated:00 01 01 02:frames-repeated
   [[ $got == "$want" ]] && echo "ok: counter $label" || fail "counter $label: expected $want, got $got"
 done
 
+# The same three frames as one numbered sequence.
+"$reader" --json "$scratch/seq.json" "$scratch/seq-%02d.png" >/dev/null 2>&1
+got=$(jq -r '"\(.frames) \(.clean)"' "$scratch/seq.json")
+[[ $got == "3 true" ]] && echo "ok: numbered sequence" || fail "numbered sequence: expected 3 frames, clean, got $got"
+
 # Input it must refuse: one line, exit 2.
 "$render" --plugin hdr --set "Pattern=BT.2111 Bars" --depth 16 -o "$scratch/bars.png" >/dev/null 2>&1
 : >"$scratch/empty.png"
 head -c 5000 "$(frame_of "PQ Narrow")" >"$scratch/truncated.png"
 printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0' >"$scratch/huge.png"
 head -c 1000 /dev/zero >"$scratch/short.raw"
+"$ffmpeg" -nostdin -v error -y -i "$(frame_of "PQ Narrow")" -c:v ffv1 "$scratch/whole.mkv"
+head -c 3000 "$scratch/whole.mkv" >"$scratch/truncated.mkv"
 for case in "bars.png:no Chain Check strip found in" "empty.png:not a PNG file" "truncated.png:" \
-            "huge.png:larger than accepted" ".:not a PNG file" "short.raw --size 1920x1080 --pix-fmt gbrp10le:ends inside"; do
+            "huge.png:larger than accepted" ".:not a PNG file" "truncated.mkv:truncated" "seq-%09d.png:no file of the sequence" "short.raw --size 1920x1080 --pix-fmt gbrp10le:ends inside"; do
   args=${case%%:*} want=${case#*:}
   read -r -a argv <<<"$args"
   argv[0]=$scratch/${argv[0]}

@@ -134,6 +134,40 @@ std::unique_ptr<CaptureSource> OpenRawCaptures(const std::string& path, int widt
   return std::make_unique<RawCaptures>(std::move(file), stream, width, height, format);
 }
 
+std::vector<std::string> NumberedFiles(const std::string& pattern) {
+  // One field: '%', an optional 0 and width of one digit, 'd'; "%%" is a '%'.
+  std::size_t field = std::string::npos, length = 0;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] != '%') continue;
+    if (i + 1 < pattern.size() && pattern[i + 1] == '%') {
+      ++i;
+      continue;
+    }
+    std::size_t end = i + 1;
+    if (end < pattern.size() && pattern[end] == '0') ++end;
+    if (end < pattern.size() && pattern[end] >= '1' && pattern[end] <= '9') ++end;
+    if (field != std::string::npos || end >= pattern.size() || pattern[end] != 'd')
+      throw std::runtime_error(pattern + ": a numbered sequence takes one %d or %0Nd field");
+    field = i;
+    length = end + 1 - i;
+  }
+  if (field == std::string::npos) throw std::runtime_error(pattern + ": no %d field");
+  auto name = [&](long long n) {
+    char number[32];
+    std::snprintf(number, sizeof number, pattern.substr(field, length).c_str(), static_cast<int>(n));
+    std::string text = pattern.substr(0, field) + number + pattern.substr(field + length);
+    for (std::size_t at = 0; (at = text.find("%%", at)) != std::string::npos; ++at) text.erase(at, 1);
+    return text;
+  };
+  auto exists = [](const std::string& path) { return File(std::fopen(path.c_str(), "rb")) != nullptr; };
+  constexpr long long kMostFiles = 1'000'000;
+  std::vector<std::string> files;
+  long long n = exists(name(0)) ? 0 : 1;
+  for (; n < kMostFiles && exists(name(n)); ++n) files.push_back(name(n));
+  if (files.empty()) throw std::runtime_error(pattern + ": no file of the sequence (tried " + name(0) + " and " + name(1) + ")");
+  return files;
+}
+
 PngHeader ReadPngHeader(const std::string& path) {
   PngHeader header;
   File file(std::fopen(path.c_str(), "rb"));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/capture/CaptureFrame.h"
+#include "tools/capture/DeclaredTags.h"
 #include "tools/capture/FrameLimits.h"
 #include "tools/capture/RawFormats.h"
 
@@ -24,10 +25,18 @@ class CaptureSource {
   virtual ~CaptureSource() = default;
   // The next frame into `input`; false when there are no more.
   virtual bool Next(CapturedInput& input) = 0;
+  // The tags the input declares; none for PNG files and raw frames.
+  virtual DeclaredTags Declared() const { return {}; }
 };
 
 // One frame per file, in the order given, R', G', B' at the file's depth.
 std::unique_ptr<CaptureSource> OpenPngCaptures(std::vector<std::string> paths);
+
+// The files of a numbered sequence: PATTERN holds one printf number field
+// (%d or %0Nd, as FFmpeg and the render tool write them); the files from
+// number 0 (or 1, where 0 is absent) up to the first one missing. Throws
+// std::runtime_error when the pattern has no such field or no file is there.
+std::vector<std::string> NumberedFiles(const std::string& pattern);
 
 // Frames of width x height in `format` from `path`, or from standard input
 // for "-". Throws std::runtime_error when the file cannot be opened or the
@@ -35,6 +44,11 @@ std::unique_ptr<CaptureSource> OpenPngCaptures(std::vector<std::string> paths);
 // frame with an error, then ends.
 std::unique_ptr<CaptureSource> OpenRawCaptures(const std::string& path, int width, int height,
                                                RawFormat format);
+
+// The frames of a video file, decoded by FFmpeg's libraries and kept as
+// coded (VideoCaptures.cpp). Throws std::runtime_error, with the reason in
+// one line, when the file cannot be opened or holds no decodable video.
+std::unique_ptr<CaptureSource> OpenVideoCaptures(const std::string& path);
 
 // The size of a PNG file's image from its header, read without decoding it;
 // an error text when the file is not a PNG or cannot be read.

@@ -31,7 +31,8 @@ CaptureFrame Blank(int width, int height, int bits, CaptureColour colour, int sh
   f.colour = colour;
   f.chromaShiftX = shift;
   for (int p = 0; p < 3; ++p)
-    f.planes[static_cast<std::size_t>(p)].resize(static_cast<std::size_t>(f.PlaneWidth(p)) * height);
+    f.planes[static_cast<std::size_t>(p)].resize(static_cast<std::size_t>(f.PlaneWidth(p)) *
+                                                 static_cast<std::size_t>(f.PlaneHeight(p)));
   return f;
 }
 

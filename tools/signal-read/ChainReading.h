@@ -22,12 +22,37 @@ struct StepMeasure {
   std::array<double, 3> received{};  // R', G', B' medians as 10-bit codes
 };
 
+struct PatchMeasure {
+  chaincheck::Codes sent{};          // R', G', B' codes sent
+  std::array<double, 3> received{};  // their medians as 10-bit codes
+};
+
 struct ChainReading {
   chaincheck::StripReading strip;
   std::vector<StepMeasure> steps;
+  // The saturated patches, R'G'B' captures only (a Y'CbCr capture would
+  // need a matrix of ours to compare).
+  std::vector<PatchMeasure> patches;
   // received[c] for ramp code c (0-1023); empty when the capture was scaled
   // or shifted, which leaves no column of one code.
   std::vector<double> ramp;
+  // How the capture was coded: its depth and chroma ("4:4:4", "4:2:2",
+  // "4:2:0"; R'G'B' is 4:4:4).
+  int codedBits = 0;
+  std::string chroma;
+  // Through a codec that may lose detail: the steps' medians still hold,
+  // but a ramp that arrives neither intact nor by an 8-bit rule says
+  // nothing (bits unknown), since compression alone moves its columns.
+  bool compressed = false;
+  // The chroma zone at the sent size, in the capture's own chroma (R' of
+  // R'G'B', Cr of Y'CbCr): how much of the sent column (row) alternation
+  // arrives, 1 intact, 0 gone; -1 where not measured (a direction the
+  // capture's own coding subsamples, or where the one-pixel luma grille
+  // does not arrive either: a resized capture). And how many columns
+  // of the edge at an odd column arrive between its two sides (0 where
+  // chroma was dropped or kept, more where a filter mixed neighbours).
+  double chromaColumns = -1, chromaRows = -1;
+  int edgeBlur = 0;
   // Where the layout was found: capture x = scale · layout x + offset.
   double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
 };

@@ -162,6 +162,7 @@ void CheckDepth(const ChainReading& r, GreyVerdict& v) {
       v.faults.push_back(f);
       return;
     }
+  if (r.compressed) return;
   v.unexplained = true;
   v.unexplainedText = "the ramp arrives code for code at only " + Code(intact * 100) +
                       " % of codes " + std::to_string(first) + "-" + std::to_string(last) +

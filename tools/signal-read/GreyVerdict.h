@@ -16,7 +16,8 @@
 //    only: a scaled one has no column of one code), codes a clip took
 //    left out. A ramp that does not follow the steps' line within 8 codes
 //    at 90 % of them was captured at another size: depth is then not
-//    judged (bits unknown).
+//    judged (bits unknown), nor is one through a lossy codec that arrives
+//    neither intact nor by a rule (compression noise is no fault).
 // What none of these explains is said as such ("unexplained"), never named
 // as a fault it might be.
 #pragma once

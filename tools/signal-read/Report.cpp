@@ -1,6 +1,7 @@
 #include "tools/signal-read/Report.h"
 
 #include <cmath>
+#include <utility>
 
 #include "signal/Signal.h"
 
@@ -14,6 +15,19 @@ std::string SignalName(const sig::Signal& s) {
   return "?";
 }
 
+nlohmann::json DeclaredJson(const DeclaredTags& d) {
+  nlohmann::json j = nlohmann::json::object();
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"codec", &d.codec},         {"pix_fmt", &d.pixelFormat}, {"range", &d.range},
+      {"transfer", &d.transfer},   {"primaries", &d.primaries}, {"matrix", &d.matrix},
+      {"chroma_location", &d.chromaLocation}};
+  for (const auto& [name, text] : texts)
+    if (!text->empty()) j[name] = *text;
+  if (d.masteringPeakNits > 0) j["mastering_peak_nits"] = d.masteringPeakNits;
+  if (d.maxContentLight > 0) j["max_cll"] = d.maxContentLight;
+  return j;
+}
+
 double Rounded(double v, double unit) { return std::round(v / unit) * unit; }
 
 }  // namespace
@@ -24,6 +38,7 @@ std::string ReportText(const SignalReport& r) {
   if (r.Clean()) {
     text = "CLEAN: " + SignalName(sent.signal) + ", peak " + std::to_string(sent.peakNits) + " nits";
     if (r.verdict.bits) text += ", " + std::to_string(r.verdict.bits) + " bits";
+    text += ", " + r.reading.chroma + " in " + std::to_string(r.reading.codedBits) + "-bit samples";
     text += "\n";
     return text;
   }
@@ -54,11 +69,14 @@ nlohmann::json ReportJson(const SignalReport& r) {
                                    Rounded(m.received[2], 0.01)}}});
   nlohmann::json measured = {
       {"range_fit", {{"gain", Rounded(r.verdict.gain, 0.0001)}, {"offset", Rounded(r.verdict.offset, 0.01)}}}};
+  measured["chroma"] = r.reading.chroma;
+  auto kept = [](double share) { return share < -0.5 ? nlohmann::json(nullptr) : nlohmann::json(Rounded(share, 0.001)); };
+  measured["chroma_kept"] = {{"columns", kept(r.reading.chromaColumns)}, {"rows", kept(r.reading.chromaRows)}};
   measured["bits"] = r.verdict.bits ? nlohmann::json(r.verdict.bits) : nlohmann::json(nullptr);
   return {{"file", r.file},
           {"frames", r.frames},
           {"sent", {{"signal", SignalName(sent.signal)}, {"peak_nits", sent.peakNits}, {"strip_version", sent.version}}},
-          {"declared", nlohmann::json::object()},
+          {"declared", DeclaredJson(r.declared)},
           {"clean", r.Clean()},
           {"faults", faults},
           {"measured", measured},

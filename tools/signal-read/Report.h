@@ -8,12 +8,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tools/capture/DeclaredTags.h"
 #include "tools/signal-read/ChainReading.h"
 #include "tools/signal-read/GreyVerdict.h"
 
 struct SignalReport {
   std::string file;
   int frames = 0;
+  DeclaredTags declared;  // what the file says of itself
   ChainReading reading;  // of the first frame with a strip
   GreyVerdict verdict;   // its greys, and the frame counter's faults
   bool Clean() const { return verdict.faults.empty() && !verdict.unexplained; }

@@ -3,7 +3,9 @@
 // 1 faults named, 2 could not read (one line says why).
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -14,7 +16,10 @@
 #include "tools/UsageError.h"
 #include "tools/capture/CaptureSources.h"
 #include "tools/signal-read/ChainReading.h"
+#include "tools/signal-read/ChromaVerdict.h"
 #include "tools/signal-read/GreyVerdict.h"
+#include "tools/signal-read/MatrixVerdict.h"
+#include "tools/signal-read/TagVerdict.h"
 #include "tools/signal-read/Report.h"
 
 namespace {
@@ -24,13 +29,17 @@ constexpr int kExitClean = 0, kExitFaults = 1, kExitUnreadable = 2;
 
 constexpr char kFooter[] = R"(Examples:
   veltrima-signal-read capture.png
+  veltrima-signal-read capture.mov
+  veltrima-signal-read frames/%05d.png
   ffmpeg -i capture.mov -f rawvideo -pix_fmt gbrp10le - | veltrima-signal-read --size 1920x1080 --pix-fmt gbrp10le
   veltrima-signal-read --json report.json capture.png
 
 Reads the Chain Check strip (what was sent: signal, peak, frame counter),
 the grey steps and the ramp, and names what the chain did: range-expanded,
 range-squeezed, range-squeezed-twice, footroom-clipped, headroom-clipped,
-eight-bit (truncated, rounded, scaled), frames-dropped, frames-repeated.)";
+eight-bit (truncated, rounded, scaled), matrix-mismatch, chroma-subsampled, tags-disagree,
+frames-dropped,
+frames-repeated.)";
 
 struct Options {
   std::vector<std::string> inputs;
@@ -51,11 +60,24 @@ std::pair<int, int> ParseSize(const std::string& text) {
   throw UsageError("--size takes WIDTHxHEIGHT with two positive whole numbers, got \"" + text + "\"");
 }
 
+// A PNG file by its name; what is not a file at all is left to the PNG
+// reader to refuse in its words.
+bool NamedPng(const std::string& path) {
+  std::string end = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::error_code error;
+  return end == ".png" || !std::filesystem::is_regular_file(path, error);
+}
+
 std::unique_ptr<CaptureSource> OpenInput(const Options& o) {
   if (o.size.empty()) {
-    if (o.inputs.empty()) throw UsageError("no input: give PNG files, or --size WxH --pix-fmt NAME for raw frames");
+    if (o.inputs.empty())
+      throw UsageError("no input: give PNG files, a video file, or --size WxH --pix-fmt NAME for raw frames");
     for (const auto& input : o.inputs)
       if (input == "-") throw UsageError("standard input carries raw frames: give --size WxH --pix-fmt NAME");
+    if (o.inputs.size() == 1 && o.inputs.front().find('%') != std::string::npos)
+      return OpenPngCaptures(NumberedFiles(o.inputs.front()));
+    if (o.inputs.size() == 1 && !NamedPng(o.inputs.front())) return OpenVideoCaptures(o.inputs.front());
     return OpenPngCaptures(o.inputs);
   }
   if (o.inputs.size() > 1) throw UsageError("raw frames come from one stream: give one file, or - or nothing");
@@ -106,20 +128,28 @@ int Run(const Options& o) {
       return kExitUnreadable;
     }
     ++report.frames;
+    if (found) {  // the first frame is judged; the others give their counter
+      const chaincheck::StripReading strip = chaincheck::ReadStrip(GreyPlaneOf(input.frame));
+      if (strip.status == chaincheck::StripReading::Status::Decoded) counters.push_back(strip.content.frame);
+      continue;
+    }
     ChainReading reading;
     std::string why;
     if (!ReadChain(input.frame, reading, why)) continue;
     counters.push_back(reading.strip.content.frame);
-    if (!found) {
-      report.reading = reading;
-      found = true;
-    }
+    report.reading = reading;
+    found = true;
   }
+  report.declared = source->Declared();
   if (!found) {
     std::fprintf(stderr, "%s: no Chain Check strip found in %s\n", kProgram, file.c_str());
     return kExitUnreadable;
   }
+  report.reading.compressed = report.declared.lossyCodec;
   report.verdict = JudgeGreys(report.reading);
+  CheckMatrix(report.reading, report.verdict);
+  CheckDeclaredRange(report.reading, report.declared, report.verdict);
+  CheckChroma(report.reading, report.verdict);
   CheckCounter(counters, report.verdict);
   std::fputs(ReportText(report).c_str(), stdout);
   if (!o.json.empty()) {
@@ -144,7 +174,7 @@ int main(int argc, char** argv) {
                kProgram};
   app.footer(kFooter);
   app.add_option("inputs", options.inputs,
-                 "PNG files (8 or 16 bits); with --size, one raw file, or - (or nothing) for standard input");
+                 "PNG files (8 or 16 bits), a numbered sequence (frame-%05d.png), or one video file FFmpeg decodes; with --size, one raw file, or - (or nothing) for standard input");
   app.add_option("--size", options.size, "WIDTHxHEIGHT: read raw frames");
   app.add_option("--pix-fmt", options.pixFmt,
                  "the raw frames' format: " + RawFormatNames() + " (default rgba)");
