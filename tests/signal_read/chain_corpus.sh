@@ -22,17 +22,29 @@ frame_of() {  # signal -> a rendered 16-bit PNG of the frame
   echo "${rendered[$key]}"
 }
 
+# FFmpeg reads no PNG's cICP chunk: a 16-bit PNG of a narrow signal (its
+# codes x 64, as the chunk's range says) would reach the chains' filters as
+# full scale, 0.1 % low. Their first filter takes such a frame to the full
+# scale the chains are written for: each value x 65535 / 65472, which is the
+# code x 65535 / 1023, rounded, in the PNG's own 16-bit RGBA (named on both
+# sides, or FFmpeg would hand the table the chain's first format instead).
+full_scale() {  # signal -> the filters that put its PNG at full scale, with a comma
+  local e='round(val*65535/65472)'
+  [[ $1 == *Narrow ]] && echo "format=rgba64le,lutrgb=r=$e:g=$e:b=$e,format=rgba64be,"
+}
+
 while IFS=$'\t' read -r name signal chain expected rule size; do
   [[ -z $name || $name == \#* ]] && continue
   png=$(frame_of "$signal")
+  widen=$(full_scale "$signal")
   input=("$scratch/$name.raw" --size "${size:-1920x1080}" --pix-fmt gbrp10le)
   case $chain in
     -) input=("$png") ;;
     *' | '*)  # FILTER | EXTENSION ENCODER OPTIONS: a video file, read as it is
       read -r -a encode <<<"${chain#* | }"
       input=("$scratch/$name.${encode[0]}")
-      "$ffmpeg" -nostdin -v error -y -i "$png" -vf "${chain%% | *}" "${encode[@]:1}" "${input[0]}" ;;
-    *) "$ffmpeg" -nostdin -v error -y -i "$png" -vf "$chain" -f rawvideo -pix_fmt gbrp10le "$scratch/$name.raw" ;;
+      "$ffmpeg" -nostdin -v error -y -i "$png" -vf "$widen${chain%% | *}" "${encode[@]:1}" "${input[0]}" ;;
+    *) "$ffmpeg" -nostdin -v error -y -i "$png" -vf "$widen$chain" -f rawvideo -pix_fmt gbrp10le "$scratch/$name.raw" ;;
   esac || { fail "$name: ffmpeg"; continue; }
   "$reader" --json "$scratch/$name.json" "${input[@]}" >"$scratch/$name.txt" 2>&1
   status=$?
