@@ -36,6 +36,9 @@ struct ChainReading {
   // received[c] for ramp code c (0-1023); empty when the capture was scaled
   // or shifted, which leaves no column of one code.
   std::vector<double> ramp;
+  // The brightest ramp code judged for depth: a transfer bent above a knee
+  // leaves the codes above it off their line whatever the depth.
+  int rampLast = 1023;
   // How the capture was coded: its depth and chroma ("4:4:4", "4:2:2",
   // "4:2:0"; R'G'B' is 4:4:4).
   int codedBits = 0;

@@ -109,7 +109,7 @@ void CheckClip(const ChainReading& r, bool below, std::vector<Fault>& faults) {
 void CheckDepth(const ChainReading& r, GreyVerdict& v) {
   if (r.ramp.empty()) return;
   const sig::Range range = r.strip.content.signal.range;
-  int first = 16, last = 1007;
+  int first = 16, last = std::min(1007, r.rampLast);
   for (const Fault& f : v.faults) {
     if (f.name == "footroom-clipped") first = std::max(first, sig::BlackCode(range) + 1);
     if (f.name == "headroom-clipped") last = std::min(last, sig::WhiteCode(range) - 1);

@@ -20,6 +20,7 @@
 #include "tools/signal-read/GreyVerdict.h"
 #include "tools/signal-read/MatrixVerdict.h"
 #include "tools/signal-read/TagVerdict.h"
+#include "tools/signal-read/TransferVerdict.h"
 #include "tools/signal-read/Report.h"
 
 namespace {
@@ -37,7 +38,8 @@ constexpr char kFooter[] = R"(Examples:
 Reads the Chain Check strip (what was sent: signal, peak, frame counter),
 the grey steps and the ramp, and names what the chain did: range-expanded,
 range-squeezed, range-squeezed-twice, footroom-clipped, headroom-clipped,
-eight-bit (truncated, rounded, scaled), matrix-mismatch, chroma-subsampled, tags-disagree,
+eight-bit (truncated, rounded, scaled), transfer-converted, tone-mapped,
+clipped, rolled-off, matrix-mismatch, chroma-subsampled, tags-disagree,
 frames-dropped,
 frames-repeated.)";
 
@@ -146,7 +148,7 @@ int Run(const Options& o) {
     return kExitUnreadable;
   }
   report.reading.compressed = report.declared.lossyCodec;
-  report.verdict = JudgeGreys(report.reading);
+  report.verdict = JudgeLevels(report.reading);
   CheckMatrix(report.reading, report.verdict);
   CheckDeclaredRange(report.reading, report.declared, report.verdict);
   CheckChroma(report.reading, report.verdict);
