@@ -62,6 +62,9 @@ while IFS=$'\t' read -r name signal chain expected rule size; do
   # matrix-mismatch names the matrices: "written/read".
   matrix=$(jq -r '[.faults[] | select(.fault == "matrix-mismatch") | "\(.written)/\(.read)"] | join(",")' "$scratch/$name.json" 2>/dev/null)
   [[ -n $matrix ]] && got_rule=${chroma:+$chroma,}$matrix
+  # transfer-converted names its transfers "from/to", clipped its level "N nits".
+  transfer=$(jq -r '[.faults[] | select(.fault == "transfer-converted") | "\(.from)/\(.to)"] + [.faults[] | select(.fault == "clipped") | "\(.above_nits) nits"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $transfer ]] && { [[ $got_rule == - ]] && got_rule=$transfer || got_rule=$got_rule,$transfer; }
   want_status=1
   [[ $expected == - ]] && want_status=0
   if [[ $got != "$expected" || $got_rule != "$rule" || $status != "$want_status" ]]; then

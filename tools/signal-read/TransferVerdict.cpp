@@ -172,12 +172,24 @@ double ArrivingNits(const Sent& sent, const Line& line, double received) {
 }
 
 Fault BendFault(const std::vector<Point>& ladder, const Bend& bend, const Sent& sent) {
-  const Point& knee = ladder[KneeStep(ladder, bend, sent)];
+  const std::size_t kneeStep = KneeStep(ladder, bend, sent);
+  const Point& knee = ladder[kneeStep];
   const Point& first = ladder[bend.unchanged];
   const Point& top = ladder.back();
+  // Light is read back through the line of every step kept (up to the
+  // knee of a bend; below the level of a clip): the line through the
+  // darkest quarter alone, carried to a level far above it, would miss by a
+  // code (a percent of light) where the codes are rounded.
+  const bool clip = bend.kind == Bend::Kind::Clipped;
+  std::vector<std::pair<double, double>> kept;
+  for (std::size_t i = 0; i < (clip ? bend.unchanged : kneeStep + 1); ++i)
+    if (!clip || ladder[i].received < first.received - kFlatLossy)
+      kept.emplace_back(ladder[i].sent, ladder[i].received);
+  Line line = FitLine(kept);
+  if (!line.ok) line = bend.line;
   Fault f;
-  if (bend.kind == Bend::Kind::Clipped) {
-    const double nits = ArrivingNits(sent, bend.line, first.received);
+  if (clip) {
+    const double nits = ArrivingNits(sent, line, first.received);
     f.name = "clipped";
     f.evidence = "every step from code " + std::to_string(first.sent) + " (" + Nits(sent.Nits(first.sent)) +
                  " nits) to " + std::to_string(top.sent) + " arrives at " + Code(first.received) + ", " + Nits(nits) +
@@ -188,7 +200,7 @@ Fault BendFault(const std::vector<Point>& ladder, const Bend& bend, const Sent& 
     return f;
   }
   const double kneeNits = sent.Nits(knee.sent);
-  const double topNits = ArrivingNits(sent, bend.line, top.received);
+  const double topNits = ArrivingNits(sent, line, top.received);
   const double whiteArrives = bend.line.At(sent.white);
   const std::string unchanged = "levels unchanged up to code " + std::to_string(knee.sent) + " (" +
                                 Nits(kneeNits) + " nits), then compressed: ";
