@@ -130,11 +130,12 @@ Bend FindBend(const std::vector<Point>& ladder, const Sent& sent) {
 // below the line; anything else is another kind of change.
 Bend::Kind ShapeAbove(const std::vector<Point>& ladder, const Bend& bend, const Sent& sent, bool lossy) {
   const std::vector<Point> above(ladder.begin() + static_cast<std::ptrdiff_t>(bend.unchanged), ladder.end());
-  if (above.size() < 2) return Bend::Kind::Other;
-  std::vector<double> levels;
-  for (const Point& p : above) levels.push_back(p.received);
-  std::sort(levels.begin(), levels.end());
-  const double level = levels[levels.size() / 2];
+  if (above.size() < 2) return Bend::Kind::Kept;  // one step is no evidence
+  // The middle of their spread: noise either way leaves it on the level.
+  const auto [low, high] = std::minmax_element(above.begin(), above.end(), [](const Point& a, const Point& b) {
+    return a.received < b.received;
+  });
+  const double level = (low->received + high->received) / 2;
   const double flat = lossy ? kFlatLossy : kFlat;
   const bool oneLevel = std::all_of(above.begin(), above.end(),
                                     [&](const Point& p) { return std::abs(p.received - level) <= flat; });
