@@ -3,12 +3,12 @@
 // curve is not read as a range or depth fault, nor a range fault as a bent
 // curve:
 //  - clipped ("above_nits"): the ladder arrives unchanged up to a level and
-//    every step above it arrives at that one level (within 1.5 codes, 3
-//    through a lossy codec), which lies more than 4 codes below where white
-//    arrives (a level at white is headroom-clipped);
+//    every step above it arrives at that one level (their spread at most 3
+//    codes, 6 through a lossy codec), which lies more than 4 codes below
+//    where white arrives (a level at white is headroom-clipped);
 //  - tone-mapped and rolled-off ("knee_nits"): unchanged up to a knee, then
 //    every step lower than sent by more than 4 codes, rising (each at least
-//    the one before, less 1.5 codes) by more than 8 codes in all. Rolled-off
+//    the one before, less 1.5 codes, 3 lossy) by more than 8 codes in all. Rolled-off
 //    when the brightest step sent still arrives within 4 codes of white (or
 //    above: the top stays reachable, the curve only bends into the room
 //    below it), tone-mapped when it arrives lower (the peak itself lowered;
@@ -18,7 +18,8 @@
 //    another transfer's encoding back to codes (a display peak of 100, 203,
 //    1,000 nits or the strip's for HLG and SDR, on either side), lie on one
 //    straight line of what they arrive as, within 4 codes at every step the
-//    other transfer carries unclipped (at least 16).
+//    other transfer carries unclipped (at least 16); of several, the one
+//    whose line a range setting gives.
 // "Unchanged" means on the straight line through the steps from black to a
 // quarter of the way to white, within 4 codes: a range change the greys
 // then name stacks with any of these. The knee is the last step on it, and
