@@ -119,7 +119,8 @@ Bend FindBend(const std::vector<Point>& ladder, const Sent& sent) {
   for (const Point& p : ladder)
     if (p.sent <= quarter) low.emplace_back(p.sent, p.received);
   bend.line = FitLine(low);
-  if (!bend.line.ok) return bend;
+  // A ladder that hardly rises (a frame of one grey) has no levels to bend.
+  if (!bend.line.ok || bend.line.gain < 0.25) return bend;
   bend.unchanged = StepsOnLine(ladder, bend.line);
   if (bend.unchanged == 0 || ladder[bend.unchanged - 1].sent < quarter) return bend;
   bend.kind = Bend::Kind::Kept;
