@@ -46,6 +46,8 @@ const Case kCases[] = {
      std::nullopt},
     {"bend below a quarter", "HLG Narrow", false, [](int c) { return c < 200 ? c : 200 + (c - 200) * 0.6; },
      "unexplained", std::nullopt},
+    {"above white folded down", "PQ Narrow", false, [](int c) { return c <= 940 ? c : 900 - (c - 940) / 2; },
+     "unexplained", std::nullopt},
     {"bend upwards", "SDR Narrow", false, [](int c) { return c < 600 ? c : c + (c - 600) * 0.3; },
      "unexplained", std::nullopt},
     {"HLG as PQ", "HLG Narrow", false, [](int c) { return Converted(Transfer::Hlg, Transfer::Pq, c); },

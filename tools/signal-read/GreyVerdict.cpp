@@ -83,7 +83,7 @@ void CheckClip(const ChainReading& r, bool below, std::vector<Fault>& faults) {
   for (const StepMeasure& m : r.steps) {
     if (below ? m.sent > level - 4 : m.sent < level + 4) continue;
     const double y = m.received[1];
-    if (below ? y < level - 1 : y > level + 1) return;  // one step passes: no clip
+    if (std::abs(y - level) > 1) return;  // one step passes, or lands elsewhere: no clip
     if (count++ == 0) first = m.sent;
     last = m.sent;
     worst = below ? std::min(worst, y) : std::max(worst, y);

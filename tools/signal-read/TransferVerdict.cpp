@@ -122,6 +122,13 @@ Bend FindBend(const std::vector<Point>& ladder, const Sent& sent) {
   // A ladder that hardly rises (a frame of one grey) has no levels to bend.
   if (!bend.line.ok || bend.line.gain < 0.25) return bend;
   bend.unchanged = StepsOnLine(ladder, bend.line);
+  // Through a codec the darkest quarter's line, carried up, drifts by its
+  // noise: the walk goes on along the line through every step it kept.
+  // (The knee and the bend are still judged against the darkest quarter's
+  // line, which a soft bend has not reached.)
+  std::vector<std::pair<double, double>> kept;
+  for (std::size_t i = 0; i < bend.unchanged; ++i) kept.emplace_back(ladder[i].sent, ladder[i].received);
+  if (const Line all = FitLine(kept); all.ok) bend.unchanged = std::max(bend.unchanged, StepsOnLine(ladder, all));
   if (bend.unchanged == 0 || ladder[bend.unchanged - 1].sent < quarter) return bend;
   bend.kind = Bend::Kind::Kept;
   return bend;
@@ -329,6 +336,7 @@ struct TransferJudged {
   std::optional<Fault> fault;
   ChainReading undone;       // the reading with the fault taken out
   std::optional<sig::Transfer> fits;
+  std::string unexplained;   // steps off the line that no rule explains
 };
 
 TransferJudged JudgeTransfer(const ChainReading& r) {
@@ -354,7 +362,15 @@ TransferJudged JudgeTransfer(const ChainReading& r) {
     return t;
   }
   const std::optional<Conversion> c = FindConversion(ladder, sent);
-  if (!c) return t;
+  if (!c) {
+    if (bend.kind == Bend::Kind::Other) {
+      const Point& off = ladder[bend.unchanged];
+      t.unexplained = "the steps from code " + std::to_string(off.sent) + " up leave the levels below them (" +
+                      std::to_string(off.sent) + " arrives as " + Code(off.received) +
+                      ") by no range setting, transfer, clip or bend";
+    }
+    return t;
+  }
   t.fits = c->to;
   t.fault = ConversionFault(*c, sent, ladder);
   // Each step judged put back where its sent code would arrive on the same
@@ -381,7 +397,14 @@ std::optional<sig::Transfer> TransferTheLadderFits(const ChainReading& reading) 
 
 GreyVerdict JudgeLevels(const ChainReading& reading) {
   const TransferJudged t = JudgeTransfer(reading);
-  if (!t.fault) return JudgeGreys(reading);
+  if (!t.fault) {
+    GreyVerdict v = JudgeGreys(reading);
+    if (!t.unexplained.empty() && !v.unexplained) {
+      v.unexplained = true;
+      v.unexplainedText = t.unexplained;
+    }
+    return v;
+  }
   GreyVerdict v = JudgeGreys(t.undone);
   v.faults.insert(v.faults.begin(), *t.fault);
   return v;

@@ -23,7 +23,8 @@
 // "Unchanged" means on the straight line through the steps from black to a
 // quarter of the way to white, within 4 codes: a range change the greys
 // then name stacks with any of these. The knee is the last step on it, and
-// at least a quarter of the way to white.
+// at least a quarter of the way to white. Steps that leave the line by none
+// of these rules are said as unexplained, never named.
 #pragma once
 
 #include <optional>
