@@ -62,6 +62,10 @@ while IFS=$'\t' read -r name signal chain expected rule size; do
   # matrix-mismatch names the matrices: "written/read".
   matrix=$(jq -r '[.faults[] | select(.fault == "matrix-mismatch") | "\(.written)/\(.read)"] | join(",")' "$scratch/$name.json" 2>/dev/null)
   [[ -n $matrix ]] && got_rule=${chroma:+$chroma,}$matrix
+  # channels-swapped names its order, scaled its factor, shifted its pixels
+  # "dx:dy": after the rules above, comma-separated.
+  geometry=$(jq -r '[.faults[] | select(.fault == "channels-swapped") | .order] + [.faults[] | select(.fault == "scaled") | "\(.factor)"] + [.faults[] | select(.fault == "shifted") | "\(.pixels[0]):\(.pixels[1])"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $geometry ]] && { [[ $got_rule == - ]] && got_rule=$geometry || got_rule=$got_rule,$geometry; }
   want_status=1
   [[ $expected == - ]] && want_status=0
   if [[ $got != "$expected" || $got_rule != "$rule" || $status != "$want_status" ]]; then
