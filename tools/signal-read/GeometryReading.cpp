@@ -186,10 +186,11 @@ void CheckCorners(const CaptureFrame& f, const ChainReading& r, Geometry& g) {
 }
 
 // The size nearest `estimate` whose layout puts `measure` nearest
-// `target`, the capture's own size first when it fits within 1.5 pixels.
+// `target`, the capture's own size first when it fits within 3 pixels (an
+// 8-bit ramp's steps of four codes move its crossings by up to 3).
 template <typename Measure>
 int SentSize(int own, double estimate, double target, Measure measure) {
-  if (std::abs(measure(own) - target) <= 1.5) return own;
+  if (std::abs(measure(own) - target) <= 3) return own;
   int best = own;
   double bestMiss = 1e9;
   for (int s = static_cast<int>(estimate) - 8; s <= static_cast<int>(estimate) + 8; ++s) {
