@@ -89,7 +89,7 @@ std::vector<Crossing> RampCrossings(const std::vector<double>& profile, const Ch
   for (auto m = usable.rbegin(); m != usable.rend(); ++m) {
     const double level = m->received[1];
     while (x > 0 && profile[static_cast<std::size_t>(x)] >= level) --x;
-    if (x <= 0) break;
+    if (x <= 0 || x + 1 >= static_cast<int>(profile.size())) break;
     const double below = profile[static_cast<std::size_t>(x)], above = profile[static_cast<std::size_t>(x) + 1];
     const double t = above > below ? (level - below) / (above - below) : 1;
     crossings.push_back({static_cast<double>(m->sent), x + std::clamp(t, 0.0, 1.0)});
@@ -145,7 +145,8 @@ double ColumnGrilleFoot(const CaptureFrame& f, const ChainReading& r) {
   const cc::Box& g = at.columnGrille;
   if (g.x1 < 0) return -1;
   auto mapX = [&](double x) { return std::clamp(static_cast<int>(std::lround(r.offsetX + r.scaleX * x)), 0, f.width - 1); };
-  const int x0 = mapX(g.x0 + g.Width() / 4.0), x1 = std::max(mapX(g.x1 - g.Width() / 4.0), x0 + 2);
+  const int x0 = mapX(g.x0 + g.Width() / 4.0), x1 = mapX(g.x1 - g.Width() / 4.0);
+  if (x1 - x0 < 2) return -1;
   auto rowMean = [&](int y) {
     double sum = 0;
     for (int x = x0; x < x1; ++x) sum += GreyAt(f, x, y);
