@@ -65,6 +65,10 @@ while IFS=$'\t' read -r name signal chain expected rule size; do
   # transfer-converted names its transfers "from/to", clipped its level "N nits".
   transfer=$(jq -r '[.faults[] | select(.fault == "transfer-converted") | "\(.from)/\(.to)"] + [.faults[] | select(.fault == "clipped") | "\(.above_nits) nits"] | join(",")' "$scratch/$name.json" 2>/dev/null)
   [[ -n $transfer ]] && { [[ $got_rule == - ]] && got_rule=$transfer || got_rule=$got_rule,$transfer; }
+  # channels-swapped names its order, scaled its factor, shifted its pixels
+  # "dx:dy": after the rules above, comma-separated.
+  geometry=$(jq -r '[.faults[] | select(.fault == "channels-swapped") | .order] + [.faults[] | select(.fault == "scaled") | "\(.factor)"] + [.faults[] | select(.fault == "shifted") | "\(.pixels[0]):\(.pixels[1])"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $geometry ]] && { [[ $got_rule == - ]] && got_rule=$geometry || got_rule=$got_rule,$geometry; }
   want_status=1
   [[ $expected == - ]] && want_status=0
   if [[ $got != "$expected" || $got_rule != "$rule" || $status != "$want_status" ]]; then

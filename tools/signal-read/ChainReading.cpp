@@ -129,9 +129,10 @@ void ReadChromaZone(const CaptureFrame& f, const cc::Layout& layout, double perC
     const int edge = green->box.x0, y0 = red->box.y0 + red->box.Height() / 4, y1 = red->box.y1 - red->box.Height() / 4;
     const double left = PlaneMedian(f, cp.plane, edge - 8, y0, edge - 4, y1);
     const double right = PlaneMedian(f, cp.plane, edge + 4, y0, edge + 8, y1);
-    for (int x = edge - 3; x < edge + 3; ++x) {
+    for (int x = edge - 4; x < edge + 4; ++x) {
       const double t = (PlaneMedian(f, cp.plane, x, y0, x + 1, y1) - right) / (left - right);
-      r.edgeBlur += t > 0.2 && t < 0.8;
+      r.edgeBlur += x >= edge - 3 && x < edge + 3 && t > 0.2 && t < 0.8;
+      r.edgeProfile.push_back(t);
     }
   }
 }
@@ -165,6 +166,7 @@ bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
   r.offsetX = r.strip.left - r.scaleX * layout.strip.x0;
   r.offsetY = r.strip.top - r.scaleY * layout.strip.y0;
   const double perCode = ValuesPerCode(f, r.strip.content.signal.range);
+  r.valuesPerCode = perCode;
   auto mapX = [&](double x) { return static_cast<int>(std::lround(r.offsetX + r.scaleX * x)); };
   auto mapY = [&](double y) { return static_cast<int>(std::lround(r.offsetY + r.scaleY * y)); };
   const bool yuv = f.colour == CaptureColour::YCbCr;

@@ -56,8 +56,14 @@ struct ChainReading {
   // chroma was dropped or kept, more where a filter mixed neighbours).
   double chromaColumns = -1, chromaRows = -1;
   int edgeBlur = 0;
+  // The odd edge's profile, columns edge - 4 to edge + 3: 1 where the
+  // left side's value arrives, 0 the right side's (a filter with negative
+  // lobes goes beyond); empty where not measured.
+  std::vector<double> edgeProfile;
   // Where the layout was found: capture x = scale · layout x + offset.
   double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
+  // The capture's values per 10-bit code of the grey plane.
+  double valuesPerCode = 1;
 };
 
 // The grey plane a strip is looked for in: G' of R'G'B', Y' of Y'CbCr.

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "tools/signal-read/ChromaFilter.h"
+
 namespace {
 
 constexpr double kGone = 0.2;
@@ -32,9 +34,10 @@ void CheckChroma(const ChainReading& r, GreyVerdict& v) {
              " (an output, link or capture format): set it to 4:4:4 or R'G'B'";
   f.numbers = {{"format", format}};
   if (r.chromaColumns != -1) {
-    f.numbers["filter"] = r.edgeBlur > 0 ? "averaged" : "dropped";
+    const std::string filter = ChromaFilterOf(r.edgeProfile);
+    f.numbers["filter"] = filter;
     f.evidence += std::string(", ") + (r.edgeBlur > 0 ? "the odd edge blurred over " + std::to_string(r.edgeBlur) +
-                                                            " columns (averaged)"
+                                                            " columns (" + filter + ")"
                                                       : "the odd edge sharp (dropped)");
   }
   v.faults.push_back(f);

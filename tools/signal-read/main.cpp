@@ -16,7 +16,9 @@
 #include "tools/UsageError.h"
 #include "tools/capture/CaptureSources.h"
 #include "tools/signal-read/ChainReading.h"
+#include "tools/signal-read/ChannelVerdict.h"
 #include "tools/signal-read/ChromaVerdict.h"
+#include "tools/signal-read/GeometryVerdict.h"
 #include "tools/signal-read/GreyVerdict.h"
 #include "tools/signal-read/MatrixVerdict.h"
 #include "tools/signal-read/TagVerdict.h"
@@ -39,7 +41,8 @@ Reads the Chain Check strip (what was sent: signal, peak, frame counter),
 the grey steps and the ramp, and names what the chain did: range-expanded,
 range-squeezed, range-squeezed-twice, footroom-clipped, headroom-clipped,
 eight-bit (truncated, rounded, scaled), transfer-converted, tone-mapped,
-clipped, rolled-off, matrix-mismatch, chroma-subsampled, tags-disagree,
+clipped, rolled-off, matrix-mismatch, channels-swapped, chroma-swapped,
+chroma-subsampled, scaled, shifted, cropped, tags-disagree,
 frames-dropped,
 frames-repeated.)";
 
@@ -124,6 +127,8 @@ int Run(const Options& o) {
   bool found = false;
   std::vector<int> counters;
   CapturedInput input;
+  Geometry geometry;
+  int captureWidth = 0, captureHeight = 0;
   while ((o.frames <= 0 || report.frames < o.frames) && source->Next(input)) {
     if (!input.error.empty()) {
       std::fprintf(stderr, "%s: %s: %s\n", kProgram, input.name.c_str(), input.error.c_str());
@@ -137,7 +142,9 @@ int Run(const Options& o) {
     }
     ChainReading reading;
     std::string why;
-    if (!ReadChain(input.frame, reading, why)) continue;
+    if (!ReadPlacedChain(input.frame, reading, geometry, why)) continue;
+    captureWidth = input.frame.width;
+    captureHeight = input.frame.height;
     counters.push_back(reading.strip.content.frame);
     report.reading = reading;
     found = true;
@@ -152,6 +159,8 @@ int Run(const Options& o) {
   CheckMatrix(report.reading, report.verdict);
   CheckDeclaredRange(report.reading, report.declared, report.verdict);
   CheckChroma(report.reading, report.verdict);
+  CheckChannels(report.reading, report.verdict);
+  CheckGeometry(geometry, captureWidth, captureHeight, report.verdict);
   CheckCounter(counters, report.verdict);
   std::fputs(ReportText(report).c_str(), stdout);
   if (!o.json.empty()) {
