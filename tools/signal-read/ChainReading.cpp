@@ -41,14 +41,19 @@ double Median(std::vector<std::uint16_t>& values) {
   return *middle;
 }
 
-// The median of plane p over [x0, x1) x [y0, y1) (luma-sized coordinates).
-double PlaneMedian(const CaptureFrame& f, int p, int x0, int y0, int x1, int y1) {
+// The values of plane p over [x0, x1) x [y0, y1) (luma-sized coordinates).
+std::vector<std::uint16_t> PlaneValues(const CaptureFrame& f, int p, int x0, int y0, int x1, int y1) {
   std::vector<std::uint16_t> values;
   const int shift = p == 0 ? 0 : f.chromaShiftX, shiftY = p == 0 ? 0 : f.chromaShiftY;
   const int width = f.PlaneWidth(p);
   for (int y = y0 >> shiftY; y < std::max(y1 >> shiftY, (y0 >> shiftY) + 1); ++y)
     for (int x = x0 >> shift; x < std::max((x1 >> shift), (x0 >> shift) + 1); ++x)
       values.push_back(f.planes[static_cast<std::size_t>(p)][static_cast<std::size_t>(y) * width + x]);
+  return values;
+}
+
+double PlaneMedian(const CaptureFrame& f, int p, int x0, int y0, int x1, int y1) {
+  std::vector<std::uint16_t> values = PlaneValues(f, p, x0, y0, x1, y1);
   return Median(values);
 }
 
@@ -198,11 +203,14 @@ bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
                         std::abs(r.offsetX) < 0.5 && std::abs(r.offsetY) < 2;
   if (unscaled) {
     r.ramp.assign(sig::kMaxCode + 1, 0.0);
+    r.rampPixels.assign(sig::kMaxCode + 1, {});
     for (const cc::Area& a : layout.areas) {
       if (a.part != cc::Part::Ramp) continue;
       const int qy = a.box.Height() / 4;
-      r.ramp[static_cast<std::size_t>(a.index)] =
-          PlaneMedian(f, yuv ? 0 : 1, a.box.x0, a.box.y0 + qy, a.box.x1, a.box.y1 - qy) / perCode;
+      std::vector<std::uint16_t> values = PlaneValues(f, yuv ? 0 : 1, a.box.x0, a.box.y0 + qy, a.box.x1, a.box.y1 - qy);
+      std::vector<double>& pixels = r.rampPixels[static_cast<std::size_t>(a.index)];
+      for (const std::uint16_t v : values) pixels.push_back(v / perCode);
+      r.ramp[static_cast<std::size_t>(a.index)] = Median(values) / perCode;
     }
     ReadChromaZone(f, layout, perCode, r);
   }

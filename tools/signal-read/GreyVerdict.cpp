@@ -7,6 +7,7 @@
 
 #include "signal/CodeRules.h"
 #include "signal/Signal.h"
+#include "tools/signal-read/DitherVerdict.h"
 
 namespace {
 
@@ -145,6 +146,9 @@ void CheckDepth(const ChainReading& r, GreyVerdict& v) {
     v.bits = 10;
     return;
   }
+  // Before the plain rules: a dithered column's median snaps to the
+  // lattice and can pass for rounding.
+  if (CheckDither(r, first, last, v)) return;
   for (const auto& [name, down] : downs)
     for (const Step& up : ups) {
       const double hits = share([&](int c) { return up(down(c)); });
