@@ -185,6 +185,7 @@ bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
     m.sent = a.codes[1];
     for (int c = 0; c < 3; ++c)
       m.received[static_cast<std::size_t>(c)] = PlaneMedian(f, yuv ? 0 : c, x0, y0, x1, y1) / perCode;
+    for (const std::uint16_t v : PlaneValues(f, yuv ? 0 : 1, x0, y0, x1, y1)) m.pixels.push_back(v / perCode);
     r.steps.push_back(m);
   }
 
@@ -203,14 +204,11 @@ bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
                         std::abs(r.offsetX) < 0.5 && std::abs(r.offsetY) < 2;
   if (unscaled) {
     r.ramp.assign(sig::kMaxCode + 1, 0.0);
-    r.rampPixels.assign(sig::kMaxCode + 1, {});
     for (const cc::Area& a : layout.areas) {
       if (a.part != cc::Part::Ramp) continue;
       const int qy = a.box.Height() / 4;
-      std::vector<std::uint16_t> values = PlaneValues(f, yuv ? 0 : 1, a.box.x0, a.box.y0 + qy, a.box.x1, a.box.y1 - qy);
-      std::vector<double>& pixels = r.rampPixels[static_cast<std::size_t>(a.index)];
-      for (const std::uint16_t v : values) pixels.push_back(v / perCode);
-      r.ramp[static_cast<std::size_t>(a.index)] = Median(values) / perCode;
+      r.ramp[static_cast<std::size_t>(a.index)] =
+          PlaneMedian(f, yuv ? 0 : 1, a.box.x0, a.box.y0 + qy, a.box.x1, a.box.y1 - qy) / perCode;
     }
     ReadChromaZone(f, layout, perCode, r);
   }

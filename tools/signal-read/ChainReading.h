@@ -20,6 +20,9 @@
 struct StepMeasure {
   int sent = 0;                      // the grey code sent
   std::array<double, 3> received{};  // R', G', B' medians as 10-bit codes
+  // Every G' (Y') value the median is taken of, as 10-bit codes: a
+  // dithered stage shows in how they spread.
+  std::vector<double> pixels;
 };
 
 struct PatchMeasure {
@@ -36,9 +39,6 @@ struct ChainReading {
   // received[c] for ramp code c (0-1023); empty when the capture was scaled
   // or shifted, which leaves no column of one code.
   std::vector<double> ramp;
-  // Every value of each ramp column's middle half as 10-bit codes, where
-  // `ramp` is read: a dithered stage shows in how they spread.
-  std::vector<std::vector<double>> rampPixels;
   // How the capture was coded: its depth and chroma ("4:4:4", "4:2:2",
   // "4:2:0"; R'G'B' is 4:4:4).
   int codedBits = 0;

@@ -14,18 +14,37 @@ namespace sig = veltrima::signal;
 
 constexpr double kOnLattice = 0.98, kTwoValued = 0.5, kMeanRms = 0.5;
 
-using Lattice = std::array<double, 256>;
+// The 8-bit codes as 10-bit codes by one way back up, and the 8-bit
+// position that way's own rule gives a 10-bit code (c / 4, or
+// c · 255 / 1023).
+struct Lattice {
+  std::array<double, 256> codes{};
+  double eightPerCode = 0;
+  auto begin() const { return codes.begin(); }
+  auto end() const { return codes.end(); }
+  double back() const { return codes.back(); }
+};
 
-// The 8-bit codes as 10-bit codes, by each usual way back up.
 std::array<Lattice, 3> Lattices() {
   std::array<Lattice, 3> lattices{};
   for (int e = 0; e < 256; ++e) {
     const auto index = static_cast<std::size_t>(e);
-    lattices[0][index] = sig::Code10FromDepth(sig::Range::Narrow, static_cast<std::uint32_t>(e), 8);
-    lattices[1][index] = e << 2 | e >> 6;
-    lattices[2][index] = sig::Code10FromDepth(sig::Range::Full, static_cast<std::uint32_t>(e), 8);
+    lattices[0].codes[index] = sig::Code10FromDepth(sig::Range::Narrow, static_cast<std::uint32_t>(e), 8);
+    lattices[1].codes[index] = e << 2 | e >> 6;
+    lattices[2].codes[index] = sig::Code10FromDepth(sig::Range::Full, static_cast<std::uint32_t>(e), 8);
   }
+  lattices[0].eightPerCode = 0.25;
+  lattices[1].eightPerCode = lattices[2].eightPerCode = 255.0 / 1023.0;
   return lattices;
+}
+
+// Where a dither's mean puts code c: between the lattice values either
+// side of its 8-bit position, in proportion. The lattice's own rounding
+// moves it from c by up to half a code, which is no loss of the dither's.
+double DitheredMean(const Lattice& lattice, int c) {
+  const double t = std::min(c * lattice.eightPerCode, 255.0);
+  const auto k = static_cast<std::size_t>(std::min(std::floor(t), 254.0));
+  return lattice.codes[k] + (t - static_cast<double>(k)) * (lattice.codes[k + 1] - lattice.codes[k]);
 }
 
 // The lattice value nearest v.
@@ -36,37 +55,37 @@ double Nearest(const Lattice& lattice, double v) {
   return v - *(above - 1) <= *above - v ? *(above - 1) : *above;
 }
 
-DitherReading ReadOn(const Lattice& lattice, const std::vector<std::vector<double>>& pixels, int first, int last) {
+DitherReading ReadOn(const Lattice& lattice, const std::vector<StepMeasure>& steps, int first, int last) {
   DitherReading reading;
-  double pixelCount = 0, onLattice = 0, offColumns = 0, twoValued = 0, squares = 0, columns = 0;
-  for (int c = first; c <= last; ++c) {
-    const std::vector<double>& column = pixels[static_cast<std::size_t>(c)];
-    if (column.empty()) continue;
+  double pixelCount = 0, onLattice = 0, offSteps = 0, twoValued = 0, squares = 0, read = 0;
+  for (const StepMeasure& step : steps) {
+    const int c = step.sent;
+    if (c < first || c > last || step.pixels.empty()) continue;
     // One lattice step either side of the code: the two values a dither
     // between them uses, or three where the code is a lattice value.
-    const double nearest = Nearest(lattice, c);
-    const double step = 4.02;
+    constexpr double kStep = 4.02;
     double sum = 0, low = 1e9, high = -1e9;
-    for (const double v : column) {
+    for (const double v : step.pixels) {
       const double on = Nearest(lattice, v);
-      if (std::abs(v - on) <= 0.5 && std::abs(on - c) <= step) ++onLattice;
+      if (std::abs(v - on) <= 0.5 && std::abs(on - c) <= kStep) ++onLattice;
       low = std::min(low, on);
       high = std::max(high, on);
       sum += v;
     }
-    pixelCount += static_cast<double>(column.size());
-    if (std::abs(nearest - c) > 0.5) {
-      ++offColumns;
+    pixelCount += static_cast<double>(step.pixels.size());
+    if (std::abs(Nearest(lattice, c) - c) > 0.5) {
+      ++offSteps;
       twoValued += high > low;
     }
-    const double mean = sum / static_cast<double>(column.size());
-    squares += (mean - c) * (mean - c);
-    ++columns;
+    const double mean = sum / static_cast<double>(step.pixels.size());
+    const double missed = mean - DitheredMean(lattice, c);
+    squares += missed * missed;
+    ++read;
   }
-  if (columns == 0 || offColumns == 0) return reading;
+  if (read == 0 || offSteps == 0) return reading;
   reading.onLattice = onLattice / pixelCount;
-  reading.twoValued = twoValued / offColumns;
-  reading.meanRms = std::sqrt(squares / columns);
+  reading.twoValued = twoValued / offSteps;
+  reading.meanRms = std::sqrt(squares / read);
   reading.effectiveBits = std::min(10.0, 10 - std::log2(std::max(1.0, reading.meanRms * std::sqrt(12.0))));
   reading.dithered = reading.onLattice >= kOnLattice && reading.twoValued >= kTwoValued && reading.meanRms <= kMeanRms;
   return reading;
@@ -74,12 +93,11 @@ DitherReading ReadOn(const Lattice& lattice, const std::vector<std::vector<doubl
 
 }  // namespace
 
-DitherReading ReadDither(const std::vector<std::vector<double>>& pixels, int first, int last) {
+DitherReading ReadDither(const std::vector<StepMeasure>& steps, int first, int last) {
   DitherReading best;
-  if (first < 0 || last >= static_cast<int>(pixels.size()) || first > last) return best;
   static const std::array<Lattice, 3> lattices = Lattices();
   for (const Lattice& lattice : lattices) {
-    const DitherReading reading = ReadOn(lattice, pixels, first, last);
+    const DitherReading reading = ReadOn(lattice, steps, first, last);
     if (reading.dithered > best.dithered || (reading.dithered == best.dithered && reading.onLattice > best.onLattice))
       best = reading;
   }
@@ -87,7 +105,7 @@ DitherReading ReadDither(const std::vector<std::vector<double>>& pixels, int fir
 }
 
 bool CheckDither(const ChainReading& r, int first, int last, GreyVerdict& v) {
-  const DitherReading d = ReadDither(r.rampPixels, first, last);
+  const DitherReading d = ReadDither(r.steps, first, last);
   if (!d.dithered) return false;
   v.bits = 8;
   Fault f;
@@ -95,8 +113,8 @@ bool CheckDither(const ChainReading& r, int first, int last, GreyVerdict& v) {
   f.confidence = d.onLattice;
   char text[240];
   std::snprintf(text, sizeof text,
-                "%.0f %% of the ramp's pixels lie on the 8-bit lattice, %.0f %% of its columns between two "
-                "lattice values, and the columns' means keep their codes within %.2f RMS: a dithered 8-bit "
+                "%.0f %% of the grey steps' pixels lie on the 8-bit lattice, %.0f %% of the steps off it "
+                "between two lattice values, and the steps' means keep their codes within %.2f RMS: a dithered 8-bit "
                 "stage, %.1f effective bits",
                 d.onLattice * 100, d.twoValued * 100, d.meanRms, d.effectiveBits);
   f.evidence = text;
