@@ -62,6 +62,10 @@ while IFS=$'\t' read -r name signal chain expected rule size; do
   # matrix-mismatch names the matrices: "written/read".
   matrix=$(jq -r '[.faults[] | select(.fault == "matrix-mismatch") | "\(.written)/\(.read)"] | join(",")' "$scratch/$name.json" 2>/dev/null)
   [[ -n $matrix ]] && got_rule=${chroma:+$chroma,}$matrix
+  # A range change by the 8-bit ratio names it: "FAULT:8-bit" (the 10-bit
+  # ratio is the rows' default and stays unsaid).
+  ratio=$(jq -r '[.faults[] | select(.ratio == "8-bit") | "\(.fault):8-bit"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $ratio ]] && { [[ $got_rule == - ]] && got_rule=$ratio || got_rule=$got_rule,$ratio; }
   want_status=1
   [[ $expected == - ]] && want_status=0
   if [[ $got != "$expected" || $got_rule != "$rule" || $status != "$want_status" ]]; then
