@@ -19,6 +19,7 @@
 #include "tools/signal-read/ChainReading.h"
 #include "tools/signal-read/ChromaVerdict.h"
 #include "tools/signal-read/FrameCounter.h"
+#include "tools/signal-read/GamutVerdict.h"
 #include "tools/signal-read/GreyVerdict.h"
 #include "tools/signal-read/MatrixVerdict.h"
 #include "tools/signal-read/TagVerdict.h"
@@ -39,7 +40,8 @@ constexpr char kFooter[] = R"(Examples:
 Reads the Chain Check strip (what was sent: signal, peak, frame counter),
 the grey steps and the ramp, and names what the chain did: range-expanded,
 range-squeezed, range-squeezed-twice, footroom-clipped, headroom-clipped,
-eight-bit (truncated, rounded, scaled), matrix-mismatch, chroma-subsampled, tags-disagree,
+eight-bit (truncated, rounded, scaled, dithered), matrix-mismatch, gamut-converted-twice,
+chroma-subsampled, tags-disagree,
 frames-dropped, frames-repeated, frames-out-of-order.)";
 
 struct Options {
@@ -128,6 +130,7 @@ int Run(const Options& o) {
   report.reading.compressed = report.declared.lossyCodec;
   report.verdict = JudgeGreys(report.reading);
   CheckMatrix(report.reading, report.verdict);
+  CheckGamut(report.reading, report.verdict);
   CheckDeclaredRange(report.reading, report.declared, report.verdict);
   CheckChroma(report.reading, report.verdict);
   CheckFrameOrder(counters, report.verdict.faults);
