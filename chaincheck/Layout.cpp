@@ -205,19 +205,39 @@ std::vector<SaturatedPatch> SaturatedPatches(const sig::Signal& s, int peakNits)
   return patches;
 }
 
+namespace {
+
+// E' of BT.709 R'G'B' as E' of the same colour in BT.2020.
+std::array<double, 3> Bt709SignalInBt2020(const sig::Signal& s, int peakNits, const std::array<double, 3>& e) {
+  const int peak = std::max(peakNits, 1);
+  std::array<double, 3> in{}, out{};
+  for (std::size_t c = 0; c < 3; ++c) in[c] = ToLinear(s, std::clamp(e[c], 0.0, 1.0), peak);
+  for (std::size_t row = 0; row < 3; ++row) {
+    double light = 0;
+    for (std::size_t col = 0; col < 3; ++col) light += kBt709To2020[row][col] * in[col];
+    out[row] = FromLinear(s, light, peak);
+  }
+  return out;
+}
+
+}  // namespace
+
 Codes Bt709ColourInBt2020(const sig::Signal& s, int peakNits, int level, bool red, bool green,
                           bool blue) {
-  const int peak = std::max(peakNits, 1);
-  const double light = ToLinear(s, sig::SignalFromCode(s.range, level), peak);
-  const double dark = ToLinear(s, 0.0, peak);
-  const std::array<double, 3> in{red ? light : dark, green ? light : dark, blue ? light : dark};
+  const double on = sig::SignalFromCode(s.range, level);
+  const std::array<double, 3> e = Bt709SignalInBt2020(s, peakNits, {red ? on : 0.0, green ? on : 0.0, blue ? on : 0.0});
   Codes codes{};
-  for (int row = 0; row < 3; ++row) {
-    double out = 0;
-    for (int col = 0; col < 3; ++col) out += kBt709To2020[row][col] * in[static_cast<std::size_t>(col)];
-    codes[static_cast<std::size_t>(row)] = sig::CodeFromSignal(s.range, FromLinear(s, out, peak));
-  }
+  for (std::size_t c = 0; c < 3; ++c) codes[c] = sig::CodeFromSignal(s.range, e[c]);
   return codes;
+}
+
+std::array<double, 3> Bt709CodesInBt2020(const sig::Signal& s, int peakNits, const std::array<double, 3>& codes) {
+  const double black = sig::BlackCode(s.range), swing = sig::WhiteCode(s.range) - black;
+  std::array<double, 3> e{};
+  for (std::size_t c = 0; c < 3; ++c) e[c] = (codes[c] - black) / swing;
+  e = Bt709SignalInBt2020(s, peakNits, e);
+  for (double& v : e) v = black + v * swing;
+  return e;
 }
 
 std::array<Codes, 2> ChromaOpposedPair(const sig::Signal& s) {

@@ -81,6 +81,12 @@ std::vector<SaturatedPatch> SaturatedPatches(const veltrima::signal::Signal& sig
 Codes Bt709ColourInBt2020(const veltrima::signal::Signal& signal, int peakNits, int level,
                           bool red, bool green, bool blue);
 
+// Any R'G'B' codes taken as BT.709 and carried into BT.2020 the same way,
+// unrounded (E' clamped to 0-1 on the way in): what a stage that converts
+// BT.709 to BT.2020 does to a colour that already was BT.2020.
+std::array<double, 3> Bt709CodesInBt2020(const veltrima::signal::Signal& signal, int peakNits,
+                                         const std::array<double, 3>& codes);
+
 // The two colours the chroma zone alternates: the same luma (by the
 // signal's matrix, to within rounding) with Cb and Cr of opposite signs.
 std::array<Codes, 2> ChromaOpposedPair(const veltrima::signal::Signal& signal);

@@ -60,8 +60,9 @@ int NarrowToFull(int narrowCode) {
 }
 
 LumaWeights LumaWeightsOf(Matrix matrix) {
-  // BT.709 and BT.2020/BT.2100's non-constant-luminance weights.
+  // BT.709, BT.2020/BT.2100's non-constant-luminance and BT.601's weights.
   if (matrix == Matrix::Bt2020) return {0.2627, 0.6780, 0.0593};
+  if (matrix == Matrix::Bt601) return {0.299, 0.587, 0.114};
   return {0.2126, 0.7152, 0.0722};
 }
 

@@ -35,7 +35,8 @@ int ThroughEightBits(Range range, int code10);
 int NarrowToFull(int narrowCode);
 
 // The luma weights of a Y'CbCr matrix: Y' = red R' + green G' + blue B'.
-enum class Matrix { Bt709, Bt2020 };
+// BT.601 is no signal's own; a stage may still read with it.
+enum class Matrix { Bt709, Bt2020, Bt601 };
 struct LumaWeights {
   double red, green, blue;
 };

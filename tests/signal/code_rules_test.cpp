@@ -76,7 +76,7 @@ TEST(CodeRules, NarrowCodesShownInFullRange) {
 }
 
 TEST(CodeRules, LumaWeightsAreTheMatricesOwn) {
-  for (Matrix m : {Matrix::Bt709, Matrix::Bt2020}) {
+  for (Matrix m : {Matrix::Bt709, Matrix::Bt2020, Matrix::Bt601}) {
     const LumaWeights w = LumaWeightsOf(m);
     EXPECT_NEAR(w.red + w.green + w.blue, 1.0, 1e-12);
   }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The fault corpus (chains.tsv) read by veltrima-signal-read: each chain's
 # frame must be named exactly, the right faults and no others; then the
-# frame counter (a frame left out, a frame twice) and input it must refuse
-# in one line with exit status 2.
+# frame counter (a frame left out, a frame twice, two swapped), a named
+# pipe, and input it must refuse in one line with exit status 2.
 # Usage: chain_corpus.sh RENDER READER FFMPEG TABLE
 set -uo pipefail
 render=$1 reader=$2 ffmpeg=$3 table=$4
@@ -69,6 +69,10 @@ while IFS=$'\t' read -r name signal chain expected rule size; do
   # "dx:dy": after the rules above, comma-separated.
   geometry=$(jq -r '[.faults[] | select(.fault == "channels-swapped") | .order] + [.faults[] | select(.fault == "scaled") | "\(.factor)"] + [.faults[] | select(.fault == "shifted") | "\(.pixels[0]):\(.pixels[1])"] | join(",")' "$scratch/$name.json" 2>/dev/null)
   [[ -n $geometry ]] && { [[ $got_rule == - ]] && got_rule=$geometry || got_rule=$got_rule,$geometry; }
+  # A range change by the 8-bit ratio names it: "FAULT:8-bit" (the 10-bit
+  # ratio is the rows' default and stays unsaid).
+  ratio=$(jq -r '[.faults[] | select(.ratio == "8-bit") | "\(.fault):8-bit"] | join(",")' "$scratch/$name.json" 2>/dev/null)
+  [[ -n $ratio ]] && { [[ $got_rule == - ]] && got_rule=$ratio || got_rule=$got_rule,$ratio; }
   want_status=1
   [[ $expected == - ]] && want_status=0
   if [[ $got != "$expected" || $got_rule != "$rule" || $status != "$want_status" ]]; then
@@ -81,7 +85,8 @@ done <"$table"
 
 # The frame counter: three frames rendered, one left out, one twice.
 "$render" --plugin hdr --set "Pattern=Chain Check" --frames 3 -o "$scratch/seq-%02d.png" --depth 16 >/dev/null 2>&1
-for case in "dropped:00 02:frames-dropped" "repeated:00 01 01 02:frames-repeated" "in-order:00 01 02:-"; do
+for case in "dropped:00 02:frames-dropped" "repeated:00 01 01 02:frames-repeated" "in-order:00 01 02:-" \
+            "swapped:00 02 01:frames-out-of-order"; do
   IFS=: read -r label frames want <<<"$case"
   files=()
   for f in $frames; do files+=("$scratch/seq-$f.png"); done
@@ -104,7 +109,18 @@ printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\
 head -c 1000 /dev/zero >"$scratch/short.raw"
 "$ffmpeg" -nostdin -v error -y -i "$(frame_of "PQ Narrow")" -c:v ffv1 "$scratch/whole.mkv"
 head -c 3000 "$scratch/whole.mkv" >"$scratch/truncated.mkv"
+# A named pipe: read once a writer comes, refused in bounded time when none does.
+mkfifo "$scratch/pipe"
+"$ffmpeg" -nostdin -v error -y -i "$(frame_of "PQ Narrow")" -vf "$(full_scale "PQ Narrow")format=gbrp10le" \
+  -f rawvideo -pix_fmt gbrp10le "$scratch/piped.raw"
+(sleep 1; cat "$scratch/piped.raw" >"$scratch/pipe") &
+timeout 20 "$reader" "$scratch/pipe" --size 1920x1080 --pix-fmt gbrp10le >/dev/null 2>&1
+status=$?
+wait
+[[ $status == 0 ]] && echo "ok: named pipe with a writer" || fail "named pipe with a writer: exit $status"
 for case in "bars.png:no Chain Check strip found in" "empty.png:not a PNG file" "truncated.png:" \
+            "pipe --size 1920x1080 --pix-fmt gbrp10le --pipe-wait 1:no process wrote to within 1 s" \
+            "pipe:is a named pipe" \
             "huge.png:larger than accepted" ".:not a PNG file" "truncated.mkv:truncated" "seq-%09d.png:no file of the sequence" "short.raw --size 1920x1080 --pix-fmt gbrp10le:ends inside"; do
   args=${case%%:*} want=${case#*:}
   read -r -a argv <<<"$args"

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "imaging/PngFile.h"
+#include "tools/capture/NamedPipe.h"
 
 namespace {
 
@@ -123,13 +124,12 @@ std::unique_ptr<CaptureSource> OpenPngCaptures(std::vector<std::string> paths) {
 }
 
 std::unique_ptr<CaptureSource> OpenRawCaptures(const std::string& path, int width, int height,
-                                               RawFormat format) {
+                                               RawFormat format, double pipeWaitSeconds) {
   if (!FrameSizeAccepted(width, height))
     throw std::runtime_error("--size " + SizeText(width, height) + " is outside the accepted (" +
                              LimitText() + ")");
   if (path == "-") return std::make_unique<RawCaptures>(nullptr, stdin, width, height, format);
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) throw std::runtime_error(path + ": cannot open: " + std::strerror(errno));
+  File file(OpenCaptureStream(path, pipeWaitSeconds));
   std::FILE* stream = file.get();
   return std::make_unique<RawCaptures>(std::move(file), stream, width, height, format);
 }

@@ -40,10 +40,11 @@ std::vector<std::string> NumberedFiles(const std::string& pattern);
 
 // Frames of width x height in `format` from `path`, or from standard input
 // for "-". Throws std::runtime_error when the file cannot be opened or the
-// size is outside the limits. A stream that ends inside a frame gives that
-// frame with an error, then ends.
+// size is outside the limits, or when `path` is a named pipe no process
+// writes to within pipeWaitSeconds (NamedPipe.h). A stream that ends inside
+// a frame gives that frame with an error, then ends.
 std::unique_ptr<CaptureSource> OpenRawCaptures(const std::string& path, int width, int height,
-                                               RawFormat format);
+                                               RawFormat format, double pipeWaitSeconds = 10);
 
 // The frames of a video file, decoded by FFmpeg's libraries and kept as
 // coded (VideoCaptures.cpp). Throws std::runtime_error, with the reason in

@@ -41,14 +41,19 @@ double Median(std::vector<std::uint16_t>& values) {
   return *middle;
 }
 
-// The median of plane p over [x0, x1) x [y0, y1) (luma-sized coordinates).
-double PlaneMedian(const CaptureFrame& f, int p, int x0, int y0, int x1, int y1) {
+// The values of plane p over [x0, x1) x [y0, y1) (luma-sized coordinates).
+std::vector<std::uint16_t> PlaneValues(const CaptureFrame& f, int p, int x0, int y0, int x1, int y1) {
   std::vector<std::uint16_t> values;
   const int shift = p == 0 ? 0 : f.chromaShiftX, shiftY = p == 0 ? 0 : f.chromaShiftY;
   const int width = f.PlaneWidth(p);
   for (int y = y0 >> shiftY; y < std::max(y1 >> shiftY, (y0 >> shiftY) + 1); ++y)
     for (int x = x0 >> shift; x < std::max((x1 >> shift), (x0 >> shift) + 1); ++x)
       values.push_back(f.planes[static_cast<std::size_t>(p)][static_cast<std::size_t>(y) * width + x]);
+  return values;
+}
+
+double PlaneMedian(const CaptureFrame& f, int p, int x0, int y0, int x1, int y1) {
+  std::vector<std::uint16_t> values = PlaneValues(f, p, x0, y0, x1, y1);
   return Median(values);
 }
 
@@ -182,6 +187,7 @@ bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
     m.sent = a.codes[1];
     for (int c = 0; c < 3; ++c)
       m.received[static_cast<std::size_t>(c)] = PlaneMedian(f, yuv ? 0 : c, x0, y0, x1, y1) / perCode;
+    for (const std::uint16_t v : PlaneValues(f, yuv ? 0 : 1, x0, y0, x1, y1)) m.pixels.push_back(v / perCode);
     r.steps.push_back(m);
   }
 

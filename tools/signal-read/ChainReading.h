@@ -20,6 +20,9 @@
 struct StepMeasure {
   int sent = 0;                      // the grey code sent
   std::array<double, 3> received{};  // R', G', B' medians as 10-bit codes
+  // Every G' (Y') value the median is taken of, as 10-bit codes: a
+  // dithered stage shows in how they spread.
+  std::vector<double> pixels;
 };
 
 struct PatchMeasure {

@@ -7,13 +7,23 @@
 
 #include "signal/CodeRules.h"
 #include "signal/Signal.h"
+#include "tools/signal-read/DitherVerdict.h"
 
 namespace {
 
 namespace sig = veltrima::signal;
 
-constexpr double kNarrowToFull = 1023.0 / 876.0;
-constexpr double kLevelTolerance = 4.0;
+// The ratios a range change scales by: the 10-bit one (876 codes of
+// narrow to 1023 of full) and the 8-bit one (219 to 255), which converters
+// built for 8-bit video apply at 10 bits too (narrow white 940 expands to
+// 1020, full white 1023 squeezes to 943). The hardware ratio is held to 3
+// codes, closer than the 2.4 to 4 codes between the two.
+struct Ratio {
+  const char* name;
+  double narrowToFull;
+  double tolerance;  // in codes, at black and at white
+};
+constexpr Ratio kRatios[] = {{"10-bit", 1023.0 / 876.0, 4.0}, {"8-bit", 255.0 / 219.0, 3.0}};
 
 std::string Code(double value) { return std::to_string(static_cast<long>(std::lround(value))); }
 
@@ -23,22 +33,28 @@ struct RangeChange {
   double black, white;
   const char* evidence;
   const char* advice;
+  const Ratio* ratio;
 };
 
 std::vector<RangeChange> ChangesFor(sig::Range range) {
-  auto squeeze = [](double c) { return 64 + c / kNarrowToFull; };
-  auto expand = [](double c) { return (c - 64) * kNarrowToFull; };
   const double b = sig::BlackCode(range), w = sig::WhiteCode(range);
-  return {{"", b, w, "", ""},
-          {"range-squeezed", squeeze(b), squeeze(w), "full range squeezed into narrow",
-           "a stage takes its input as full range while it is narrow: set that input (or the "
-           "output before it) to narrow / limited / video levels"},
-          {"range-squeezed-twice", squeeze(squeeze(b)), squeeze(squeeze(w)),
-           "squeezed from full into narrow twice",
-           "two stages each squeeze full into narrow: set both to the same range"},
-          {"range-expanded", expand(b), expand(w), "narrow range taken as full and expanded",
-           "a stage takes its input as narrow while it is full, or expands narrow to full: set "
-           "that stage to full range / data levels, or pass the range through"}};
+  std::vector<RangeChange> changes = {{"", b, w, "", "", &kRatios[0]}};
+  for (const Ratio& ratio : kRatios) {
+    auto squeeze = [&](double c) { return 64 + c / ratio.narrowToFull; };
+    auto expand = [&](double c) { return (c - 64) * ratio.narrowToFull; };
+    changes.push_back({"range-squeezed", squeeze(b), squeeze(w), "full range squeezed into narrow",
+                       "a stage takes its input as full range while it is narrow: set that input (or the "
+                       "output before it) to narrow / limited / video levels",
+                       &ratio});
+    changes.push_back({"range-squeezed-twice", squeeze(squeeze(b)), squeeze(squeeze(w)),
+                       "squeezed from full into narrow twice",
+                       "two stages each squeeze full into narrow: set both to the same range", &ratio});
+    changes.push_back({"range-expanded", expand(b), expand(w), "narrow range taken as full and expanded",
+                       "a stage takes its input as narrow while it is full, or expands narrow to full: set "
+                       "that stage to full range / data levels, or pass the range through",
+                       &ratio});
+  }
+  return changes;
 }
 
 struct Line {
@@ -145,6 +161,9 @@ void CheckDepth(const ChainReading& r, GreyVerdict& v) {
     v.bits = 10;
     return;
   }
+  // Before the plain rules: a dithered column's median snaps to the
+  // lattice and can pass for rounding.
+  if (CheckDither(r, first, last, v)) return;
   for (const auto& [name, down] : downs)
     for (const Step& up : ups) {
       const double hits = share([&](int c) { return up(down(c)); });
@@ -185,11 +204,14 @@ GreyVerdict JudgeGreys(const ChainReading& r) {
   const double black = line.offset + line.gain * sig::BlackCode(range);
   const double white = line.offset + line.gain * sig::WhiteCode(range);
   const std::vector<RangeChange> changes = ChangesFor(range);
+  // The nearest change within its ratio's tolerance.
   const RangeChange* found = nullptr;
+  double nearest = 1e9;
   for (const RangeChange& change : changes) {
-    if (std::abs(black - change.black) <= kLevelTolerance && std::abs(white - change.white) <= kLevelTolerance) {
+    const double miss = std::max(std::abs(black - change.black), std::abs(white - change.white));
+    if (miss <= change.ratio->tolerance && miss < nearest) {
       found = &change;
-      break;
+      nearest = miss;
     }
   }
   if (!found) {
@@ -204,9 +226,10 @@ GreyVerdict JudgeGreys(const ChainReading& r) {
     Fault f;
     f.name = found->name;
     f.evidence = "black " + std::to_string(sig::BlackCode(range)) + " arrives as " + Code(black) + ", white " +
-                 std::to_string(sig::WhiteCode(range)) + " as " + Code(white) + ": " + found->evidence;
+                 std::to_string(sig::WhiteCode(range)) + " as " + Code(white) + ": " + found->evidence +
+                 (found->ratio == &kRatios[0] ? "" : " by the 8-bit ratio 255/219 (a converter built for 8-bit video)");
     f.advice = found->advice;
-    f.numbers = {{"black", std::lround(black)}, {"white", std::lround(white)}};
+    f.numbers = {{"black", std::lround(black)}, {"white", std::lround(white)}, {"ratio", found->ratio->name}};
     v.faults.push_back(f);
     return v;  // the change's own clipping is part of it
   }

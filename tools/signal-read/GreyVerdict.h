@@ -2,7 +2,7 @@
 // reader's JSON vocabulary: a range change (range-expanded, range-squeezed,
 // range-squeezed-twice), clipping below black or above white
 // (footroom-clipped, headroom-clipped) and an 8-bit stage (eight-bit,
-// "rule" truncated, rounded or scaled).
+// "rule" truncated, rounded, scaled or dithered: DitherVerdict.h).
 //
 // Evidence needed, so that no fault is named on less:
 //  - a range change: a straight line through the ladder steps that arrive

@@ -15,10 +15,13 @@
 #include "tools/CommandLine.h"
 #include "tools/UsageError.h"
 #include "tools/capture/CaptureSources.h"
+#include "tools/capture/NamedPipe.h"
 #include "tools/signal-read/ChainReading.h"
 #include "tools/signal-read/ChannelVerdict.h"
 #include "tools/signal-read/ChromaVerdict.h"
 #include "tools/signal-read/GeometryVerdict.h"
+#include "tools/signal-read/FrameCounter.h"
+#include "tools/signal-read/GamutVerdict.h"
 #include "tools/signal-read/GreyVerdict.h"
 #include "tools/signal-read/MatrixVerdict.h"
 #include "tools/signal-read/TagVerdict.h"
@@ -40,16 +43,17 @@ constexpr char kFooter[] = R"(Examples:
 Reads the Chain Check strip (what was sent: signal, peak, frame counter),
 the grey steps and the ramp, and names what the chain did: range-expanded,
 range-squeezed, range-squeezed-twice, footroom-clipped, headroom-clipped,
-eight-bit (truncated, rounded, scaled), transfer-converted, tone-mapped,
-clipped, rolled-off, matrix-mismatch, channels-swapped, chroma-swapped,
-chroma-subsampled, scaled, shifted, cropped, tags-disagree,
-frames-dropped,
-frames-repeated.)";
+eight-bit (truncated, rounded, scaled, dithered), transfer-converted,
+tone-mapped, clipped, rolled-off, matrix-mismatch, gamut-converted-twice,
+channels-swapped, chroma-swapped, chroma-subsampled, scaled, shifted,
+cropped, tags-disagree, frames-dropped, frames-repeated,
+frames-out-of-order.)";
 
 struct Options {
   std::vector<std::string> inputs;
   std::string size, pixFmt = "rgba", json;
   int frames = 0;
+  double pipeWait = 10;
 };
 
 std::pair<int, int> ParseSize(const std::string& text) {
@@ -78,8 +82,12 @@ std::unique_ptr<CaptureSource> OpenInput(const Options& o) {
   if (o.size.empty()) {
     if (o.inputs.empty())
       throw UsageError("no input: give PNG files, a video file, or --size WxH --pix-fmt NAME for raw frames");
-    for (const auto& input : o.inputs)
+    for (const auto& input : o.inputs) {
       if (input == "-") throw UsageError("standard input carries raw frames: give --size WxH --pix-fmt NAME");
+      // Opened as a file, a named pipe would wait for a writer unbounded.
+      if (IsNamedPipe(input))
+        throw UsageError(input + " is a named pipe, which carries raw frames: give --size WxH --pix-fmt NAME");
+    }
     if (o.inputs.size() == 1 && o.inputs.front().find('%') != std::string::npos)
       return OpenPngCaptures(NumberedFiles(o.inputs.front()));
     if (o.inputs.size() == 1 && !NamedPng(o.inputs.front())) return OpenVideoCaptures(o.inputs.front());
@@ -90,33 +98,7 @@ std::unique_ptr<CaptureSource> OpenInput(const Options& o) {
   if (!RawFormatNamed(o.pixFmt, format))
     throw UsageError("--pix-fmt takes one of " + RawFormatNames() + ", got \"" + o.pixFmt + "\"");
   const auto [width, height] = ParseSize(o.size);
-  return OpenRawCaptures(o.inputs.empty() ? "-" : o.inputs.front(), width, height, format);
-}
-
-// The frame counter's steps: repeats and drops.
-void CheckCounter(const std::vector<int>& counters, GreyVerdict& verdict) {
-  int repeated = 0, dropped = 0;
-  for (std::size_t i = 1; i < counters.size(); ++i) {
-    const int step = (counters[i] - counters[i - 1] + 65536) % 65536;
-    if (step == 0) ++repeated;
-    else if (step > 1 && step < 32768) dropped += step - 1;
-  }
-  if (dropped) {
-    Fault f;
-    f.name = "frames-dropped";
-    f.evidence = std::to_string(dropped) + " frame counter values never arrive";
-    f.advice = "the chain drops frames: check its frame rates and sync";
-    f.numbers = {{"frames", dropped}};
-    verdict.faults.push_back(f);
-  }
-  if (repeated) {
-    Fault f;
-    f.name = "frames-repeated";
-    f.evidence = std::to_string(repeated) + " frames repeat the frame before";
-    f.advice = "the chain repeats frames: check its frame rates and sync";
-    f.numbers = {{"frames", repeated}};
-    verdict.faults.push_back(f);
-  }
+  return OpenRawCaptures(o.inputs.empty() ? "-" : o.inputs.front(), width, height, format, o.pipeWait);
 }
 
 int Run(const Options& o) {
@@ -157,11 +139,12 @@ int Run(const Options& o) {
   report.reading.compressed = report.declared.lossyCodec;
   report.verdict = JudgeLevels(report.reading);
   CheckMatrix(report.reading, report.verdict);
+  CheckGamut(report.reading, report.verdict);
   CheckDeclaredRange(report.reading, report.declared, report.verdict);
   CheckChroma(report.reading, report.verdict);
   CheckChannels(report.reading, report.verdict);
   CheckGeometry(geometry, captureWidth, captureHeight, report.verdict);
-  CheckCounter(counters, report.verdict);
+  CheckFrameOrder(counters, report.verdict.faults);
   std::fputs(ReportText(report).c_str(), stdout);
   if (!o.json.empty()) {
     const std::string text = ReportJson(report).dump(2) + "\n";
@@ -191,6 +174,9 @@ int main(int argc, char** argv) {
                  "the raw frames' format: " + RawFormatNames() + " (default rgba)");
   app.add_option("--json", options.json, "also write the verdict as JSON to FILE, or - for standard output");
   app.add_option("--frames", options.frames, "read at most N frames");
+  app.add_option("--pipe-wait", options.pipeWait,
+                 "SECONDS a named pipe given with --size may stay without a writer before the reader gives up (default 10)")
+      ->check(CLI::Range(0.0, 86400.0));
   if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
   try {
     return Run(options);
