@@ -43,7 +43,7 @@ TEST(SignalReadChannels, NamesTheOrderTheChannelsCameFrom) {
       return channel == 2 ? v * c.blueGain : v;
     };
     for (const int code : chaincheck::GreyStepCodes(c.range))
-      r.steps.push_back({code, {arrive(code, 0), arrive(code, 1), arrive(code, 2)}});
+      r.steps.push_back({code, {arrive(code, 0), arrive(code, 1), arrive(code, 2)}, {}});
     for (const chaincheck::SaturatedPatch& p : chaincheck::SaturatedPatches(r.strip.content.signal, 1000)) {
       PatchMeasure m;
       m.sent = p.codes;

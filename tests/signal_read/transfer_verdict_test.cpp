@@ -64,7 +64,7 @@ ChainReading Ladder(const Case& c) {
   r.compressed = c.lossy;
   for (const int code : chaincheck::GreyStepCodes(r.strip.content.signal.range)) {
     const double v = std::clamp(c.received(code), 0.0, 1023.0);
-    r.steps.push_back({code, {v, v, v}});
+    r.steps.push_back({code, {v, v, v}, {}});
   }
   return r;
 }
