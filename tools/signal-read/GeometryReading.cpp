@@ -11,7 +11,7 @@ namespace cc = chaincheck;
 
 // Where a frame of one size puts the parts the geometry is measured by.
 struct SentMarks {
-  int stripLeft = 0, stripTop = 0;
+  int stripLeft = 0, stripTop = 0, stripWidth = 0;
   int rampLeft = 0;            // code 0's column
   int rampTop = 0, rampBottom = 0;
   cc::Box columnGrille{1 << 30, 1 << 30, -1, -1};
@@ -22,6 +22,7 @@ SentMarks MarksAt(const cc::StripContent& content, int width, int height) {
   SentMarks m;
   m.stripLeft = layout.strip.x0;
   m.stripTop = layout.strip.y0;
+  m.stripWidth = layout.strip.Width();
   for (const cc::Area& a : layout.areas) {
     // Code 0's column may lie off a frame narrower than the ramp.
     if (a.part == cc::Part::Ramp) {
@@ -126,13 +127,14 @@ bool FitCrossings(std::vector<Crossing>& c, double& slope, double& intercept) {
   return slope > 0.25 && slope < 4 && std::none_of(c.begin(), c.end(), off);
 }
 
-// Output sizes a capture is most often resized from: a factor near one of
+// Output sizes a capture is most often resized from: a size near one of
 // them is taken as exact (the ramp's slope is good to about 0.2 %).
-int LikelySentSize(double size, bool width) {
-  static constexpr int kWidths[] = {1280, 1366, 1600, 1920, 2048, 2560, 3200, 3840, 4096, 5120, 7680};
-  static constexpr int kHeights[] = {720, 768, 900, 1080, 1200, 1440, 1600, 2160, 2400, 2880, 4320};
-  for (const int s : width ? std::vector<int>(std::begin(kWidths), std::end(kWidths))
-                           : std::vector<int>(std::begin(kHeights), std::end(kHeights)))
+constexpr int kUsualWidths[] = {1280, 1366, 1600, 1920, 2048, 2560, 3200, 3840, 4096, 5120, 7680};
+constexpr int kUsualHeights[] = {720, 768, 900, 1080, 1200, 1440, 1600, 2160, 2400, 2880, 4320};
+
+template <std::size_t N>
+int LikelySentSize(double size, const int (&usual)[N]) {
+  for (const int s : usual)
     if (std::abs(size - s) <= 0.005 * s) return s;
   return static_cast<int>(std::lround(size));
 }
@@ -217,24 +219,31 @@ Geometry MeasureGeometry(const CaptureFrame& f, const ChainReading& r) {
   g.measured = true;
   g.crossings = static_cast<int>(crossings.size());
   if (std::abs(slope - 1) > 0.01) {
-    g.sentWidth = LikelySentSize(f.width / slope, true);
-    g.sentHeight = LikelySentSize(f.height / slope, false);
+    g.sentWidth = LikelySentSize(f.width / slope, kUsualWidths);
+    g.sentHeight = LikelySentSize(f.height / slope, kUsualHeights);
     g.factor = std::round(1000.0 * f.width / g.sentWidth) / 1000;
     return g;
   }
   // At scale 1: the ramp's code 0 lies at intercept (a column's index is
   // its code's), the strip at its found left edge; their distance is the
   // sent width's alone, the offset moving both alike.
+  // First guesses from the strip's width and the grille's foot, which the
+  // layout scales with the frame, against where it puts them at the
+  // capture's own size.
   const cc::StripContent& content = r.strip.content;
+  const SentMarks own = MarksAt(content, f.width, f.height);
+  if (own.stripWidth <= 0) return g;
   const double rampFromStrip = intercept - r.strip.left;
-  g.sentWidth = SentSize(f.width, r.strip.cell * cc::kStripCells * 1920.0 / 1392, rampFromStrip, [&](int w) {
+  const double stripWidth = r.strip.cell * cc::kStripCells;
+  g.sentWidth = SentSize(f.width, f.width * stripWidth / own.stripWidth, rampFromStrip, [&](int w) {
     const SentMarks m = MarksAt(content, w, f.height);
     return static_cast<double>(m.rampLeft - m.stripLeft);
   });
   const double foot = ColumnGrilleFoot(f, r);
-  if (foot > 0) {
+  const double ownSpan = own.columnGrille.y1 - own.stripTop;
+  if (foot > 0 && ownSpan > 0) {
     const double span = foot - r.strip.top;
-    g.sentHeight = SentSize(f.height, span * 1080.0 / 624, span, [&](int h) {
+    g.sentHeight = SentSize(f.height, f.height * span / ownSpan, span, [&](int h) {
       const SentMarks m = MarksAt(content, g.sentWidth, h);
       return static_cast<double>(m.columnGrille.y1 - m.stripTop);
     });
