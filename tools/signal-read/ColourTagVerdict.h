@@ -13,8 +13,8 @@
 //    6 codes of its sent codes on the ladder's line, so the sent colours
 //    (BT.2020 for PQ and HLG, BT.709 for SDR) are intact;
 //  - matrix: in a Y'CbCr capture whose greys arrived explained, the
-//    saturated patches decode to their sent codes within 6 codes by one
-//    matrix alone (of BT.2020, BT.709 and BT.601).
+//    saturated patches decode to their sent codes within 12 codes by one
+//    matrix alone (BT.2020 or BT.709), in the range the ladder shows.
 // A file that declares nothing for a tag, or an R'G'B' file's matrix, is
 // not judged.
 #pragma once
