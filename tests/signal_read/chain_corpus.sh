@@ -124,5 +124,14 @@ for case in "bars.png:no Chain Check strip found in" "empty.png:not a PNG file" 
   fi
 done
 
+# A loop-back of another signal is no reference for this capture.
+out=$(timeout 20 "$reader" --reference "$(frame_of "HLG Narrow")" "$(frame_of "PQ Narrow")" 2>&1)
+status=$?
+if [[ $status != 2 || $(printf '%s\n' "$out" | wc -l) != 1 || $out != *"another signal"* ]]; then
+  fail "refuses a reference of another signal: exit $status: $out"
+else
+  echo "ok: refuses a reference of another signal: $out"
+fi
+
 echo "$failures failures"
 [[ $failures == 0 ]]
