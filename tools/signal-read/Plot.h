@@ -25,5 +25,6 @@ struct PlotMark {
 // The marks the report's faults give, in the order they are named.
 std::vector<PlotMark> PlotMarks(const SignalReport& report);
 
-// Writes the picture; false with `why` when it cannot be written.
+// Writes the picture; false with `why` when it cannot be written. One
+// call at a time: PLplot draws through one stream of its own.
 bool WritePlot(const SignalReport& report, const std::string& path, std::string& why);
