@@ -23,6 +23,7 @@ packages=(
   libcli11-dev                        # command-line parsing for the tools
   libopencv-dev                       # the sync reader's wall photos: JPEG, region finding, homographies (no plug-in links it)
   nlohmann-json3-dev                  # the validator's JSON report, JSON layout files
+  libplplot-dev plplot-driver-cairo   # the signal reader's --plot picture (PLplot's headless PNG device; no plug-in links it)
   libpugixml-dev                      # XML layout files (screen setups)
   glslang-tools                       # independent GLSL front end for shader checks
   clang libclang-rt-14-dev            # libFuzzer and the sanitizer runtimes for the fuzz build

@@ -33,8 +33,14 @@ full_scale() {  # signal -> the filters that put its PNG at full scale, with a c
   [[ $1 == *Narrow ]] && echo "format=rgba64le,lutrgb=r=$e:g=$e:b=$e,format=rgba64be,"
 }
 
-while IFS=$'\t' read -r name signal chain expected rule size; do
+declare -A file_of expected_of
+while IFS=$'\t' read -r name signal chain expected rule size reference; do
   [[ -z $name || $name == \#* ]] && continue
+  [[ $size == - ]] && size=
+  # A row named as the reference: its file is the loop-back capture, and
+  # its expected faults are what the reader must say the capture path shows.
+  against=()
+  [[ -n ${reference:-} ]] && against=(--reference "${file_of[$reference]}")
   png=$(frame_of "$signal")
   widen=$(full_scale "$signal")
   input=("$scratch/$name.raw" --size "${size:-1920x1080}" --pix-fmt gbrp10le)
@@ -46,8 +52,14 @@ while IFS=$'\t' read -r name signal chain expected rule size; do
       "$ffmpeg" -nostdin -v error -y -i "$png" -vf "$widen${chain%% | *}" "${encode[@]:1}" "${input[0]}" ;;
     *) "$ffmpeg" -nostdin -v error -y -i "$png" -vf "$widen$chain" -f rawvideo -pix_fmt gbrp10le "$scratch/$name.raw" ;;
   esac || { fail "$name: ffmpeg"; continue; }
-  "$reader" --json "$scratch/$name.json" "${input[@]}" >"$scratch/$name.txt" 2>&1
+  file_of[$name]=${input[0]} expected_of[$name]=$expected
+  "$reader" --json "$scratch/$name.json" "${against[@]}" "${input[@]}" >"$scratch/$name.txt" 2>&1
   status=$?
+  if [[ -n ${reference:-} ]]; then
+    shown=$(jq -r '[.reference.faults[]] | sort | join(",")' "$scratch/$name.json" 2>/dev/null)
+    [[ ${shown:--} == "${expected_of[$reference]}" ]] ||
+      fail "$name: the reference $reference shows ${shown:--}, expected ${expected_of[$reference]}"
+  fi
   got=$(jq -r '[.faults[].fault] | sort | join(",")' "$scratch/$name.json" 2>/dev/null)
   # What the reader could not explain counts as a name: no row expects it.
   if head -1 "$scratch/$name.txt" | grep -q unexplained; then got=${got:+$got,}unexplained; fi
@@ -134,6 +146,15 @@ for case in "bars.png:no Chain Check strip found in" "empty.png:not a PNG file" 
     echo "ok: refuses $args: $out"
   fi
 done
+
+# A loop-back of another signal is no reference for this capture.
+out=$(timeout 20 "$reader" --reference "$(frame_of "HLG Narrow")" "$(frame_of "PQ Narrow")" 2>&1)
+status=$?
+if [[ $status != 2 || $(printf '%s\n' "$out" | wc -l) != 1 || $out != *"another signal"* ]]; then
+  fail "refuses a reference of another signal: exit $status: $out"
+else
+  echo "ok: refuses a reference of another signal: $out"
+fi
 
 echo "$failures failures"
 [[ $failures == 0 ]]

@@ -192,14 +192,14 @@ bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
   }
 
   for (const cc::Area& a : layout.areas) {
-    if (a.part != cc::Part::Saturated || yuv) continue;
+    if (a.part != cc::Part::Saturated) continue;
     const double qx = a.box.Width() / 4.0, qy = a.box.Height() / 4.0;
     const int x0 = std::clamp(mapX(a.box.x0 + qx), 0, f.width - 1), x1 = std::clamp(mapX(a.box.x1 - qx), x0 + 1, f.width);
     const int y0 = std::clamp(mapY(a.box.y0 + qy), 0, f.height - 1), y1 = std::clamp(mapY(a.box.y1 - qy), y0 + 1, f.height);
     PatchMeasure m;
     m.sent = a.codes;
     for (int c = 0; c < 3; ++c) m.received[static_cast<std::size_t>(c)] = PlaneMedian(f, c, x0, y0, x1, y1) / perCode;
-    r.patches.push_back(m);
+    (yuv ? r.codedPatches : r.patches).push_back(m);
   }
 
   const bool unscaled = std::abs(r.scaleX - 1) < 0.002 && std::abs(r.scaleY - 1) < 0.05 &&

@@ -36,6 +36,9 @@ struct ChainReading {
   // The saturated patches, R'G'B' captures only (a Y'CbCr capture would
   // need a matrix of ours to compare).
   std::vector<PatchMeasure> patches;
+  // Of a Y'CbCr capture: the patches' Y', Cb and Cr medians as coded, as
+  // 10-bit codes (Cb and Cr about 512), which a matrix is judged by.
+  std::vector<PatchMeasure> codedPatches;
   // received[c] for ramp code c (0-1023); empty when the capture was scaled
   // or shifted, which leaves no column of one code.
   std::vector<double> ramp;

@@ -30,6 +30,17 @@ nlohmann::json DeclaredJson(const DeclaredTags& d) {
 
 double Rounded(double v, double unit) { return std::round(v / unit) * unit; }
 
+// The line that says what the capture path shows by itself.
+std::string ReferenceLine(const SignalReport& r) {
+  if (!r.reference) return "";
+  std::string names;
+  for (const std::string& name : r.reference->faults) names += (names.empty() ? "" : ", ") + name;
+  return "  reference " + r.reference->file + ": " +
+         (names.empty() ? "the capture path is clean" : "the capture path itself shows " + names +
+                                                            " (set apart, not the chain's)") +
+         "\n";
+}
+
 }  // namespace
 
 std::string ReportText(const SignalReport& r) {
@@ -40,7 +51,7 @@ std::string ReportText(const SignalReport& r) {
     if (r.verdict.bits) text += ", " + std::to_string(r.verdict.bits) + " bits";
     text += ", " + r.reading.chroma + " in " + std::to_string(r.reading.codedBits) + "-bit samples";
     text += "\n";
-    return text;
+    return text + ReferenceLine(r);
   }
   std::string names;
   for (const Fault& f : r.verdict.faults) names += (names.empty() ? "" : ", ") + f.name;
@@ -49,7 +60,7 @@ std::string ReportText(const SignalReport& r) {
          " nits)\n";
   for (const Fault& f : r.verdict.faults) text += "  " + f.name + ": " + f.evidence + "; " + f.advice + "\n";
   if (r.verdict.unexplained) text += "  unexplained: " + r.verdict.unexplainedText + "\n";
-  return text;
+  return text + ReferenceLine(r);
 }
 
 nlohmann::json ReportJson(const SignalReport& r) {
@@ -73,7 +84,7 @@ nlohmann::json ReportJson(const SignalReport& r) {
   auto kept = [](double share) { return share < -0.5 ? nlohmann::json(nullptr) : nlohmann::json(Rounded(share, 0.001)); };
   measured["chroma_kept"] = {{"columns", kept(r.reading.chromaColumns)}, {"rows", kept(r.reading.chromaRows)}};
   measured["bits"] = r.verdict.bits ? nlohmann::json(r.verdict.bits) : nlohmann::json(nullptr);
-  return {{"file", r.file},
+  nlohmann::json report = {{"file", r.file},
           {"frames", r.frames},
           {"sent", {{"signal", SignalName(sent.signal)}, {"peak_nits", sent.peakNits}, {"strip_version", sent.version}}},
           {"declared", DeclaredJson(r.declared)},
@@ -81,4 +92,6 @@ nlohmann::json ReportJson(const SignalReport& r) {
           {"faults", faults},
           {"measured", measured},
           {"steps", steps}};
+  if (r.reference) report["reference"] = {{"file", r.reference->file}, {"faults", r.reference->faults}};
+  return report;
 }

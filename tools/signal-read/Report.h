@@ -4,6 +4,7 @@
 // README "Is the chain clean?" lists.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -11,6 +12,7 @@
 #include "tools/capture/DeclaredTags.h"
 #include "tools/signal-read/ChainReading.h"
 #include "tools/signal-read/GreyVerdict.h"
+#include "tools/signal-read/ReferenceCapture.h"
 
 struct SignalReport {
   std::string file;
@@ -18,6 +20,9 @@ struct SignalReport {
   DeclaredTags declared;  // what the file says of itself
   ChainReading reading;  // of the first frame with a strip
   GreyVerdict verdict;   // its greys, and the frame counter's faults
+  // With --reference: the loop-back capture and the faults it shows, set
+  // apart from the chain's.
+  std::optional<ReferenceSummary> reference;
   bool Clean() const { return verdict.faults.empty() && !verdict.unexplained; }
 };
 

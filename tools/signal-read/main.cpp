@@ -19,11 +19,14 @@
 #include "tools/signal-read/ChainReading.h"
 #include "tools/signal-read/ChannelVerdict.h"
 #include "tools/signal-read/ChromaVerdict.h"
-#include "tools/signal-read/GeometryVerdict.h"
+#include "tools/signal-read/ColourTagVerdict.h"
 #include "tools/signal-read/FrameCounter.h"
 #include "tools/signal-read/GamutVerdict.h"
+#include "tools/signal-read/GeometryVerdict.h"
 #include "tools/signal-read/GreyVerdict.h"
 #include "tools/signal-read/MatrixVerdict.h"
+#include "tools/signal-read/Plot.h"
+#include "tools/signal-read/ReferenceCapture.h"
 #include "tools/signal-read/TagVerdict.h"
 #include "tools/signal-read/TransferVerdict.h"
 #include "tools/signal-read/Report.h"
@@ -39,6 +42,7 @@ constexpr char kFooter[] = R"(Examples:
   veltrima-signal-read frames/%05d.png
   ffmpeg -i capture.mov -f rawvideo -pix_fmt gbrp10le - | veltrima-signal-read --size 1920x1080 --pix-fmt gbrp10le
   veltrima-signal-read --json report.json capture.png
+  veltrima-signal-read --plot verdict.png capture.png
 
 Reads the Chain Check strip (what was sent: signal, peak, frame counter),
 the grey steps and the ramp, and names what the chain did: range-expanded,
@@ -51,7 +55,7 @@ frames-out-of-order.)";
 
 struct Options {
   std::vector<std::string> inputs;
-  std::string size, pixFmt = "rgba", json;
+  std::string size, pixFmt = "rgba", json, plot, reference;
   int frames = 0;
   double pipeWait = 10;
 };
@@ -101,20 +105,27 @@ std::unique_ptr<CaptureSource> OpenInput(const Options& o) {
   return OpenRawCaptures(o.inputs.empty() ? "-" : o.inputs.front(), width, height, format, o.pipeWait);
 }
 
-int Run(const Options& o) {
-  const std::unique_ptr<CaptureSource> source = OpenInput(o);
-  const std::string file = o.size.empty() ? o.inputs.front() : (o.inputs.empty() ? "-" : o.inputs.front());
-  SignalReport report;
-  report.file = file;
-  bool found = false;
-  std::vector<int> counters;
-  CapturedInput input;
+// Where the sent frame lies in the capture that was measured, and the
+// capture's own size.
+struct CapturePlace {
   Geometry geometry;
-  int captureWidth = 0, captureHeight = 0;
-  while ((o.frames <= 0 || report.frames < o.frames) && source->Next(input)) {
+  int width = 0, height = 0;
+};
+
+bool IsGeometryFault(const std::string& name) {
+  return name == "scaled" || name == "shifted" || name == "cropped";
+}
+
+// Reads every frame of a capture: the first with a strip is measured,
+// the others give their counter. False with `why` when it cannot be read.
+bool ReadCapture(CaptureSource& source, int maxFrames, SignalReport& report, std::vector<int>& counters,
+                 CapturePlace& place, std::string& why) {
+  bool found = false;
+  CapturedInput input;
+  while ((maxFrames <= 0 || report.frames < maxFrames) && source.Next(input)) {
     if (!input.error.empty()) {
-      std::fprintf(stderr, "%s: %s: %s\n", kProgram, input.name.c_str(), input.error.c_str());
-      return kExitUnreadable;
+      why = input.name + ": " + input.error;
+      return false;
     }
     ++report.frames;
     if (found) {  // the first frame is judged; the others give their counter
@@ -123,28 +134,89 @@ int Run(const Options& o) {
       continue;
     }
     ChainReading reading;
-    std::string why;
-    if (!ReadPlacedChain(input.frame, reading, geometry, why)) continue;
-    captureWidth = input.frame.width;
-    captureHeight = input.frame.height;
+    std::string notFound;
+    if (!ReadPlacedChain(input.frame, reading, place.geometry, notFound)) continue;
+    place.width = input.frame.width;
+    place.height = input.frame.height;
     counters.push_back(reading.strip.content.frame);
     report.reading = reading;
     found = true;
   }
-  report.declared = source->Declared();
+  report.declared = source.Declared();
   if (!found) {
-    std::fprintf(stderr, "%s: no Chain Check strip found in %s\n", kProgram, file.c_str());
-    return kExitUnreadable;
+    why = "no Chain Check strip found in " + report.file;
+    return false;
   }
   report.reading.compressed = report.declared.lossyCodec;
-  report.verdict = JudgeLevels(report.reading);
-  CheckMatrix(report.reading, report.verdict);
-  CheckGamut(report.reading, report.verdict);
-  CheckDeclaredRange(report.reading, report.declared, report.verdict);
-  CheckChroma(report.reading, report.verdict);
-  CheckChannels(report.reading, report.verdict);
-  CheckGeometry(geometry, captureWidth, captureHeight, report.verdict);
+  return true;
+}
+
+// What the pixels show: greys, colours, chroma.
+GreyVerdict JudgeReading(const ChainReading& reading) {
+  GreyVerdict verdict = JudgeLevels(reading);
+  CheckMatrix(reading, verdict);
+  CheckGamut(reading, verdict);
+  CheckChroma(reading, verdict);
+  CheckChannels(reading, verdict);
+  return verdict;
+}
+
+// What the file's tags say against its pixels as captured.
+void JudgeTags(const SignalReport& report, GreyVerdict& verdict) {
+  CheckDeclaredRange(report.reading, report.declared, verdict);
+  CheckDeclaredColour(report.reading, report.declared, verdict);
+}
+
+// The chain's verdict beside a loop-back capture of the capture path
+// alone: what the reference shows is set apart, the rest is judged on the
+// chain's capture with the capture path taken out.
+void JudgeAgainstReference(const std::string& file, SignalReport& report) {
+  SignalReport reference;
+  reference.file = file;
+  std::vector<int> counters;
+  CapturePlace place;
+  std::string why;
+  Options loopBack;
+  loopBack.inputs = {file};
+  const std::unique_ptr<CaptureSource> source = OpenInput(loopBack);
+  if (!ReadCapture(*source, 0, reference, counters, place, why)) throw std::runtime_error("reference: " + why);
+  const chaincheck::StripContent& sent = report.reading.strip.content;
+  const chaincheck::StripContent& looped = reference.reading.strip.content;
+  if (sent.signal.transfer != looped.signal.transfer || sent.signal.range != looped.signal.range ||
+      sent.peakNits != looped.peakNits)
+    throw std::runtime_error("reference " + file + " was sent in another signal or peak than " + report.file +
+                             ": capture both from the same Chain Check settings");
+  reference.verdict = JudgeReading(reference.reading);
+  JudgeTags(reference, reference.verdict);
+  CheckFrameOrder(counters, reference.verdict.faults);
+
+  GreyVerdict chain = JudgeReading(UndoCapturePath(report.reading, reference.reading, reference.verdict));
+  for (const Fault& f : report.verdict.faults)
+    if (f.name == "tags-disagree" || f.name.rfind("frames-", 0) == 0 || IsGeometryFault(f.name))
+      chain.faults.push_back(f);
+  SetApartCapturePath(reference.verdict, chain);
+  report.verdict = chain;
+  report.reference = ReferenceSummary{file, {}};
+  for (const Fault& f : reference.verdict.faults) report.reference->faults.push_back(f.name);
+  if (reference.verdict.unexplained) report.reference->faults.push_back("unexplained");
+}
+
+int Run(const Options& o) {
+  const std::unique_ptr<CaptureSource> source = OpenInput(o);
+  SignalReport report;
+  report.file = o.size.empty() ? o.inputs.front() : (o.inputs.empty() ? "-" : o.inputs.front());
+  std::vector<int> counters;
+  CapturePlace place;
+  std::string why;
+  if (!ReadCapture(*source, o.frames, report, counters, place, why)) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, why.c_str());
+    return kExitUnreadable;
+  }
+  report.verdict = JudgeReading(report.reading);
+  JudgeTags(report, report.verdict);
+  CheckGeometry(place.geometry, place.width, place.height, report.verdict);
   CheckFrameOrder(counters, report.verdict.faults);
+  if (!o.reference.empty()) JudgeAgainstReference(o.reference, report);
   std::fputs(ReportText(report).c_str(), stdout);
   if (!o.json.empty()) {
     const std::string text = ReportJson(report).dump(2) + "\n";
@@ -156,6 +228,7 @@ int Run(const Options& o) {
       if (!out) throw std::runtime_error(o.json + ": cannot write");
     }
   }
+  if (!o.plot.empty() && !WritePlot(report, o.plot, why)) throw std::runtime_error(why);
   return report.Clean() ? kExitClean : kExitFaults;
 }
 
@@ -173,6 +246,11 @@ int main(int argc, char** argv) {
   app.add_option("--pix-fmt", options.pixFmt,
                  "the raw frames' format: " + RawFormatNames() + " (default rgba)");
   app.add_option("--json", options.json, "also write the verdict as JSON to FILE, or - for standard output");
+  app.add_option("--plot", options.plot,
+                 "also draw the verdict to FILE.png: received against sent codes, the patches, the verdict as title");
+  app.add_option("--reference", options.reference,
+                 "a capture of the capture path alone (generator into the capture device): name only what the "
+                 "chain adds beyond it");
   app.add_option("--frames", options.frames, "read at most N frames");
   app.add_option("--pipe-wait", options.pipeWait,
                  "SECONDS a named pipe given with --size may stay without a writer before the reader gives up (default 10)")
