@@ -33,7 +33,7 @@ ChainReading Ladder(sig::Signal signal, const CodeMap& map) {
   r.strip.content.peakNits = 1000;
   for (const int code : chaincheck::GreyStepCodes(signal.range)) {
     const double v = map(code);
-    r.steps.push_back({code, {v, v, v}});
+    r.steps.push_back({code, {v, v, v}, {}});
   }
   return r;
 }
