@@ -18,11 +18,10 @@ static_assert(kRegionCodeDataCells <= 32 * kBitWords, "the data square fits the 
 
 using Bits = std::uint32_t[kBitWords];
 
-template <typename CellLit>
-void PackBits(CellLit lit, Bits& bits) {
+void PackBits(const RegionCodeData& data, Bits& bits) {
   for (std::uint32_t& word : bits) word = 0;
   for (int i = 0; i < kRegionCodeDataCells; ++i)
-    if (lit(i)) bits[i / 32] |= std::uint32_t{1} << (i % 32);
+    if (data[static_cast<std::size_t>(i)]) bits[i / 32] |= std::uint32_t{1} << (i % 32);
 }
 
 const void* ByteOffset(std::size_t bytes) {
@@ -64,8 +63,8 @@ void RegionCodeRenderer::Release() {
   vertexArray_ = 0;
 }
 
-void RegionCodeRenderer::Draw(const std::vector<PlacedRegionCode>& codes, RegionCodeCells cells,
-                              const Colour& white, int width, int height) {
+void RegionCodeRenderer::Draw(const std::vector<PlacedRegionCode>& codes, const Colour& white, int width,
+                              int height) {
   if (!Ready() || width <= 0 || height <= 0) return;
   if (codes.size() > static_cast<std::size_t>(std::numeric_limits<GLsizei>::max()) / kVerticesPerCode) return;
   vertices_.clear();
@@ -77,7 +76,7 @@ void RegionCodeRenderer::Draw(const std::vector<PlacedRegionCode>& codes, Region
     v.place[0] = x0;
     v.place[1] = y0;
     v.place[2] = static_cast<float>(code.cell);
-    PackBits([&](int i) { return code.data[static_cast<std::size_t>(i)]; }, v.bits);
+    PackBits(code.data, v.bits);
     // The diagonal from top-right to bottom-left, as the rectangles have it.
     const float corners[kVerticesPerCode][2] = {{x0, y0},        {x0 + side, y0}, {x0, y0 + side},
                                                 {x0, y0 + side}, {x0 + side, y0}, {x0 + side, y0 + side}};
@@ -88,16 +87,11 @@ void RegionCodeRenderer::Draw(const std::vector<PlacedRegionCode>& codes, Region
     }
   }
   if (vertices_.empty()) return;
-  Bits dynamic;
-  PackBits([](int i) { return RegionCodeDataCellIsDynamic(i / kRegionCodeDataSide, i % kRegionCodeDataSide); },
-           dynamic);
 
   ffglex::ScopedProgramUse programScope(program_.ProgramId());
   glUniform2f(program_.UniformLocation("Res"), static_cast<float>(width), static_cast<float>(height));
   glUniform1i(program_.UniformLocation("Rings"), kRegionCodeRings);
   glUniform1i(program_.UniformLocation("DataSide"), kRegionCodeDataSide);
-  glUniform1i(program_.UniformLocation("OnlyDynamic"), cells == RegionCodeCells::DynamicOnly ? 1 : 0);
-  glUniform3ui(program_.UniformLocation("DynamicCells"), dynamic[0], dynamic[1], dynamic[2]);
   glUniform4f(program_.UniformLocation("White"), white.r, white.g, white.b, white.a);
   glUniform4f(program_.UniformLocation("Black"), kBlack.r, kBlack.g, kBlack.b, kBlack.a);
   ffglex::ScopedVertexArrayBinding arrayScope(vertexArray_);

@@ -122,7 +122,7 @@ FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
   else
     ComposePicture(settings, facts, width, height);
   renderer_.Draw(shapes_, width, height);
-  codeRenderer_.Draw(codes_, shapes::RegionCodeCells::Every, shapes::kWhite, width, height);
+  codeRenderer_.Draw(codes_, shapes::kWhite, width, height);
 
   lastFacts_ = facts;
   ++framesDrawn_;

@@ -4,6 +4,16 @@
 #include "glyphs/Utf8Glyphs.h"
 #include "shapes/Colour.h"
 #include "shapes/GlyphText.h"
+#include "shapes/RegionCodeRects.h"
+
+namespace {
+
+void AddCodeRects(shapes::ShapeList& list, const RegionCodeData& data, int x, int y, int s) {
+  for (const shapes::CodeRect& r : shapes::RegionCodeRects(data, x, y, s, shapes::RegionCodePart::Whole))
+    list.AddRect(r.rect, r.white ? shapes::kWhite : shapes::kBlack);
+}
+
+}  // namespace
 
 void ComposeRegionFrame(const RegionGrid& grid, std::uint32_t output, std::uint64_t frame,
                         float brightness, shapes::ShapeList& list,
@@ -26,7 +36,10 @@ void ComposeRegionFrame(const RegionGrid& grid, std::uint32_t output, std::uint6
   for (std::size_t i = 0; i < grid.places.size(); ++i) {
     const RegionPlace& p = grid.places[i];
     const RegionIdentity id{output, static_cast<std::uint32_t>(i)};
-    codes.push_back({p.codeX, p.codeY, grid.cellSize, EncodeRegionCode(id, frame)});
+    if (grid.cellSize <= shapes::kMaxShadedCodeCell)
+      codes.push_back({p.codeX, p.codeY, grid.cellSize, EncodeRegionCode(id, frame)});
+    else
+      AddCodeRects(list, EncodeRegionCode(id, frame), p.codeX, p.codeY, grid.cellSize);
     if (p.label.Empty()) continue;
     const std::string label = RegionLabel(output, static_cast<int>(i));
     const int width = shapes::TextWidth(static_cast<int>(label.size()), grid.labelScale);

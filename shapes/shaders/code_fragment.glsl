@@ -1,8 +1,6 @@
 #version 410 core
 // One pixel of a region code: its cell from where it lies, then the quiet
-// ring white, the border ring black, and a data cell as its bit says. With
-// OnlyDynamic set, cells that never change are left as they are (a kept
-// picture holds them).
+// ring white, the border ring black, and a data cell as its bit says.
 
 in vec2 vPixel;
 flat in vec3 vPlace;
@@ -11,8 +9,6 @@ out vec4 FragColour;
 
 uniform int Rings;           // rings around the data square: quiet, then border
 uniform int DataSide;        // data cells along a side
-uniform bool OnlyDynamic;
-uniform uvec3 DynamicCells;  // the data cells that change, bits as vBits
 uniform vec4 White;
 uniform vec4 Black;
 
@@ -29,13 +25,11 @@ void main() {
   cell = clamp(cell, ivec2(0), ivec2(side - 1));
   int ring = min(min(cell.x, cell.y), min(side - 1 - cell.x, side - 1 - cell.y));
   ivec2 data = cell - ivec2(Rings);
-  int i = data.y * DataSide + data.x;
-  if (OnlyDynamic && (ring < Rings || !Bit(DynamicCells, i))) discard;
   if (ring == 0) {
     FragColour = White;
   } else if (ring < Rings) {
     FragColour = Black;
   } else {
-    FragColour = Bit(vBits, i) ? White : Black;
+    FragColour = Bit(vBits, data.y * DataSide + data.x) ? White : Black;
   }
 }

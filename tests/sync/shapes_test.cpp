@@ -92,9 +92,8 @@ TEST_F(ShapeLayer, OneUploadAndOneDrawPerList) {
   EXPECT_EQ(calls.Total(), 0);
 }
 
-// The code renderer paints exactly the pixels of the code's rectangles: whole
-// codes on the clear colour, and the changing cells over the rectangles of
-// the part that never changes (a kept picture's), any white, cut at the edge.
+// The code renderer paints exactly the pixels of the code's rectangles, any
+// white, several codes in one draw, cut at the output's edge.
 TEST_F(ShapeLayer, RegionCodesPaintTheirRectanglesPixels) {
   struct Code {
     int x, y, cell;
@@ -104,36 +103,31 @@ TEST_F(ShapeLayer, RegionCodesPaintTheirRectanglesPixels) {
   const struct {
     const char* what;
     std::vector<Code> codes;
-    shapes::RegionCodeCells cells;
     Colour white;
   } cases[] = {
-      {"smallest cells, even frame", {{0, 0, 2, {0, 0}, 0}}, shapes::RegionCodeCells::Every, shapes::kWhite},
-      {"two codes, odd frame", {{3, 5, 3, {31, 4095}, 40001}, {50, 9, 5, {7, 1234}, 65535}},
-       shapes::RegionCodeCells::Every, shapes::kWhite},
-      {"cut at the edges", {{-9, 60, 4, {3, 77}, 12}}, shapes::RegionCodeCells::Every, {0.5f, 0.5f, 0.5f, 1}},
-      {"changing cells over the kept part", {{4, 2, 4, {5, 9}, 40001}, {60, 30, 3, {5, 10}, 40001}},
-       shapes::RegionCodeCells::DynamicOnly, {0.25f, 0.5f, 1.0f, 1}},
+      {"smallest cells, even frame", {{0, 0, 2, {0, 0}, 0}}, shapes::kWhite},
+      {"two codes, odd frame", {{3, 5, 3, {31, 4095}, 40001}, {50, 9, 5, {7, 1234}, 65535}}, shapes::kWhite},
+      {"cut at the edges, dimmed", {{-9, 60, 4, {3, 77}, 12}, {100, -5, 2, {3, 78}, 12}}, {0.5f, 0.5f, 0.5f, 1}},
   };
   constexpr int kWidth = 120, kHeight = 96;
   shapes::RegionCodeRenderer codes;
   ASSERT_TRUE(codes.Create());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    shapes::ShapeList whole, kept;
+    shapes::ShapeList rects;
     std::vector<shapes::PlacedRegionCode> placed;
     for (const Code& code : c.codes) {
       const RegionCodeData data = EncodeRegionCode(code.id, code.frame);
       placed.push_back({code.x, code.y, code.cell, data});
-      for (auto part : {shapes::RegionCodePart::Whole, shapes::RegionCodePart::Static})
-        for (const shapes::CodeRect& r : shapes::RegionCodeRects(data, code.x, code.y, code.cell, part))
-          (part == shapes::RegionCodePart::Whole ? whole : kept).AddRect(r.rect, r.white ? c.white : shapes::kBlack);
+      for (const shapes::CodeRect& r :
+           shapes::RegionCodeRects(data, code.x, code.y, code.cell, shapes::RegionCodePart::Whole))
+        rects.AddRect(r.rect, r.white ? c.white : shapes::kBlack);
     }
     hostkit::RenderTarget target(kWidth, kHeight, hostkit::PixelFormat::RGBA32F);
     target.Clear(kClear.r, kClear.g, kClear.b, kClear.a);
     target.Bind();
-    if (c.cells == shapes::RegionCodeCells::DynamicOnly) renderer_.Draw(kept, kWidth, kHeight);
-    codes.Draw(placed, c.cells, c.white, kWidth, kHeight);
-    ExpectPixels(target.ReadOutput(), kWidth, kHeight, whole);
+    codes.Draw(placed, c.white, kWidth, kHeight);
+    ExpectPixels(target.ReadOutput(), kWidth, kHeight, rects);
   }
   codes.Release();
 }
