@@ -55,7 +55,6 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   // What the last frame showed, and its shapes.
   const FrameFacts& LastFrame() const { return lastFacts_; }
   const shapes::ShapeList& LastShapes() const { return shapes_; }
-  const std::vector<shapes::PlacedRegionCode>& LastCodes() const { return codes_; }
 
  private:
   void DefineParameters();
@@ -72,7 +71,8 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   std::array<std::string, kSyncParamCount> texts_;
   shapes::ShapeRenderer renderer_;
   shapes::ShapeList shapes_;
-  // With "Region Codes" on: every region's code, drawn over the shapes.
+  // With "Region Codes" on, codes of small cells (sync/RegionFrame.h), drawn
+  // over the shapes.
   shapes::RegionCodeRenderer codeRenderer_;
   std::vector<shapes::PlacedRegionCode> codes_;
   std::uint64_t framesDrawn_ = 0;
