@@ -10,6 +10,7 @@
 #include "gl/ShaderProgram.h"
 #include "host/HostLog.h"
 #include "host/OutputDimension.h"
+#include "shapes/Colour.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "sync/Layout.h"
 #include "sync/RegionFrame.h"
@@ -66,7 +67,7 @@ char* OVNVeltrimaSync::GetTextParameter(FFUInt32 index) {
 }
 
 FFUInt32 OVNVeltrimaSync::InitGL(const FFGLViewportStruct* viewport) {
-  if (viewport && renderer_.Create()) {
+  if (viewport && renderer_.Create() && codeRenderer_.Create()) {
     StoreViewport(*viewport);
     return FF_SUCCESS;
   }
@@ -76,6 +77,7 @@ FFUInt32 OVNVeltrimaSync::InitGL(const FFGLViewportStruct* viewport) {
 
 FFUInt32 OVNVeltrimaSync::DeInitGL() {
   renderer_.Release();
+  codeRenderer_.Release();
   return FF_SUCCESS;
 }
 
@@ -114,11 +116,13 @@ FFUInt32 OVNVeltrimaSync::ProcessOpenGL(ProcessOpenGLStruct*) {
   previousMillisecond_ = facts.millisecondOfDay;
 
   shapes_.Clear();
+  codes_.clear();
   if (settings.regions.on)
     ComposeRegions(settings, facts, width, height);
   else
     ComposePicture(settings, facts, width, height);
   renderer_.Draw(shapes_, width, height);
+  codeRenderer_.Draw(codes_, shapes::kWhite, width, height);
 
   lastFacts_ = facts;
   ++framesDrawn_;
@@ -155,5 +159,5 @@ void OVNVeltrimaSync::ComposeRegions(const SyncSettings& settings, const FrameFa
     gridKey_ = key;
     ReportLeftOut(grid_->leftOut, width, height);
   }
-  ComposeRegionFrame(*grid_, settings.output, facts.frame, settings.brightness, shapes_);
+  ComposeRegionFrame(*grid_, settings.output, facts.frame, settings.brightness, shapes_, codes_);
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/Plugin.h"
+#include "shapes/RegionCodeRenderer.h"
 #include "shapes/ShapeList.h"
 #include "shapes/ShapeRenderer.h"
 #include "sync/Parameters.h"
@@ -39,7 +40,7 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   // null for an index that names no text parameter.
   char* GetTextParameter(FFUInt32 index) override;
 
-  // Builds the shape renderer; failure releases it again.
+  // Builds the shape and code renderers; failure releases them again.
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
   FFUInt32 DeInitGL() override;
   // Reads the time of day, draws the frame and counts it. Leaves program 0,
@@ -70,6 +71,10 @@ class OVNVeltrimaSync : public CFFGLPlugin {
   std::array<std::string, kSyncParamCount> texts_;
   shapes::ShapeRenderer renderer_;
   shapes::ShapeList shapes_;
+  // With "Region Codes" on, codes of small cells (sync/RegionFrame.h), drawn
+  // over the shapes.
+  shapes::RegionCodeRenderer codeRenderer_;
+  std::vector<shapes::PlacedRegionCode> codes_;
   std::uint64_t framesDrawn_ = 0;
   std::optional<std::int64_t> previousMillisecond_;
   FrameFacts lastFacts_;

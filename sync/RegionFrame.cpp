@@ -8,7 +8,7 @@
 
 namespace {
 
-void AddCode(shapes::ShapeList& list, const RegionCodeData& data, int x, int y, int s) {
+void AddCodeRects(shapes::ShapeList& list, const RegionCodeData& data, int x, int y, int s) {
   for (const shapes::CodeRect& r : shapes::RegionCodeRects(data, x, y, s, shapes::RegionCodePart::Whole))
     list.AddRect(r.rect, r.white ? shapes::kWhite : shapes::kBlack);
 }
@@ -16,7 +16,9 @@ void AddCode(shapes::ShapeList& list, const RegionCodeData& data, int x, int y, 
 }  // namespace
 
 void ComposeRegionFrame(const RegionGrid& grid, std::uint32_t output, std::uint64_t frame,
-                        float brightness, shapes::ShapeList& list) {
+                        float brightness, shapes::ShapeList& list,
+                        std::vector<shapes::PlacedRegionCode>& codes) {
+  codes.clear();
   list.AddRect({0, 0, grid.width, grid.height}, shapes::kBlack);
   const shapes::Colour outline = shapes::Dimmed({0.25f, 0.25f, 0.25f, 1.0f}, brightness);
   const shapes::Colour text = shapes::Dimmed(shapes::kWhite, brightness);
@@ -34,7 +36,10 @@ void ComposeRegionFrame(const RegionGrid& grid, std::uint32_t output, std::uint6
   for (std::size_t i = 0; i < grid.places.size(); ++i) {
     const RegionPlace& p = grid.places[i];
     const RegionIdentity id{output, static_cast<std::uint32_t>(i)};
-    AddCode(list, EncodeRegionCode(id, frame), p.codeX, p.codeY, grid.cellSize);
+    if (grid.cellSize <= shapes::kMaxShadedCodeCell)
+      codes.push_back({p.codeX, p.codeY, grid.cellSize, EncodeRegionCode(id, frame)});
+    else
+      AddCodeRects(list, EncodeRegionCode(id, frame), p.codeX, p.codeY, grid.cellSize);
     if (p.label.Empty()) continue;
     const std::string label = RegionLabel(output, static_cast<int>(i));
     const int width = shapes::TextWidth(static_cast<int>(label.size()), grid.labelScale);

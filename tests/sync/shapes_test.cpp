@@ -9,6 +9,8 @@
 #include "hostkit/GLInterceptor.h"
 #include "hostkit/RenderTarget.h"
 #include "shapes/GlyphText.h"
+#include "shapes/RegionCodeRects.h"
+#include "shapes/RegionCodeRenderer.h"
 #include "shapes/ShapeRenderer.h"
 #include "tests/GLContextSuite.h"
 
@@ -88,6 +90,46 @@ TEST_F(ShapeLayer, OneUploadAndOneDrawPerList) {
   calls.Reset();
   renderer_.Draw(shapes::ShapeList{}, 50, 10);
   EXPECT_EQ(calls.Total(), 0);
+}
+
+// The code renderer paints exactly the pixels of the code's rectangles, any
+// white, several codes in one draw, cut at the output's edge.
+TEST_F(ShapeLayer, RegionCodesPaintTheirRectanglesPixels) {
+  struct Code {
+    int x, y, cell;
+    RegionIdentity id;
+    std::uint64_t frame;
+  };
+  const struct {
+    const char* what;
+    std::vector<Code> codes;
+    Colour white;
+  } cases[] = {
+      {"smallest cells, even frame", {{0, 0, 2, {0, 0}, 0}}, shapes::kWhite},
+      {"two codes, odd frame", {{3, 5, 3, {31, 4095}, 40001}, {50, 9, 5, {7, 1234}, 65535}}, shapes::kWhite},
+      {"cut at the edges, dimmed", {{-9, 60, 4, {3, 77}, 12}, {100, -5, 2, {3, 78}, 12}}, {0.5f, 0.5f, 0.5f, 1}},
+  };
+  constexpr int kWidth = 120, kHeight = 96;
+  shapes::RegionCodeRenderer codes;
+  ASSERT_TRUE(codes.Create());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    shapes::ShapeList rects;
+    std::vector<shapes::PlacedRegionCode> placed;
+    for (const Code& code : c.codes) {
+      const RegionCodeData data = EncodeRegionCode(code.id, code.frame);
+      placed.push_back({code.x, code.y, code.cell, data});
+      for (const shapes::CodeRect& r :
+           shapes::RegionCodeRects(data, code.x, code.y, code.cell, shapes::RegionCodePart::Whole))
+        rects.AddRect(r.rect, r.white ? c.white : shapes::kBlack);
+    }
+    hostkit::RenderTarget target(kWidth, kHeight, hostkit::PixelFormat::RGBA32F);
+    target.Clear(kClear.r, kClear.g, kClear.b, kClear.a);
+    target.Bind();
+    codes.Draw(placed, c.white, kWidth, kHeight);
+    ExpectPixels(target.ReadOutput(), kWidth, kHeight, rects);
+  }
+  codes.Release();
 }
 
 TEST_F(ShapeLayer, TextIsTheGlyphBitmapsScaled) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "map/layout/LayoutFile.h"
+#include "tools/sync-read/WallLayout.h"
 #include "tools/sync-read/WallPhoto.h"
 #include "tools/sync-read/WallPicture.h"
 #include "tools/sync-read/WallReader.h"
@@ -20,6 +22,14 @@ int Unread(const std::string& why) {
 }  // namespace
 
 int RunWall(const WallOptions& options) {
+  // The layout first: a wrong path is said before a large photo is read.
+  std::optional<layout::Result<layout::Layout>> wall;
+  if (!options.layout.empty()) {
+    wall = layout::LoadLayoutFile(options.layout);
+    if (!wall->ok()) return Unread(options.layout + ": " + wall->error().Message());
+    const std::string error = ScreenError(wall->value(), options.screen);
+    if (!error.empty()) return Unread(options.layout + ": " + error);
+  }
   const WallPhoto photo = LoadWallPhoto(options.photo);
   if (photo.grey.empty()) return Unread(options.photo + ": " + photo.error);
   const WallReading reading = ReadWall(photo.grey);
@@ -35,10 +45,17 @@ int RunWall(const WallOptions& options) {
                   " camera pixels per cell found, none read as a region code; codes are read "
                   "from 4 camera pixels per cell, in focus, the whole code in the photo");
   }
-  const WallVerdict verdict = JudgeWall(reading, options.referenceOutput);
+  WallVerdict verdict = JudgeWall(reading, options.referenceOutput);
   if (!verdict.reference)
     return Unread("no region of output " + std::to_string(*options.referenceOutput) +
                   " was read to take as the reference");
+  if (wall) {
+    const std::string error = PlaceOnLayout(verdict, wall->value(), options.screen);
+    if (!error.empty()) return Unread(options.layout + ": " + error);
+    const std::string notes = PlacementNotes(verdict);
+    for (std::size_t at = 0, end; (end = notes.find('\n', at)) != std::string::npos; at = end + 1)
+      std::fprintf(stderr, "%s: %s\n", kProgram, notes.substr(at, end - at).c_str());
+  }
   std::fputs(WallTable(verdict).c_str(), stdout);
   if (!options.json.empty()) {
     std::ofstream file(options.json, std::ios::binary);

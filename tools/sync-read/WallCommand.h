@@ -3,6 +3,9 @@
 // output and, with a path, as JSON. Answers the exit status: 0 when every
 // region agrees, 1 when any is late or early, 2 when nothing could be read
 // (with one line on standard error saying why and what the reader needs).
+// With a layout, regions are named by their cabinets and ports
+// (tools/sync-read/WallLayout.h); what it cannot place is said on standard
+// error and in the JSON, and leaves the exit status as the offsets make it.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +17,10 @@ struct WallOptions {
   std::string json;     // empty: none written
   std::string picture;  // the photo with every region outlined; empty: none
   std::optional<std::uint32_t> referenceOutput;
+  // Set by initialiser so that callers that name only the fields above still
+  // build without a missing-initialiser warning.
+  std::string layout = {};         // MAP's layout file naming the regions; empty: none
+  std::optional<int> screen = {};  // with a layout: the screen every region must be on
 };
 
 constexpr int kWallAgrees = 0, kWallOff = 1, kWallUnread = 2;

@@ -53,7 +53,8 @@ std::string WriteWallPicture(const cv::Mat& grey, const WallVerdict& verdict, co
     const RegionIdentity& id = v.region.code.identity;
     const std::string offset = v.offsetFrames > 0 ? "+" + std::to_string(v.offsetFrames) : std::to_string(v.offsetFrames);
     const double scale = TextScale(side * 0.9);
-    Label(picture, std::to_string(id.output) + "." + std::to_string(id.region),
+    // A region placed on a layout is named by its cabinet, as the wall's crew knows it.
+    Label(picture, v.cabinet.empty() ? std::to_string(id.output) + "." + std::to_string(id.region) : v.cabinet,
           centre - cv::Point2f(0, static_cast<float>(side / 4)), scale, colour);
     Label(picture, offset, centre + cv::Point2f(0, static_cast<float>(side / 4)), scale * 1.5, colour);
   }

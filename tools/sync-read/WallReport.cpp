@@ -54,13 +54,19 @@ WallVerdict JudgeWall(const WallReading& reading, std::optional<std::uint32_t> r
 }
 
 std::string WallTable(const WallVerdict& verdict) {
-  std::string out = "output  region  frame        offset  cell px\n";
-  char line[160];
+  std::string out = std::string(verdict.onLayout ? "cabinet       port  " : "") +
+                    "output  region  frame        offset  cell px\n";
+  char line[200];
   for (const RegionVerdict& v : verdict.regions) {
     const RegionCodeReading& c = v.region.code;
     const std::string frames = c.changeCaught ? std::to_string(c.firstFrame) + "-" + std::to_string(c.lastFrame)
                                               : std::to_string(c.firstFrame);
     const std::string offset = v.offsetFrames == 0 ? "0" : (v.offsetFrames > 0 ? "+" : "") + std::to_string(v.offsetFrames);
+    if (verdict.onLayout) {
+      std::snprintf(line, sizeof line, "%-12s  %-4s  ", v.cabinet.empty() ? "?" : v.cabinet.c_str(),
+                    v.port.empty() ? "-" : v.port.c_str());
+      out += line;
+    }
     std::snprintf(line, sizeof line, "%6u  %6u  %-11s  %6s  %7.1f%s%s\n", c.identity.output,
                   c.identity.region, frames.c_str(), offset.c_str(), v.region.cellPixels,
                   c.changeCaught ? "  frame change caught" : "",
@@ -72,7 +78,9 @@ std::string WallTable(const WallVerdict& verdict) {
   out += "\n" + std::to_string(verdict.regions.size()) + " regions read; reference frame " +
          (verdict.reference ? std::to_string(*verdict.reference) : std::string("-")) + "; " +
          std::to_string(off) + " late or early" +
-         (verdict.transitionCaught ? "; a frame change was caught in the photo" : "") + "\n";
+         (verdict.transitionCaught ? "; a frame change was caught in the photo" : "") +
+         (verdict.unplaced.empty() ? "" : "; " + std::to_string(verdict.unplaced.size()) + " not on the layout") +
+         "\n";
   return out;
 }
 
@@ -84,8 +92,8 @@ std::string WallJson(const WallVerdict& verdict) {
     for (const cv::Point2f& p : v.region.box) box.push_back({p.x, p.y});
     regions.push_back({{"output", c.identity.output},
                        {"region", c.identity.region},
-                       {"cabinet", nullptr},
-                       {"port", nullptr},
+                       {"cabinet", v.cabinet.empty() ? nlohmann::json() : nlohmann::json(v.cabinet)},
+                       {"port", v.port.empty() ? nlohmann::json() : nlohmann::json(v.port)},
                        {"frame", c.firstFrame},
                        {"last_frame", c.lastFrame},
                        {"transition_caught", c.changeCaught},
@@ -100,5 +108,12 @@ std::string WallJson(const WallVerdict& verdict) {
                         {"reference", verdict.reference ? nlohmann::json(*verdict.reference) : nlohmann::json()},
                         {"line_time_us", nullptr},
                         {"transition_caught", verdict.transitionCaught}};
+  if (verdict.onLayout) {
+    nlohmann::json unplaced = nlohmann::json::array();
+    for (const UnplacedRegion& u : verdict.unplaced)
+      unplaced.push_back({{"output", u.output}, {"region", u.region}, {"why", u.why}});
+    out["unplaced"] = unplaced;
+    out["unseen_cabinets"] = verdict.unseenCabinets;
+  }
   return out.dump(2) + "\n";
 }

@@ -16,6 +16,15 @@ struct RegionVerdict {
   // For a region caught in a frame change, 0 when the reference lies within
   // the frames it showed, else the distance to the nearer of them.
   int offsetFrames = 0;
+  // With a layout: the cabinet's ID and its port ("A".."L", empty for none);
+  // the ID is empty for a region the layout could not place.
+  std::string cabinet, port;
+};
+
+// A region read that the layout could not name, and why.
+struct UnplacedRegion {
+  std::uint32_t output = 0, region = 0;
+  std::string why;
 };
 
 struct WallVerdict {
@@ -23,6 +32,11 @@ struct WallVerdict {
   std::optional<std::uint16_t> reference;  // the counter taken as on time
   bool transitionCaught = false;           // any region caught in a frame change
   bool anyOff = false;                     // any region late or early
+  // With a layout (tools/sync-read/WallLayout.h): what it could not name, and
+  // the IDs of the shown screens' cabinets no region was read from.
+  bool onLayout = false;
+  std::vector<UnplacedRegion> unplaced;
+  std::vector<std::string> unseenCabinets;
 };
 
 // The verdict over `reading`; with `referenceOutput`, the reference is the
@@ -34,6 +48,8 @@ std::string WallTable(const WallVerdict& verdict);
 
 // {"regions": [{"output", "region", "cabinet", "port", "frame", "offset_frames",
 // "offset_ms", "drift_ms_per_s", "dropped", "repeated", "box"}], "reference",
-// "line_time_us", "transition_caught"}: what one photo cannot tell (cabinet,
-// port, milliseconds, drift, drops) is null.
+// "line_time_us", "transition_caught"}: what one photo cannot tell (cabinet
+// and port without a layout or where it placed none, milliseconds, drift,
+// drops) is null. With a layout, also
+// "unplaced": [{"output", "region", "why"}] and "unseen_cabinets": [ID...].
 std::string WallJson(const WallVerdict& verdict);

@@ -54,7 +54,11 @@ region with its output, region, frame and offset in frames from the reference
 (the frame most regions show, or with --reference-output N the one most of
 output N's regions show; -1 is a frame late), and whether a frame change was
 caught in the photo. --json FILE writes the same as JSON; --picture FILE.png
-the photo with every region outlined in its offset's colour. Exit status with
+the photo with every region outlined in its offset's colour. With --layout
+FILE (MAP's layout, whose "Frame Codes" the photo shows) each region is named
+by its cabinet's ID and port; --screen N requires every region to be a
+cabinet of screen N. Regions the layout cannot place and cabinets not seen
+are listed on standard error and in the JSON. Exit status with
 --wall: 0 when every region agrees, 1 when any is late or early, 2 when
 nothing could be read (one line says why).
 
@@ -68,6 +72,7 @@ struct Options {
   std::vector<std::string> inputs;
   WallOptions wall;
   std::int64_t referenceOutput = -1;
+  int screen = 0;
   std::string size;
   std::string fps;
   bool csv = false;
@@ -171,6 +176,10 @@ int main(int argc, char** argv) {
   app.add_option("--reference-output", options.referenceOutput,
                  "with --wall: the output whose frame is on time (default: the frame most regions show)")
       ->check(CLI::Range(0, 31));
+  app.add_option("--layout", options.wall.layout,
+                 "with --wall: MAP's layout file (CSV, JSON or XML) naming each region's cabinet and port");
+  app.add_option("--screen", options.screen, "with --layout: the layout's screen the photo shows (from 1)")
+      ->check(CLI::PositiveNumber);
   if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
   try {
     if (!options.wall.photo.empty()) {
@@ -178,6 +187,10 @@ int main(int argc, char** argv) {
         throw UsageError("--wall reads one photo: give no other inputs and no --size");
       if (options.referenceOutput >= 0)
         options.wall.referenceOutput = static_cast<std::uint32_t>(options.referenceOutput);
+      if (options.screen > 0) {
+        if (options.wall.layout.empty()) throw UsageError("--screen picks a screen of --layout: give one");
+        options.wall.screen = options.screen;
+      }
       return RunWall(options.wall);
     }
     return Run(options);
