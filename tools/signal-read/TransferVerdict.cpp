@@ -1,7 +1,6 @@
 #include "tools/signal-read/TransferVerdict.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
