@@ -161,7 +161,7 @@ void CheckDepth(const ChainReading& r, GreyVerdict& v) {
     v.bits = 10;
     return;
   }
-  // Before the plain rules: a dithered column's median snaps to the
+  // Before the plain rules: a dithered ramp's column medians snap to the
   // lattice and can pass for rounding.
   if (CheckDither(r, first, last, v)) return;
   for (const auto& [name, down] : downs)
