@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "tools/sync-read/WallClip.h"
 #include "tools/sync-read/WallPhoto.h"
 #include "tools/sync-read/WallPicture.h"
 #include "tools/sync-read/WallReader.h"
@@ -17,9 +18,29 @@ int Unread(const std::string& why) {
   return kWallUnread;
 }
 
+// The table, the JSON and the picture of `verdict` read from `grey`.
+int Report(const WallOptions& options, const WallVerdict& verdict, const cv::Mat& grey) {
+  std::fputs(WallTable(verdict).c_str(), stdout);
+  if (!options.json.empty()) {
+    std::ofstream file(options.json, std::ios::binary);
+    file << WallJson(verdict);
+    if (!file) return Unread("cannot write " + options.json);
+  }
+  if (!options.picture.empty()) {
+    const std::string error = WriteWallPicture(grey, verdict, options.picture);
+    if (!error.empty()) return Unread(error);
+  }
+  return verdict.anyOff ? kWallOff : kWallAgrees;
+}
+
 }  // namespace
 
 int RunWall(const WallOptions& options) {
+  if (LooksLikeVideo(options.photo)) {
+    const WallClip clip = ReadWallClip(options.photo, {options.referenceOutput, options.lineTimeUs});
+    if (!clip.error.empty()) return Unread(clip.error);
+    return Report(options, clip.verdict, clip.firstFrame);
+  }
   const WallPhoto photo = LoadWallPhoto(options.photo);
   if (photo.grey.empty()) return Unread(options.photo + ": " + photo.error);
   const WallReading reading = ReadWall(photo.grey);
@@ -39,15 +60,5 @@ int RunWall(const WallOptions& options) {
   if (!verdict.reference)
     return Unread("no region of output " + std::to_string(*options.referenceOutput) +
                   " was read to take as the reference");
-  std::fputs(WallTable(verdict).c_str(), stdout);
-  if (!options.json.empty()) {
-    std::ofstream file(options.json, std::ios::binary);
-    file << WallJson(verdict);
-    if (!file) return Unread("cannot write " + options.json);
-  }
-  if (!options.picture.empty()) {
-    const std::string error = WriteWallPicture(photo.grey, verdict, options.picture);
-    if (!error.empty()) return Unread(error);
-  }
-  return verdict.anyOff ? kWallOff : kWallAgrees;
+  return Report(options, verdict, photo.grey);
 }

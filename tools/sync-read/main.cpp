@@ -58,6 +58,13 @@ the photo with every region outlined in its offset's colour. Exit status with
 --wall: 0 when every region agrees, 1 when any is late or early, 2 when
 nothing could be read (one line says why).
 
+With --wall CLIP (a video of 60 fps or more, 240 for milliseconds; the camera
+held still, its shutter at the frame time), each region also gets its offset
+in ms at the clip's start, its drift in ms per second, and the frames its
+counter dropped and repeated; the camera's line time is fitted from the
+regions' transition stripes (or given with --line-time-us; negative when the
+sensor reads bottom to top) and taken out.
+
 Exit status: 0 when every input could be read (whatever the frames say), 1
 when a file or the stream could not be read (the rest is still reported), 2
 on a usage error, 3 with --strict when any frame is undecodable, dropped,
@@ -68,6 +75,7 @@ struct Options {
   std::vector<std::string> inputs;
   WallOptions wall;
   std::int64_t referenceOutput = -1;
+  double lineTimeUs = 0;  // 0: fitted
   std::string size;
   std::string fps;
   bool csv = false;
@@ -164,13 +172,16 @@ int main(int argc, char** argv) {
   app.add_flag("--strict", options.strict,
                "exit with 3 when any frame is undecodable, dropped, repeated or out of order");
   app.add_option("--wall", options.wall.photo,
-                 "one photo (PNG or JPEG) of a wall showing SYNC's region codes");
+                 "one photo (PNG or JPEG) or a clip of a wall showing SYNC's region codes");
   app.add_option("--json", options.wall.json, "with --wall: the regions as JSON in this file");
   app.add_option("--picture", options.wall.picture,
                  "with --wall: the photo with every region outlined in its offset's colour (PNG)");
   app.add_option("--reference-output", options.referenceOutput,
                  "with --wall: the output whose frame is on time (default: the frame most regions show)")
       ->check(CLI::Range(0, 31));
+  app.add_option("--line-time-us", options.lineTimeUs,
+                 "with --wall CLIP: the camera's line time in microseconds (negative: read bottom to top)")
+      ->check(CLI::Range(-1000.0, 1000.0));
   if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
   try {
     if (!options.wall.photo.empty()) {
@@ -178,6 +189,7 @@ int main(int argc, char** argv) {
         throw UsageError("--wall reads one photo: give no other inputs and no --size");
       if (options.referenceOutput >= 0)
         options.wall.referenceOutput = static_cast<std::uint32_t>(options.referenceOutput);
+      if (options.lineTimeUs != 0) options.wall.lineTimeUs = options.lineTimeUs;
       return RunWall(options.wall);
     }
     return Run(options);
