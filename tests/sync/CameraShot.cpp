@@ -101,12 +101,15 @@ std::vector<cv::Mat> CameraClip(const std::vector<cv::Mat>& pictures, const cv::
   const double lineMs = std::abs(video.readoutMs) / std::max(1, camera.height - 1);
   const std::vector<ShownFrom> still = {{0, 0}};
   std::vector<cv::Mat> clip;
+  std::vector<Pieces> pieces(kNoRegion + 1);
+  std::vector<const std::uint8_t*> rows(seen.size());
   for (int k = 0; k < frames; ++k) {
     cv::Mat frame(camera.height, camera.width, CV_8UC1);
     for (int y = 0; y < camera.height; ++y) {
       const int line = video.readoutMs < 0 ? camera.height - 1 - y : y;
       const double from = k * frameMs + line * lineMs;
-      std::vector<Pieces> pieces(kNoRegion + 1);
+      for (Pieces& p : pieces) p.clear();
+      for (std::size_t i = 0; i < seen.size(); ++i) rows[i] = seen[i].ptr<std::uint8_t>(y);
       const std::uint8_t* label = where.ptr<std::uint8_t>(y);
       double gain = 1;
       if (video.bandingHz > 0)
@@ -117,7 +120,7 @@ std::vector<cv::Mat> CameraClip(const std::vector<cv::Mat>& pictures, const cv::
         if (p.empty()) p = Exposed(label[x] < shown.size() ? shown[label[x]] : still, from, from + exposureMs);
         double value = 0;
         for (const auto& [picture, share] : p)
-          value += share * seen[static_cast<std::size_t>(picture)].ptr<std::uint8_t>(y)[x];
+          value += share * rows[static_cast<std::size_t>(picture)][x];
         out[x] = cv::saturate_cast<std::uint8_t>(value * gain);
       }
     }

@@ -43,6 +43,7 @@ struct ClipCase {
   std::vector<Truth> truths;
   const char* pixelFormat = "yuv420p";
   int rotateTag = 0;
+  bool lineTimeGiven = false;  // read again with the camera's own line time given
 };
 
 class SyncWallClip : public SyncSuite {
@@ -152,7 +153,10 @@ TEST_F(SyncWallClip, EveryRegionsMillisecondsDriftAndFramesFromOneClip) {
       {"in step, 4 ms readout top to bottom", with(base, [](VideoCamera& v) { v.readoutMs = 4; }), {}},
       {"late by 5.5 ms and by a frame and 3 ms, 30 ms readout bottom to top, 20 degrees off axis",
        with(base, [](VideoCamera& v) { v.readoutMs = -30; v.camera.yawDegrees = 20; }),
-       {{1, 2, -5.5}, {2, 6, -(kWallFrameMs + 3)}}},
+       {{1, 2, -5.5}, {2, 6, -(kWallFrameMs + 3)}},
+       "yuv420p",
+       0,
+       true},
       {"drifting 4 ms/s, another 2.5 ms early, refresh banding at 3840 Hz, 10 ms readout, 10 bits",
        with(base, [](VideoCamera& v) { v.readoutMs = 10; v.bandingHz = 3840; v.bandingDepth = 0.6; }),
        {{0, 3, 0, 4}, {2, 1, 2.5}},
@@ -168,35 +172,42 @@ TEST_F(SyncWallClip, EveryRegionsMillisecondsDriftAndFramesFromOneClip) {
     SCOPED_TRACE(c.name);
     const std::string path = (folder.Path() / "clip.mp4").string();
     WriteVideo(Clip(c), c.video.fps, path, c.pixelFormat, c.rotateTag, true);
-    const WallClip clip = ReadWallClip(path, {});
-    ASSERT_EQ(clip.error, "");
-    const WallVerdict& v = clip.verdict;
-    ASSERT_EQ(v.regions.size(), static_cast<std::size_t>(kOutputs * kRegionsPerOutput));
     const double lineUs = c.video.readoutMs * 1000 / (c.video.camera.height - 1);
-    ASSERT_TRUE(v.lineTimeUs.has_value());
-    EXPECT_NEAR(*v.lineTimeUs, lineUs, 0.1 * std::abs(lineUs) + 0.3);
-    EXPECT_NEAR(v.frameMs, kWallFrameMs, 0.05);
-    const cv::Size upright = c.rotateTag % 180 ? cv::Size(c.video.camera.height, c.video.camera.width)
-                                               : cv::Size(c.video.camera.width, c.video.camera.height);
-    EXPECT_EQ(clip.firstFrame.size(), upright);
-    for (unsigned o = 0; o < kOutputs; ++o)
-      for (int i = 0; i < kRegionsPerOutput; ++i) {
-        Truth truth{o, i};
-        for (const Truth& t : c.truths)
-          if (t.output == o && t.region == i) truth = t;
-        const RegionVerdict* r = Find(v, o, i);
-        ASSERT_NE(r, nullptr) << o << "." << i;
-        ASSERT_TRUE(r->timing.has_value()) << o << "." << i;
-        const std::string where = std::to_string(o) + "." + std::to_string(i);
-        for (const cv::Point2f& p : r->region.box)
-          EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x < static_cast<float>(upright.width) && p.y < static_cast<float>(upright.height)) << where;
-        EXPECT_EQ(r->timing->dropped, truth.dropAt >= 0 ? 1 : 0) << where;
-        EXPECT_EQ(r->timing->repeated, truth.repeatAt >= 0 ? 1 : 0) << where;
-        if (truth.dropAt >= 0 || truth.repeatAt >= 0) continue;  // a frame late between them: no one offset
-        EXPECT_NEAR(r->timing->offsetMs, truth.offsetMs, 1.0) << where;
-        EXPECT_NEAR(r->timing->driftMsPerS, truth.driftMsPerS, 1.0) << where;
-        EXPECT_EQ(r->offsetFrames, static_cast<int>(std::lround(truth.offsetMs / kWallFrameMs))) << where;
-      }
+    // The line time fitted, then given as the camera's own.
+    for (const std::optional<double> given : {std::optional<double>(), std::optional<double>(lineUs)}) {
+      if (given && !c.lineTimeGiven) continue;
+      SCOPED_TRACE(given ? "line time given" : "line time fitted");
+      const WallClip clip = ReadWallClip(path, {std::nullopt, given});
+      ASSERT_EQ(clip.error, "");
+      const WallVerdict& v = clip.verdict;
+      ASSERT_EQ(v.regions.size(), static_cast<std::size_t>(kOutputs * kRegionsPerOutput));
+      ASSERT_TRUE(v.lineTimeUs.has_value());
+      EXPECT_NEAR(*v.lineTimeUs, lineUs, 0.1 * std::abs(lineUs) + 0.3);
+      EXPECT_NEAR(v.frameMs, kWallFrameMs, 0.05);
+      const cv::Size upright = c.rotateTag % 180 ? cv::Size(c.video.camera.height, c.video.camera.width)
+                                                 : cv::Size(c.video.camera.width, c.video.camera.height);
+      EXPECT_EQ(clip.firstFrame.size(), upright);
+      for (unsigned o = 0; o < kOutputs; ++o)
+        for (int i = 0; i < kRegionsPerOutput; ++i) {
+          Truth truth{o, i};
+          for (const Truth& t : c.truths)
+            if (t.output == o && t.region == i) truth = t;
+          const RegionVerdict* r = Find(v, o, i);
+          ASSERT_NE(r, nullptr) << o << "." << i;
+          ASSERT_TRUE(r->timing.has_value()) << o << "." << i;
+          const std::string where = std::to_string(o) + "." + std::to_string(i);
+          for (const cv::Point2f& p : r->region.box)
+            EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x < static_cast<float>(upright.width) &&
+                        p.y < static_cast<float>(upright.height))
+                << where;
+          EXPECT_EQ(r->timing->dropped, truth.dropAt >= 0 ? 1 : 0) << where;
+          EXPECT_EQ(r->timing->repeated, truth.repeatAt >= 0 ? 1 : 0) << where;
+          if (truth.dropAt >= 0 || truth.repeatAt >= 0) continue;  // a frame late between them: no one offset
+          EXPECT_NEAR(r->timing->offsetMs, truth.offsetMs, 1.0) << where;
+          EXPECT_NEAR(r->timing->driftMsPerS, truth.driftMsPerS, 1.0) << where;
+          EXPECT_EQ(r->offsetFrames, static_cast<int>(std::lround(truth.offsetMs / kWallFrameMs))) << where;
+        }
+    }
   }
 }
 

@@ -89,7 +89,7 @@ void Sample(Track& t, const cv::Mat& grey, long long frame) {
                                         : (SquaredCellMean(square, row, kStripeColumn) - black) / (white - black);
   }
   t.level.push_back(levels);
-  const auto code = ReadRegionAt(grey, t.found.box);
+  const auto code = ReadSquaredCode(square);
   if (code && !code->changeCaught && code->identity == t.found.code.identity) t.counter[frame] = code->firstFrame;
 }
 

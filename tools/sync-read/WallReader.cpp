@@ -38,7 +38,10 @@ double SquaredCellMean(const cv::Mat& square, int row, int column) {
 }
 
 std::optional<RegionCodeReading> ReadRegionAt(const cv::Mat& grey, const std::array<cv::Point2f, 4>& outer) {
-  const cv::Mat code = SquaredCode(grey, outer);
+  return ReadSquaredCode(SquaredCode(grey, outer));
+}
+
+std::optional<RegionCodeReading> ReadSquaredCode(const cv::Mat& code) {
   std::vector<double> white, black;
   for (int i = 0; i < kRegionCodeSide - 1; ++i) {
     // Walk each ring once round: top, right, bottom, left edges.

@@ -45,3 +45,5 @@ cv::Mat SquaredCode(const cv::Mat& grey, const std::array<cv::Point2f, 4>& outer
 double SquaredCellMean(const cv::Mat& square, int row, int column);
 // The code at `outer`; empty where it does not decode.
 std::optional<RegionCodeReading> ReadRegionAt(const cv::Mat& grey, const std::array<cv::Point2f, 4>& outer);
+// The code in `square`, a SquaredCode.
+std::optional<RegionCodeReading> ReadSquaredCode(const cv::Mat& square);
