@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -21,6 +22,9 @@ namespace {
 // a change in one is read in the next.
 constexpr int kFindingFrames = 4;
 constexpr double kMinClipFps = 60;
+// Frames read at most (a minute at 240 fps): every region's stripe levels
+// are kept for each, and the 16-bit counters unwrap only within 9 minutes.
+constexpr long long kMaxClipFrames = 240 * 60;
 // The stripe is the data square's middle column: code cells (row, 6) for
 // rows 2 to 10. Each row's level is taken against the quiet ring's white
 // (columns 0 and 12) and the border ring's black (1 and 11) on that row.
@@ -159,7 +163,12 @@ WallClip ReadWallClip(const std::string& path, const WallClipOptions& options) {
   long long frames = 0;
   WallReading found;
   CapturedInput input;
+  bool capped = false;
   while (source->Next(input)) {
+    if (frames == kMaxClipFrames) {
+      capped = true;
+      break;
+    }
     if (!input.error.empty()) {
       clip.error = input.name + ": " + input.error;
       return clip;
@@ -193,7 +202,7 @@ WallClip ReadWallClip(const std::string& path, const WallClipOptions& options) {
     }
     ++frames;
   }
-  if (tags.listedFrames > 0 && frames < tags.listedFrames) {
+  if (!capped && tags.listedFrames > 0 && frames < tags.listedFrames) {
     clip.error = path + ": the video is cut short: " + std::to_string(frames) + " of its " +
                  std::to_string(tags.listedFrames) + " frames decode";
     return clip;
