@@ -5,6 +5,7 @@
 // by ffmpeg and read by veltrima-sync-read's wall reader. Every region's
 // offset within 1 ms, its drift, the camera's line time; none invented.
 #include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
 
 #include <cmath>
 #include <cstdio>
@@ -221,6 +222,7 @@ TEST_F(SyncWallClip, TheCommandAnswersAClipAndRefusesOneCutShort) {
   const std::vector<cv::Mat> frames = Clip({"late", video, {{2, 3, -4}}});
   const std::string late = (folder.Path() / "late.mp4").string(), json = (folder.Path() / "late.json").string();
   const std::string moovLast = (folder.Path() / "moov-last.mp4").string();
+  const std::string picture = (folder.Path() / "late.png").string();
   WriteVideo(frames, video.fps, late, "yuv420p", 0, true);
   WriteVideo(frames, video.fps, moovLast, "yuv420p", 0, false);
   // Each file cut to its first 60%: the index at the front lists frames
@@ -236,7 +238,19 @@ TEST_F(SyncWallClip, TheCommandAnswersAClipAndRefusesOneCutShort) {
     std::string clip, json;
     int exit;
   } cases[] = {{late, json, kWallOff}, {cut[0], "", kWallUnread}, {cut[1], "", kWallUnread}};
-  for (const auto& c : cases) EXPECT_EQ(RunWall({c.clip, c.json, "", std::nullopt, std::nullopt}), c.exit) << c.clip;
+  for (const auto& c : cases)
+    EXPECT_EQ(RunWall({c.clip, c.json, c.json.empty() ? "" : picture, std::nullopt, std::nullopt}), c.exit) << c.clip;
+  // The late region outlined red in the clip's first frame, 4 ms being
+  // less than a frame; the others green.
+  const cv::Mat drawn = cv::imread(picture, cv::IMREAD_COLOR);
+  ASSERT_EQ(drawn.size(), frames[0].size());
+  const WallClip clip = ReadWallClip(late, {});
+  for (const RegionVerdict& v : clip.verdict.regions) {
+    const cv::Point2f middle = (v.region.box[0] + v.region.box[1]) / 2;
+    const cv::Vec3b bgr = drawn.at<cv::Vec3b>(cvRound(middle.y), cvRound(middle.x));
+    const bool late4 = v.region.code.identity.output == 2 && v.region.code.identity.region == 3;
+    EXPECT_GT(late4 ? bgr[2] : bgr[1], (late4 ? bgr[1] : bgr[2]) + 80) << v.region.code.identity.region;
+  }
   std::ifstream in(json);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   for (const char* null : {"\"offset_ms\": null", "\"drift_ms_per_s\": null", "\"dropped\": null",
