@@ -180,7 +180,7 @@ TEST_F(SyncWall, TheCommandAnswersItsExitStatusAndJson) {
       {truncated, "", std::nullopt, kWallUnread},
       {(folder.Path() / "missing.png").string(), "", std::nullopt, kWallUnread},
   };
-  for (const auto& c : cases) EXPECT_EQ(RunWall({c.photo, c.json, "", c.reference}), c.exit) << c.photo;
+  for (const auto& c : cases) EXPECT_EQ(RunWall({c.photo, c.json, "", c.reference, std::nullopt}), c.exit) << c.photo;
   std::ifstream in(json);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   for (const char* field : {"\"regions\"", "\"output\"", "\"region\"", "\"cabinet\"", "\"port\"", "\"frame\"",

@@ -18,4 +18,11 @@ struct DeclaredTags {
   // content's maximum light level, in nits.
   double masteringPeakNits = 0;
   int maxContentLight = 0;
+  // Video files only, 0 where the file does not say: the frame rate, the
+  // number of frames the container lists (a file cut short decodes fewer),
+  // and the turn clockwise (0, 90, 180 or 270 degrees) that shows its
+  // frames upright, from the display matrix a phone writes when held turned.
+  double framesPerSecond = 0;
+  long long listedFrames = 0;
+  int clockwiseDegrees = 0;
 };

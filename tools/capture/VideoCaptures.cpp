@@ -1,6 +1,7 @@
 // Video files through FFmpeg's libraries: every frame the file's decoder
 // gives, its samples copied at their own depth in the planes they were coded
 // in (Y'CbCr stays Y'CbCr, 4:2:0 stays 4:2:0), no scaler in between.
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
@@ -9,6 +10,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
 #include <libavutil/mastering_display_metadata.h>
@@ -86,6 +88,18 @@ T Specified(T fromFrame, T fromStream, T unspecified) {
 
 std::string Named(const char* name) { return name ? name : ""; }
 
+// The display matrix turns the picture counter-clockwise by the angle it
+// gives; a turn clockwise by the rest of the circle shows it upright.
+int ClockwiseDegrees(const AVStream& stream) {
+  size_t size = 0;
+  const std::uint8_t* matrix = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+  if (!matrix || size < 9 * sizeof(std::int32_t)) return 0;
+  const double counterClockwise = av_display_rotation_get(reinterpret_cast<const std::int32_t*>(matrix));
+  if (counterClockwise != counterClockwise) return 0;  // not a number: no rotation in it
+  const long quarter = std::lround(-counterClockwise / 90.0);
+  return static_cast<int>(((quarter % 4) + 4) % 4) * 90;
+}
+
 class VideoCaptures final : public CaptureSource {
  public:
   explicit VideoCaptures(const std::string& path) : path_(path) {
@@ -121,6 +135,11 @@ class VideoCaptures final : public CaptureSource {
     declared_.primaries = Named(av_color_primaries_name(p->color_primaries));
     declared_.matrix = Named(av_color_space_name(p->color_space));
     declared_.chromaLocation = Named(av_chroma_location_name(p->chroma_location));
+    const AVStream& stream = *format_->streams[stream_];
+    if (stream.avg_frame_rate.num > 0 && stream.avg_frame_rate.den > 0)
+      declared_.framesPerSecond = av_q2d(stream.avg_frame_rate);
+    declared_.listedFrames = stream.nb_frames > 0 ? stream.nb_frames : 0;
+    declared_.clockwiseDegrees = ClockwiseDegrees(stream);
   }
 
   bool Next(CapturedInput& input) override {

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "map/layout/LayoutFile.h"
+#include "tools/sync-read/WallClip.h"
 #include "tools/sync-read/WallLayout.h"
 #include "tools/sync-read/WallPhoto.h"
 #include "tools/sync-read/WallPicture.h"
@@ -13,22 +14,52 @@
 namespace {
 
 constexpr char kProgram[] = "veltrima-sync-read";
+using LoadedLayout = std::optional<layout::Result<layout::Layout>>;
 
 int Unread(const std::string& why) {
   std::fprintf(stderr, "%s: %s\n", kProgram, why.c_str());
   return kWallUnread;
 }
 
+// With a layout, `verdict`'s regions named by their cabinets and ports, and
+// what could not be placed said on standard error; then the table, the JSON
+// and the picture of `verdict` read from `grey`.
+int Report(const WallOptions& options, const LoadedLayout& wall, WallVerdict verdict, const cv::Mat& grey) {
+  if (wall) {
+    const std::string error = PlaceOnLayout(verdict, wall->value(), options.screen);
+    if (!error.empty()) return Unread(options.layout + ": " + error);
+    const std::string notes = PlacementNotes(verdict);
+    for (std::size_t at = 0, end; (end = notes.find('\n', at)) != std::string::npos; at = end + 1)
+      std::fprintf(stderr, "%s: %s\n", kProgram, notes.substr(at, end - at).c_str());
+  }
+  std::fputs(WallTable(verdict).c_str(), stdout);
+  if (!options.json.empty()) {
+    std::ofstream file(options.json, std::ios::binary);
+    file << WallJson(verdict);
+    if (!file) return Unread("cannot write " + options.json);
+  }
+  if (!options.picture.empty()) {
+    const std::string error = WriteWallPicture(grey, verdict, options.picture);
+    if (!error.empty()) return Unread(error);
+  }
+  return verdict.anyOff ? kWallOff : kWallAgrees;
+}
+
 }  // namespace
 
 int RunWall(const WallOptions& options) {
   // The layout first: a wrong path is said before a large photo is read.
-  std::optional<layout::Result<layout::Layout>> wall;
+  LoadedLayout wall;
   if (!options.layout.empty()) {
     wall = layout::LoadLayoutFile(options.layout);
     if (!wall->ok()) return Unread(options.layout + ": " + wall->error().Message());
     const std::string error = ScreenError(wall->value(), options.screen);
     if (!error.empty()) return Unread(options.layout + ": " + error);
+  }
+  if (LooksLikeVideo(options.photo)) {
+    const WallClip clip = ReadWallClip(options.photo, {options.referenceOutput, options.lineTimeUs});
+    if (!clip.error.empty()) return Unread(clip.error);
+    return Report(options, wall, clip.verdict, clip.firstFrame);
   }
   const WallPhoto photo = LoadWallPhoto(options.photo);
   if (photo.grey.empty()) return Unread(options.photo + ": " + photo.error);
@@ -49,22 +80,5 @@ int RunWall(const WallOptions& options) {
   if (!verdict.reference)
     return Unread("no region of output " + std::to_string(*options.referenceOutput) +
                   " was read to take as the reference");
-  if (wall) {
-    const std::string error = PlaceOnLayout(verdict, wall->value(), options.screen);
-    if (!error.empty()) return Unread(options.layout + ": " + error);
-    const std::string notes = PlacementNotes(verdict);
-    for (std::size_t at = 0, end; (end = notes.find('\n', at)) != std::string::npos; at = end + 1)
-      std::fprintf(stderr, "%s: %s\n", kProgram, notes.substr(at, end - at).c_str());
-  }
-  std::fputs(WallTable(verdict).c_str(), stdout);
-  if (!options.json.empty()) {
-    std::ofstream file(options.json, std::ios::binary);
-    file << WallJson(verdict);
-    if (!file) return Unread("cannot write " + options.json);
-  }
-  if (!options.picture.empty()) {
-    const std::string error = WriteWallPicture(photo.grey, verdict, options.picture);
-    if (!error.empty()) return Unread(error);
-  }
-  return verdict.anyOff ? kWallOff : kWallAgrees;
+  return Report(options, wall, verdict, photo.grey);
 }

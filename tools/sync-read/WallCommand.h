@@ -1,4 +1,5 @@
-// veltrima-sync-read --wall PHOTO: the region codes in one photo of a wall,
+// veltrima-sync-read --wall PHOTO|CLIP: the region codes in one photo of a wall
+// (or a clip of it: WallClip.h),
 // each region's offset in frames from the reference, as a table on standard
 // output and, with a path, as JSON. Answers the exit status: 0 when every
 // region agrees, 1 when any is late or early, 2 when nothing could be read
@@ -17,6 +18,7 @@ struct WallOptions {
   std::string json;     // empty: none written
   std::string picture;  // the photo with every region outlined; empty: none
   std::optional<std::uint32_t> referenceOutput;
+  std::optional<double> lineTimeUs;  // a clip's camera line time, given rather than fitted
   // Set by initialiser so that callers that name only the fields above still
   // build without a missing-initialiser warning.
   std::string layout = {};         // MAP's layout file naming the regions; empty: none

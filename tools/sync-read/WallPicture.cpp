@@ -4,6 +4,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -28,10 +29,21 @@ void Label(cv::Mat& picture, const std::string& text, cv::Point2f at, double sca
   cv::putText(picture, text, origin, cv::FONT_HERSHEY_SIMPLEX, scale, colour, thickness, cv::LINE_AA);
 }
 
+// From a clip, by the milliseconds: a region a few ms late is late.
 cv::Scalar WallColour(const RegionVerdict& v) {
-  if (v.offsetFrames < 0) return kLate;
-  if (v.offsetFrames > 0) return kEarly;
+  if (v.off) return (v.timing ? v.timing->offsetMs : v.offsetFrames) < 0 ? kLate : kEarly;
   return v.region.code.changeCaught ? kChanging : kOnTime;
+}
+
+std::string OffsetText(const RegionVerdict& v) {
+  char text[32];
+  if (v.timing)
+    std::snprintf(text, sizeof text, "%+.1f ms", v.timing->offsetMs);
+  else if (v.offsetFrames != 0)
+    std::snprintf(text, sizeof text, "%+d", v.offsetFrames);
+  else
+    std::snprintf(text, sizeof text, "0");
+  return text;
 }
 
 }  // namespace
@@ -51,7 +63,7 @@ std::string WriteWallPicture(const cv::Mat& grey, const WallVerdict& verdict, co
     cv::polylines(picture, box, true, colour, thickness, cv::LINE_AA);
     const double side = v.region.cellPixels * 13;
     const RegionIdentity& id = v.region.code.identity;
-    const std::string offset = v.offsetFrames > 0 ? "+" + std::to_string(v.offsetFrames) : std::to_string(v.offsetFrames);
+    const std::string offset = OffsetText(v);
     const double scale = TextScale(side * 0.9);
     // A region placed on a layout is named by its cabinet, as the wall's crew knows it.
     Label(picture, v.cabinet.empty() ? std::to_string(id.output) + "." + std::to_string(id.region) : v.cabinet,

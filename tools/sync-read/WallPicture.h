@@ -1,8 +1,8 @@
 // The picture a technician sends to the processor's operator: the photo with
 // every region read outlined in the colour of its offset (green on time, red
 // late, blue early, amber caught in a frame change while on time), its
-// output.region (or its cabinet's ID, placed on a layout) and offset written
-// in it, and a legend. PNG, through OpenCV.
+// output.region (or its cabinet's ID, placed on a layout) and offset (from a
+// clip, in ms) written in it, and a legend. PNG, through OpenCV.
 #pragma once
 
 #include <opencv2/core.hpp>

@@ -8,28 +8,18 @@
 
 namespace {
 
-// Camera-independent square of the code: this many pixels per cell.
-constexpr int kSquareCell = 8;
-constexpr int kSquareSide = kRegionCodeSide * kSquareCell;
 // Between the quiet ring's white and the border ring's black, at least this
 // many levels of 255, else the quadrilateral is not a code.
 constexpr double kMinContrast = 24.0;
-
-// The mean of the middle half of cell (row, column) of the squared code.
-double CellMean(const cv::Mat& square, int row, int column) {
-  const int q = kSquareCell / 4;
-  const cv::Rect middle(column * kSquareCell + q, row * kSquareCell + q, kSquareCell / 2, kSquareCell / 2);
-  return cv::mean(square(middle))[0];
-}
 
 double Median(std::vector<double> values) {
   std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2), values.end());
   return values[values.size() / 2];
 }
 
-// The code whose outer corners (cell coordinates 0 and 13) are `outer`, in
-// order clockwise on the photo; empty where it does not decode.
-std::optional<RegionCodeReading> DecodeAt(const cv::Mat& grey, const std::array<cv::Point2f, 4>& outer) {
+}  // namespace
+
+cv::Mat SquaredCode(const cv::Mat& grey, const std::array<cv::Point2f, 4>& outer) {
   const cv::Point2f square[4] = {{0, 0},
                                  {static_cast<float>(kSquareSide), 0},
                                  {static_cast<float>(kSquareSide), static_cast<float>(kSquareSide)},
@@ -38,19 +28,33 @@ std::optional<RegionCodeReading> DecodeAt(const cv::Mat& grey, const std::array<
   cv::Mat code;
   cv::warpPerspective(grey, code, toSquare, {kSquareSide, kSquareSide}, cv::INTER_LINEAR,
                       cv::BORDER_REPLICATE);
+  return code;
+}
+
+double SquaredCellMean(const cv::Mat& square, int row, int column) {
+  const int q = kSquareCell / 4;
+  const cv::Rect middle(column * kSquareCell + q, row * kSquareCell + q, kSquareCell / 2, kSquareCell / 2);
+  return cv::mean(square(middle))[0];
+}
+
+std::optional<RegionCodeReading> ReadRegionAt(const cv::Mat& grey, const std::array<cv::Point2f, 4>& outer) {
+  return ReadSquaredCode(SquaredCode(grey, outer));
+}
+
+std::optional<RegionCodeReading> ReadSquaredCode(const cv::Mat& code) {
   std::vector<double> white, black;
   for (int i = 0; i < kRegionCodeSide - 1; ++i) {
     // Walk each ring once round: top, right, bottom, left edges.
     const int last = kRegionCodeSide - 1;
-    white.push_back(CellMean(code, 0, i));
-    white.push_back(CellMean(code, i, last));
-    white.push_back(CellMean(code, last, last - i));
-    white.push_back(CellMean(code, last - i, 0));
+    white.push_back(SquaredCellMean(code, 0, i));
+    white.push_back(SquaredCellMean(code, i, last));
+    white.push_back(SquaredCellMean(code, last, last - i));
+    white.push_back(SquaredCellMean(code, last - i, 0));
     if (i >= 1 && i < last - 1) {
-      black.push_back(CellMean(code, 1, i));
-      black.push_back(CellMean(code, i, last - 1));
-      black.push_back(CellMean(code, last - 1, last - i));
-      black.push_back(CellMean(code, last - i, 1));
+      black.push_back(SquaredCellMean(code, 1, i));
+      black.push_back(SquaredCellMean(code, i, last - 1));
+      black.push_back(SquaredCellMean(code, last - 1, last - i));
+      black.push_back(SquaredCellMean(code, last - i, 1));
     }
   }
   const double w = Median(white), b = Median(black);
@@ -59,9 +63,11 @@ std::optional<RegionCodeReading> DecodeAt(const cv::Mat& grey, const std::array<
   for (int r = 0; r < kRegionCodeDataSide; ++r)
     for (int c = 0; c < kRegionCodeDataSide; ++c)
       levels[static_cast<std::size_t>(r * kRegionCodeDataSide + c)] = static_cast<float>(
-          (CellMean(code, r + kRegionCodeRings, c + kRegionCodeRings) - b) / (w - b));
+          (SquaredCellMean(code, r + kRegionCodeRings, c + kRegionCodeRings) - b) / (w - b));
   return DecodeRegionCode(levels);
 }
+
+namespace {
 
 // `corners` (cell coordinates `from` and `to` along each side) extended to
 // the code's outer corners (0 and 13).
@@ -112,7 +118,7 @@ void ReadPass(const cv::Mat& grey, WallReading& reading) {
       const std::array<cv::Point2f, 4> outer = from == 0.0f ? quad : OuterCorners(quad, from, to);
       const double cellPixels = MeanSide(outer) / kRegionCodeSide;
       reading.largestCellPixels = std::max(reading.largestCellPixels, cellPixels);
-      const auto code = DecodeAt(grey, outer);
+      const auto code = ReadRegionAt(grey, outer);
       if (!code) continue;
       const bool seen = std::any_of(reading.regions.begin(), reading.regions.end(), [&](const WallRegion& r) {
         return r.code.identity == code->identity;

@@ -10,6 +10,7 @@
 #include <opencv2/core.hpp>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "framestamp/RegionCode.h"
@@ -33,3 +34,16 @@ struct WallReading {
 
 // Every region code in `grey` (8-bit, one channel).
 WallReading ReadWall(const cv::Mat& grey);
+
+// The stages a clip reads each frame with, once the regions are placed.
+// The code whose outer corners are `outer` (clockwise on the photo), mapped
+// square: kSquareCell pixels per cell; and the mean of the middle of one of
+// its cells.
+constexpr int kSquareCell = 8;
+constexpr int kSquareSide = kRegionCodeSide * kSquareCell;
+cv::Mat SquaredCode(const cv::Mat& grey, const std::array<cv::Point2f, 4>& outer);
+double SquaredCellMean(const cv::Mat& square, int row, int column);
+// The code at `outer`; empty where it does not decode.
+std::optional<RegionCodeReading> ReadRegionAt(const cv::Mat& grey, const std::array<cv::Point2f, 4>& outer);
+// The code in `square`, a SquaredCode.
+std::optional<RegionCodeReading> ReadSquaredCode(const cv::Mat& square);

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 
@@ -43,7 +44,8 @@ WallVerdict JudgeWall(const WallReading& reading, std::optional<std::uint32_t> r
     v.region = r;
     v.offsetFrames = verdict.reference ? OffsetFrom(r.code, *verdict.reference) : 0;
     verdict.transitionCaught |= r.code.changeCaught;
-    verdict.anyOff |= v.offsetFrames != 0;
+    v.off = v.offsetFrames != 0;
+    verdict.anyOff |= v.off;
     verdict.regions.push_back(v);
   }
   std::sort(verdict.regions.begin(), verdict.regions.end(), [](const RegionVerdict& a, const RegionVerdict& b) {
@@ -70,17 +72,28 @@ std::string WallTable(const WallVerdict& verdict) {
     std::snprintf(line, sizeof line, "%6u  %6u  %-11s  %6s  %7.1f%s%s\n", c.identity.output,
                   c.identity.region, frames.c_str(), offset.c_str(), v.region.cellPixels,
                   c.changeCaught ? "  frame change caught" : "",
-                  v.offsetFrames < 0 ? "  LATE" : (v.offsetFrames > 0 ? "  EARLY" : ""));
+                  !v.off ? "" : (v.timing ? v.timing->offsetMs : v.offsetFrames) < 0 ? "  LATE" : "  EARLY");
     out += line;
+    if (v.timing) {
+      std::snprintf(line, sizeof line, "                %+8.2f ms  drift %+.2f ms/s  dropped %d  repeated %d\n",
+                    v.timing->offsetMs, v.timing->driftMsPerS, v.timing->dropped, v.timing->repeated);
+      out += line;
+    }
   }
   const auto off = std::count_if(verdict.regions.begin(), verdict.regions.end(),
-                                 [](const RegionVerdict& v) { return v.offsetFrames != 0; });
+                                 [](const RegionVerdict& v) { return v.off; });
   out += "\n" + std::to_string(verdict.regions.size()) + " regions read; reference frame " +
          (verdict.reference ? std::to_string(*verdict.reference) : std::string("-")) + "; " +
          std::to_string(off) + " late or early" +
          (verdict.transitionCaught ? "; a frame change was caught in the photo" : "") +
          (verdict.unplaced.empty() ? "" : "; " + std::to_string(verdict.unplaced.size()) + " not on the layout") +
          "\n";
+  if (verdict.lineTimeUs) {
+    std::snprintf(line, sizeof line, "camera line time %.2f us, read %s; frame time %.3f ms\n",
+                  std::abs(*verdict.lineTimeUs), *verdict.lineTimeUs < 0 ? "bottom to top" : "top to bottom",
+                  verdict.frameMs);
+    out += line;
+  }
   return out;
 }
 
@@ -98,15 +111,17 @@ std::string WallJson(const WallVerdict& verdict) {
                        {"last_frame", c.lastFrame},
                        {"transition_caught", c.changeCaught},
                        {"offset_frames", v.offsetFrames},
-                       {"offset_ms", nullptr},
-                       {"drift_ms_per_s", nullptr},
-                       {"dropped", nullptr},
-                       {"repeated", nullptr},
+                       {"offset_ms", v.timing ? nlohmann::json(v.timing->offsetMs) : nlohmann::json()},
+                       {"drift_ms_per_s", v.timing ? nlohmann::json(v.timing->driftMsPerS) : nlohmann::json()},
+                       {"dropped", v.timing ? nlohmann::json(v.timing->dropped) : nlohmann::json()},
+                       {"repeated", v.timing ? nlohmann::json(v.timing->repeated) : nlohmann::json()},
                        {"box", box}});
   }
   nlohmann::json out = {{"regions", regions},
                         {"reference", verdict.reference ? nlohmann::json(*verdict.reference) : nlohmann::json()},
-                        {"line_time_us", nullptr},
+                        {"line_time_us", verdict.lineTimeUs ? nlohmann::json(*verdict.lineTimeUs) : nlohmann::json()},
+                        {"scan", verdict.lineTimeUs ? nlohmann::json(*verdict.lineTimeUs < 0 ? "bottom to top" : "top to bottom")
+                                                    : nlohmann::json()},
                         {"transition_caught", verdict.transitionCaught}};
   if (verdict.onLayout) {
     nlohmann::json unplaced = nlohmann::json::array();

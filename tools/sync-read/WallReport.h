@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/sync-read/RollingShutter.h"
 #include "tools/sync-read/WallReader.h"
 
 struct RegionVerdict {
@@ -19,6 +20,9 @@ struct RegionVerdict {
   // With a layout: the cabinet's ID and its port ("A".."L", empty for none);
   // the ID is empty for a region the layout could not place.
   std::string cabinet, port;
+  // From a clip: milliseconds, drift, drops and repeats; empty from a photo.
+  std::optional<RegionTiming> timing;
+  bool off = false;  // late or early: a frame off, or from a clip a millisecond
 };
 
 // A region read that the layout could not name, and why.
@@ -37,6 +41,10 @@ struct WallVerdict {
   bool onLayout = false;
   std::vector<UnplacedRegion> unplaced;
   std::vector<std::string> unseenCabinets;
+  // From a clip: the camera's line time (negative: the sensor reads bottom
+  // to top), and the reference's frame time.
+  std::optional<double> lineTimeUs;
+  double frameMs = 0;
 };
 
 // The verdict over `reading`; with `referenceOutput`, the reference is the
@@ -48,8 +56,8 @@ std::string WallTable(const WallVerdict& verdict);
 
 // {"regions": [{"output", "region", "cabinet", "port", "frame", "offset_frames",
 // "offset_ms", "drift_ms_per_s", "dropped", "repeated", "box"}], "reference",
-// "line_time_us", "transition_caught"}: what one photo cannot tell (cabinet
-// and port without a layout or where it placed none, milliseconds, drift,
-// drops) is null. With a layout, also
+// "line_time_us", "scan", "transition_caught"}: what the input cannot tell
+// (cabinet and port without a layout or where it placed none; from a photo:
+// milliseconds, drift, drops) is null. With a layout, also
 // "unplaced": [{"output", "region", "why"}] and "unseen_cabinets": [ID...].
 std::string WallJson(const WallVerdict& verdict);

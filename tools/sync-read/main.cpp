@@ -62,6 +62,13 @@ are listed on standard error and in the JSON. Exit status with
 --wall: 0 when every region agrees, 1 when any is late or early, 2 when
 nothing could be read (one line says why).
 
+With --wall CLIP (a video of 60 fps or more, 240 for milliseconds; the camera
+held still, its shutter at the frame time), each region also gets its offset
+in ms at the clip's start, its drift in ms per second, and the frames its
+counter dropped and repeated; the camera's line time is fitted from the
+regions' transition stripes (or given with --line-time-us; negative when the
+sensor reads bottom to top) and taken out.
+
 Exit status: 0 when every input could be read (whatever the frames say), 1
 when a file or the stream could not be read (the rest is still reported), 2
 on a usage error, 3 with --strict when any frame is undecodable, dropped,
@@ -73,6 +80,7 @@ struct Options {
   WallOptions wall;
   std::int64_t referenceOutput = -1;
   int screen = 0;
+  double lineTimeUs = 0;  // 0: fitted
   std::string size;
   std::string fps;
   bool csv = false;
@@ -169,7 +177,7 @@ int main(int argc, char** argv) {
   app.add_flag("--strict", options.strict,
                "exit with 3 when any frame is undecodable, dropped, repeated or out of order");
   app.add_option("--wall", options.wall.photo,
-                 "one photo (PNG or JPEG) of a wall showing SYNC's region codes");
+                 "one photo (PNG or JPEG) or a clip of a wall showing SYNC's region codes");
   app.add_option("--json", options.wall.json, "with --wall: the regions as JSON in this file");
   app.add_option("--picture", options.wall.picture,
                  "with --wall: the photo with every region outlined in its offset's colour (PNG)");
@@ -180,6 +188,9 @@ int main(int argc, char** argv) {
                  "with --wall: MAP's layout file (CSV, JSON or XML) naming each region's cabinet and port");
   app.add_option("--screen", options.screen, "with --layout: the layout's screen the photo shows (from 1)")
       ->check(CLI::PositiveNumber);
+  app.add_option("--line-time-us", options.lineTimeUs,
+                 "with --wall CLIP: the camera's line time in microseconds (negative: read bottom to top)")
+      ->check(CLI::Range(-1000.0, 1000.0));
   if (const std::optional<int> stop = ParseCommandLine(app, argc, argv, kProgram)) return *stop;
   try {
     if (!options.wall.photo.empty()) {
@@ -191,6 +202,7 @@ int main(int argc, char** argv) {
         if (options.wall.layout.empty()) throw UsageError("--screen picks a screen of --layout: give one");
         options.wall.screen = options.screen;
       }
+      if (options.lineTimeUs != 0) options.wall.lineTimeUs = options.lineTimeUs;
       return RunWall(options.wall);
     }
     return Run(options);
