@@ -155,7 +155,11 @@ TEST(MapFrameCodes, APhotoReadWithTheLayoutNamesCabinetsAndPorts) {
     const std::string photo = (folder.Path() / ("photo" + std::to_string(n) + ".png")).string();
     const std::string json = (folder.Path() / ("read" + std::to_string(n++) + ".json")).string();
     ASSERT_TRUE(cv::imwrite(photo, CameraShot(Grey(map.Frame()), c.camera)));
-    WallOptions options{photo, json, "", std::nullopt, c.read, c.readScreen};
+    WallOptions options;
+    options.photo = photo;
+    options.json = json;
+    options.layout = c.read;
+    options.screen = c.readScreen;
     ASSERT_EQ(RunWall(options), c.exit);
     if (c.exit == 2) continue;
 

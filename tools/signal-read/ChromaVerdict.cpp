@@ -1,5 +1,6 @@
 #include "tools/signal-read/ChromaVerdict.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -33,7 +34,14 @@ void CheckChroma(const ChainReading& r, GreyVerdict& v) {
   f.advice = std::string("a stage carries Y'CbCr ") + format +
              " (an output, link or capture format): set it to 4:4:4 or R'G'B'";
   f.numbers = {{"format", format}};
-  if (r.chromaColumns != -1) {
+  // A gamut converted twice clips the chroma zone's colours, which bends
+  // the odd edge's profile (a bilinear filter then overshoots like a
+  // bicubic one): the format stands, the filter is not told.
+  const bool edgeBent = std::any_of(v.faults.begin(), v.faults.end(),
+                                    [](const Fault& other) { return other.name == "gamut-converted-twice"; });
+  if (r.chromaColumns != -1 && edgeBent) {
+    f.evidence += ", the odd edge's filter not told (the colours a gamut converted twice clipped bend it)";
+  } else if (r.chromaColumns != -1) {
     const std::string filter = ChromaFilterOf(r.edgeProfile);
     f.numbers["filter"] = filter;
     f.evidence += std::string(", ") + (r.edgeBlur > 0 ? "the odd edge blurred over " + std::to_string(r.edgeBlur) +

@@ -19,11 +19,27 @@ ChainReading UndoCapturePath(const ChainReading& chain, const ChainReading& refe
     return std::abs(value - through) <= same ? sent : (value - line.offset) / line.gain;
   };
   const bool sameSteps = reference.steps.size() == chain.steps.size();
+  // A step the chain moved onto a level the reference shows for another
+  // step (a clip to black through a path that truncates to 8 bits) is that
+  // step's code: the line is only the path's mean, off by the quantiser's
+  // own offset for values it keeps exactly.
+  const auto stepBack = [&](double value, double through, double sent, std::size_t c) {
+    if (std::abs(value - through) <= kSameMedian) return sent;
+    if (sameSteps) {
+      const StepMeasure* nearest = nullptr;
+      for (const StepMeasure& m : reference.steps)
+        if (std::abs(m.received[c] - value) <= kSameMedian &&
+            (!nearest || std::abs(m.received[c] - value) < std::abs(nearest->received[c] - value)))
+          nearest = &m;
+      if (nearest) return static_cast<double>(nearest->sent);
+    }
+    return back(value, through, sent, kSameMedian);
+  };
   for (std::size_t i = 0; i < undone.steps.size(); ++i)
     for (std::size_t c = 0; c < 3; ++c) {
       double& v = undone.steps[i].received[c];
       const double sent = undone.steps[i].sent;
-      v = back(v, sameSteps ? reference.steps[i].received[c] : -1e9, sent, kSameMedian);
+      v = stepBack(v, sameSteps ? reference.steps[i].received[c] : -1e9, sent, c);
     }
   const bool samePatches = reference.patches.size() == chain.patches.size();
   for (std::size_t i = 0; i < undone.patches.size(); ++i)

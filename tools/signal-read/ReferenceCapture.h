@@ -7,7 +7,8 @@
 // the reference's received value for the same sent code, not with the code
 // sent: where they agree (within a code and a half for a step or patch
 // median, half a code for a ramp column) the chain passed the code
-// unchanged and it counts as the code sent; where they differ the value is
+// unchanged and it counts as the code sent; where they differ a step's value
+// the reference shows for another step counts as that step's code, else it is
 // taken back through the reference's level line (its gain and offset
 // through the unclipped ladder: (received - offset) / gain). The reading
 // so made is judged as any capture is. A fault the reference shows too (the same name;
