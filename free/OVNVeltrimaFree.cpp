@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "gl/RestoringScopes.h"
 #include "gl/ScopedBindings.h"
 #include "host/OutputDimension.h"
 #include "free/shaders/ShaderConstants.h"
@@ -104,6 +105,7 @@ FFUInt32 OVNVeltrimaFree::DeInitGL() {
   rects_.Release();
   keptEight_.Release();
   keptExact_.Release();
+  ballBackground_.Release();
   still_.reset();
   stillRects_.clear();
   stillKept_ = false;
@@ -115,7 +117,7 @@ long long OVNVeltrimaFree::KeptBytes() const {
     if (!kept.Ready() || !still) return 0LL;
     return static_cast<long long>(kept.BytesPerPixel()) * still->width * still->height;
   };
-  return bytes(keptEight_, still_) + bytes(keptExact_, still_);
+  return bytes(keptEight_, still_) + bytes(keptExact_, still_) + ballBackground_.Bytes();
 }
 
 FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
@@ -166,7 +168,10 @@ unsigned OVNVeltrimaFree::ProgramFor(unsigned pieceFeatures, unsigned frameFeatu
 
 ffglex::ShaderProgram* OVNVeltrimaFree::Program(const FrameParameters& p, unsigned features) {
   if (features == kGeneralProgram) return program_.ProgramId() != 0 ? &program_ : nullptr;
-  const ProgramVariant variant = ProgramVariant::For(p, features);
+  return Program(ProgramVariant::For(p, features));
+}
+
+ffglex::ShaderProgram* OVNVeltrimaFree::Program(const ProgramVariant& variant) {
   return programs_.Get(variant.Key(), [this, &variant] {
     ffglex::ProgramCache::Sources sources{kRegionVertexShaderSource,
                                           WithDefines(kFragmentShaderSource, variant.Defines())};
@@ -265,11 +270,90 @@ bool OVNVeltrimaFree::DrawFromKept(const Frame& f) {
                               }),
                pieces.end());
 
+  // The ball's pieces go over a background of their own where no text is
+  // painted above the ball; the rest, with the general program where the
+  // ball is among them, as a whole frame draws them.
+  const auto partition = std::stable_partition(pieces.begin(), pieces.end(), [](const PixelRect& piece) {
+    return (piece.features & kRegionMoving) == 0 || (piece.features & (kRegionInfo | kRegionCredit)) != 0;
+  });
+  std::vector<PixelRect> ball(partition, pieces.end());
+  pieces.erase(partition, pieces.end());
+  if (!ball.empty() && !FetchBallPrograms(f)) {
+    pieces.insert(pieces.end(), ball.begin(), ball.end());
+    ball.clear();
+  }
+
   // The host's viewport places the output in its framebuffer.
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
   kept.CopyTo(viewport[0], viewport[1]);
+  if (!ball.empty() && !DrawBallOverBackground(f, ball))
+    pieces.insert(pieces.end(), ball.begin(), ball.end());
   return DrawPieces(f, pieces, AsGLint(Viewport().x), AsGLint(Viewport().y));
+}
+
+bool OVNVeltrimaFree::FetchBallPrograms(const Frame& f) {
+  if (!Program(ProgramVariant::BallOver(f.p))) return false;
+  const unsigned texts = FrameFeatures(RegionsOf(f)) & (kRegionLabel | kRegionCoords);
+  for (unsigned features = 0; features <= texts; ++features)
+    if ((features & ~texts) == 0 && !Program(ProgramVariant::Background(f.p, features)))
+      return false;
+  return true;
+}
+
+bool OVNVeltrimaFree::DrawBallOverBackground(const Frame& f, const std::vector<PixelRect>& pieces) {
+  PixelRect box = pieces.front();
+  for (const PixelRect& piece : pieces) {
+    box.x0 = std::min(box.x0, piece.x0);
+    box.y0 = std::min(box.y0, piece.y0);
+    box.x1 = std::max(box.x1, piece.x1);
+    box.y1 = std::max(box.y1, piece.y1);
+  }
+  const int boxWidth = box.x1 - box.x0, boxHeight = box.y1 - box.y0;
+  // A reach that is not a size on the output covers all of it: a float
+  // buffer of the output's size would cost more than the general program.
+  if (4LL * boxWidth * boxHeight > static_cast<long long>(f.width) * f.height) return false;
+
+  std::map<unsigned, std::vector<GLfloat>> under;
+  std::vector<GLfloat> over;
+  for (const PixelRect& piece : pieces) {
+    const PixelRect inBox{piece.x0 - box.x0, piece.y0 - box.y0, piece.x1 - box.x0,
+                          piece.y1 - box.y0, 0};
+    AppendClipRect(inBox, boxWidth, boxHeight, under[piece.features & (kRegionLabel | kRegionCoords)]);
+    AppendClipRect(piece, f.width, f.height, over);
+  }
+  std::vector<std::pair<ffglex::ShaderProgram*, const std::vector<GLfloat>*>> draws;
+  for (const auto& [features, rects] : under) {
+    ffglex::ShaderProgram* program = Program(ProgramVariant::Background(f.p, features));
+    if (!program) return false;
+    draws.emplace_back(program, &rects);
+  }
+  ffglex::ShaderProgram* ballProgram = Program(ProgramVariant::BallOver(f.p));
+  if (!ballProgram || !ballBackground_.Prepare(boxWidth, boxHeight)) return false;
+
+  // The buffer's pixel 0, 0 is the box's bottom-left pixel; the shader's
+  // origin is set so that each pixel is the output pixel it stands for.
+  const GLint underX = -box.x0, underY = -(f.height - box.y1);
+  ballBackground_.Render(
+      [&] {
+        for (const auto& [program, rects] : draws) {
+          ffglex::ScopedProgramUse programScope(program->ProgramId());
+          SetUniforms(*program, f, underX, underY);
+          rects_.Draw(*program, "Rects", glsl::RECTS_PER_DRAW, *rects);
+          programScope.End();
+        }
+      },
+      false);
+
+  ffglex::restoring::ScopedActiveTexture unit(GL_TEXTURE0);
+  ffglex::restoring::ScopedTexture2DBinding texture(ballBackground_.Texture());
+  ffglex::ScopedProgramUse programScope(ballProgram->ProgramId());
+  SetUniforms(*ballProgram, f, AsGLint(Viewport().x), AsGLint(Viewport().y));
+  glUniform1i(ballProgram->UniformLocation("Background"), 0);
+  glUniform2i(ballProgram->UniformLocation("BgOrg"), box.x0, f.height - box.y1);
+  rects_.Draw(*ballProgram, "Rects", glsl::RECTS_PER_DRAW, over);
+  programScope.End();
+  return true;
 }
 
 RegionInputs OVNVeltrimaFree::RegionsOf(const Frame& f) {
