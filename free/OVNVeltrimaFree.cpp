@@ -226,13 +226,14 @@ bool OVNVeltrimaFree::DrawFromKept(const Frame& f) {
   const RegionInputs in = RegionsOf(f);
   const StillKey key = MakeStillKey(f.p, f.solidIndex, f.texts, f.width, f.height);
   if (!still_ || !SameStill(*still_, key)) {
-    // A frame whose still part just changed is drawn whole, and the next one
-    // keeps it: a setting moved every frame costs one draw, not a draw and a
-    // copy.
+    // The frame whose still part just changed draws it into the picture and
+    // copies it: one costly frame, where drawing it whole and keeping it on
+    // the next frame made two. A setting moved every frame pays a copy more
+    // than a whole draw, and less where the ball is on (its pieces cost a
+    // fraction of the general program's).
     still_ = key;
     stillRects_ = StillFeatureRects(in);
     stillKept_ = false;
-    return false;
   }
   const bool eight = ffglex::OutputCache::HostHoldsEightBits();
   ffglex::OutputCache& kept = eight ? keptEight_ : keptExact_;

@@ -121,10 +121,10 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // nothing, when one of them could not be built.
   bool DrawSpecialised(const Frame& f);
   // Copies the kept picture and draws the changing rectangles over it,
-  // drawing the picture first where it is stale; false, when the frame is
-  // to be drawn whole instead (a setting changed since the frame before,
-  // host state a copy would bypass, no picture could be kept or a program
-  // failed).
+  // drawing the picture first where it is stale (a setting, the size or the
+  // framebuffer changed since the frame before); false, when the frame is
+  // to be drawn whole instead (host state a copy would bypass, no picture
+  // could be kept or a program failed).
   bool DrawFromKept(const Frame& f);
   // Draws `pieces` of the ball (no info box or credit in them) in two
   // passes: what lies under them into a float buffer the size of their

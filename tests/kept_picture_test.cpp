@@ -25,7 +25,7 @@ using hostkit::PixelFormat;
 using hostkit::Viewport;
 
 // The moments each case visits, as (sweep, motion, colour cycle): the first
-// twice (drawn whole, then kept), then moments where the ball, the bar and
+// twice (the picture drawn, then only copied), then moments where the ball, the bar and
 // the sweep's lines stand elsewhere and the solid colour has moved on.
 const double kMoments[][3] = {{3, 1, 0.2},     {3, 1, 0.2},      {50, 21.5, 0.7},
                               {97, 48, 1.3},   {211, 93.7, 1.4}, {260, 140, 3.9},
