@@ -274,9 +274,11 @@ bool OVNVeltrimaFree::DrawFromKept(const Frame& f) {
   // The ball's pieces go over a background of their own where no text is
   // painted above the ball; the rest, with the general program where the
   // ball is among them, as a whole frame draws them.
-  const auto partition = std::stable_partition(pieces.begin(), pieces.end(), [](const PixelRect& piece) {
-    return (piece.features & kRegionMoving) == 0 || (piece.features & (kRegionInfo | kRegionCredit)) != 0;
-  });
+  const auto partition =
+      std::stable_partition(pieces.begin(), pieces.end(), [](const PixelRect& piece) {
+        return (piece.features & kRegionMoving) == 0 ||
+               (piece.features & (kRegionInfo | kRegionCredit)) != 0;
+      });
   std::vector<PixelRect> ball(partition, pieces.end());
   pieces.erase(partition, pieces.end());
   if (!ball.empty() && !FetchBallPrograms(f)) {
@@ -314,13 +316,20 @@ bool OVNVeltrimaFree::DrawBallOverBackground(const Frame& f, const std::vector<P
   // A reach that is not a size on the output covers all of it: a float
   // buffer of the output's size would cost more than the general program.
   if (4LL * boxWidth * boxHeight > static_cast<long long>(f.width) * f.height) return false;
+  // The box's size moves by a pixel or two as the ball meets the edges; the
+  // buffer grows in steps so that it is not made again on such frames. The
+  // box lies in its top-left corner.
+  constexpr int kBufferStep = 64;
+  const int bufferWidth = (boxWidth + kBufferStep - 1) / kBufferStep * kBufferStep;
+  const int bufferHeight = (boxHeight + kBufferStep - 1) / kBufferStep * kBufferStep;
 
   std::map<unsigned, std::vector<GLfloat>> under;
   std::vector<GLfloat> over;
   for (const PixelRect& piece : pieces) {
     const PixelRect inBox{piece.x0 - box.x0, piece.y0 - box.y0, piece.x1 - box.x0,
                           piece.y1 - box.y0, 0};
-    AppendClipRect(inBox, boxWidth, boxHeight, under[piece.features & (kRegionLabel | kRegionCoords)]);
+    AppendClipRect(inBox, bufferWidth, bufferHeight,
+                   under[piece.features & (kRegionLabel | kRegionCoords)]);
     AppendClipRect(piece, f.width, f.height, over);
   }
   std::vector<std::pair<ffglex::ShaderProgram*, const std::vector<GLfloat>*>> draws;
@@ -330,11 +339,12 @@ bool OVNVeltrimaFree::DrawBallOverBackground(const Frame& f, const std::vector<P
     draws.emplace_back(program, &rects);
   }
   ffglex::ShaderProgram* ballProgram = Program(ProgramVariant::BallOver(f.p));
-  if (!ballProgram || !ballBackground_.Prepare(boxWidth, boxHeight)) return false;
+  if (!ballProgram || !ballBackground_.Prepare(bufferWidth, bufferHeight)) return false;
 
-  // The buffer's pixel 0, 0 is the box's bottom-left pixel; the shader's
-  // origin is set so that each pixel is the output pixel it stands for.
-  const GLint underX = -box.x0, underY = -(f.height - box.y1);
+  // The shader's origin in the buffer: each buffer pixel computes the output
+  // pixel it stands for (GL counts the buffer's rows, and q's, from the
+  // bottom).
+  const GLint underX = -box.x0, underY = -(f.height - box.y0 - bufferHeight);
   ballBackground_.Render(
       [&] {
         for (const auto& [program, rects] : draws) {
@@ -351,7 +361,7 @@ bool OVNVeltrimaFree::DrawBallOverBackground(const Frame& f, const std::vector<P
   ffglex::ScopedProgramUse programScope(ballProgram->ProgramId());
   SetUniforms(*ballProgram, f, AsGLint(Viewport().x), AsGLint(Viewport().y));
   glUniform1i(ballProgram->UniformLocation("Background"), 0);
-  glUniform2i(ballProgram->UniformLocation("BgOrg"), box.x0, f.height - box.y1);
+  glUniform2i(ballProgram->UniformLocation("BgOrg"), -underX, -underY);
   rects_.Draw(*ballProgram, "Rects", glsl::RECTS_PER_DRAW, over);
   programScope.End();
   return true;

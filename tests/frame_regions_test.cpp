@@ -160,7 +160,8 @@ TEST(ProgramVariant, EachStageIsAProgramOfItsOwn) {
                                      ProgramVariant::Background(p, kRegionLabel | kRegionMoving)};
     for (std::size_t i = 0; i < std::size(builds); ++i)
       for (std::size_t j = i + 1; j < std::size(builds); ++j) {
-        EXPECT_NE(builds[i].Key(), builds[j].Key()) << "pattern " << pattern << ", " << i << "/" << j;
+        EXPECT_NE(builds[i].Key(), builds[j].Key())
+            << "pattern " << pattern << ", builds " << i << " and " << j;
         EXPECT_NE(builds[i].Defines(), builds[j].Defines()) << "pattern " << pattern;
       }
     FrameParameters bars = p;
