@@ -359,9 +359,7 @@ bool OVNVeltrimaFree::DrawBallOverBackground(const Frame& f, const std::vector<P
   ffglex::restoring::ScopedActiveTexture unit(GL_TEXTURE0);
   ffglex::restoring::ScopedTexture2DBinding texture(ballBackground_.Texture());
   ffglex::ScopedProgramUse programScope(ballProgram->ProgramId());
-  SetUniforms(*ballProgram, f, AsGLint(Viewport().x), AsGLint(Viewport().y));
-  glUniform1i(ballProgram->UniformLocation("Background"), 0);
-  glUniform2i(ballProgram->UniformLocation("BgOrg"), -underX, -underY);
+  SetUniforms(*ballProgram, f, AsGLint(Viewport().x), AsGLint(Viewport().y), {-underX, -underY});
   rects_.Draw(*ballProgram, "Rects", glsl::RECTS_PER_DRAW, over);
   programScope.End();
   return true;
@@ -379,7 +377,8 @@ RegionInputs OVNVeltrimaFree::RegionsOf(const Frame& f) {
 }
 
 void OVNVeltrimaFree::SetUniforms(ffglex::ShaderProgram& program, const Frame& f,
-                                  GLint originX, GLint originY) {
+                                  GLint originX, GLint originY,
+                                  std::pair<GLint, GLint> background) {
   const FrameParameters& p = f.p;
   const AnimationValues& motion = f.motion;
   const EncodedTexts& texts = f.texts;
@@ -414,4 +413,6 @@ void OVNVeltrimaFree::SetUniforms(ffglex::ShaderProgram& program, const Frame& f
   glUniform1i(location("L2n"), texts.line2Count);
   glUniform1iv(location("CR"), kCreditGlyphs, texts.credit.data());
   glUniform1i(location("Credit"), p.credit ? 1 : 0);
+  glUniform1i(location("Background"), 0);
+  glUniform2i(location("BgOrg"), background.first, background.second);
 }

@@ -102,7 +102,11 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // `pieceFeatures` over it in a frame with `frameFeatures`.
   static unsigned ProgramFor(unsigned pieceFeatures, unsigned frameFeatures);
   void DefineParameters();
-  void SetUniforms(ffglex::ShaderProgram& program, const Frame& f, GLint originX, GLint originY);
+  // Every uniform of the shader, in one order for every program; the
+  // background's (texture unit 0, its texel 0, 0 at q = background) are read
+  // by the ball-over-background build alone.
+  void SetUniforms(ffglex::ShaderProgram& program, const Frame& f, GLint originX, GLint originY,
+                   std::pair<GLint, GLint> background = {0, 0});
   // The program drawing `features` (a ProgramVariant's, or the general
   // program for kGeneralProgram) for this frame's settings; null when it
   // could not be built.
