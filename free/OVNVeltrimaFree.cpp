@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "gl/RestoringScopes.h"
 #include "gl/ScopedBindings.h"
 #include "host/OutputDimension.h"
 #include "free/shaders/ShaderConstants.h"
@@ -104,6 +105,7 @@ FFUInt32 OVNVeltrimaFree::DeInitGL() {
   rects_.Release();
   keptEight_.Release();
   keptExact_.Release();
+  ballBackground_.Release();
   still_.reset();
   stillRects_.clear();
   stillKept_ = false;
@@ -115,7 +117,7 @@ long long OVNVeltrimaFree::KeptBytes() const {
     if (!kept.Ready() || !still) return 0LL;
     return static_cast<long long>(kept.BytesPerPixel()) * still->width * still->height;
   };
-  return bytes(keptEight_, still_) + bytes(keptExact_, still_);
+  return bytes(keptEight_, still_) + bytes(keptExact_, still_) + ballBackground_.Bytes();
 }
 
 FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
@@ -166,7 +168,10 @@ unsigned OVNVeltrimaFree::ProgramFor(unsigned pieceFeatures, unsigned frameFeatu
 
 ffglex::ShaderProgram* OVNVeltrimaFree::Program(const FrameParameters& p, unsigned features) {
   if (features == kGeneralProgram) return program_.ProgramId() != 0 ? &program_ : nullptr;
-  const ProgramVariant variant = ProgramVariant::For(p, features);
+  return Program(ProgramVariant::For(p, features));
+}
+
+ffglex::ShaderProgram* OVNVeltrimaFree::Program(const ProgramVariant& variant) {
   return programs_.Get(variant.Key(), [this, &variant] {
     ffglex::ProgramCache::Sources sources{kRegionVertexShaderSource,
                                           WithDefines(kFragmentShaderSource, variant.Defines())};
@@ -221,13 +226,14 @@ bool OVNVeltrimaFree::DrawFromKept(const Frame& f) {
   const RegionInputs in = RegionsOf(f);
   const StillKey key = MakeStillKey(f.p, f.solidIndex, f.texts, f.width, f.height);
   if (!still_ || !SameStill(*still_, key)) {
-    // A frame whose still part just changed is drawn whole, and the next one
-    // keeps it: a setting moved every frame costs one draw, not a draw and a
-    // copy.
+    // The frame whose still part just changed draws it into the picture and
+    // copies it: one costly frame, where drawing it whole and keeping it on
+    // the next frame made two. A setting moved every frame pays a copy more
+    // than a whole draw, and less where the ball is on (its pieces cost a
+    // fraction of the general program's).
     still_ = key;
     stillRects_ = StillFeatureRects(in);
     stillKept_ = false;
-    return false;
   }
   const bool eight = ffglex::OutputCache::HostHoldsEightBits();
   ffglex::OutputCache& kept = eight ? keptEight_ : keptExact_;
@@ -265,11 +271,98 @@ bool OVNVeltrimaFree::DrawFromKept(const Frame& f) {
                               }),
                pieces.end());
 
+  // The ball's pieces go over a background of their own where no text is
+  // painted above the ball; the rest, with the general program where the
+  // ball is among them, as a whole frame draws them.
+  const auto partition =
+      std::stable_partition(pieces.begin(), pieces.end(), [](const PixelRect& piece) {
+        return (piece.features & kRegionMoving) == 0 ||
+               (piece.features & (kRegionInfo | kRegionCredit)) != 0;
+      });
+  std::vector<PixelRect> ball(partition, pieces.end());
+  pieces.erase(partition, pieces.end());
+  if (!ball.empty() && !FetchBallPrograms(f)) {
+    pieces.insert(pieces.end(), ball.begin(), ball.end());
+    ball.clear();
+  }
+
   // The host's viewport places the output in its framebuffer.
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
   kept.CopyTo(viewport[0], viewport[1]);
+  if (!ball.empty() && !DrawBallOverBackground(f, ball))
+    pieces.insert(pieces.end(), ball.begin(), ball.end());
   return DrawPieces(f, pieces, AsGLint(Viewport().x), AsGLint(Viewport().y));
+}
+
+bool OVNVeltrimaFree::FetchBallPrograms(const Frame& f) {
+  if (!Program(ProgramVariant::BallOver(f.p))) return false;
+  const unsigned texts = FrameFeatures(RegionsOf(f)) & (kRegionLabel | kRegionCoords);
+  for (unsigned features = 0; features <= texts; ++features)
+    if ((features & ~texts) == 0 && !Program(ProgramVariant::Background(f.p, features)))
+      return false;
+  return true;
+}
+
+bool OVNVeltrimaFree::DrawBallOverBackground(const Frame& f, const std::vector<PixelRect>& pieces) {
+  PixelRect box = pieces.front();
+  for (const PixelRect& piece : pieces) {
+    box.x0 = std::min(box.x0, piece.x0);
+    box.y0 = std::min(box.y0, piece.y0);
+    box.x1 = std::max(box.x1, piece.x1);
+    box.y1 = std::max(box.y1, piece.y1);
+  }
+  const int boxWidth = box.x1 - box.x0, boxHeight = box.y1 - box.y0;
+  // A reach that is not a size on the output covers all of it: a float
+  // buffer of the output's size would cost more than the general program.
+  if (4LL * boxWidth * boxHeight > static_cast<long long>(f.width) * f.height) return false;
+  // The box's size moves by a pixel or two as the ball meets the edges; the
+  // buffer grows in steps so that it is not made again on such frames. The
+  // box lies in its top-left corner.
+  constexpr int kBufferStep = 64;
+  const int bufferWidth = (boxWidth + kBufferStep - 1) / kBufferStep * kBufferStep;
+  const int bufferHeight = (boxHeight + kBufferStep - 1) / kBufferStep * kBufferStep;
+
+  std::map<unsigned, std::vector<GLfloat>> under;
+  std::vector<GLfloat> over;
+  for (const PixelRect& piece : pieces) {
+    const PixelRect inBox{piece.x0 - box.x0, piece.y0 - box.y0, piece.x1 - box.x0,
+                          piece.y1 - box.y0, 0};
+    AppendClipRect(inBox, bufferWidth, bufferHeight,
+                   under[piece.features & (kRegionLabel | kRegionCoords)]);
+    AppendClipRect(piece, f.width, f.height, over);
+  }
+  std::vector<std::pair<ffglex::ShaderProgram*, const std::vector<GLfloat>*>> draws;
+  for (const auto& [features, rects] : under) {
+    ffglex::ShaderProgram* program = Program(ProgramVariant::Background(f.p, features));
+    if (!program) return false;
+    draws.emplace_back(program, &rects);
+  }
+  ffglex::ShaderProgram* ballProgram = Program(ProgramVariant::BallOver(f.p));
+  if (!ballProgram || !ballBackground_.Prepare(bufferWidth, bufferHeight)) return false;
+
+  // The shader's origin in the buffer: each buffer pixel computes the output
+  // pixel it stands for (GL counts the buffer's rows, and q's, from the
+  // bottom).
+  const GLint underX = -box.x0, underY = -(f.height - box.y0 - bufferHeight);
+  ballBackground_.Render(
+      [&] {
+        for (const auto& [program, rects] : draws) {
+          ffglex::ScopedProgramUse programScope(program->ProgramId());
+          SetUniforms(*program, f, underX, underY);
+          rects_.Draw(*program, "Rects", glsl::RECTS_PER_DRAW, *rects);
+          programScope.End();
+        }
+      },
+      false);
+
+  ffglex::restoring::ScopedActiveTexture unit(GL_TEXTURE0);
+  ffglex::restoring::ScopedTexture2DBinding texture(ballBackground_.Texture());
+  ffglex::ScopedProgramUse programScope(ballProgram->ProgramId());
+  SetUniforms(*ballProgram, f, AsGLint(Viewport().x), AsGLint(Viewport().y), {-underX, -underY});
+  rects_.Draw(*ballProgram, "Rects", glsl::RECTS_PER_DRAW, over);
+  programScope.End();
+  return true;
 }
 
 RegionInputs OVNVeltrimaFree::RegionsOf(const Frame& f) {
@@ -284,7 +377,8 @@ RegionInputs OVNVeltrimaFree::RegionsOf(const Frame& f) {
 }
 
 void OVNVeltrimaFree::SetUniforms(ffglex::ShaderProgram& program, const Frame& f,
-                                  GLint originX, GLint originY) {
+                                  GLint originX, GLint originY,
+                                  std::pair<GLint, GLint> background) {
   const FrameParameters& p = f.p;
   const AnimationValues& motion = f.motion;
   const EncodedTexts& texts = f.texts;
@@ -319,4 +413,6 @@ void OVNVeltrimaFree::SetUniforms(ffglex::ShaderProgram& program, const Frame& f
   glUniform1i(location("L2n"), texts.line2Count);
   glUniform1iv(location("CR"), kCreditGlyphs, texts.credit.data());
   glUniform1i(location("Credit"), p.credit ? 1 : 0);
+  glUniform1i(location("Background"), 0);
+  glUniform2i(location("BgOrg"), background.first, background.second);
 }

@@ -67,7 +67,8 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // every frame was drawn before there was a kept picture (the reference
   // for tests and benchmarks).
   void UseKeptPicture(bool on) { keep_ = on; }
-  // Bytes of GL memory the kept picture takes now (0 when none is kept).
+  // Bytes of GL memory the kept picture and the buffer under the ball take
+  // now (0 when nothing is kept).
   long long KeptBytes() const;
   // Test seam: `edit` may rewrite the fragment text of each specialised
   // program built from now on (programs already built keep theirs), so that
@@ -101,11 +102,16 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // `pieceFeatures` over it in a frame with `frameFeatures`.
   static unsigned ProgramFor(unsigned pieceFeatures, unsigned frameFeatures);
   void DefineParameters();
-  void SetUniforms(ffglex::ShaderProgram& program, const Frame& f, GLint originX, GLint originY);
+  // Every uniform of the shader, in one order for every program; the
+  // background's (texture unit 0, its texel 0, 0 at q = background) are read
+  // by the ball-over-background build alone.
+  void SetUniforms(ffglex::ShaderProgram& program, const Frame& f, GLint originX, GLint originY,
+                   std::pair<GLint, GLint> background = {0, 0});
   // The program drawing `features` (a ProgramVariant's, or the general
   // program for kGeneralProgram) for this frame's settings; null when it
   // could not be built.
   ffglex::ShaderProgram* Program(const FrameParameters& p, unsigned features);
+  ffglex::ShaderProgram* Program(const ProgramVariant& variant);
   // Fetches every program the frame's setting may use, so that a setting
   // builds them all on its first frame; false when one could not be built.
   bool FetchPrograms(const Frame& f);
@@ -119,11 +125,22 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // nothing, when one of them could not be built.
   bool DrawSpecialised(const Frame& f);
   // Copies the kept picture and draws the changing rectangles over it,
-  // drawing the picture first where it is stale; false, when the frame is
-  // to be drawn whole instead (a setting changed since the frame before,
-  // host state a copy would bypass, no picture could be kept or a program
-  // failed).
+  // drawing the picture first where it is stale (a setting, the size or the
+  // framebuffer changed since the frame before); false, when the frame is
+  // to be drawn whole instead (host state a copy would bypass, no picture
+  // could be kept or a program failed).
   bool DrawFromKept(const Frame& f);
+  // Draws `pieces` of the ball (no info box or credit in them) in two
+  // passes: what lies under them into a float buffer the size of their
+  // bounding box, with the programs of their still features writing colour
+  // and coverage before the gain; then the moving element over it, with a
+  // program holding the moving element alone. Bit for bit what the general
+  // program draws there, at a fraction of its cost per pixel. False, having
+  // drawn nothing, when a program or the buffer could not be made or the
+  // pieces spread over more than a quarter of the output.
+  bool DrawBallOverBackground(const Frame& f, const std::vector<PixelRect>& pieces);
+  // Every program DrawBallOverBackground may use for this frame's setting.
+  bool FetchBallPrograms(const Frame& f);
   // Rewrites parameters 1 to 14 when `value` selects a preset other than the
   // last one received, raising a value-changed event on each.
   void ApplyPresetStep(float value);
@@ -145,6 +162,9 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // would. Only one of them holds a picture at a time.
   ffglex::OutputCache keptEight_{ffglex::OutputCache::Precision::HostFramebuffer};
   ffglex::OutputCache keptExact_{ffglex::OutputCache::Precision::Exact};
+  // What lies under the ball this frame (colour and coverage, exactly), the
+  // size of the ball's reach: a few hundred pixels square.
+  ffglex::OutputCache ballBackground_{ffglex::OutputCache::Precision::Exact};
   // What the frame before showed still, the rectangles of its features, and
   // whether the kept picture holds it.
   std::optional<StillKey> still_;

@@ -18,6 +18,21 @@ ProgramVariant ProgramVariant::For(const FrameParameters& p, unsigned features) 
   return v;
 }
 
+ProgramVariant ProgramVariant::Background(const FrameParameters& p, unsigned features) {
+  ProgramVariant v = For(p, features & (kRegionLabel | kRegionCoords));
+  v.stage = Stage::Background;
+  return v;
+}
+
+ProgramVariant ProgramVariant::BallOver(const FrameParameters& p) {
+  ProgramVariant v;
+  v.moving = p.moving;
+  v.transparent = p.transparent;
+  v.features = kRegionMoving;
+  v.stage = Stage::BallOver;
+  return v;
+}
+
 std::uint32_t ProgramVariant::Key() const {
   // Pattern numbers outside 0..6 all draw the checker: one program for all.
   const auto patternCode = static_cast<std::uint32_t>(
@@ -25,7 +40,7 @@ std::uint32_t ProgramVariant::Key() const {
   return patternCode | static_cast<std::uint32_t>(labelMode) << 3 |
          static_cast<std::uint32_t>(showResolution) << 4 | static_cast<std::uint32_t>(moving) << 5 |
          static_cast<std::uint32_t>(transparent) << 6 | static_cast<std::uint32_t>(credit) << 7 |
-         features << 8;
+         features << 8 | static_cast<std::uint32_t>(stage) << 16;
 }
 
 std::string ProgramVariant::Defines() const {
@@ -44,6 +59,8 @@ std::string ProgramVariant::Defines() const {
   text += std::string("#define DRAW_MOVING ") + flag(features & kRegionMoving) + "\n";
   text += std::string("#define DRAW_INFO ") + flag(features & kRegionInfo) + "\n";
   text += std::string("#define DRAW_CREDIT ") + flag(features & kRegionCredit) + "\n";
+  if (stage == Stage::Background) text += "#define BACKGROUND_ONLY\n";
+  if (stage == Stage::BallOver) text += "#define BALL_OVER_BACKGROUND\n";
   return text;
 }
 

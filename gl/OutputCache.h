@@ -74,6 +74,11 @@ class OutputCache {
   bool Fresh() const { return fresh_; }
   // Bytes a pixel of the buffer takes (4, 8 or 16; 0 when none is kept).
   int BytesPerPixel() const;
+  // Bytes the buffer takes (0 when none is kept).
+  long long Bytes() const { return static_cast<long long>(BytesPerPixel()) * width_ * height_; }
+  // The texture holding the picture, for a program that reads it (0 when
+  // none is kept); it stays the cache's to release.
+  GLuint Texture() const { return colour_; }
   // True where the framebuffer bound for drawing has 8-bit normalised
   // colour: what a HostFramebuffer buffer made now keeps as RGBA8.
   static bool HostHoldsEightBits();

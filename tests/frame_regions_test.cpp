@@ -147,6 +147,29 @@ TEST(ProgramVariant, FramesDifferingOnlyInUnreadSwitchesShareAProgram) {
   EXPECT_NE(ProgramVariant::For(a, kRegionMoving).Key(), ProgramVariant::For(b, kRegionMoving).Key());
 }
 
+// The three builds of one setting are different programs; the ball over a
+// background reads no pattern, so every pattern shares one.
+TEST(ProgramVariant, EachStageIsAProgramOfItsOwn) {
+  for (int pattern = 0; pattern <= 6; ++pattern) {
+    FrameParameters p;
+    p.pattern = pattern;
+    p.moving = true;
+    const ProgramVariant builds[] = {ProgramVariant::For(p, 0), ProgramVariant::Background(p, 0),
+                                     ProgramVariant::BallOver(p),
+                                     ProgramVariant::For(p, kRegionLabel),
+                                     ProgramVariant::Background(p, kRegionLabel | kRegionMoving)};
+    for (std::size_t i = 0; i < std::size(builds); ++i)
+      for (std::size_t j = i + 1; j < std::size(builds); ++j) {
+        EXPECT_NE(builds[i].Key(), builds[j].Key())
+            << "pattern " << pattern << ", builds " << i << " and " << j;
+        EXPECT_NE(builds[i].Defines(), builds[j].Defines()) << "pattern " << pattern;
+      }
+    FrameParameters bars = p;
+    bars.pattern = 2;
+    EXPECT_EQ(ProgramVariant::BallOver(p).Key(), ProgramVariant::BallOver(bars).Key());
+  }
+}
+
 TEST(ProgramVariant, DefinesGoRightAfterTheVersionLine) {
   const std::string text = WithDefines("#version 410 core\nvoid main() {}\n", "#define X 1\n");
   EXPECT_EQ(text, "#version 410 core\n#define X 1\n#line 2\nvoid main() {}\n");

@@ -14,6 +14,7 @@
 
 #include "clock/SteppedClock.h"
 #include "free/Parameters.h"
+#include "free/ProgramVariant.h"
 #include "hostkit/GLInterceptor.h"
 #include "tests/LinkedPluginSuite.h"
 
@@ -24,11 +25,17 @@ using hostkit::PixelFormat;
 using hostkit::Viewport;
 
 // The moments each case visits, as (sweep, motion, colour cycle): the first
-// twice (drawn whole, then kept), then moments where the ball, the bar and
+// twice (the picture drawn, then only copied), then moments where the ball, the bar and
 // the sweep's lines stand elsewhere and the solid colour has moved on.
 const double kMoments[][3] = {{3, 1, 0.2},     {3, 1, 0.2},      {50, 21.5, 0.7},
                               {97, 48, 1.3},   {211, 93.7, 1.4}, {260, 140, 3.9},
                               {260, 140, 3.9}, {333, 7.25, 4.6}};
+
+int Occurrences(const std::string& text, const std::string& what) {
+  int count = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
 
 class KeptPicture : public LinkedPluginSuite {
  protected:
@@ -102,6 +109,18 @@ TEST_F(KeptPicture, EveryPresetMatchesWholeFramesOverTime) {
   }
 }
 
+// The ball as large as a show has it, over every pattern that carries it
+// in a preset: thousands of edge pixels a frame blended over labels,
+// coordinates, circles and bars.
+TEST_F(KeptPicture, TheBallAtFullSizeMatchesWholeFrames) {
+  Pair pair(plugin_, 1280, 720, Viewport{0, 0, 1280, 720}, PixelFormat::RGBA32F);
+  for (int preset = 0; preset < 10; ++preset) {
+    pair.Set(0, static_cast<float>(preset));
+    if (pair.kept.Get(7) < 0.5f) continue;  // no moving element in this preset
+    ExpectSameOverMoments(pair, "1280x720, preset " + std::to_string(preset));
+  }
+}
+
 // Settings that put the changing parts over text, plates and transparency:
 // each row is applied on top of the defaults.
 struct Setting {
@@ -164,6 +183,26 @@ TEST_F(KeptPicture, SettingSizeAndFramebufferChangesShowAtOnce) {
     host->Target().SetViewport(Viewport{3, 2, 150, 90});
   }
   run("float framebuffer again");
+}
+
+// The ball is drawn over a background of its own only where its programs
+// build: where one fails, its pieces are the general program's again, the
+// failure is reported once, and the frames stay those of whole frames.
+TEST_F(KeptPicture, BallProgramsThatFailToBuildLeaveTheBallToTheGeneralProgram) {
+  using Stage = ProgramVariant::Stage;
+  for (Stage failing : {Stage::Background, Stage::BallOver}) {
+    const std::string what = failing == Stage::Background ? "background" : "ball over it";
+    Pair pair(plugin_, 240, 136, Viewport{0, 0, 240, 136}, PixelFormat::RGBA32F);
+    Instance(pair.kept).EditSpecialisedSources(
+        [failing](const ProgramVariant& variant, std::string& fragment) {
+          if (variant.stage == failing) fragment = WithDefines(fragment.c_str(), "#error no\n");
+        });
+    pair.Set(0, 0);  // the grid: labels and coordinates under the ball
+    testing::internal::CaptureStdout();
+    ExpectSameOverMoments(pair, what + " fails");
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Occurrences(log, "Fragment Shader error"), 1) << what << ": " << log;
+  }
 }
 
 // Six instances in one host each keep a picture; destroying any of them

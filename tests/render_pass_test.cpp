@@ -189,7 +189,8 @@ TEST_F(RenderPass, ZeroSizedViewportIsDrawnAsOnePixel) {
 const std::vector<std::string> kUniformOrder = {
     "Font", "Res",  "Org",  "Pattern", "PW",    "PH",   "OX",  "OY",  "LabelMode", "ShowRes",
     "LW",   "Moving", "SolidIdx", "Transparent", "NumSize", "Bright", "Sweep", "SweepPass",
-    "Ball", "BallR", "BarX", "BarW", "L1", "L2", "L1n", "L2n", "CR", "Credit"};
+    "Ball", "BallR", "BarX", "BarW", "L1", "L2", "L1n", "L2n", "CR", "Credit", "Background",
+    "BgOrg"};
 
 // Each program a frame uses is made current, given every uniform in this
 // order (specialised programs lack some: those calls name location -1), fed
@@ -200,9 +201,10 @@ TEST_F(RenderPass, EveryProgramOfAFrameGetsAllUniformsInOrder) {
   host.Set(1, 0);   // panel grid: base, label and coordinate-tag programs
   host.Set(15, 1);  // credit tag
 
-  // The first frame of a setting is drawn whole; the second draws the kept
-  // picture and what moves, with programs the first only built: each looks
-  // its locations up on the first frame it draws, none after.
+  // The first frame of a setting draws the kept picture; the second draws
+  // what moves over its copy (the ball with programs of its own, built on
+  // that frame): each program looks its locations up on the first frame it
+  // draws, none after.
   for (int frame = 0; frame < 4; ++frame) {
     counter.Reset();
     ASSERT_EQ(host.RunFrames(), FF_SUCCESS);

@@ -97,6 +97,11 @@ uniform int   L2n;         // valid glyphs in L2
 uniform int   Credit;      // 1: credit tag
 uniform int   CR[CREDIT_LEN]; // credit glyphs, all drawn
 
+#ifdef BALL_OVER_BACKGROUND
+uniform sampler2D Background; // the pixels under the ball: colour, coverage
+uniform ivec2 BgOrg;          // q of Background's texel 0, 0
+#endif
+
 layout(location = 0) out vec4 fragColor;
 
 // ===== COLOURS ===============================================================
@@ -678,6 +683,13 @@ void main()
 {
     setUp();
 
+#ifdef BALL_OVER_BACKGROUND
+    // The pattern and still text under the ball, as a background build of
+    // this shader left them; the ball then blends over them exactly as here.
+    vec4 under = texelFetch(Background, q - BgOrg, 0);
+    col = under.rgb;
+    ink = under.a;
+#else
     if (PATTERN_NOW == PATTERN_GRID)
         panelGrid();
     else if (PATTERN_NOW == PATTERN_RASTER)
@@ -692,6 +704,7 @@ void main()
         lineSweep();
     else
         pixelChecker();
+#endif
 
     if (DRAW_MOVING && MOVING_NOW == 1)
         movingElement();
@@ -700,9 +713,15 @@ void main()
     if (DRAW_CREDIT && CREDIT_NOW == 1)
         creditTag();
 
+#ifdef BACKGROUND_ONLY
+    // What the ball blends over, before the gain: read back by the build
+    // above, BALL_OVER_BACKGROUND.
+    fragColor = vec4(col, ink);
+#else
     // Gain applies to every layer alike and leaves alpha alone; in
     // transparent mode the colour is already premultiplied by ink.
     col = clamp(col * Bright, 0.0, 1.0);
     float alpha = (TRANSPARENT_NOW == 1) ? ink : 1.0;
     fragColor = vec4(col, alpha);
+#endif
 }
