@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "chaincheck/Layout.h"
+#include "tools/signal-read/LineFit.h"
 
 namespace {
 
@@ -100,19 +101,9 @@ std::vector<Crossing> RampCrossings(const std::vector<double>& profile, const Ch
 
 // Least squares x = intercept + slope · code.
 bool LineThrough(const std::vector<Crossing>& c, double& slope, double& intercept) {
-  const double n = static_cast<double>(c.size());
-  double sx = 0, sy = 0, sxx = 0, sxy = 0;
-  for (const Crossing& k : c) {
-    sx += k.code;
-    sy += k.x;
-    sxx += k.code * k.code;
-    sxy += k.code * k.x;
-  }
-  const double d = n * sxx - sx * sx;
-  if (c.size() < 2 || d <= 0) return false;
-  slope = (n * sxy - sx * sy) / d;
-  intercept = (sy - slope * sx) / n;
-  return true;
+  LineFit fit;
+  for (const Crossing& k : c) fit.Add(k.code, k.x);
+  return fit.Solve(slope, intercept, 2);
 }
 
 // The line through the crossings, fitted again without those more than a

@@ -8,6 +8,7 @@
 #include "signal/CodeRules.h"
 #include "signal/Signal.h"
 #include "tools/signal-read/DitherVerdict.h"
+#include "tools/signal-read/LineFit.h"
 
 namespace {
 
@@ -70,23 +71,16 @@ Line FitLadder(const ChainReading& r) {
     lo = std::min(lo, m.received[1]);
     hi = std::max(hi, m.received[1]);
   }
-  double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+  LineFit fit;
   for (const StepMeasure& m : r.steps) {
     if (m.sent < sig::BlackCode(range) || m.sent > sig::WhiteCode(range)) continue;
     const double y = m.received[1];
     if (y <= lo + 0.5 || y >= hi - 0.5) continue;
-    n += 1;
-    sx += m.sent;
-    sy += y;
-    sxx += static_cast<double>(m.sent) * m.sent;
-    sxy += m.sent * y;
+    fit.Add(m.sent, y);
   }
   Line line;
-  const double d = n * sxx - sx * sx;
-  if (n < 3 || d <= 0) return line;
-  line.gain = (n * sxy - sx * sy) / d;
-  line.offset = (sy - line.gain * sx) / n;
-  line.ok = true;
+  line.ok = fit.Solve(line.gain, line.offset, 3);
+  if (!line.ok) line = Line{};
   return line;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/signal-read/LineFit.h"
+
 namespace {
 
 namespace sig = veltrima::signal;
@@ -74,21 +76,12 @@ struct Line {
 // Least squares through (x, y), leaving out what arrives at 0 or 1023: a
 // clip of the capture's own, not the line.
 Line FitLine(const std::vector<std::pair<double, double>>& xy) {
-  double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-  for (const auto& [x, y] : xy) {
-    if (y < 0.5 || y > kTopCode - 0.5) continue;
-    n += 1;
-    sx += x;
-    sy += y;
-    sxx += x * x;
-    sxy += x * y;
-  }
+  LineFit fit;
+  for (const auto& [x, y] : xy)
+    if (y >= 0.5 && y <= kTopCode - 0.5) fit.Add(x, y);
   Line line;
-  const double d = n * sxx - sx * sx;
-  if (n < 3 || d <= 0) return line;
-  line.gain = (n * sxy - sx * sy) / d;
-  line.offset = (sy - line.gain * sx) / n;
-  line.ok = true;
+  line.ok = fit.Solve(line.gain, line.offset, 3);
+  if (!line.ok) line = Line{};
   return line;
 }
 
