@@ -154,6 +154,30 @@ cc::GreyImage GreyPlaneOf(const CaptureFrame& f) {
   return image;
 }
 
+std::vector<StepMeasure> MeasureGreySteps(const CaptureFrame& f, const ChainReading& r) {
+  const cc::Layout layout = cc::MakeLayout(r.strip.content, f.width, f.height);
+  const double perCode = r.valuesPerCode;
+  auto mapX = [&](double x) { return static_cast<int>(std::lround(r.offsetX + r.scaleX * x)); };
+  auto mapY = [&](double y) { return static_cast<int>(std::lround(r.offsetY + r.scaleY * y)); };
+  const bool yuv = f.colour == CaptureColour::YCbCr;
+  std::vector<StepMeasure> steps;
+  for (const cc::Area& a : layout.areas) {
+    if (a.part != cc::Part::GreyStep) continue;
+    // The middle half of the step, where neither scaling nor chroma
+    // filtering reaches from its neighbours.
+    const double qx = a.box.Width() / 4.0, qy = a.box.Height() / 4.0;
+    const int x0 = std::clamp(mapX(a.box.x0 + qx), 0, f.width - 1), x1 = std::clamp(mapX(a.box.x1 - qx), x0 + 1, f.width);
+    const int y0 = std::clamp(mapY(a.box.y0 + qy), 0, f.height - 1), y1 = std::clamp(mapY(a.box.y1 - qy), y0 + 1, f.height);
+    StepMeasure m;
+    m.sent = a.codes[1];
+    for (int c = 0; c < 3; ++c)
+      m.received[static_cast<std::size_t>(c)] = PlaneMedian(f, yuv ? 0 : c, x0, y0, x1, y1) / perCode;
+    for (const std::uint16_t v : PlaneValues(f, yuv ? 0 : 1, x0, y0, x1, y1)) m.pixels.push_back(v / perCode);
+    steps.push_back(m);
+  }
+  return steps;
+}
+
 bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
   r = ChainReading{};
   r.codedBits = f.bits;
@@ -176,20 +200,7 @@ bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
   auto mapY = [&](double y) { return static_cast<int>(std::lround(r.offsetY + r.scaleY * y)); };
   const bool yuv = f.colour == CaptureColour::YCbCr;
 
-  for (const cc::Area& a : layout.areas) {
-    if (a.part != cc::Part::GreyStep) continue;
-    // The middle half of the step, where neither scaling nor chroma
-    // filtering reaches from its neighbours.
-    const double qx = a.box.Width() / 4.0, qy = a.box.Height() / 4.0;
-    const int x0 = std::clamp(mapX(a.box.x0 + qx), 0, f.width - 1), x1 = std::clamp(mapX(a.box.x1 - qx), x0 + 1, f.width);
-    const int y0 = std::clamp(mapY(a.box.y0 + qy), 0, f.height - 1), y1 = std::clamp(mapY(a.box.y1 - qy), y0 + 1, f.height);
-    StepMeasure m;
-    m.sent = a.codes[1];
-    for (int c = 0; c < 3; ++c)
-      m.received[static_cast<std::size_t>(c)] = PlaneMedian(f, yuv ? 0 : c, x0, y0, x1, y1) / perCode;
-    for (const std::uint16_t v : PlaneValues(f, yuv ? 0 : 1, x0, y0, x1, y1)) m.pixels.push_back(v / perCode);
-    r.steps.push_back(m);
-  }
+  r.steps = MeasureGreySteps(f, r);
 
   for (const cc::Area& a : layout.areas) {
     if (a.part != cc::Part::Saturated) continue;

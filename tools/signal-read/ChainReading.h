@@ -33,6 +33,10 @@ struct PatchMeasure {
 struct ChainReading {
   chaincheck::StripReading strip;
   std::vector<StepMeasure> steps;
+  // The grey steps of later frames, at the same places, measured only
+  // where the first frame's steps spread over the 8-bit lattice: whether
+  // a dither's pattern moves from frame to frame.
+  std::vector<std::vector<StepMeasure>> laterSteps;
   // The saturated patches, R'G'B' captures only (a Y'CbCr capture would
   // need a matrix of ours to compare).
   std::vector<PatchMeasure> patches;
@@ -74,6 +78,10 @@ struct ChainReading {
 
 // The grey plane a strip is looked for in: G' of R'G'B', Y' of Y'CbCr.
 chaincheck::GreyImage GreyPlaneOf(const CaptureFrame& frame);
+
+// The grey steps of a frame laid out as `placed` was read: their medians
+// and their pixels.
+std::vector<StepMeasure> MeasureGreySteps(const CaptureFrame& frame, const ChainReading& placed);
 
 // Reads the frame; false with `why` when no strip is found.
 bool ReadChain(const CaptureFrame& frame, ChainReading& reading, std::string& why);

@@ -12,7 +12,7 @@ namespace {
 
 namespace sig = veltrima::signal;
 
-constexpr double kOnLattice = 0.98, kTwoValued = 0.5, kMeanRms = 0.5;
+constexpr double kOnLattice = 0.98, kTwoValued = 0.5, kMeanRms = 0.5, kMoved = 0.2;
 
 // The 8-bit codes as 10-bit codes by one way back up, and the 8-bit
 // position that way's own rule gives a 10-bit code (c / 4, or
@@ -104,23 +104,63 @@ DitherReading ReadDither(const std::vector<StepMeasure>& steps, int first, int l
   return best;
 }
 
+bool SpreadsOverLattice(const std::vector<StepMeasure>& steps) {
+  const DitherReading d = ReadDither(steps, 0, sig::kMaxCode);
+  return d.onLattice >= kOnLattice && d.twoValued >= kTwoValued;
+}
+
+TemporalDither ReadTemporalDither(const std::vector<StepMeasure>& steps,
+                                  const std::vector<std::vector<StepMeasure>>& later, int first, int last) {
+  TemporalDither t;
+  std::vector<StepMeasure> pooled = steps;
+  double pixels = 0, moved = 0;
+  for (std::size_t s = 0; s < steps.size(); ++s) {
+    const StepMeasure& step = steps[s];
+    const bool judged = step.sent >= first && step.sent <= last;
+    std::vector<bool> changed(step.pixels.size(), false);
+    for (const std::vector<StepMeasure>& frame : later) {
+      // A frame laid out otherwise (another size) has no pixel to match.
+      if (frame.size() != steps.size() || frame[s].pixels.size() != step.pixels.size()) continue;
+      for (std::size_t i = 0; i < step.pixels.size(); ++i)
+        changed[i] = changed[i] || std::abs(frame[s].pixels[i] - step.pixels[i]) > 0.5;
+      pooled[s].pixels.insert(pooled[s].pixels.end(), frame[s].pixels.begin(), frame[s].pixels.end());
+    }
+    if (!judged) continue;
+    pixels += static_cast<double>(step.pixels.size());
+    moved += static_cast<double>(std::count(changed.begin(), changed.end(), true));
+  }
+  if (later.empty() || pixels == 0) return t;
+  t.pooled = ReadDither(pooled, first, last);
+  t.moved = moved / pixels;
+  t.temporal = t.pooled.dithered && t.moved >= kMoved;
+  return t;
+}
+
 bool CheckDither(const ChainReading& r, int first, int last, GreyVerdict& v) {
-  const DitherReading d = ReadDither(r.steps, first, last);
+  const TemporalDither t = ReadTemporalDither(r.steps, r.laterSteps, first, last);
+  const DitherReading d = t.temporal ? t.pooled : ReadDither(r.steps, first, last);
   if (!d.dithered) return false;
   v.bits = 8;
   Fault f;
   f.name = "eight-bit";
   f.confidence = d.onLattice;
-  char text[240];
+  char text[360];
+  const std::string frames =
+      t.temporal ? " over " + std::to_string(r.laterSteps.size() + 1) + " frames, " +
+                       std::to_string(std::lround(t.moved * 100)) + " % of them changing from frame to frame"
+                 : "";
   std::snprintf(text, sizeof text,
-                "%.0f %% of the grey steps' pixels lie on the 8-bit lattice, %.0f %% of the steps off it "
-                "between two lattice values, and the steps' means keep their codes within %.2f RMS: a dithered 8-bit "
-                "stage, %.1f effective bits",
-                d.onLattice * 100, d.twoValued * 100, d.meanRms, d.effectiveBits);
+                "%.0f %% of the grey steps' pixels lie on the 8-bit lattice%s, %.0f %% of the steps off it "
+                "between two lattice values, and the steps' means keep their codes within %.2f RMS: a %s dithered "
+                "8-bit stage, %.1f effective bits",
+                d.onLattice * 100, frames.c_str(), d.twoValued * 100, d.meanRms, t.temporal ? "temporally" : "spatially",
+                d.effectiveBits);
   f.evidence = text;
   f.advice = "find the stage that dithers down to 8 bits (a framebuffer, an output format, a processor "
              "input) and set it to 10 bits or more; its dither hides banding but not the lost depth";
-  f.numbers = {{"rule", "dithered"}, {"effective_bits", std::round(d.effectiveBits * 10) / 10}};
+  f.numbers = {{"rule", "dithered"},
+               {"effective_bits", std::round(d.effectiveBits * 10) / 10},
+               {"dither", t.temporal ? "temporal" : "spatial"}};
   v.faults.push_back(f);
   return true;
 }

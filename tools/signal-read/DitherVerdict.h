@@ -17,6 +17,12 @@
 //    8-bit position, in proportion) is at most half a code.
 // The effective depth is that of a plain quantiser with the same RMS error
 // in the means: 10 - log2(max(1, RMS * sqrt(12))), at most 10 bits.
+//
+// A dither whose pattern changes from frame to frame (temporal) is read on
+// later frames' steps beside the first's: every frame's pixels on the
+// lattice, a fifth of the steps' pixels changing value between frames (a
+// spatial pattern keeps every pixel), and the means over all frames
+// keeping their codes as above.
 #pragma once
 
 #include <vector>
@@ -34,6 +40,22 @@ struct DitherReading {
 // The best reading over the ways back up to 10 bits, from the steps' pixels.
 DitherReading ReadDither(const std::vector<StepMeasure>& steps, int first, int last);
 
-// Adds eight-bit "dithered" with "effective_bits" and returns true when the
-// steps show a dithered 8-bit stage.
+// Whether the steps' pixels spread over the 8-bit lattice as a dither's do,
+// whatever their means: what makes later frames worth measuring.
+bool SpreadsOverLattice(const std::vector<StepMeasure>& steps);
+
+struct TemporalDither {
+  DitherReading pooled;  // read on every frame's pixels together
+  double moved = 0;      // share of the steps' pixels that change between frames
+  bool temporal = false;
+};
+
+// The dither over the first frame's steps and later frames' steps at the
+// same places.
+TemporalDither ReadTemporalDither(const std::vector<StepMeasure>& steps,
+                                  const std::vector<std::vector<StepMeasure>>& later, int first, int last);
+
+// Adds eight-bit "dithered" with "effective_bits" and "dither" ("spatial"
+// or "temporal") and returns true when the steps show a dithered 8-bit
+// stage.
 bool CheckDither(const ChainReading& reading, int first, int last, GreyVerdict& verdict);

@@ -20,6 +20,7 @@
 #include "tools/signal-read/ChannelVerdict.h"
 #include "tools/signal-read/ChromaVerdict.h"
 #include "tools/signal-read/ColourTagVerdict.h"
+#include "tools/signal-read/DitherVerdict.h"
 #include "tools/signal-read/FrameCounter.h"
 #include "tools/signal-read/GamutVerdict.h"
 #include "tools/signal-read/GeometryVerdict.h"
@@ -116,11 +117,26 @@ bool IsGeometryFault(const std::string& name) {
   return name == "scaled" || name == "shifted" || name == "cropped";
 }
 
+// Later frames whose grey steps are measured beside the first's, and only
+// when the first frame's steps spread over the 8-bit lattice: enough to
+// see a dither's pattern move from frame to frame, at no cost to any other
+// capture. A first frame read after placing it as sent (shifted or
+// cropped) has no places to match in the frames as captured.
+constexpr std::size_t kLaterDitherFrames = 8;
+
+bool MeasuresLaterSteps(const ChainReading& reading, const CapturePlace& place) {
+  const Geometry& g = place.geometry;
+  const bool placed = g.measured && !g.Scaled() &&
+                      (g.dx != 0 || g.dy != 0 || g.sentWidth != place.width || g.sentHeight != place.height);
+  return !placed && SpreadsOverLattice(reading.steps);
+}
+
 // Reads every frame of a capture: the first with a strip is measured,
-// the others give their counter. False with `why` when it cannot be read.
+// the others give their counter (and, after a first frame that may be
+// dithered, their grey steps). False with `why` when it cannot be read.
 bool ReadCapture(CaptureSource& source, int maxFrames, SignalReport& report, std::vector<int>& counters,
                  CapturePlace& place, std::string& why) {
-  bool found = false;
+  bool found = false, laterSteps = false;
   CapturedInput input;
   while ((maxFrames <= 0 || report.frames < maxFrames) && source.Next(input)) {
     if (!input.error.empty()) {
@@ -130,7 +146,12 @@ bool ReadCapture(CaptureSource& source, int maxFrames, SignalReport& report, std
     ++report.frames;
     if (found) {  // the first frame is judged; the others give their counter
       const chaincheck::StripReading strip = chaincheck::ReadStrip(GreyPlaneOf(input.frame));
-      if (strip.status == chaincheck::StripReading::Status::Decoded) counters.push_back(strip.content.frame);
+      if (strip.status != chaincheck::StripReading::Status::Decoded) continue;
+      counters.push_back(strip.content.frame);
+      std::vector<std::vector<StepMeasure>>& later = report.reading.laterSteps;
+      if (laterSteps && later.size() < kLaterDitherFrames && input.frame.width == place.width &&
+          input.frame.height == place.height)
+        later.push_back(MeasureGreySteps(input.frame, report.reading));
       continue;
     }
     ChainReading reading;
@@ -141,6 +162,7 @@ bool ReadCapture(CaptureSource& source, int maxFrames, SignalReport& report, std
     counters.push_back(reading.strip.content.frame);
     report.reading = reading;
     found = true;
+    laterSteps = MeasuresLaterSteps(reading, place);
   }
   report.declared = source.Declared();
   if (!found) {
