@@ -22,15 +22,16 @@ using Pixel = std::function<double(int c, int i)>;
 
 // The upper lattice value on the share of pixels that keeps the code, that
 // share moved by `bias`.
+double DitheredPixel(double (*up)(int), double bias, int c, int i) {
+  int e = 0;
+  while (e < 254 && up(e + 1) <= c) ++e;
+  const double low = up(e), high = up(e + 1);
+  const double share = std::clamp((c - low) / (high - low) + bias, 0.0, 1.0);
+  return i < std::lround(share * kPixels) ? high : low;
+}
 
 Pixel Dithered(double (*up)(int), double bias) {
-  return [up, bias](int c, int i) {
-    int e = 0;
-    while (e < 254 && up(e + 1) <= c) ++e;
-    const double low = up(e), high = up(e + 1);
-    const double share = std::clamp((c - low) / (high - low) + bias, 0.0, 1.0);
-    return i < std::lround(share * kPixels) ? high : low;
-  };
+  return [up, bias](int c, int i) { return DitheredPixel(up, bias, c, i); };
 }
 
 struct Case {
@@ -67,12 +68,67 @@ TEST(DitherVerdict, TellsDitherFromCutsAndNoise) {
   }
 }
 
+// Pixel i of the step of code c in frame f of a sequence.
+using FramePixel = std::function<double(int c, int i, int f)>;
+
+// A replicated-lattice dither whose pattern moves `shift` pixels a frame,
+// its share moved by `firstBias` in the first frame and `laterBias` after.
+FramePixel Moving(int shift, double firstBias, double laterBias) {
+  return [=](int c, int i, int f) {
+    return DitheredPixel(Replicated, f == 0 ? firstBias : laterBias, c, (i + shift * f) % kPixels);
+  };
+}
+
+constexpr int kFrames = 5;
+
+std::vector<StepMeasure> StepsOfFrame(const FramePixel& pixel, int f) {
+  std::vector<StepMeasure> steps;
+  for (int c = kFirst; c <= kLast; c += 5) {
+    StepMeasure step;
+    step.sent = c;
+    for (int i = 0; i < kPixels; ++i) step.pixels.push_back(pixel(c, i, f));
+    steps.push_back(step);
+  }
+  return steps;
+}
+
+struct SequenceCase {
+  const char* what;
+  FramePixel pixel;
+  bool temporal;
+};
+
+const SequenceCase kSequences[] = {
+    {"a still pattern is spatial", Moving(0, 0, 0), false},
+    {"a pattern moving every frame", Moving(37, 0, 0), true},
+    {"a frame whose means miss, made up by the others", Moving(37, 0.25, -0.25 / (kFrames - 1)), true},
+    {"a moving pattern whose means miss in every frame", Moving(37, 0.25, 0.25), false},
+    {"noise of a code moving around the code", [](int c, int i, int f) { return c + (i + f) % 3 - 1.0; }, false},
+};
+
+TEST(DitherVerdict, TellsAPatternThatMovesFromOneThatStays) {
+  for (const SequenceCase& k : kSequences) {
+    const std::vector<StepMeasure> first = StepsOfFrame(k.pixel, 0);
+    std::vector<std::vector<StepMeasure>> later;
+    for (int f = 1; f < kFrames; ++f) later.push_back(StepsOfFrame(k.pixel, f));
+    const TemporalDither t = ReadTemporalDither(first, later, kFirst, kLast);
+    EXPECT_EQ(t.temporal, k.temporal) << k.what << ": moved " << t.moved << ", pooled mean RMS " << t.pooled.meanRms;
+    if (t.temporal) {
+      EXPECT_GE(t.pooled.effectiveBits, 9.5) << k.what;
+    }
+  }
+}
+
 TEST(DitherVerdict, RefusesStepsItCannotRead) {
   StepMeasure unread;
   unread.sent = 98;
   EXPECT_FALSE(ReadDither({}, kFirst, kLast).dithered);
   EXPECT_FALSE(ReadDither({unread}, kFirst, kLast).dithered);
   EXPECT_FALSE(ReadDither({unread}, kLast, kFirst).dithered);
+  // Later frames laid out otherwise, or none, have no pixels to follow.
+  const std::vector<StepMeasure> first = StepsOfFrame(Moving(37, 0, 0), 0);
+  EXPECT_FALSE(ReadTemporalDither(first, {}, kFirst, kLast).temporal);
+  EXPECT_FALSE(ReadTemporalDither(first, {{unread}, {}}, kFirst, kLast).temporal);
 }
 
 }  // namespace
