@@ -113,6 +113,33 @@ done
 got=$(jq -r '"\(.frames) \(.clean)"' "$scratch/seq.json")
 [[ $got == "3 true" ]] && echo "ok: numbered sequence" || fail "numbered sequence: expected 3 frames, clean, got $got"
 
+# A dither over frames: five frames through one chain into FFV1, named with
+# whether the dither's pattern moves from frame to frame ("dither"). The
+# temporal one adds noise of an 8-bit step, new every frame, before a plain
+# cut to 8 bits (geq reads nearest: its default interpolation loses the last
+# row and column); zscale's random dither is one pattern for every frame.
+"$render" --plugin hdr --set "Pattern=Chain Check" --set "Signal=PQ Narrow" --frames 5 --depth 16 \
+  -o "$scratch/dither-%02d.png" >/dev/null 2>&1
+noise="clip(p(X\,Y)+257*(random(0)-0.5)\,0\,65535)"
+temporal="format=gbrp16le,geq=r='$noise':g='$noise':b='$noise':i=n,zscale=d=none,format=gbrp,zscale=d=none,format=gbrp10le"
+# (zscale, not swscale, takes the clipped 10 bits to 16: codes x 65535 / 1023)
+footroom="format=gbrp10le,lutrgb=r='clip(val\,64\,1023)':g='clip(val\,64\,1023)':b='clip(val\,64\,1023)',zscale=d=none"
+for case in "temporal|$temporal|eight-bit|temporal" \
+            "spatial|format=gbrp10le,zscale=d=random,format=gbrp,zscale=d=none,format=gbrp10le|eight-bit|spatial" \
+            "footroom-and-temporal|$footroom,$temporal|eight-bit,footroom-clipped|temporal"; do
+  IFS='|' read -r label chain want dither <<<"$case"
+  "$ffmpeg" -nostdin -v error -y -i "$scratch/dither-%02d.png" -vf "$(full_scale "PQ Narrow")$chain,setparams=range=tv" \
+    -c:v ffv1 "$scratch/dither-$label.mkv" || { fail "dither $label: ffmpeg"; continue; }
+  "$reader" --json "$scratch/dither.json" "$scratch/dither-$label.mkv" >"$scratch/dither.txt" 2>&1
+  got=$(jq -r '([.faults[].fault] | sort | join(",")) + " " + ([.faults[] | .dither // empty][0] // "-")' "$scratch/dither.json")
+  if [[ $got == "$want $dither" ]]; then
+    echo "ok: dither $label: $got"
+  else
+    fail "dither $label: expected $want $dither, got $got"
+    sed 's/^/    /' "$scratch/dither.txt"
+  fi
+done
+
 # Input it must refuse: one line, exit 2.
 "$render" --plugin hdr --set "Pattern=BT.2111 Bars" --depth 16 -o "$scratch/bars.png" >/dev/null 2>&1
 : >"$scratch/empty.png"

@@ -39,16 +39,19 @@ struct Case {
   Pixel pixel;
   bool dithered;
   double minBits, maxBits;
+  bool spreads;  // over the lattice, whatever the means
 };
 
 const Case kCases[] = {
-    {"intact 10 bits", [](int c, int) { return double(c); }, false, 0, 10},
-    {"an 8-bit cut, one value a column", [](int c, int) { return Replicated(c >> 2); }, false, 7, 8.5},
-    {"ordered dither, replicated back", Dithered(Replicated, 0), true, 9.5, 10},
-    {"ordered dither, scaled back", Dithered(Scaled, 0), true, 9.5, 10},
-    {"a dither whose means miss by a quarter step", Dithered(Replicated, 0.25), false, 0, 9.5},
-    {"noise of a code around the code", [](int c, int i) { return c + (i % 3) - 1.0; }, false, 0, 10},
-    {"two values a step off the lattice", [](int c, int i) { return c + (i & 1) * 2.0 - 1; }, false, 0, 10},
+    {"intact 10 bits", [](int c, int) { return double(c); }, false, 0, 10, false},
+    {"an 8-bit cut, one value a column", [](int c, int) { return Replicated(c >> 2); }, false, 7, 8.5, false},
+    {"ordered dither, replicated back", Dithered(Replicated, 0), true, 9.5, 10, true},
+    {"ordered dither, scaled back", Dithered(Scaled, 0), true, 9.5, 10, true},
+    {"a dither whose means miss by a quarter step", Dithered(Replicated, 0.25), false, 0, 9.5, true},
+    {"ordered dither after a clip at code 300",
+     [](int c, int i) { return DitheredPixel(Replicated, 0, std::max(c, 300), i); }, false, 0, 10, true},
+    {"noise of a code around the code", [](int c, int i) { return c + (i % 3) - 1.0; }, false, 0, 10, false},
+    {"two values a step off the lattice", [](int c, int i) { return c + (i & 1) * 2.0 - 1; }, false, 0, 10, false},
 };
 
 TEST(DitherVerdict, TellsDitherFromCutsAndNoise) {
@@ -65,6 +68,7 @@ TEST(DitherVerdict, TellsDitherFromCutsAndNoise) {
                                       << d.twoValued << ", mean RMS " << d.meanRms;
     EXPECT_GE(d.effectiveBits, k.minBits) << k.what;
     EXPECT_LE(d.effectiveBits, k.maxBits) << k.what;
+    EXPECT_EQ(SpreadsOverLattice(steps), k.spreads) << k.what;
   }
 }
 

@@ -55,7 +55,10 @@ double Nearest(const Lattice& lattice, double v) {
   return v - *(above - 1) <= *above - v ? *(above - 1) : *above;
 }
 
-DitherReading ReadOn(const Lattice& lattice, const std::vector<StepMeasure>& steps, int first, int last) {
+// `nearCode`: a pixel counts as on the lattice only within one lattice step
+// of its step's code (without: anywhere, as after a range fault).
+DitherReading ReadOn(const Lattice& lattice, const std::vector<StepMeasure>& steps, int first, int last,
+                     bool nearCode = true) {
   DitherReading reading;
   double pixelCount = 0, onLattice = 0, offSteps = 0, twoValued = 0, squares = 0, read = 0;
   for (const StepMeasure& step : steps) {
@@ -67,7 +70,7 @@ DitherReading ReadOn(const Lattice& lattice, const std::vector<StepMeasure>& ste
     double sum = 0, low = 1e9, high = -1e9;
     for (const double v : step.pixels) {
       const double on = Nearest(lattice, v);
-      if (std::abs(v - on) <= 0.5 && std::abs(on - c) <= kStep) ++onLattice;
+      if (std::abs(v - on) <= 0.5 && (!nearCode || std::abs(on - c) <= kStep)) ++onLattice;
       low = std::min(low, on);
       high = std::max(high, on);
       sum += v;
@@ -91,12 +94,16 @@ DitherReading ReadOn(const Lattice& lattice, const std::vector<StepMeasure>& ste
   return reading;
 }
 
+const std::array<Lattice, 3>& AllLattices() {
+  static const std::array<Lattice, 3> lattices = Lattices();
+  return lattices;
+}
+
 }  // namespace
 
 DitherReading ReadDither(const std::vector<StepMeasure>& steps, int first, int last) {
   DitherReading best;
-  static const std::array<Lattice, 3> lattices = Lattices();
-  for (const Lattice& lattice : lattices) {
+  for (const Lattice& lattice : AllLattices()) {
     const DitherReading reading = ReadOn(lattice, steps, first, last);
     if (reading.dithered > best.dithered || (reading.dithered == best.dithered && reading.onLattice > best.onLattice))
       best = reading;
@@ -105,8 +112,11 @@ DitherReading ReadDither(const std::vector<StepMeasure>& steps, int first, int l
 }
 
 bool SpreadsOverLattice(const std::vector<StepMeasure>& steps) {
-  const DitherReading d = ReadDither(steps, 0, sig::kMaxCode);
-  return d.onLattice >= kOnLattice && d.twoValued >= kTwoValued;
+  for (const Lattice& lattice : AllLattices()) {
+    const DitherReading d = ReadOn(lattice, steps, 0, sig::kMaxCode, false);
+    if (d.onLattice >= kOnLattice && d.twoValued >= kTwoValued) return true;
+  }
+  return false;
 }
 
 TemporalDither ReadTemporalDither(const std::vector<StepMeasure>& steps,
