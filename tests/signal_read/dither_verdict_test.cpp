@@ -34,6 +34,17 @@ Pixel Dithered(double (*up)(int), double bias) {
   return [up, bias](int c, int i) { return DitheredPixel(up, bias, c, i); };
 }
 
+std::vector<StepMeasure> StepsOf(const Pixel& pixel) {
+  std::vector<StepMeasure> steps;
+  for (int c = kFirst; c <= kLast; c += 5) {
+    StepMeasure step;
+    step.sent = c;
+    for (int i = 0; i < kPixels; ++i) step.pixels.push_back(pixel(c, i));
+    steps.push_back(step);
+  }
+  return steps;
+}
+
 struct Case {
   const char* what;
   Pixel pixel;
@@ -56,13 +67,7 @@ const Case kCases[] = {
 
 TEST(DitherVerdict, TellsDitherFromCutsAndNoise) {
   for (const Case& k : kCases) {
-    std::vector<StepMeasure> steps;
-    for (int c = kFirst; c <= kLast; c += 5) {
-      StepMeasure step;
-      step.sent = c;
-      for (int i = 0; i < kPixels; ++i) step.pixels.push_back(k.pixel(c, i));
-      steps.push_back(step);
-    }
+    const std::vector<StepMeasure> steps = StepsOf(k.pixel);
     const DitherReading d = ReadDither(steps, kFirst, kLast);
     EXPECT_EQ(d.dithered, k.dithered) << k.what << ": on lattice " << d.onLattice << ", two-valued "
                                       << d.twoValued << ", mean RMS " << d.meanRms;
@@ -86,14 +91,7 @@ FramePixel Moving(int shift, double firstBias, double laterBias) {
 constexpr int kFrames = 5;
 
 std::vector<StepMeasure> StepsOfFrame(const FramePixel& pixel, int f) {
-  std::vector<StepMeasure> steps;
-  for (int c = kFirst; c <= kLast; c += 5) {
-    StepMeasure step;
-    step.sent = c;
-    for (int i = 0; i < kPixels; ++i) step.pixels.push_back(pixel(c, i, f));
-    steps.push_back(step);
-  }
-  return steps;
+  return StepsOf([&](int c, int i) { return pixel(c, i, f); });
 }
 
 struct SequenceCase {
