@@ -1,6 +1,7 @@
 #include "tools/signal-read/ChainReading.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "signal/CodeRules.h"
@@ -142,6 +143,20 @@ void ReadChromaZone(const CaptureFrame& f, const cc::Layout& layout, double perC
   }
 }
 
+// The middle half of `area` as it lies in the capture, where neither
+// scaling nor chroma filtering reaches from its neighbours: x0, y0, x1, y1,
+// at least one pixel, inside the frame.
+std::array<int, 4> MiddleHalf(const cc::Area& area, const ChainReading& r, const CaptureFrame& f) {
+  auto mapX = [&](double x) { return static_cast<int>(std::lround(r.offsetX + r.scaleX * x)); };
+  auto mapY = [&](double y) { return static_cast<int>(std::lround(r.offsetY + r.scaleY * y)); };
+  const double qx = area.box.Width() / 4.0, qy = area.box.Height() / 4.0;
+  const int x0 = std::clamp(mapX(area.box.x0 + qx), 0, f.width - 1);
+  const int x1 = std::clamp(mapX(area.box.x1 - qx), x0 + 1, f.width);
+  const int y0 = std::clamp(mapY(area.box.y0 + qy), 0, f.height - 1);
+  const int y1 = std::clamp(mapY(area.box.y1 - qy), y0 + 1, f.height);
+  return {x0, y0, x1, y1};
+}
+
 }  // namespace
 
 cc::GreyImage GreyPlaneOf(const CaptureFrame& f) {
@@ -157,17 +172,11 @@ cc::GreyImage GreyPlaneOf(const CaptureFrame& f) {
 std::vector<StepMeasure> MeasureGreySteps(const CaptureFrame& f, const ChainReading& r) {
   const cc::Layout layout = cc::MakeLayout(r.strip.content, f.width, f.height);
   const double perCode = r.valuesPerCode;
-  auto mapX = [&](double x) { return static_cast<int>(std::lround(r.offsetX + r.scaleX * x)); };
-  auto mapY = [&](double y) { return static_cast<int>(std::lround(r.offsetY + r.scaleY * y)); };
   const bool yuv = f.colour == CaptureColour::YCbCr;
   std::vector<StepMeasure> steps;
   for (const cc::Area& a : layout.areas) {
     if (a.part != cc::Part::GreyStep) continue;
-    // The middle half of the step, where neither scaling nor chroma
-    // filtering reaches from its neighbours.
-    const double qx = a.box.Width() / 4.0, qy = a.box.Height() / 4.0;
-    const int x0 = std::clamp(mapX(a.box.x0 + qx), 0, f.width - 1), x1 = std::clamp(mapX(a.box.x1 - qx), x0 + 1, f.width);
-    const int y0 = std::clamp(mapY(a.box.y0 + qy), 0, f.height - 1), y1 = std::clamp(mapY(a.box.y1 - qy), y0 + 1, f.height);
+    const auto [x0, y0, x1, y1] = MiddleHalf(a, r, f);
     StepMeasure m;
     m.sent = a.codes[1];
     for (int c = 0; c < 3; ++c)
@@ -196,17 +205,13 @@ bool ReadChain(const CaptureFrame& f, ChainReading& r, std::string& why) {
   r.offsetY = r.strip.top - r.scaleY * layout.strip.y0;
   const double perCode = ValuesPerCode(f, r.strip.content.signal.range);
   r.valuesPerCode = perCode;
-  auto mapX = [&](double x) { return static_cast<int>(std::lround(r.offsetX + r.scaleX * x)); };
-  auto mapY = [&](double y) { return static_cast<int>(std::lround(r.offsetY + r.scaleY * y)); };
   const bool yuv = f.colour == CaptureColour::YCbCr;
 
   r.steps = MeasureGreySteps(f, r);
 
   for (const cc::Area& a : layout.areas) {
     if (a.part != cc::Part::Saturated) continue;
-    const double qx = a.box.Width() / 4.0, qy = a.box.Height() / 4.0;
-    const int x0 = std::clamp(mapX(a.box.x0 + qx), 0, f.width - 1), x1 = std::clamp(mapX(a.box.x1 - qx), x0 + 1, f.width);
-    const int y0 = std::clamp(mapY(a.box.y0 + qy), 0, f.height - 1), y1 = std::clamp(mapY(a.box.y1 - qy), y0 + 1, f.height);
+    const auto [x0, y0, x1, y1] = MiddleHalf(a, r, f);
     PatchMeasure m;
     m.sent = a.codes;
     for (int c = 0; c < 3; ++c) m.received[static_cast<std::size_t>(c)] = PlaneMedian(f, c, x0, y0, x1, y1) / perCode;
