@@ -103,21 +103,27 @@ FFUInt32 OVNVeltrimaFree::DeInitGL() {
   programs_.ReleaseAll();
   program_.Release();
   rects_.Release();
-  keptEight_.Release();
-  keptExact_.Release();
+  for (KeptPicture& kept : kept_) {
+    kept.picture.Release();
+    kept.Forget();
+  }
   ballBackground_.Release();
-  still_.reset();
-  stillRects_.clear();
-  stillKept_ = false;
   return FF_SUCCESS;
 }
 
+void OVNVeltrimaFree::KeptPicture::Forget() {
+  key.reset();
+  stillRects.clear();
+  pieces.clear();
+  bands = bandsDrawn = 0;
+}
+
+long long OVNVeltrimaFree::KeptPictureBytes() const {
+  return kept_[0].picture.Bytes() + kept_[1].picture.Bytes();
+}
+
 long long OVNVeltrimaFree::KeptBytes() const {
-  auto bytes = [](const ffglex::OutputCache& kept, const std::optional<StillKey>& still) {
-    if (!kept.Ready() || !still) return 0LL;
-    return static_cast<long long>(kept.BytesPerPixel()) * still->width * still->height;
-  };
-  return bytes(keptEight_, still_) + bytes(keptExact_, still_) + ballBackground_.Bytes();
+  return KeptPictureBytes() + ballBackground_.Bytes();
 }
 
 FFUInt32 OVNVeltrimaFree::ProcessOpenGL(ProcessOpenGLStruct*) {
@@ -222,43 +228,107 @@ bool OVNVeltrimaFree::DrawSpecialised(const Frame& f) {
 }
 
 bool OVNVeltrimaFree::DrawFromKept(const Frame& f) {
-  if (!CopyLandsAsDrawn()) return false;
-  const RegionInputs in = RegionsOf(f);
   const StillKey key = MakeStillKey(f.p, f.solidIndex, f.texts, f.width, f.height);
-  if (!still_ || !SameStill(*still_, key)) {
-    // The frame whose still part just changed draws it into the picture and
-    // copies it: one costly frame, where drawing it whole and keeping it on
-    // the next frame made two. A setting moved every frame pays a copy more
-    // than a whole draw, and less where the ball is on (its pieces cost a
-    // fraction of the general program's).
-    still_ = key;
-    stillRects_ = StillFeatureRects(in);
-    stillKept_ = false;
+  if (CopyLandsAsDrawn() && ShowFromKept(f, key)) return true;
+  // The frame is drawn whole with its own settings: a picture of earlier
+  // ones must not show again on the next frame.
+  if (Shown().key && !SameStill(*Shown().key, key)) Shown().Forget();
+  Next().Forget();
+  return false;
+}
+
+bool OVNVeltrimaFree::ShowFromKept(const Frame& f, const StillKey& key) {
+  // A new size or host format makes the buffer again, empty.
+  if (!Shown().picture.Prepare(f.width, f.height)) return false;
+  if (Shown().picture.Fresh()) Shown().Forget();
+  if (Shown().Complete() && SameStill(*Shown().key, key)) {
+    Next().Forget();  // a change taken back before its picture was done
+    return ShowKept(Shown(), f);
   }
-  const bool eight = ffglex::OutputCache::HostHoldsEightBits();
-  ffglex::OutputCache& kept = eight ? keptEight_ : keptExact_;
-  (eight ? keptExact_ : keptEight_).Release();
-  if (!kept.Prepare(f.width, f.height) || !FetchPrograms(f)) return false;
-  if (!stillKept_ || kept.Fresh()) {
-    // The still part: the frame without its moving element and with the
-    // sweep's lines beyond the output, every pixel drawn by the program the
-    // whole frame draws it with. The picture's own pixels start at 0, 0.
-    Frame still = f;
-    still.motion.sweepX = f.width;
-    still.motion.sweepY = f.height;
-    const std::vector<PixelRect> pieces = PartitionOutput(f.width, f.height, stillRects_);
-    bool drawn = false;
-    kept.Render([&] { drawn = DrawPieces(still, pieces, 0, 0); });
-    if (!drawn) return false;
-    stillKept_ = true;
+  const int bands = PictureBandCount(f.width, f.height, bandPixels_);
+  if (bands > 1 && Shown().Complete() && !SameSettings(*Shown().key, key)) {
+    // A setting changed on a large output: the new picture is drawn a band
+    // per frame while the last one shows, with what moves drawn as the last
+    // settings draw it. A picture under way is finished with the settings
+    // it began with, so that a setting moved every frame still shows a new
+    // picture every few frames.
+    KeptPicture& next = Next();
+    if (!next.picture.Prepare(f.width, f.height)) return false;
+    if (next.picture.Fresh()) next.Forget();
+    if (!next.key) BeginPicture(next, key, f, bands);
+    const Frame nextFrame = FrameOf(*next.key, f);
+    if (!FetchPrograms(nextFrame) || !DrawNextBand(next, nextFrame)) return false;
+    if (next.Complete()) {
+      shown_ = 1 - shown_;
+      Next().Forget();  // the last picture's buffer waits for the next change
+    }
+    return ShowKept(Shown(), FrameOf(*Shown().key, f));
   }
+  // The frame whose still part just changed draws it into the picture and
+  // copies it: one costly frame, where drawing it whole and keeping it on
+  // the next frame made two. A setting moved every frame pays a copy more
+  // than a whole draw, and less where the ball is on (its pieces cost a
+  // fraction of the general program's).
+  Next().Forget();
+  if (bands == 1) Next().picture.Release();
+  BeginPicture(Shown(), key, f, 1);
+  if (!FetchPrograms(f) || !DrawNextBand(Shown(), f)) return false;
+  return ShowKept(Shown(), f);
+}
+
+OVNVeltrimaFree::Frame OVNVeltrimaFree::FrameOf(const StillKey& key, const Frame& f) {
+  Frame drawn = f;
+  drawn.p = key.p;
+  drawn.p.speed = f.p.speed;
+  drawn.solidIndex = key.solidIndex >= 0      ? key.solidIndex
+                     : drawn.p.solidIndex >= 0 ? drawn.p.solidIndex
+                                               : f.motion.cycleSolidIndex;
+  drawn.texts = key.texts;
+  return drawn;
+}
+
+void OVNVeltrimaFree::BeginPicture(KeptPicture& kept, const StillKey& key, const Frame& f,
+                                   int bands) {
+  kept.key = key;
+  kept.stillRects = StillFeatureRects(RegionsOf(f));
+  kept.pieces = PartitionOutput(f.width, f.height, kept.stillRects);
+  kept.bands = bands;
+  kept.bandsDrawn = 0;
+}
+
+bool OVNVeltrimaFree::DrawNextBand(KeptPicture& kept, const Frame& f) {
+  // The still part: the frame without its moving element and with the
+  // sweep's lines beyond the output, every pixel drawn by the program the
+  // whole frame draws it with. The picture's own pixels start at 0, 0.
+  Frame still = f;
+  still.motion.sweepX = f.width;
+  still.motion.sweepY = f.height;
+  bool drawn = false;
+  if (kept.bands == 1) {
+    kept.picture.Render([&] { drawn = DrawPieces(still, kept.pieces, 0, 0); });
+  } else {
+    // The pieces cover every pixel of the band: nothing to clear first.
+    const RowSpan rows = PictureBand(f.height, kept.bands, kept.bandsDrawn);
+    const std::vector<PixelRect> pieces = PiecesInRows(kept.pieces, rows);
+    kept.picture.RenderRows(
+        rows.top, rows.bottom, [&] { drawn = DrawPieces(still, pieces, 0, 0); }, false);
+  }
+  if (!drawn) return false;
+  ++kept.bandsDrawn;
+  return true;
+}
+
+bool OVNVeltrimaFree::ShowKept(KeptPicture& kept, const Frame& f) {
+  if (!FetchPrograms(f)) return false;
+  const RegionInputs in = RegionsOf(f);
+  const std::vector<PixelRect>& stillRects = kept.stillRects;
 
   // The changing rectangles, cut by the still features that reach into
   // them so that each of their pixels gets the program the whole frame
   // gives it; the pieces outside them are the kept picture's.
   const std::vector<PixelRect> changing = ChangingRects(in);
   std::vector<PixelRect> around = changing;
-  for (const PixelRect& r : stillRects_)
+  for (const PixelRect& r : stillRects)
     if (std::any_of(changing.begin(), changing.end(), [&r](const PixelRect& c) {
           return r.x0 < c.x1 && c.x0 < r.x1 && r.y0 < c.y1 && c.y0 < r.y1;
         }))
@@ -289,7 +359,7 @@ bool OVNVeltrimaFree::DrawFromKept(const Frame& f) {
   // The host's viewport places the output in its framebuffer.
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
-  kept.CopyTo(viewport[0], viewport[1]);
+  kept.picture.CopyTo(viewport[0], viewport[1]);
   if (!ball.empty() && !DrawBallOverBackground(f, ball))
     pieces.insert(pieces.end(), ball.begin(), ball.end());
   return DrawPieces(f, pieces, AsGLint(Viewport().x), AsGLint(Viewport().y));

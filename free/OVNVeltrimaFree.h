@@ -3,7 +3,9 @@
 // and every frame draws the pattern shader's output: each part of the output
 // exactly once, with a program specialised to what that part shows. The part
 // that holds still from frame to frame is drawn once into a kept picture and
-// copied; only what moves is drawn again each frame.
+// copied; only what moves is drawn again each frame. On an output larger
+// than 1920x1080 a changed setting's picture is drawn a band per frame into
+// a second kept picture while the last one keeps showing.
 #pragma once
 
 #include <array>
@@ -24,6 +26,7 @@
 #include "free/GlyphFont.h"
 #include "free/ParameterConversion.h"
 #include "free/Parameters.h"
+#include "free/PictureBands.h"
 #include "free/StillKey.h"
 
 struct ProgramVariant;
@@ -49,8 +52,11 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // output cut into rectangles, each pixel drawn once, every program used
   // given every uniform. With the settings and size of the frame before,
   // the still part comes from the kept picture instead (byte for byte what
-  // drawing it gives) and only the changing rectangles are drawn. Touches no
-  // other GL state and leaves program 0 and vertex array 0 bound.
+  // drawing it gives) and only the changing rectangles are drawn. After a
+  // change of setting on a large output, the frames show the last settings'
+  // picture, and what moves as those settings draw it, until the new
+  // picture's last band is drawn. Touches no other GL state and leaves
+  // program 0 and vertex array 0 bound.
   FFUInt32 ProcessOpenGL(ProcessOpenGLStruct* frame) override;
 
   // The animation clock, for programs that link the plug-in and must resume
@@ -67,9 +73,17 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // every frame was drawn before there was a kept picture (the reference
   // for tests and benchmarks).
   void UseKeptPicture(bool on) { keep_ = on; }
-  // Bytes of GL memory the kept picture and the buffer under the ball take
+  // Bytes of GL memory the kept pictures and the buffer under the ball take
   // now (0 when nothing is kept).
   long long KeptBytes() const;
+  // Bytes of the same memory without the buffer under the ball.
+  long long KeptPictureBytes() const;
+  // True while the frames show an earlier setting's picture because the
+  // current one is still being drawn band by band.
+  bool DrawingNewPicture() const { return Next().key.has_value(); }
+  // Test seam: the pixels of a band (kBandPixels unless set), so that a test
+  // can watch a small output drawn in bands.
+  void SetBandPixels(long long pixels) { bandPixels_ = pixels; }
   // Test seam: `edit` may rewrite the fragment text of each specialised
   // program built from now on (programs already built keep theirs), so that
   // a test can make chosen builds fail and watch the frame fall back to the
@@ -124,12 +138,37 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // Draws the whole frame with specialised programs; false, having drawn
   // nothing, when one of them could not be built.
   bool DrawSpecialised(const Frame& f);
-  // Copies the kept picture and draws the changing rectangles over it,
+  // A kept picture: the still part of the frames of one key, drawn at once
+  // or a band at a time (complete once its last band is drawn), with the
+  // rectangles of its still features and the output cut by them.
+  struct KeptPicture {
+    ffglex::OutputCache picture{ffglex::OutputCache::Precision::HostExactly};
+    std::optional<StillKey> key;
+    std::vector<PixelRect> stillRects;
+    std::vector<PixelRect> pieces;
+    int bands = 0, bandsDrawn = 0;
+    bool Complete() const { return key && bandsDrawn >= bands; }
+    void Forget();
+  };
+
+  // Copies a kept picture and draws the changing rectangles over it,
   // drawing the picture first where it is stale (a setting, the size or the
-  // framebuffer changed since the frame before); false, when the frame is
-  // to be drawn whole instead (host state a copy would bypass, no picture
-  // could be kept or a program failed).
+  // framebuffer changed since the frame before), or a band of the next one;
+  // false, when the frame is to be drawn whole instead (host state a copy
+  // would bypass, no picture could be kept or a program failed).
   bool DrawFromKept(const Frame& f);
+  bool ShowFromKept(const Frame& f, const StillKey& key);
+  // `f` as the settings, texts and colour of `key` draw it at the same moment.
+  static Frame FrameOf(const StillKey& key, const Frame& f);
+  // Sets `kept` to hold `key`'s picture (of frame f), drawn in `bands` bands.
+  static void BeginPicture(KeptPicture& kept, const StillKey& key, const Frame& f, int bands);
+  // Draws the next band of `kept`'s picture (frame f: its key's frame); false,
+  // having counted nothing, when a program could not be built.
+  bool DrawNextBand(KeptPicture& kept, const Frame& f);
+  // Copies `kept`'s complete picture to the host and draws over it what
+  // moves in frame f (its key's frame), each pixel with the program a whole
+  // frame gives it.
+  bool ShowKept(KeptPicture& kept, const Frame& f);
   // Draws `pieces` of the ball (no info box or credit in them) in two
   // passes: what lies under them into a float buffer the size of their
   // bounding box, with the programs of their still features writing colour
@@ -156,20 +195,19 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   ffglex::RectBatch rects_;
   bool generalOnly_ = false;
   bool keep_ = true;
-  // The kept picture: 8-bit where the host's framebuffer is (what the draw
-  // writes lands on the same byte either way), every float exactly
-  // otherwise, so that a copy converts to the host's format as the draw
-  // would. Only one of them holds a picture at a time.
-  ffglex::OutputCache keptEight_{ffglex::OutputCache::Precision::HostFramebuffer};
-  ffglex::OutputCache keptExact_{ffglex::OutputCache::Precision::Exact};
+  // The kept pictures, in the host's own format where a draw into them
+  // lands on what a draw into the host's does: the one shown, and the next
+  // one while it is drawn band by band (released while the output is small
+  // enough to draw a picture at once).
+  KeptPicture kept_[2];
+  int shown_ = 0;
+  KeptPicture& Shown() { return kept_[shown_]; }
+  KeptPicture& Next() { return kept_[1 - shown_]; }
+  const KeptPicture& Next() const { return kept_[1 - shown_]; }
+  long long bandPixels_ = kBandPixels;
   // What lies under the ball this frame (colour and coverage, exactly), the
   // size of the ball's reach: a few hundred pixels square.
   ffglex::OutputCache ballBackground_{ffglex::OutputCache::Precision::Exact};
-  // What the frame before showed still, the rectangles of its features, and
-  // whether the kept picture holds it.
-  std::optional<StillKey> still_;
-  std::vector<PixelRect> stillRects_;
-  bool stillKept_ = false;
   SourceEdit editSources_;
   FrameClock clock_;
   // -1 until the first "Preset" value arrives: that one is only recorded.

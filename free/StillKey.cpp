@@ -37,6 +37,8 @@ StillKey MakeStillKey(const FrameParameters& p, int solidIndex, const EncodedTex
   return key;
 }
 
+bool SameSettings(const StillKey& a, const StillKey& b) { return SameParameters(a.p, b.p); }
+
 bool SameStill(const StillKey& a, const StillKey& b) {
   return SameParameters(a.p, b.p) && a.width == b.width && a.height == b.height &&
          a.solidIndex == b.solidIndex && SameTexts(a.texts, b.texts);

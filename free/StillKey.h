@@ -20,3 +20,8 @@ StillKey MakeStillKey(const FrameParameters& p, int solidIndex, const EncodedTex
 
 // Equal when every field holds the same bits (a NaN equals itself).
 bool SameStill(const StillKey& a, const StillKey& b);
+
+// Equal settings, whatever the output size, the texts or the colour shown:
+// the keys of two frames a host's change of parameter lies between differ
+// here, those of a colour step of the solid cycle do not.
+bool SameSettings(const StillKey& a, const StillKey& b);

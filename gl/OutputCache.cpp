@@ -32,28 +32,62 @@ struct ScopedPlainDrawing {
   ScopedCapability cull{GL_CULL_FACE, false};
 };
 
+// What the framebuffer bound for drawing holds in its first colour buffer:
+// red and alpha bits and the component type (unsigned normalised assumed for
+// a window's own framebuffer, whose type not every driver answers).
+struct HostColour {
+  GLint redBits = 0, alphaBits = 0;
+  GLint componentType = GL_UNSIGNED_NORMALIZED;
+};
+
+HostColour BoundColour() {
+  HostColour colour;
+  const GLuint bound = Bound(GL_DRAW_FRAMEBUFFER_BINDING);
+  // The window's own framebuffer: its colour bits, whichever buffer it draws to.
+  const GLenum attachment =
+      bound != 0 ? GL_COLOR_ATTACHMENT0 : static_cast<GLenum>(Bound(GL_DRAW_BUFFER));
+  glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, attachment,
+                                        GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &colour.redBits);
+  glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, attachment,
+                                        GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, &colour.alphaBits);
+  if (bound != 0)
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, attachment,
+                                          GL_FRAMEBUFFER_ATTACHMENT_COMPONENT_TYPE,
+                                          &colour.componentType);
+  return colour;
+}
+
+bool EightBits(const HostColour& c) {
+  return c.redBits > 0 && c.redBits <= 8 && c.componentType == GL_UNSIGNED_NORMALIZED;
+}
+
 // The format that holds what the framebuffer bound for drawing holds: its
 // own where it is 8-bit normalised, half-float or float colour, so that the
 // copy is a copy of memory and not a conversion of every pixel; half floats
 // for any other depth (and for a window's own deeper framebuffer).
 GLenum HostPrecisionFormat() {
-  const GLuint bound = Bound(GL_DRAW_FRAMEBUFFER_BINDING);
-  GLint redBits = 0, componentType = GL_UNSIGNED_NORMALIZED;
-  if (bound != 0) {
-    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
-                                          GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &redBits);
-    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
-                                          GL_FRAMEBUFFER_ATTACHMENT_COMPONENT_TYPE,
-                                          &componentType);
-  } else {
-    // The window's own framebuffer: its colour bits, whichever buffer it draws to.
-    const GLenum buffer = static_cast<GLenum>(Bound(GL_DRAW_BUFFER));
-    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, buffer,
-                                          GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &redBits);
-  }
-  if (redBits > 0 && redBits <= 8 && componentType == GL_UNSIGNED_NORMALIZED) return GL_RGBA8;
-  if (redBits == 32 && componentType == GL_FLOAT) return GL_RGBA32F;
+  const HostColour c = BoundColour();
+  if (EightBits(c)) return GL_RGBA8;
+  if (c.redBits == 32 && c.componentType == GL_FLOAT) return GL_RGBA32F;
   return GL_RGBA16F;
+}
+
+// The framebuffer's own format where a draw into it rounds as a draw into
+// the host's does (8-, 10- and 16-bit normalised, half and single float), so
+// that the copy lands every value the draw would; every float exactly where
+// the format is none of those or cannot be told.
+GLenum HostFormatExactly() {
+  const HostColour c = BoundColour();
+  if (EightBits(c)) return GL_RGBA8;
+  if (c.componentType == GL_FLOAT) {
+    if (c.redBits == 16) return GL_RGBA16F;
+    return GL_RGBA32F;
+  }
+  if (c.componentType == GL_UNSIGNED_NORMALIZED && Bound(GL_DRAW_FRAMEBUFFER_BINDING) != 0) {
+    if (c.redBits == 10 && c.alphaBits == 2) return GL_RGB10_A2;
+    if (c.redBits == 16) return GL_RGBA16;
+  }
+  return GL_RGBA32F;
 }
 
 constexpr char kGainVertex[] = R"(#version 410 core
@@ -102,7 +136,9 @@ bool OutputCache::Prepare(int width, int height) {
     Release();
     return false;
   }
-  const GLenum format = precision_ == Precision::Exact ? GL_RGBA32F : HostPrecisionFormat();
+  const GLenum format = precision_ == Precision::Exact         ? GL_RGBA32F
+                        : precision_ == Precision::HostExactly ? HostFormatExactly()
+                                                               : HostPrecisionFormat();
   if (Ready() && width == width_ && height == height_ && format == format_) return true;
   Release();
   if (!MakeColourTarget(format, width, height, colour_, framebuffer_)) {
@@ -131,7 +167,8 @@ void OutputCache::Render(const std::function<void()>& draw, bool clear) {
   fresh_ = false;
 }
 
-void OutputCache::RenderRows(int top, int bottom, const std::function<void()>& draw) {
+void OutputCache::RenderRows(int top, int bottom, const std::function<void()>& draw,
+                             bool clear) {
   top = std::max(top, 0);
   bottom = std::min(bottom, height_);
   if (!Ready() || top >= bottom) return;
@@ -143,7 +180,7 @@ void OutputCache::RenderRows(int top, int bottom, const std::function<void()>& d
   const int low = height_ - bottom, high = height_ - top;
   ScopedCapability scissor(GL_SCISSOR_TEST, true);
   restoring::ScopedScissorBox box(0, low, width_, high - low);
-  ClearRows(low, high);
+  if (clear) ClearRows(low, high);
   draw();
   fresh_ = false;
 }
@@ -232,8 +269,10 @@ bool OutputCache::HostHoldsEightBits() { return HostPrecisionFormat() == GL_RGBA
 int OutputCache::BytesPerPixel() const {
   if (!Ready()) return 0;
   switch (format_) {
-    case GL_RGBA8: return 4;
-    case GL_RGBA16F: return 8;
+    case GL_RGBA8:
+    case GL_RGB10_A2: return 4;
+    case GL_RGBA16F:
+    case GL_RGBA16: return 8;
     default: return 16;
   }
 }

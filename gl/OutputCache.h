@@ -39,8 +39,12 @@ class OutputCache {
 
   // How much of the drawing the buffer holds: what the host's framebuffer
   // shows (above), or every value exactly (RGBA32F), for pictures whose
-  // values are measured code values that a deeper host must get unchanged.
-  enum class Precision { HostFramebuffer, Exact };
+  // values are measured code values that a deeper host must get unchanged,
+  // or the host's own format wherever a draw into it lands on what a draw
+  // into the host's lands on (8-, 10- and 16-bit normalised, half and single
+  // float; RGBA32F where it is none of those): a picture copied in stands
+  // for one drawn there, at no more memory than the host's own.
+  enum class Precision { HostFramebuffer, Exact, HostExactly };
 
   explicit OutputCache(Precision precision = Precision::HostFramebuffer)
       : precision_(precision) {}
@@ -59,9 +63,10 @@ class OutputCache {
   // Clears the rows [top, bottom) of the buffer (counted from the top, as
   // output pixels are) and draws `draw` into them only, clipped by a
   // scissor: a picture drawn a band at a time, nothing outside the band
-  // touched. The first call makes a strip of transparent rows that the
-  // clear copies from (kept until Release).
-  void RenderRows(int top, int bottom, const std::function<void()>& draw);
+  // touched. The first call that clears makes a strip of transparent rows
+  // that the clear copies from (kept until Release); a drawing that covers
+  // every pixel of the band passes `clear` false and needs none.
+  void RenderRows(int top, int bottom, const std::function<void()>& draw, bool clear = true);
   // Copies the buffer to the framebuffer that was bound for drawing, at
   // (x, y) in its own pixels (the host's viewport origin), its red, green
   // and blue times `gain` (0..1, clamped; 1, more or NaN copies the bytes

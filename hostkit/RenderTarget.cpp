@@ -37,6 +37,23 @@ void FlipRows(std::vector<T>& pixels, int width, int height) {
                      pixels.begin() + static_cast<std::ptrdiff_t>(row * bottom));
 }
 
+GLint InternalFormat(PixelFormat format) {
+  switch (format) {
+    case PixelFormat::RGBA32F: return GL_RGBA32F;
+    case PixelFormat::SRGBA8: return GL_SRGB8_ALPHA8;
+    case PixelFormat::RGBA16F: return GL_RGBA16F;
+    case PixelFormat::RGBA16: return GL_RGBA16;
+    case PixelFormat::RGBA8: break;
+  }
+  return GL_RGBA8;
+}
+
+// 8-bit formats are read as bytes, so that their floats are exactly
+// byte / 255; deeper ones as floats, which hold every value they store.
+bool HoldsBytes(PixelFormat format) {
+  return format == PixelFormat::RGBA8 || format == PixelFormat::SRGBA8;
+}
+
 std::size_t ComponentCount(int width, int height) {
   return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
 }
@@ -59,10 +76,8 @@ RenderTarget::RenderTarget(int width, int height, PixelFormat format)
     gl::ScopedTexture2DBinding textureBinding(texture.Get());
     // An unpack buffer left bound would turn the null pointer into an offset into it.
     gl::ScopedBufferBinding unpack(GL_PIXEL_UNPACK_BUFFER, GL_PIXEL_UNPACK_BUFFER_BINDING, 0);
-    const bool isFloat = format == PixelFormat::RGBA32F;
-    const GLint internal = isFloat ? GL_RGBA32F : format == PixelFormat::SRGBA8 ? GL_SRGB8_ALPHA8 : GL_RGBA8;
-    glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, GL_RGBA,
-                 isFloat ? GL_FLOAT : GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, InternalFormat(format), width, height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -154,7 +169,7 @@ void RenderTarget::Read(int x, int y, int width, int height, bool asBytes, void*
 
 std::vector<float> RenderTarget::ReadFloats(int x, int y, int width, int height) const {
   std::vector<float> pixels(ComponentCount(width, height));
-  if (format_ == PixelFormat::RGBA32F) {
+  if (!HoldsBytes(format_)) {
     Read(x, y, width, height, false, pixels.data());
   } else {
     // Bytes are read as bytes so the floats are exactly byte / 255.
@@ -188,7 +203,7 @@ std::vector<float> RenderTarget::ReadWholeTarget() const { return ReadFloats(0, 
 std::vector<std::uint8_t> RenderTarget::ReadOutputRGBA8() const {
   const Viewport& vp = viewport_;
   std::vector<std::uint8_t> bytes(ComponentCount(vp.width, vp.height));
-  if (format_ != PixelFormat::RGBA32F) {
+  if (HoldsBytes(format_)) {
     Read(vp.x, vp.y, vp.width, vp.height, true, bytes.data());
   } else {
     const std::vector<float> pixels = ReadFloats(vp.x, vp.y, vp.width, vp.height);

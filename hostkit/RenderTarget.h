@@ -9,7 +9,9 @@ namespace hostkit {
 // SRGBA8 is an 8-bit target whose colour encoding is sRGB, as a host's
 // window may be: with GL_FRAMEBUFFER_SRGB enabled GL encodes what is drawn
 // into it. It reads back as the bytes it holds, like RGBA8.
-enum class PixelFormat { RGBA32F, RGBA8, SRGBA8 };
+// The colour formats a host may hand a plug-in: float, 8-bit, 8-bit sRGB,
+// half-float and 16-bit normalised.
+enum class PixelFormat { RGBA32F, RGBA8, SRGBA8, RGBA16F, RGBA16 };
 
 // GL window coordinates of the output inside a target (origin bottom-left).
 struct Viewport {

@@ -185,6 +185,110 @@ TEST_F(KeptPicture, SettingSizeAndFramebufferChangesShowAtOnce) {
   run("float framebuffer again");
 }
 
+// A large output's change of setting: the frames are the last settings'
+// frames (what moves included) until the new picture's last band is drawn,
+// then the new settings'; a change taken back meanwhile never shows, and a
+// change made meanwhile follows once the first is shown. Each row applies
+// its settings in turn (row 0 from the start) on the frames given, and says
+// which settings each frame from the first change on shows; the output is
+// cut into four bands.
+struct BandedChange {
+  const char* what;
+  std::vector<Setting> settings;
+  std::vector<std::pair<int, int>> changes;  // (frame, settings row) after the first frame
+  std::vector<int> shows;
+};
+
+TEST_F(KeptPicture, ALargeOutputShowsTheLastPictureUntilTheNewOneIsDrawn) {
+  const Setting grid{"128x128 grid, ball", {{0, 0}}};
+  const Setting dimmed{"the same, dimmed", {{0, 0}, {9, 0.6f}}};
+  const Setting raster{"raster, ball", {{0, 4}}};
+  const Setting bars{"colour bars, ball, info", {{0, 5}, {7, 1}, {8, 1}}};
+  const BandedChange rows[] = {
+      {"a dimmer grid", {grid, dimmed}, {{0, 1}}, {0, 0, 0, 1, 1, 1}},
+      {"grid to raster", {grid, raster}, {{0, 1}}, {0, 0, 0, 1, 1}},
+      {"taken back", {grid, raster}, {{0, 1}, {1, 0}}, {0, 0, 0, 0, 0, 0}},
+      {"changed again meanwhile", {bars, grid, dimmed}, {{0, 1}, {1, 2}},
+       {0, 0, 0, 1, 1, 1, 1, 2, 2}},
+  };
+  const Target targets[] = {
+      {"160x96 float", 160, 96, {0, 0, 160, 96}, PixelFormat::RGBA32F},
+      {"150x90 at 3,2 of 160x96 8-bit", 160, 96, {3, 2, 150, 90}, PixelFormat::RGBA8},
+  };
+  for (const Target& t : targets)
+    for (const BandedChange& row : rows) {
+      const std::string what = std::string(t.what) + ", " + row.what;
+      HostInstance kept(plugin_, t.width, t.height, t.viewport, t.format);
+      Instance(kept).SetBandPixels(static_cast<long long>(t.viewport.width) *
+                                   t.viewport.height / 4);
+      std::vector<std::unique_ptr<HostInstance>> drawn;  // whole frames of each settings row
+      for (const Setting& setting : row.settings) {
+        drawn.push_back(
+            std::make_unique<HostInstance>(plugin_, t.width, t.height, t.viewport, t.format));
+        Instance(*drawn.back()).UseKeptPicture(false);
+        for (const auto& [index, value] : setting.values) drawn.back()->Set(index, value);
+      }
+      for (const auto& [index, value] : row.settings[0].values) kept.Set(index, value);
+      auto run = [&](HostInstance& host, int frame) {
+        const double* moment = kMoments[frame % 8];
+        Instance(host).AnimationClock() = FrameClock(moment[0], moment[1], moment[2]);
+        ASSERT_EQ(host.RunFrames(), FF_SUCCESS) << what;
+      };
+      run(kept, 0);
+      for (int frame = 0; frame < static_cast<int>(row.shows.size()); ++frame) {
+        for (const auto& [at, settings] : row.changes)
+          if (at == frame)
+            for (const auto& [index, value] : row.settings[settings].values) kept.Set(index, value);
+        run(kept, frame + 1);
+        HostInstance& expected = *drawn[static_cast<std::size_t>(row.shows[frame])];
+        run(expected, frame + 1);
+        EXPECT_EQ(kept.Target().ReadWholeTarget(), expected.Target().ReadWholeTarget())
+            << what << ", frame " << frame << " should show "
+            << row.settings[row.shows[frame]].what;
+      }
+      EXPECT_FALSE(Instance(kept).DrawingNewPicture()) << what;
+    }
+}
+
+// The kept pictures take the host's own format: one picture while a change
+// is drawn at once, two at most once the output is drawn in bands, and the
+// frames stay those of whole frames on every host format.
+TEST_F(KeptPicture, PicturesTakeTheHostsFormatAndAtMostTwoOfIt) {
+  const std::pair<PixelFormat, int> formats[] = {{PixelFormat::RGBA8, 4},
+                                                 {PixelFormat::RGBA16F, 8},
+                                                 {PixelFormat::RGBA16, 8},
+                                                 {PixelFormat::RGBA32F, 16}};
+  for (const auto& [format, bytes] : formats) {
+    const std::string what = std::to_string(bytes) + " bytes a pixel";
+    Pair pair(plugin_, 128, 80, Viewport{0, 0, 128, 80}, format);
+    pair.Set(0, 5);  // colour bars: no ball, so no buffer under it
+    ExpectSameOverMoments(pair, what);
+    const long long picture = static_cast<long long>(bytes) * 128 * 80;
+    EXPECT_EQ(Instance(pair.kept).KeptPictureBytes(), picture) << what;
+    Instance(pair.kept).SetBandPixels(128 * 80 / 4);
+    pair.Set(9, 0.7f);
+    for (int frame = 0; Instance(pair.kept).DrawingNewPicture() || frame == 0; ++frame) {
+      ASSERT_LT(frame, 8) << what;
+      ASSERT_EQ(pair.kept.RunFrames(), FF_SUCCESS) << what;
+    }
+    EXPECT_EQ(Instance(pair.kept).KeptPictureBytes(), 2 * picture) << what;
+    ExpectSameOverMoments(pair, what + ", after a change drawn in bands");
+  }
+}
+
+// With the band of a show's output, 1920x1080 still shows a change at once;
+// one column more is drawn in bands.
+TEST_F(KeptPicture, OnlyOutputsLargerThan1080pAreDrawnInBands) {
+  for (const int width : {1920, 1921}) {
+    Pair pair(plugin_, width, 1080, Viewport{0, 0, width, 1080}, PixelFormat::RGBA8);
+    pair.Set(0, 5);
+    ASSERT_EQ(pair.kept.RunFrames(2), FF_SUCCESS);
+    pair.Set(9, 0.5f);
+    ASSERT_EQ(pair.kept.RunFrames(), FF_SUCCESS);
+    EXPECT_EQ(Instance(pair.kept).DrawingNewPicture(), width > 1920) << width;
+  }
+}
+
 // The ball is drawn over a background of its own only where its programs
 // build: where one fails, its pieces are the general program's again, the
 // failure is reported once, and the frames stay those of whole frames.
