@@ -160,7 +160,7 @@ wait
 for case in "bars.png:no Chain Check strip found in" "empty.png:not a PNG file" "truncated.png:" \
             "pipe --size 1920x1080 --pix-fmt gbrp10le --pipe-wait 1:no process wrote to within 1 s" \
             "pipe:is a named pipe" \
-            "huge.png:larger than accepted" ".:not a PNG file" "truncated.mkv:truncated" "seq-%09d.png:no file of the sequence" "short.raw --size 1920x1080 --pix-fmt gbrp10le:ends inside"; do
+            "huge.png:larger than accepted" ".:cannot read: Is a directory" "truncated.mkv:truncated" "seq-%09d.png:no file of the sequence" "short.raw --size 1920x1080 --pix-fmt gbrp10le:ends inside"; do
   args=${case%%:*} want=${case#*:}
   read -r -a argv <<<"$args"
   argv[0]=$scratch/${argv[0]}

@@ -179,7 +179,10 @@ PngHeader ReadPngHeader(const std::string& path) {
   static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   unsigned char bytes[24] = {};
   const std::size_t got = std::fread(bytes, 1, sizeof bytes, file.get());
-  if (got < 8 || std::memcmp(bytes, kSignature, 8) != 0) {
+  if (got == 0 && std::ferror(file.get())) {
+    // A directory opens for reading here and fails on the first read.
+    header.error = "cannot read: " + std::string(std::strerror(errno));
+  } else if (got < 8 || std::memcmp(bytes, kSignature, 8) != 0) {
     header.error = "not a PNG file (bad signature)";
   } else if (got < sizeof bytes || std::memcmp(bytes + 12, "IHDR", 4) != 0) {
     header.error = "not a PNG file (no image header)";
