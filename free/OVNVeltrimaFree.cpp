@@ -255,9 +255,11 @@ bool OVNVeltrimaFree::ShowFromKept(const Frame& f, const StillKey& key) {
     KeptPicture& next = Next();
     if (!next.picture.Prepare(f.width, f.height)) return false;
     if (next.picture.Fresh()) next.Forget();
-    if (!next.key) BeginPicture(next, key, f, bands);
+    const bool begun = !next.key;
+    if (begun) BeginPicture(next, key, f, bands);
     const Frame nextFrame = FrameOf(*next.key, f);
     if (!FetchPrograms(nextFrame) || !DrawNextBand(next, nextFrame)) return false;
+    if (begun) WarmMovingPrograms(nextFrame);
     if (next.Complete()) {
       shown_ = 1 - shown_;
       Next().Forget();  // the last picture's buffer waits for the next change
@@ -269,10 +271,17 @@ bool OVNVeltrimaFree::ShowFromKept(const Frame& f, const StillKey& key) {
   // the next frame made two. A setting moved every frame pays a copy more
   // than a whole draw, and less where the ball is on (its pieces cost a
   // fraction of the general program's).
+  // Where a later change would be drawn in bands, the second picture is
+  // made now: made on that change's first frame, its memory (133 MB at
+  // 3840x2160 on a float host) cost that frame as much as a band.
   Next().Forget();
-  if (bands == 1) Next().picture.Release();
+  if (bands == 1)
+    Next().picture.Release();
+  else
+    Next().picture.Prepare(f.width, f.height);
   BeginPicture(Shown(), key, f, 1);
   if (!FetchPrograms(f) || !DrawNextBand(Shown(), f)) return false;
+  WarmMovingPrograms(f);
   return ShowKept(Shown(), f);
 }
 
@@ -285,6 +294,36 @@ OVNVeltrimaFree::Frame OVNVeltrimaFree::FrameOf(const StillKey& key, const Frame
                                                : f.motion.cycleSolidIndex;
   drawn.texts = key.texts;
   return drawn;
+}
+
+void OVNVeltrimaFree::WarmMovingPrograms(const Frame& f) {
+  const unsigned features = FrameFeatures(RegionsOf(f));
+  if ((features & kRegionMoving) == 0) return;
+  const std::vector<GLfloat> noPixel = {0.0f, 0.0f, 0.0f, 0.0f};
+  auto drawNothing = [&](ffglex::ShaderProgram* program) {
+    if (!program) return;
+    ffglex::ScopedProgramUse programScope(program->ProgramId());
+    rects_.Draw(*program, "Rects", glsl::RECTS_PER_DRAW, noPixel);
+    programScope.End();
+  };
+  // Into the host's framebuffer: the pieces where the ball meets the info
+  // box or the credit, and the bar where it crosses another feature.
+  // FetchPrograms has built these for the frame's setting.
+  const unsigned overlap = features & ~kRegionMoving;
+  drawNothing(Program(f.p, kGeneralProgram));
+  drawNothing(Program(f.p, overlap | kRegionMoving));
+  // Into the buffer under the ball: the still texts it may pass over (where
+  // the ball's programs build; where they do not, the general program draws
+  // the ball).
+  if (!FetchBallPrograms(f)) return;
+  if (!ballBackground_.Ready() && !ballBackground_.Prepare(64, 64)) return;
+  const unsigned texts = features & (kRegionLabel | kRegionCoords);
+  ballBackground_.Render(
+      [&] {
+        for (unsigned under = 0; under <= texts; ++under)
+          if ((under & ~texts) == 0) drawNothing(Program(ProgramVariant::Background(f.p, under)));
+      },
+      false);
 }
 
 void OVNVeltrimaFree::BeginPicture(KeptPicture& kept, const StillKey& key, const Frame& f,

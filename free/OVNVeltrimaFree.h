@@ -165,6 +165,14 @@ class OVNVeltrimaFree : public CFFGLPlugin {
   // Draws the next band of `kept`'s picture (frame f: its key's frame); false,
   // having counted nothing, when a program could not be built.
   bool DrawNextBand(KeptPicture& kept, const Frame& f);
+  // Draws, over no pixel, every program that the moving element of frame
+  // f may first need on a later frame: into the host's framebuffer the
+  // general program and the bar's program among other features, into the
+  // buffer under the ball the programs of the texts it may pass over. A
+  // software renderer compiles a program's pixel code at its first draw,
+  // not when it is linked: drawn first when the ball reached the info box,
+  // the general program made that frame take about a second.
+  void WarmMovingPrograms(const Frame& f);
   // Copies `kept`'s complete picture to the host and draws over it what
   // moves in frame f (its key's frame), each pixel with the program a whole
   // frame gives it.

@@ -9,7 +9,9 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "clock/SteppedClock.h"
@@ -287,6 +289,48 @@ TEST_F(KeptPicture, OnlyOutputsLargerThan1080pAreDrawnInBands) {
     ASSERT_EQ(pair.kept.RunFrames(), FF_SUCCESS);
     EXPECT_EQ(Instance(pair.kept).DrawingNewPicture(), width > 1920) << width;
   }
+}
+
+// A software renderer compiles a program's pixel code on its first draw
+// into a framebuffer of a given format: a program first drawn as the ball
+// reaches the info box cost that frame about a second. Every program, with
+// the format it draws into, that any later frame of a setting draws must
+// have drawn on the setting's first frame.
+TEST_F(KeptPicture, NoProgramDrawsForTheFirstTimeAfterTheFirstFrame) {
+  using Use = std::tuple<GLuint, GLint, GLint>;  // program, component type, red bits
+  std::set<Use> uses;
+  hostkit::GLInterceptor watch([&uses](const hostkit::GLCall& call) {
+    if (call.function != "glUseProgram" || call.firstArgument == 0) return;
+    GLint type = 0, red = 0;
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                                          GL_FRAMEBUFFER_ATTACHMENT_COMPONENT_TYPE, &type);
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                                          GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, &red);
+    uses.emplace(static_cast<GLuint>(call.firstArgument), type, red);
+  });
+  const Setting settings[] = {
+      {"grid, ball, info, credit", {{0, 0}, {7, 1}, {8, 1}, {15, 1}}},
+      {"raster, ball, corner texts, credit", {{1, 1}, {11, 1}, {7, 1}, {15, 1}}},
+  };
+  for (const PixelFormat format : {PixelFormat::RGBA8, PixelFormat::RGBA32F})
+    for (const Setting& setting : settings) {
+      HostInstance host(plugin_, 320, 180, Viewport{0, 0, 320, 180}, format);
+      for (const auto& [index, value] : setting.values) host.Set(index, value);
+      uses.clear();
+      ASSERT_EQ(host.RunFrames(), FF_SUCCESS);
+      const std::set<Use> first = uses;
+      // The ball's path over a minute of motion: across texts, the info box
+      // and the credit.
+      for (int step = 1; step <= 160; ++step) {
+        Instance(host).AnimationClock() = FrameClock(2.5 * step, 3.7 * step, 0.1 * step);
+        uses.clear();
+        ASSERT_EQ(host.RunFrames(), FF_SUCCESS);
+        for (const Use& use : uses)
+          EXPECT_EQ(first.count(use), 1u)
+              << setting.what << ": program " << std::get<0>(use) << " first drew at step "
+              << step;
+      }
+    }
 }
 
 // The ball is drawn over a background of its own only where its programs
