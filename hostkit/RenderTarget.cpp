@@ -43,6 +43,7 @@ GLint InternalFormat(PixelFormat format) {
     case PixelFormat::SRGBA8: return GL_SRGB8_ALPHA8;
     case PixelFormat::RGBA16F: return GL_RGBA16F;
     case PixelFormat::RGBA16: return GL_RGBA16;
+    case PixelFormat::RGB10_A2: return GL_RGB10_A2;
     case PixelFormat::RGBA8: break;
   }
   return GL_RGBA8;

@@ -10,8 +10,8 @@ namespace hostkit {
 // window may be: with GL_FRAMEBUFFER_SRGB enabled GL encodes what is drawn
 // into it. It reads back as the bytes it holds, like RGBA8.
 // The colour formats a host may hand a plug-in: float, 8-bit, 8-bit sRGB,
-// half-float and 16-bit normalised.
-enum class PixelFormat { RGBA32F, RGBA8, SRGBA8, RGBA16F, RGBA16 };
+// half-float, 16-bit normalised and 10-bit normalised (2-bit alpha).
+enum class PixelFormat { RGBA32F, RGBA8, SRGBA8, RGBA16F, RGBA16, RGB10_A2 };
 
 // GL window coordinates of the output inside a target (origin bottom-left).
 struct Viewport {

@@ -259,9 +259,12 @@ TEST_F(KeptPicture, PicturesTakeTheHostsFormatAndAtMostTwoOfIt) {
   const std::pair<PixelFormat, int> formats[] = {{PixelFormat::RGBA8, 4},
                                                  {PixelFormat::RGBA16F, 8},
                                                  {PixelFormat::RGBA16, 8},
+                                                 {PixelFormat::RGB10_A2, 4},
                                                  {PixelFormat::RGBA32F, 16}};
   for (const auto& [format, bytes] : formats) {
-    const std::string what = std::to_string(bytes) + " bytes a pixel";
+    const std::string what =
+        "format " + std::to_string(static_cast<int>(format)) + ", " + std::to_string(bytes) +
+        " bytes a pixel";
     Pair pair(plugin_, 128, 80, Viewport{0, 0, 128, 80}, format);
     pair.Set(0, 5);  // colour bars: no ball, so no buffer under it
     ExpectSameOverMoments(pair, what);
