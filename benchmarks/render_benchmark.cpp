@@ -90,12 +90,14 @@ void Report(benchmark::State& state, const std::string& name, const std::vector<
 // same case sampled alternately between fills: "ms"/"x_fill" are the kept
 // frame's, "before"/"x_before" the whole frame's. The animation runs on the
 // steady clock, so the ball, the bar and the sweep move between samples.
-void Frames(benchmark::State& state) {
+void FramesOn(benchmark::State& state, hostkit::PixelFormat format) {
   Context().MakeCurrent();
   const int which = static_cast<int>(state.range(0));
   const int width = static_cast<int>(state.range(1));
   const int height = static_cast<int>(state.range(2));
-  hostkit::HostInstance kept(Plugin(), width, height), whole(Plugin(), width, height);
+  const hostkit::Viewport output{0, 0, width, height};
+  hostkit::HostInstance kept(Plugin(), width, height, output, format),
+      whole(Plugin(), width, height, output, format);
   Instance(whole).UseKeptPicture(false);
   SetUpCase(kept, which);
   SetUpCase(whole, which);
@@ -122,6 +124,10 @@ void Frames(benchmark::State& state) {
   state.counters["kept_MB"] = static_cast<double>(Instance(kept).KeptBytes()) / 1e6;
   state.SetLabel(CaseName(which) + " " + SizeText(width, height));
 }
+
+void Frames(benchmark::State& state) { FramesOn(state, hostkit::PixelFormat::RGBA32F); }
+// The same on an 8-bit host (RGBA8 target, fill and kept picture).
+void EightBitFrames(benchmark::State& state) { FramesOn(state, hostkit::PixelFormat::RGBA8); }
 
 // The frames after a change of setting (brightness 1 and 0.99 in turn, which
 // every pattern shows), each between fills: the first ("change"), the
@@ -273,6 +279,8 @@ void Sizes(benchmark::internal::Benchmark* benchmark) {
 }
 
 BENCHMARK(Frames)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
+    kSamples);
+BENCHMARK(EightBitFrames)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(
     kSamples);
 BENCHMARK(AfterChange)
     ->Apply([](benchmark::internal::Benchmark* b) {

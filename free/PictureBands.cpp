@@ -5,7 +5,7 @@
 int PictureBandCount(int width, int height, long long bandPixels) {
   if (width <= 0 || height <= 0 || bandPixels < 1) return 1;
   const long long pixels = static_cast<long long>(width) * height;
-  if (pixels <= 3 * bandPixels) return 1;
+  if (pixels <= 4 * bandPixels) return 1;
   const long long bands = (pixels + bandPixels - 1) / bandPixels;
   return static_cast<int>(std::min<long long>(bands, height));
 }

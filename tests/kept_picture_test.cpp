@@ -193,7 +193,7 @@ TEST_F(KeptPicture, SettingSizeAndFramebufferChangesShowAtOnce) {
 // change made meanwhile follows once the first is shown. Each row applies
 // its settings in turn (row 0 from the start) on the frames given, and says
 // which settings each frame from the first change on shows; the output is
-// cut into four bands.
+// cut into five bands.
 struct BandedChange {
   const char* what;
   std::vector<Setting> settings;
@@ -207,11 +207,11 @@ TEST_F(KeptPicture, ALargeOutputShowsTheLastPictureUntilTheNewOneIsDrawn) {
   const Setting raster{"raster, ball", {{0, 4}}};
   const Setting bars{"colour bars, ball, info", {{0, 5}, {7, 1}, {8, 1}}};
   const BandedChange rows[] = {
-      {"a dimmer grid", {grid, dimmed}, {{0, 1}}, {0, 0, 0, 1, 1, 1}},
-      {"grid to raster", {grid, raster}, {{0, 1}}, {0, 0, 0, 1, 1}},
-      {"taken back", {grid, raster}, {{0, 1}, {1, 0}}, {0, 0, 0, 0, 0, 0}},
+      {"a dimmer grid", {grid, dimmed}, {{0, 1}}, {0, 0, 0, 0, 1, 1}},
+      {"grid to raster", {grid, raster}, {{0, 1}}, {0, 0, 0, 0, 1, 1}},
+      {"taken back", {grid, raster}, {{0, 1}, {1, 0}}, {0, 0, 0, 0, 0, 0, 0}},
       {"changed again meanwhile", {bars, grid, dimmed}, {{0, 1}, {1, 2}},
-       {0, 0, 0, 1, 1, 1, 1, 2, 2}},
+       {0, 0, 0, 0, 1, 1, 1, 1, 1, 2, 2}},
   };
   const Target targets[] = {
       {"160x96 float", 160, 96, {0, 0, 160, 96}, PixelFormat::RGBA32F},
@@ -222,7 +222,7 @@ TEST_F(KeptPicture, ALargeOutputShowsTheLastPictureUntilTheNewOneIsDrawn) {
       const std::string what = std::string(t.what) + ", " + row.what;
       HostInstance kept(plugin_, t.width, t.height, t.viewport, t.format);
       Instance(kept).SetBandPixels(static_cast<long long>(t.viewport.width) *
-                                   t.viewport.height / 4);
+                                   t.viewport.height / 5);
       std::vector<std::unique_ptr<HostInstance>> drawn;  // whole frames of each settings row
       for (const Setting& setting : row.settings) {
         drawn.push_back(
@@ -270,7 +270,7 @@ TEST_F(KeptPicture, PicturesTakeTheHostsFormatAndAtMostTwoOfIt) {
     ExpectSameOverMoments(pair, what);
     const long long picture = static_cast<long long>(bytes) * 128 * 80;
     EXPECT_EQ(Instance(pair.kept).KeptPictureBytes(), picture) << what;
-    Instance(pair.kept).SetBandPixels(128 * 80 / 4);
+    Instance(pair.kept).SetBandPixels(128 * 80 / 5);
     pair.Set(9, 0.7f);
     for (int frame = 0; Instance(pair.kept).DrawingNewPicture() || frame == 0; ++frame) {
       ASSERT_LT(frame, 8) << what;

@@ -20,8 +20,8 @@ const Output kOutputs[] = {
     {1920, 1080, kBandPixels, true},  {1280, 720, kBandPixels, true},
     {1921, 1080, kBandPixels, false}, {2560, 1440, kBandPixels, false},
     {3840, 2160, kBandPixels, false}, {4096, 2304, kBandPixels, false},
-    {7680, 4320, kBandPixels, false}, {160, 96, 160 * 96 / 4, false},
-    {160, 96, 0, true},               {1, 1, 1, true},
+    {7680, 4320, kBandPixels, false}, {160, 96, 160 * 96 / 5, false},
+    {160, 96, 160 * 96 / 4, true},    {160, 96, 0, true},               {1, 1, 1, true},
     {5, 3, 1, false},
 };
 
