@@ -7,7 +7,11 @@
 #      standard output, which is /dev/null);
 #   2. 600 frames of "Dead Pixel Sweep" at 1920x1080 as FFV1 (.mkv), ProRes
 #      4444 (.mov) and HAP (.mov), each beside the raw stream;
-#   3. where one 8-bit Colour Bars frame goes (benchmarks/tool_frame_benchmark):
+#   3. 300 frames of "Colour Bars" at 1920x1080, 60 fps, as FFV1 (.mkv) and
+#      as ProRes 4444 (.mov), each beside FFmpeg's `smptebars` encoded into
+#      the same codec with the tool's settings (FFV1: level 3, slice CRCs, 4
+#      slices, GOP 1, bgr0; ProRes: prores_ks, profile 4444, yuv444p10le);
+#   4. where one 8-bit Colour Bars frame goes (benchmarks/tool_frame_benchmark):
 #      the plug-in's draw and each step of the tool's own after it.
 # Each round runs every command once (hyperfine --runs 1), rounds repeat the
 # whole list, so load from elsewhere falls on every command alike; the tables
@@ -15,8 +19,13 @@
 # A measurement, not a test.
 #
 #   ROUNDS=3           rounds (default 3)
-#   BARS_FRAMES=120    frames of the first table, SWEEP_FRAMES=600 of the second
-#   SIZE=1920x1080     output size of both
+#   BARS_FRAMES=120    frames of the first table, SWEEP_FRAMES=600 of the second,
+#   CLIP_FRAMES=300    of the third
+#   SIZE=1920x1080     output size of all three
+#   TABLES="bars sweep ffv1 prores frame"  which of them to run (default all)
+#   BEFORE=PATH        another build of veltrima-render (the one before a
+#                      change) run in the same rounds beside the tool in the
+#                      Colour Bars tables
 #   REPETITIONS=5      repetitions of the frame benchmark (at least 2)
 #   NO_BUILD=1         use the build as it is
 #   BUILD_DIR=build    where the tool and the benchmark are built
@@ -39,22 +48,31 @@ done
 rounds="${ROUNDS:-3}"
 bars="${BARS_FRAMES:-120}"
 sweep="${SWEEP_FRAMES:-600}"
+clip="${CLIP_FRAMES:-300}"
+tables=" ${TABLES:-bars sweep ffv1 prores frame} "
+before="${BEFORE:+$(realpath "$BEFORE")}"
 size="${SIZE:-1920x1080}"
 render="$(cd "$build" && pwd)/tools/veltrima-render"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 
-tool_bars="'$render' --preset 'Colour Bars' --size $size --frames $bars --fps 60 -q -o - > /dev/null"
+colour_bars() {  # tool, frames, output
+  echo "'$1' --preset 'Colour Bars' --size $size --frames $2 --fps 60 -q -o $3"
+}
 lavfi() {
   echo "ffmpeg -loglevel error -f lavfi -i $1=size=$size:rate=60 -frames:v $bars -pix_fmt rgba -f rawvideo - > /dev/null"
 }
 sweep_to() { echo "'$render' --preset 'Dead Pixel Sweep' --size $size --frames $sweep --fps 60 -q $*"; }
+# FFmpeg's smptebars into a codec, the rest of the command line given.
+smptebars_to() {
+  echo "ffmpeg -loglevel error -f lavfi -i smptebars=size=$size:rate=60 -frames:v $clip $* -y"
+}
 
 # name|command lines of each group; the first line is the group's reference.
 group1=(
   "FFmpeg smptebars|$(lavfi smptebars)"
   "FFmpeg testsrc2|$(lavfi testsrc2)"
-  "veltrima-render Colour Bars (raw)|$tool_bars"
+  "veltrima-render Colour Bars (raw)|$(colour_bars "$render" "$bars" "- > /dev/null")"
 )
 group2=(
   "raw RGBA stream|$(sweep_to -o - '>' /dev/null)"
@@ -62,6 +80,23 @@ group2=(
   "ProRes 4444 .mov|$(sweep_to -o "'$scratch/sweep.mov'")"
   "HAP .mov|$(sweep_to --codec hap -o "'$scratch/sweep-hap.mov'")"
 )
+group3=(
+  "FFmpeg smptebars FFV1|$(smptebars_to -c:v ffv1 -level 3 -slicecrc 1 -slices 4 -g 1 \
+    -pix_fmt bgr0 "'$scratch/smptebars.mkv'")"
+  "veltrima-render Colour Bars FFV1|$(colour_bars "$render" "$clip" "'$scratch/bars.mkv'")"
+)
+group4=(
+  "FFmpeg smptebars ProRes 4444|$(smptebars_to -c:v prores_ks -profile:v 4444 \
+    -pix_fmt yuv444p10le "'$scratch/smptebars.mov'")"
+  "veltrima-render Colour Bars ProRes 4444|$(colour_bars "$render" "$clip" "'$scratch/bars.mov'")"
+)
+if [[ -n "$before" ]]; then
+  group1+=("veltrima-render before (raw)|$(colour_bars "$before" "$bars" "- > /dev/null")")
+  group3+=("veltrima-render before FFV1|$(colour_bars "$before" "$clip" "'$scratch/before.mkv'")")
+  group4+=("veltrima-render before ProRes 4444|$(colour_bars "$before" "$clip" "'$scratch/before.mov'")")
+fi
+# The groups by the names TABLES uses.
+declare -A groups=([bars]=group1 [sweep]=group2 [ffv1]=group3 [prores]=group4)
 
 # Runs one round of a group; appends "name,seconds" lines to $2.
 run_round() {
@@ -72,10 +107,12 @@ run_round() {
   tail -n +2 "$scratch/round.csv" | cut -d, -f1,2 >>"$2"
 }
 
+load_before="$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
 for ((round = 1; round <= rounds; ++round)); do
   echo "render-speed: round $round of $rounds" >&2
-  run_round group1 "$scratch/group1"
-  run_round group2 "$scratch/group2"
+  for name in bars sweep ffv1 prores; do
+    [[ "$tables" != *" $name "* ]] || run_round "${groups[$name]}" "$scratch/${groups[$name]}"
+  done
 done
 
 # A markdown table: median, min and max over the rounds, per frame, and the
@@ -103,12 +140,19 @@ table() {
 
 load="$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
 echo
-echo "$rounds rounds, load average after the runs: $load ($(nproc) cores)."
+echo "$rounds rounds, load average before the runs: $load_before, after: $load ($(nproc) cores)."
 echo
-table group1 "$scratch/group1" "$bars" "$bars raw $size frames at 60 fps, RGBA to /dev/null"
-echo
-table group2 "$scratch/group2" "$sweep" "$sweep frames of Dead Pixel Sweep at $size"
-echo
+declare -A headings=([bars]="$bars raw $size frames at 60 fps, RGBA to /dev/null"
+                     [sweep]="$sweep frames of Dead Pixel Sweep at $size"
+                     [ffv1]="$clip frames at $size, 60 fps, FFV1 .mkv"
+                     [prores]="$clip frames at $size, 60 fps, ProRes 4444 .mov")
+declare -A counts=([bars]=$bars [sweep]=$sweep [ffv1]=$clip [prores]=$clip)
+for name in bars sweep ffv1 prores; do
+  [[ "$tables" == *" $name "* ]] || continue
+  table "${groups[$name]}" "$scratch/${groups[$name]}" "${counts[$name]}" "${headings[$name]}"
+  echo
+done
+[[ "$tables" == *" frame "* ]] || exit 0
 
 # Where one 8-bit frame goes: medians of the benchmark's randomly
 # interleaved repetitions, as a table.

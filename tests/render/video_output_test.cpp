@@ -3,7 +3,8 @@
 // frame count, exact frame rate, start timecode, BT.709 colour tags and the
 // range where the file can hold it); lossless codecs decode to exactly the
 // tool's raw frames, ProRes and HAP to within the error their compression
-// allows; deep FFV1 holds the 16-bit PNGs' values; an interrupted run, a
+// allows; frames repeat in every file exactly where they were drawn so;
+// deep FFV1 holds the 16-bit PNGs' values; an interrupted run, a
 // refused codec or container, and an unwritable folder leave no file.
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -246,6 +247,61 @@ TEST_F(VideoOutput, EveryCodecSaysWhatWasAskedAndKeepsThePixels) {
       EXPECT_LE(p99, c.p99Limit);
     }
   }
+}
+
+// A frame whose bytes repeat the one before it goes to the encoder as the
+// picture converted last; one that differs is converted afresh, never into a
+// picture the encoder still holds. So every file's frames repeat exactly
+// where the frames drawn at its depth do (8-bit raw frames, 16-bit PNGs),
+// and 8-bit FFV1 decodes to the drawn frames themselves: for a preset that
+// holds still after its first frame, one that moves every frame and one
+// that holds and then changes.
+TEST_F(VideoOutput, FramesRepeatInTheFileExactlyWhereTheyWereDrawnSo) {
+  constexpr int kCount = 12;
+  const struct {
+    const char* preset;
+    const char* fps;
+  } presets[] = {{"Colour Bars", "60"}, {"Dead Pixel Sweep", "60"}, {"RGBW Solid Cycle", "1"}};
+  const struct {
+    bool deep;  // --depth 16, else 8
+    const char* file;
+    bool lossless;
+  } files[] = {{false, "clip.mkv", true}, {false, "clip.mov", false}, {true, "deep.mkv", false}};
+  const std::size_t bytes = std::size_t{kWidth} * kHeight * 4;
+  int repeats = 0, changes = 0;
+  for (const auto& p : presets) {
+    const std::string clip = std::string("--preset '") + p.preset +
+                             "' --size 64x48 --frames " + std::to_string(kCount) + " --fps " +
+                             p.fps + " -q ";
+    const auto raw = Run(clip + "-o -", false);
+    ASSERT_EQ(raw.first, 0);
+    ASSERT_EQ(raw.second.size(), kCount * bytes);
+    const auto drawn = [&](int f) { return raw.second.substr(f * bytes, bytes); };
+    const auto pngs = Run(clip + "--depth 16 -o 'truth-%d.png'");
+    ASSERT_EQ(pngs.first, 0) << pngs.second;
+    const auto drawnDeep = [&](int f) {
+      return ReadPng((folder_ / ("truth-" + std::to_string(f) + ".png")).string()).rgba;
+    };
+    for (const auto& file : files) {
+      SCOPED_TRACE(std::string(p.preset) + ", " + file.file + (file.deep ? " --depth 16" : ""));
+      const auto run = Run(clip + (file.deep ? "--depth 16 " : "") + "-o " + file.file);
+      ASSERT_EQ(run.first, 0) << run.second;
+      const Decoded d = Decode((folder_ / file.file).string());
+      ASSERT_EQ(d.rgba.size(), std::size_t{kCount});
+      for (int f = 1; f < kCount; ++f) {
+        const bool repeated =
+            file.deep ? drawnDeep(f) == drawnDeep(f - 1) : drawn(f) == drawn(f - 1);
+        (repeated ? repeats : changes) += 1;
+        EXPECT_EQ(d.rgba[f] == d.rgba[f - 1], repeated) << "frame " << f;
+      }
+      for (int f = 0; f < kCount && file.lossless; ++f)
+        EXPECT_TRUE(std::equal(d.rgba[f].begin(), d.rgba[f].end(), drawn(f).begin(),
+                               [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }))
+            << "frame " << f;
+    }
+  }
+  EXPECT_GT(repeats, 0);
+  EXPECT_GT(changes, 0);
 }
 
 TEST_F(VideoOutput, H264In420IsOnlyOnRequestAndWarnsOnce) {

@@ -22,6 +22,7 @@ extern "C" {
 #include "tools/render/ColourTags.h"
 #include "tools/render/Mastering.h"
 #include "tools/render/ParameterTable.h"
+#include "tools/render/RepeatCheck.h"
 #include "tools/render/SignalLevels.h"
 #include "tools/render/SignalYuv.h"
 
@@ -243,9 +244,14 @@ AVPixelFormat PixelFormatOf(const VideoSettings& settings) {
 struct VideoFile::State {
   std::string path, temporary;
   int width = 0, height = 0;
+  int pixelBytes = 4;  // of the frames handed over: RGBA, 8 or 16 bits
   std::unique_ptr<AVFormatContext, FormatContextDeleter> format;
   std::unique_ptr<AVCodecContext, CodecContextDeleter> encoder;
-  std::unique_ptr<AVFrame, FrameDeleter> frame;
+  // Frames to convert into, each with its own buffer; the first is made with
+  // the file and the others like it, as the encoder keeps hold of them.
+  std::vector<std::unique_ptr<AVFrame, FrameDeleter>> frames;
+  AVFrame* converted = nullptr;               // the picture converted last
+  std::optional<RepeatCheck> repeat;          // the frame it was converted from
   std::unique_ptr<AVPacket, PacketDeleter> packet;
   std::unique_ptr<SwsContext, ScaleDeleter> scale;
   std::optional<SignalYuv> yuv;               // instead of `scale` for a signal in YUV
@@ -259,6 +265,9 @@ struct VideoFile::State {
 
   void Convert(const std::uint8_t* top, int stride);
   void ConvertSignal(const std::uint16_t* rgba);
+  bool Repeats(const std::uint8_t* top, int stride, std::size_t rowBytes);
+  AVFrame* WritableFrame();
+  void SendConverted();
   void Send(AVFrame* frame);
 };
 
@@ -273,6 +282,7 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   s.temporary = TemporaryPathFor(settings.path);
   s.width = width;
   s.height = height;
+  s.pixelBytes = settings.depth == 8 ? 4 : 8;
   const Codec& codec = *settings.codec;
   const AVOutputFormat& container = ContainerFor(settings.path);
   const AVCodec* encoder = avcodec_find_encoder_by_name(codec.encoder);
@@ -284,9 +294,9 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
   s.format.reset(format);
   s.stream = avformat_new_stream(format, nullptr);
   s.encoder.reset(avcodec_alloc_context3(encoder));
-  s.frame.reset(av_frame_alloc());
+  s.frames.emplace_back(av_frame_alloc());
   s.packet.reset(av_packet_alloc());
-  if (!s.stream || !s.encoder || !s.frame || !s.packet)
+  if (!s.stream || !s.encoder || !s.frames.front() || !s.packet)
     throw std::runtime_error("out of memory setting up " + settings.path);
 
   AVCodecContext& c = *s.encoder;
@@ -367,15 +377,16 @@ VideoFile::VideoFile(const VideoSettings& settings, int width, int height)
                            1 << 16);
 
   // Encoders that write colour into each frame (ProRes) read it from the frame.
-  s.frame->color_primaries = c.color_primaries;
-  s.frame->color_trc = c.color_trc;
-  s.frame->colorspace = c.colorspace;
-  s.frame->color_range = c.color_range;
-  s.frame->chroma_location = c.chroma_sample_location;
-  s.frame->format = pixelFormat;
-  s.frame->width = width;
-  s.frame->height = height;
-  Check(av_frame_get_buffer(s.frame.get(), 0), "no memory for a frame");
+  AVFrame& first = *s.frames.front();
+  first.color_primaries = c.color_primaries;
+  first.color_trc = c.color_trc;
+  first.colorspace = c.colorspace;
+  first.color_range = c.color_range;
+  first.chroma_location = c.chroma_sample_location;
+  first.format = pixelFormat;
+  first.width = width;
+  first.height = height;
+  Check(av_frame_get_buffer(&first, 0), "no memory for a frame");
 
   const int io = avio_open(&format->pb, s.temporary.c_str(), AVIO_FLAG_WRITE);
   if (io < 0)
@@ -395,25 +406,64 @@ VideoFile::~VideoFile() {
 const std::string& VideoFile::TemporaryPath() const { return state_->temporary; }
 
 void VideoFile::State::ConvertSignal(const std::uint16_t* rgba) {
-  Check(av_frame_make_writable(frame.get()), "no memory for a frame");
   if (meter) meter->AddFrame(rgba, static_cast<std::size_t>(width) * height);
-  if (yuv || rgb) {
-    if (yuv) yuv->Convert(rgba, frame.get());
-    if (rgb) rgb->WriteRgb(rgba, frame.get());
-    frame->pts = next++;
-    Send(frame.get());
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(rgba);
+  const int stride = width * 8;
+  if (!yuv && !rgb) {
+    Convert(bytes, stride);
     return;
   }
-  Convert(reinterpret_cast<const std::uint8_t*>(rgba), width * 8);
+  if (!Repeats(bytes, stride, static_cast<std::size_t>(stride))) {
+    AVFrame* target = WritableFrame();
+    if (yuv) yuv->Convert(rgba, target);
+    if (rgb) rgb->WriteRgb(rgba, target);
+    converted = target;
+  }
+  SendConverted();
 }
 
 void VideoFile::State::Convert(const std::uint8_t* top, int stride) {
-  Check(av_frame_make_writable(frame.get()), "no memory for a frame");
-  const std::uint8_t* planes[1] = {top};
-  const int strides[1] = {stride};
-  sws_scale(scale.get(), planes, strides, 0, height, frame->data, frame->linesize);
-  frame->pts = next++;
-  Send(frame.get());
+  if (!Repeats(top, stride, static_cast<std::size_t>(width) * pixelBytes)) {
+    AVFrame* target = WritableFrame();
+    const std::uint8_t* planes[1] = {top};
+    const int strides[1] = {stride};
+    sws_scale(scale.get(), planes, strides, 0, height, target->data, target->linesize);
+    converted = target;
+  }
+  SendConverted();
+}
+
+// The frame's rows are each `rowBytes` long: one file's frames all are.
+bool VideoFile::State::Repeats(const std::uint8_t* top, int stride, std::size_t rowBytes) {
+  if (!repeat) repeat.emplace(rowBytes, height);
+  return repeat->Repeats(top, stride);
+}
+
+// A frame the encoder holds no reference to. Encoders may keep the frames
+// they are sent (frame threads, a delay), so the frame sent last is written
+// again only once they let go of it; until then another is converted into.
+// Unlike av_frame_make_writable, nothing is copied into a frame about to be
+// overwritten whole.
+AVFrame* VideoFile::State::WritableFrame() {
+  for (const auto& frame : frames)
+    if (av_frame_is_writable(frame.get())) return frame.get();
+  const AVFrame& first = *frames.front();
+  std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
+  if (!frame) throw std::runtime_error("no memory for a frame");
+  Check(av_frame_copy_props(frame.get(), &first), "no memory for a frame");
+  frame->format = first.format;
+  frame->width = first.width;
+  frame->height = first.height;
+  Check(av_frame_get_buffer(frame.get(), 0), "no memory for a frame");
+  frames.push_back(std::move(frame));
+  return frames.back().get();
+}
+
+// The picture converted last, as the next frame: a frame that repeats the one
+// before it is the same picture sent again.
+void VideoFile::State::SendConverted() {
+  converted->pts = next++;
+  Send(converted);
 }
 
 void VideoFile::State::Send(AVFrame* input) {

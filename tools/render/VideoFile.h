@@ -5,7 +5,8 @@
 // as the stream's time base, and the start timecode as the file's
 // "timecode" tag. The file is written under a hidden temporary name in the
 // same folder and renamed only by Finish(), so that a failed or interrupted
-// run leaves nothing behind.
+// run leaves nothing behind. A frame whose bytes repeat the one before it is
+// not converted again: the picture converted last goes to the encoder again.
 //
 // A file of a signal keeps its codes: RGB codecs get them through SignalLevels,
 // YUV codecs through SignalYuv, each at the file's depth by the signal's
