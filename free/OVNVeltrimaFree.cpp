@@ -303,6 +303,7 @@ void OVNVeltrimaFree::WarmMovingPrograms(const Frame& f) {
   auto drawNothing = [&](ffglex::ShaderProgram* program) {
     if (!program) return;
     ffglex::ScopedProgramUse programScope(program->ProgramId());
+    SetUniforms(*program, f, 0, 0);  // every program drawn gets every uniform
     rects_.Draw(*program, "Rects", glsl::RECTS_PER_DRAW, noPixel);
     programScope.End();
   };
@@ -314,7 +315,10 @@ void OVNVeltrimaFree::WarmMovingPrograms(const Frame& f) {
   drawNothing(Program(f.p, overlap | kRegionMoving));
   // Into the buffer under the ball: the still texts it may pass over (where
   // the ball's programs build; where they do not, the general program draws
-  // the ball).
+  // the ball), and where the ball's reach can be that small (on a tiny
+  // output it never is, and they are never built).
+  const double reach = 2.0 * static_cast<double>(f.motion.ballRadius) + 2.0;
+  if (!(4.0 * reach * reach <= static_cast<double>(f.width) * f.height)) return;
   if (!FetchBallPrograms(f)) return;
   if (!ballBackground_.Ready() && !ballBackground_.Prepare(64, 64)) return;
   const unsigned texts = features & (kRegionLabel | kRegionCoords);
