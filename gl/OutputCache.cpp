@@ -264,8 +264,6 @@ void OutputCache::CopyTo(int x, int y, float gain) {
   glDrawArrays(GL_TRIANGLES, 0, 3);
 }
 
-bool OutputCache::HostHoldsEightBits() { return HostPrecisionFormat() == GL_RGBA8; }
-
 int OutputCache::BytesPerPixel() const {
   if (!Ready()) return 0;
   switch (format_) {

@@ -84,9 +84,6 @@ class OutputCache {
   // The texture holding the picture, for a program that reads it (0 when
   // none is kept); it stays the cache's to release.
   GLuint Texture() const { return colour_; }
-  // True where the framebuffer bound for drawing has 8-bit normalised
-  // colour: what a HostFramebuffer buffer made now keeps as RGBA8.
-  static bool HostHoldsEightBits();
   // Builds the program of a copy with a gain ahead of its first use, so that
   // the first frame of a fade compiles nothing; false when it cannot be built
   // (a gain copy then copies the picture unchanged).
