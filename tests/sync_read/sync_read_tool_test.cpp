@@ -1,6 +1,7 @@
 // veltrima-sync-read as a program: PNG files and a raw stream on standard
 // input, text and CSV, and its exit statuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,6 +100,7 @@ TEST_F(SyncReadTool, ExitStatuses) {
     const char* says;
   };
   std::ofstream(dir_ + "/text.png") << "not a picture";
+  ASSERT_EQ(::mkfifo((dir_ + "/pipe").c_str(), 0600), 0);
   const Case cases[] = {
       {pngs_ + " --strict", 3, "dropped:      1"},
       {"'" + dir_ + "/0.png' --strict", 0, "decoded:      1"},
@@ -107,6 +109,7 @@ TEST_F(SyncReadTool, ExitStatuses) {
       {pngs_ + " --fps 0", 2, "--fps takes a positive rate"},
       {"--size 320 x", 2, "--size takes WIDTHxHEIGHT"},
       {"", 2, "no input"},
+      {"'" + dir_ + "/pipe'", 2, "is a named pipe, which carries raw frames"},
       {"--size 99999x99999 -", 1, "outside the accepted"},
   };
   for (const Case& c : cases) {

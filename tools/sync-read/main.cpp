@@ -14,6 +14,7 @@
 #include "tools/UsageError.h"
 #include "tools/sync-read/FrameDecoder.h"
 #include "framestamp/FrameRate.h"
+#include "tools/capture/NamedPipe.h"
 #include "tools/sync-read/FrameSources.h"
 #include "tools/sync-read/Report.h"
 #include "tools/sync-read/SequenceAnalysis.h"
@@ -108,8 +109,12 @@ std::unique_ptr<FrameSource> OpenInput(const Options& options) {
   if (options.size.empty()) {
     if (options.inputs.empty())
       throw UsageError("no input: give PNG files, or --size WxH for raw RGBA frames");
-    for (const auto& input : options.inputs)
+    for (const auto& input : options.inputs) {
       if (input == "-") throw UsageError("standard input carries raw frames: give --size WxH");
+      // Opened as a file, a named pipe would wait for a writer unbounded.
+      if (IsNamedPipe(input))
+        throw UsageError(input + " is a named pipe, which carries raw frames: give --size WxH");
+    }
     return OpenPngFiles(options.inputs);
   }
   if (options.inputs.size() > 1)
