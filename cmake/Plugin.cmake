@@ -7,6 +7,7 @@
 add_library(veltrima_foundation STATIC
   clock/SteadyClock.cpp
   clock/WallClock.cpp
+  gl/CopyAsDrawn.cpp
   gl/OutputCache.cpp
   gl/ProgramCache.cpp
   gl/RectBatch.cpp

@@ -10,7 +10,7 @@
 #include "host/OutputDimension.h"
 #include "free/shaders/ShaderConstants.h"
 #include "free/shaders/ShaderSources.h"
-#include "free/CopyAsDrawn.h"
+#include "gl/CopyAsDrawn.h"
 #include "free/FrameRegions.h"
 #include "free/ParameterConversion.h"
 #include "free/Presets.h"

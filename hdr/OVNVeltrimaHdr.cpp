@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "gl/CopyAsDrawn.h"
 #include "gl/RestoringScopes.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "hdr/FramebufferDepth.h"
@@ -145,7 +146,9 @@ void OVNVeltrimaHdr::DrawComposed(int width, int height, bool changed) {
   // float buffer (codes kept exactly) and copied each frame. A frame whose
   // picture just changed draws it directly, and the next one keeps it, so
   // that a parameter moved every frame costs one draw, not a draw and a copy.
-  if (changed || !useCache_ || !cache_.Prepare(width, height)) {
+  // A copy skips the blending, masks and tests a draw goes through: under
+  // any of them every frame is drawn, as the changed one is.
+  if (changed || !useCache_ || !CopyLandsAsDrawn() || !cache_.Prepare(width, height)) {
     renderer_.Draw(shapes_, width, height);
     return;
   }

@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "gl/CopyAsDrawn.h"
 #include "glyphs/Utf8Glyphs.h"
 #include "host/HostLog.h"
 #include "host/OutputDimension.h"
@@ -333,7 +334,9 @@ FFUInt32 OVNVeltrimaMap::ProcessOpenGL(ProcessOpenGLStruct*) {
   TakeComposed(width, height);
   // With a picture of this size to show, a new one is composed off the frame.
   Compose(width, height, PictureShown(width, height));
-  const bool kept = useCache_ && KeptSize(width, height);
+  // A copy skips the blending, masks and tests a draw goes through: under
+  // any of them the figures are drawn, as on the frame that first shows them.
+  const bool kept = useCache_ && KeptSize(width, height) && CopyLandsAsDrawn();
   const Held wanted = kept ? Held::Banded : Held::Whole;
   if (held_ != wanted) {
     // A program that cannot be built fails the frame (its diagnostic is

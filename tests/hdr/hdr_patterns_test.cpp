@@ -9,8 +9,10 @@
 #include <cmath>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "HdrKit.h"
+#include "tests/HostDrawingStates.h"
 
 namespace {
 
@@ -351,6 +353,32 @@ TEST(FramebufferDepth, ManyFramesLogOnce) {
   hostkit::HostInstance host(HdrPlugin(), 64, 64, hostkit::PixelFormat::RGBA8);
   EXPECT_EQ(host.RunFrames(5), FF_SUCCESS);
   EXPECT_EQ(HdrLog().size(), 1u);
+}
+
+// The ramp's picture is kept after its first frame and copied. Under a
+// host's blending or colour mask every frame is drawn instead, so that the
+// frames after the first land on the host's framebuffer as the first did.
+TEST(Ramp, UnderTheHostsBlendingOrMaskEveryFrameLandsAsTheFirst) {
+  HdrContext();
+  const float ramp = HdrOption("Pattern", "Ramp");
+  for (const HostDrawingState& state : kHostDrawingStates) {
+    hostkit::HostInstance host(HdrPlugin(), 320, 180);
+    ASSERT_EQ(host.Set(HdrParam("Pattern"), ramp), FF_SUCCESS);
+    std::vector<float> first;
+    for (int frame = 0; frame < 3; ++frame) {
+      host.Target().Clear(0.25f, 0.5f, 0.75f, 0.5f);
+      host.Target().Bind();
+      state.set();
+      const FFUInt32 result = host.RunFrames(1);
+      ResetHostDrawingState();
+      ASSERT_EQ(result, FF_SUCCESS) << state.name;
+      const std::vector<float> frameRead = host.Target().ReadWholeTarget();
+      if (frame == 0)
+        first = frameRead;
+      else
+        EXPECT_TRUE(frameRead == first) << state.name << ": frame " << frame << " differs";
+    }
+  }
 }
 
 }  // namespace

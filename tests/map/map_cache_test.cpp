@@ -21,6 +21,7 @@
 #include "map/LayoutLoader.h"
 #include "map/OVNVeltrimaMap.h"
 #include "map/Parameters.h"
+#include "tests/HostDrawingStates.h"
 
 namespace {
 
@@ -184,6 +185,32 @@ TEST(MapCache, AFloatHostKeepsAPictureInItsOwnFormat) {
     EXPECT_EQ(static_cast<OVNVeltrimaMap*>(kept.Id())->KeptBytesPerPixel(), 16) << what;
     ExpectSameTargets(kept, drawn, what.c_str());
   }
+}
+
+// Under a host's blending or colour mask every frame is drawn, as the kept
+// picture's first frame is: a copy would skip them and make the later
+// frames differ from it.
+TEST(MapCache, UnderTheHostsBlendingOrMaskEveryFrameIsDrawn) {
+  LinkedMapContext();
+  const std::string file = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
+  hostkit::HostInstance kept(LinkedMap(), 320, 180);
+  hostkit::HostInstance drawn(LinkedMap(), 320, 180);
+  static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
+  for (auto* host : {&kept, &drawn})
+    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+  for (const HostDrawingState& state : kHostDrawingStates)
+    for (int frame = 0; frame < 3; ++frame) {
+      const std::string what = std::string(state.name) + ", frame " + std::to_string(frame);
+      for (auto* host : {&kept, &drawn}) {
+        host->Target().Clear(0.25f, 0.5f, 0.75f, 0.5f);
+        host->Target().Bind();
+        state.set();
+        const FFUInt32 result = host->RunFrames(1);
+        ResetHostDrawingState();
+        ASSERT_EQ(result, FF_SUCCESS) << what;
+      }
+      ExpectSameTargets(kept, drawn, what.c_str());
+    }
 }
 
 }  // namespace

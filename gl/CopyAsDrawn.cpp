@@ -1,4 +1,4 @@
-#include "free/CopyAsDrawn.h"
+#include "gl/CopyAsDrawn.h"
 
 #include <GL/glew.h>
 
