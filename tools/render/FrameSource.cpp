@@ -1,5 +1,7 @@
 #include "tools/render/FrameSource.h"
 
+#include <GL/glew.h>
+
 #include <chrono>
 #include <thread>
 
@@ -102,6 +104,22 @@ void FrameSource::DrawOnce(Surface surface) {
   bytes_->Bind();
   ProcessOpenGLStruct frame{0, nullptr, bytes_->FramebufferName()};
   host_.Plugin().ProcessOpenGL(host_.Id(), frame);
+}
+
+std::vector<std::uint8_t> FrameSource::FloatFrameAsBytes() const {
+  const hostkit::Viewport from = host_.Target().GetViewport();
+  const hostkit::Viewport to = bytes_->GetViewport();
+  GLint reading = 0, drawing = 0;
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &reading);
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawing);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, host_.Target().FramebufferName());
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, bytes_->FramebufferName());
+  // A blit converts each float to a byte as a draw's output is converted.
+  glBlitFramebuffer(from.x, from.y, from.x + from.width, from.y + from.height, to.x, to.y,
+                    to.x + to.width, to.y + to.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(reading));
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawing));
+  return bytes_->ReadOutputRGBA8();
 }
 
 std::vector<std::uint8_t> FrameSource::StraightRgba8() const {

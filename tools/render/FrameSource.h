@@ -38,6 +38,11 @@ class FrameSource {
   // The last frame drawn to the float target as 8-bit RGBA with straight
   // alpha, rows top-down, converted on the CPU (for the contact sheet).
   std::vector<std::uint8_t> StraightRgba8() const;
+  // The last frame drawn to the float target as the 8-bit target would hold
+  // it: each value converted to a byte by the GPU, as a draw into the 8-bit
+  // target converts it, rows top-down. Only when made with `bytes`; for an
+  // opaque frame, whose straight and premultiplied colours agree.
+  std::vector<std::uint8_t> FloatFrameAsBytes() const;
   const hostkit::RenderTarget& Target() const { return host_.Target(); }
   // The current value of a parameter, as the plug-in answers it (code 9).
   float Value(FFUInt32 id) const { return host_.Get(id); }

@@ -131,19 +131,24 @@ bool TransparentBackground(const FrameSource& source, const ParameterInfo* backg
 // exactly. When it is opaque everywhere (and, for the linked plug-in, its
 // background is not the transparent one), the rest are drawn into an 8-bit
 // target whose bytes go out as they are (the GPU's own rounding, what an
-// 8-bit host framebuffer shows); a loaded module's frames are checked to stay
-// opaque. Transparent output takes the float target, whose straight-alpha
+// 8-bit host framebuffer shows), and frame 0 goes out as the GPU converts
+// it; a loaded module's frames are checked to stay opaque. Transparent output takes the float target, whose straight-alpha
 // bytes need the un-premultiplying pass.
 void RenderSequence8(FrameSource& source, const SequencePlan& plan, long frames,
                      SequenceWriter& output, Progress& progress) {
   source.Render(0, plan.rate, Surface::Float);
-  const std::vector<std::uint8_t> first = source.StraightRgba8();
+  std::vector<std::uint8_t> first = source.StraightRgba8();
   const bool opaque = AllOpaque(first.data(), first.size());
+  const bool onBytes = opaque && !TransparentBackground(source, plan.background) && frames > 1;
+  // The frames after it round as the GPU does (halves to even on some):
+  // frame 0 is converted the same way, so that a still picture's frames are
+  // one picture.
+  if (onBytes) first = source.FloatFrameAsBytes();
   FrameWriter& writer = output.Open(!opaque);
   writer.Write(0, first.data());
   progress.Update(1);
   long next = 1;
-  if (opaque && !TransparentBackground(source, plan.background) && frames > 1)
+  if (onBytes)
     next = RenderOnBytes(source, plan, frames, plan.background == nullptr, writer, progress);
   if (next < frames) RenderOnFloat(source, plan, next, frames, writer, progress);
 }
