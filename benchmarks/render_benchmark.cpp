@@ -174,17 +174,21 @@ void AfterChange(benchmark::State& state) {
   state.SetLabel("after a change, " + CaseName(which) + " " + SizeText(width, height));
 }
 
-// Six instances in one host, presets 0 to 5 each on a target of its own, all
+// Six instances in one host, presets 0 to 5 each on a target of its own
+// (float, or 8-bit where the third argument is 8), all
 // six drawn per sample ("ms"), against six fills ("six_fills_ms"), with and
-// without the kept picture alternately.
+// without the kept picture alternately ("before"), and the six kept frames
+// drawn one at a time, each finished before the next ("alone").
 void SixInstances(benchmark::State& state) {
   Context().MakeCurrent();
   const int width = static_cast<int>(state.range(0));
   const int height = static_cast<int>(state.range(1));
+  const hostkit::PixelFormat format =
+      state.range(2) == 8 ? hostkit::PixelFormat::RGBA8 : hostkit::PixelFormat::RGBA32F;
   std::vector<std::unique_ptr<hostkit::HostInstance>> kept, whole;
   for (int preset = 0; preset < 6; ++preset) {
     for (auto* list : {&kept, &whole}) {
-      list->push_back(std::make_unique<hostkit::HostInstance>(Plugin(), width, height));
+      list->push_back(std::make_unique<hostkit::HostInstance>(Plugin(), width, height, format));
       list->back()->Set(0, static_cast<float>(preset));
       list->back()->RunFrames(2);
     }
@@ -194,7 +198,7 @@ void SixInstances(benchmark::State& state) {
   auto all = [](std::vector<std::unique_ptr<hostkit::HostInstance>>& hosts) {
     for (auto& host : hosts) host->RunFrames(1);
   };
-  std::vector<double> fills, keptMs, wholeMs;
+  std::vector<double> fills, keptMs, wholeMs, aloneMs;
   auto sixFills = [&] {
     fills.push_back(FinishedMilliseconds([&] {
       for (auto& host : kept) fill.Draw(host->Target());
@@ -206,16 +210,24 @@ void SixInstances(benchmark::State& state) {
     sixFills();
     wholeMs.push_back(FinishedMilliseconds([&] { all(whole); }));
     sixFills();
+    // The same six steady frames, each finished before the next begins: what
+    // the six cost one at a time, against which the six together are weighed.
+    double alone = 0.0;
+    for (auto& host : kept) alone += FinishedMilliseconds([&] { host->RunFrames(1); });
+    aloneMs.push_back(alone);
+    sixFills();
     state.SetIterationTime(keptMs.back() / 1000.0);
   }
   const double fillMs = Median(fills);
   state.counters["six_fills_ms"] = fillMs;
   Report(state, "ms", keptMs, fillMs);
   Report(state, "before", wholeMs, fillMs);
+  Report(state, "alone", aloneMs, fillMs);
   long long bytes = 0;
   for (auto& host : kept) bytes += Instance(*host).KeptBytes();
   state.counters["kept_MB"] = static_cast<double>(bytes) / 1e6;
-  state.SetLabel("six instances, presets 0-5, " + SizeText(width, height));
+  state.SetLabel("six instances, presets 0-5, " + SizeText(width, height) +
+                 (format == hostkit::PixelFormat::RGBA8 ? " 8-bit" : " float"));
 }
 
 // The reference programs beside the trivial fill.
@@ -290,7 +302,8 @@ BENCHMARK(AfterChange)
     ->UseManualTime()
     ->Iterations(kSamples);
 BENCHMARK(SixInstances)
-    ->Args({1920, 1080})
+    ->Args({1920, 1080, 32})
+    ->Args({1920, 1080, 8})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(kSamples);

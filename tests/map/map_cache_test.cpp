@@ -165,17 +165,29 @@ TEST(MapCache, APictureDrawnInBandsEqualsOneDrawnWhole) {
   }
 }
 
+// Two instances showing the mixed layout at 320x180 on float hosts: one
+// keeping its picture, one drawing its figures every frame.
+struct FloatPair {
+  static const hostkit::PluginLibrary& InContext() {
+    LinkedMapContext();
+    return LinkedMap();
+  }
+  FloatPair() {
+    static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
+    const std::string file = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
+    for (auto* host : {&kept, &drawn})
+      EXPECT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+  }
+  hostkit::HostInstance kept{InContext(), 320, 180};
+  hostkit::HostInstance drawn{InContext(), 320, 180};
+};
+
 // A float framebuffer gets a picture in its own format (16 bytes a pixel for
 // RGBA32F), so that its copy is a copy of memory: every frame, steady,
 // dimmed or fading, equals drawing every frame exactly.
 TEST(MapCache, AFloatHostKeepsAPictureInItsOwnFormat) {
-  LinkedMapContext();
-  const std::string file = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
-  hostkit::HostInstance kept(LinkedMap(), 320, 180);
-  hostkit::HostInstance drawn(LinkedMap(), 320, 180);
-  static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
-  for (auto* host : {&kept, &drawn})
-    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+  FloatPair pair;
+  auto& [kept, drawn] = pair;
   for (const float brightness : {1.0f, 0.5f, 0.13f, 0.999f, 0.0f}) {
     const std::string what = "at brightness " + std::to_string(brightness);
     for (auto* host : {&kept, &drawn}) {
@@ -191,13 +203,8 @@ TEST(MapCache, AFloatHostKeepsAPictureInItsOwnFormat) {
 // picture's first frame is: a copy would skip them and make the later
 // frames differ from it.
 TEST(MapCache, UnderTheHostsBlendingOrMaskEveryFrameIsDrawn) {
-  LinkedMapContext();
-  const std::string file = std::string(VELTRIMA_MAP_LAYOUTS) + "/mixed.csv";
-  hostkit::HostInstance kept(LinkedMap(), 320, 180);
-  hostkit::HostInstance drawn(LinkedMap(), 320, 180);
-  static_cast<OVNVeltrimaMap*>(drawn.Id())->UseFrameCache(false);
-  for (auto* host : {&kept, &drawn})
-    ASSERT_EQ(LinkedMap().SetTextParameter(host->Id(), kMapFile, file.c_str()), FF_SUCCESS);
+  FloatPair pair;
+  auto& [kept, drawn] = pair;
   for (const HostDrawingState& state : kHostDrawingStates)
     for (int frame = 0; frame < 3; ++frame) {
       const std::string what = std::string(state.name) + ", frame " + std::to_string(frame);
