@@ -106,4 +106,11 @@ void CheckChannels(const ChainReading& r, GreyVerdict& v) {
          {{"matrix", label}});
     return;
   }
+
+  // Patches this far off on a capture judged whole, with nothing named that
+  // could account for them, are not a clean chain.
+  if (!v.faults.empty()) return;
+  v.unexplained = true;
+  v.unexplainedText = "the saturated patches miss what was sent by up to " + std::to_string(std::lround(sentMiss)) +
+                      " codes while the greys arrive as sent, and no matrix, gamut or channel fault predicts them";
 }

@@ -10,7 +10,9 @@
 // channel. The Cb/Cr exchange is predicted in BT.2020 and BT.709 Y'CbCr and
 // clamped to the code range as a converter back to R'G'B' clamps. Lossy
 // and Y'CbCr captures are not judged, nor levels the greys leave
-// unexplained.
+// unexplained. Patches that miss by more than 6 codes where no check has
+// named anything make the verdict unexplained: a capture is never clean
+// with its colours that far off.
 #pragma once
 
 #include "tools/signal-read/ChainReading.h"
