@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "hostkit/GLScoped.h"
 #include "hostkit/SafeText.h"
 #include "hostkit/StraightRgba8Reader.h"
 #include "clock/ClockStep.h"
@@ -109,16 +110,13 @@ void FrameSource::DrawOnce(Surface surface) {
 std::vector<std::uint8_t> FrameSource::FloatFrameAsBytes() const {
   const hostkit::Viewport from = host_.Target().GetViewport();
   const hostkit::Viewport to = bytes_->GetViewport();
-  GLint reading = 0, drawing = 0;
-  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &reading);
-  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawing);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, host_.Target().FramebufferName());
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, bytes_->FramebufferName());
-  // A blit converts each float to a byte as a draw's output is converted.
-  glBlitFramebuffer(from.x, from.y, from.x + from.width, from.y + from.height, to.x, to.y,
-                    to.x + to.width, to.y + to.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(reading));
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawing));
+  {
+    hostkit::gl::ScopedFramebufferBinding read(GL_READ_FRAMEBUFFER, host_.Target().FramebufferName());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, bytes_->FramebufferName());
+    // A blit converts each float to a byte as a draw's output is converted.
+    glBlitFramebuffer(from.x, from.y, from.x + from.width, from.y + from.height, to.x, to.y,
+                      to.x + to.width, to.y + to.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  }
   return bytes_->ReadOutputRGBA8();
 }
 

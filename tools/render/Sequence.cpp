@@ -132,8 +132,9 @@ bool TransparentBackground(const FrameSource& source, const ParameterInfo* backg
 // background is not the transparent one), the rest are drawn into an 8-bit
 // target whose bytes go out as they are (the GPU's own rounding, what an
 // 8-bit host framebuffer shows), and frame 0 goes out as the GPU converts
-// it; a loaded module's frames are checked to stay opaque. Transparent output takes the float target, whose straight-alpha
-// bytes need the un-premultiplying pass.
+// it; a loaded module's frames are checked to stay opaque. Transparent
+// output takes the float target, whose straight-alpha bytes need the
+// un-premultiplying pass.
 void RenderSequence8(FrameSource& source, const SequencePlan& plan, long frames,
                      SequenceWriter& output, Progress& progress) {
   source.Render(0, plan.rate, Surface::Float);
